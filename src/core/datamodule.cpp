@@ -1,0 +1,211 @@
+#include "core/datamodule.h"
+
+TData* Data = nullptr;
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection(TData& module) : m_module(module)
+{
+    params.user = QStringLiteral("SYSDBA");
+    params.password = QStringLiteral("medvehagy");
+    params.charset = QStringLiteral("WIN1250");
+    params.dialect = 3;
+}
+
+void Connection::setConnected(bool on)
+{
+    if (on == connected())
+        return;
+    if (on) {
+        fb::preparePerUserLockDirectory();
+        m_att.attach(params);
+    } else {
+        close();
+    }
+}
+
+void Connection::close()
+{
+    if (!connected())
+        return;
+    m_module.closeAllDatasets();
+    if (m_module.IBTrans1.inTransaction()) {
+        try {
+            m_module.IBTrans1.rollback();
+        } catch (const fb::Error&) {
+        }
+    }
+    for (Dataset* ds : m_module.datasets())
+        ds->m_stmt.reset();
+    m_att.detach();
+}
+
+// ---------------------------------------------------------------- TransactionObject
+
+TransactionObject::TransactionObject(TData& module) : m_module(module) {}
+
+void TransactionObject::startTransaction()
+{
+    if (m_tra.isActive())
+        return;
+    if (!m_module.ZCon1.connected())
+        throw fb::Error(QStringLiteral("Database not assigned"));
+    m_tra.start(m_module.ZCon1.attachment());
+}
+
+void TransactionObject::commit()
+{
+    m_module.closeAllDatasets();
+    m_tra.commit();
+    m_module.transactionEnded();
+}
+
+void TransactionObject::commitRetaining()
+{
+    // The transaction stays open, and so do the datasets reading in it.
+    m_tra.commitRetaining();
+}
+
+void TransactionObject::rollback()
+{
+    m_module.closeAllDatasets();
+    m_tra.rollback();
+    m_module.transactionEnded();
+}
+
+// ---------------------------------------------------------------- TData
+
+TData::TData(QObject* parent, const QString& database)
+    : QObject(parent),
+      ZCon1(*this),
+      IBTrans1(*this),
+      IBTable1(*this, QStringLiteral("IBTable1"), QStringLiteral("BESZALL"), true),
+      IBTable2(*this, QStringLiteral("IBTable2"), QStringLiteral("KISZALL"), true),
+      IBTable3(*this, QStringLiteral("IBTable3"), QStringLiteral("SZALLITO"), true),
+      IBTable4(*this, QStringLiteral("IBTable4"), QStringLiteral("FELADO"), true),
+      IBTable5(*this, QStringLiteral("IBTable5"), QStringLiteral("KISZALL"), true),
+      IBTable6(*this, QStringLiteral("IBTable6"), QStringLiteral("FULSZAM"), true),
+      IBTable7(*this, QStringLiteral("IBTable7"), QStringLiteral("BESZALL0"), true),
+      IBTable8(*this, QStringLiteral("IBTable8"), QStringLiteral("KISZALL0"), true),
+      IBTable9(*this, QStringLiteral("IBTable9"), QStringLiteral("FULSZAM0"), true),
+      IBTable10(*this, QStringLiteral("IBTable10"), QStringLiteral("PARTNER"), true),
+      IBTable11(*this, QStringLiteral("IBTable11"), QStringLiteral("KISZALL1"), false),
+      ZQ11(*this, QStringLiteral("ZQ11")),
+      ZQ12(*this, QStringLiteral("ZQ12")),
+      ZQ13(*this, QStringLiteral("ZQ13")),
+      ZQ14(*this, QStringLiteral("ZQ14")),
+      ZQ21(*this, QStringLiteral("ZQ21")),
+      ZQ22(*this, QStringLiteral("ZQ22")),
+      ZQ23(*this, QStringLiteral("ZQ23")),
+      ZQ30(*this, QStringLiteral("ZQ30")),
+      ZQ31(*this, QStringLiteral("ZQ31")),
+      ZQ40(*this, QStringLiteral("ZQ40")),
+      ZQ41(*this, QStringLiteral("ZQ41")),
+      ZQ60(*this, QStringLiteral("ZQ60")),
+      ZQ61(*this, QStringLiteral("ZQ61")),
+      ZQ70(*this, QStringLiteral("ZQ70")),
+      ZQ111(*this, QStringLiteral("ZQ111")),
+      ZQ112(*this, QStringLiteral("ZQ112")),
+      DS1(IBTable1, QStringLiteral("DS1")),
+      DS2(IBTable2, QStringLiteral("DS2")),
+      DS3(IBTable3, QStringLiteral("DS3")),
+      DS4(IBTable4, QStringLiteral("DS4")),
+      DS5(IBTable5, QStringLiteral("DS5")),
+      DS6(IBTable6, QStringLiteral("DS6")),
+      DS7(IBTable7, QStringLiteral("DS7")),
+      DS8(IBTable8, QStringLiteral("DS8")),
+      DS9(IBTable9, QStringLiteral("DS9")),
+      DS100(IBTable10, QStringLiteral("DS100")),
+      DS11(ZQ11, QStringLiteral("DS11")),
+      DS12(ZQ12, QStringLiteral("DS12")),
+      DS14(ZQ14, QStringLiteral("DS14")),
+      DS21(ZQ21, QStringLiteral("DS21")),
+      DS22(ZQ22, QStringLiteral("DS22")),
+      DS30(ZQ30, QStringLiteral("DS30")),
+      DS40(ZQ40, QStringLiteral("DS40")),
+      DS60(ZQ60, QStringLiteral("DS60")),
+      DS61(ZQ61, QStringLiteral("DS61")),
+      DS111(ZQ111, QStringLiteral("DS111"))
+{
+    setObjectName(QStringLiteral("Data"));
+    ZCon1.params.database = database;
+    // Connected at load, with the transaction active from the start.
+    ZCon1.setConnected(true);
+    IBTrans1.startTransaction();
+}
+
+TData::~TData()
+{
+    if (Data == this)
+        Data = nullptr;
+    try {
+        ZCon1.close();
+    } catch (...) {
+    }
+}
+
+std::vector<TableDataset*> TData::tables()
+{
+    return {&IBTable1, &IBTable2, &IBTable3, &IBTable4, &IBTable5,
+            &IBTable6, &IBTable7, &IBTable8, &IBTable9, &IBTable10};
+}
+
+Dataset* TData::dataset(const QString& name) const
+{
+    for (Dataset* ds : m_datasets)
+        if (ds->name() == name)
+            return ds;
+    return nullptr;
+}
+
+bool TData::anyDatasetOpen(const Dataset* except) const
+{
+    for (const Dataset* ds : m_datasets)
+        if (ds != except && ds->active())
+            return true;
+    return false;
+}
+
+void TData::startIfNeeded(const Dataset* starter, bool byStatement)
+{
+    if (IBTrans1.inTransaction())
+        return;
+    IBTrans1.startTransaction();
+    m_autoStarter = starter;
+    m_autoByStatement = byStatement;
+}
+
+void TData::datasetClosed(const Dataset* ds)
+{
+    // A transaction that a dataset's opening started is committed when that dataset closes and
+    // nothing else of the module still reads in it.
+    if (m_closingAll || !ds || m_autoStarter != ds || m_autoByStatement || !IBTrans1.inTransaction())
+        return;
+    if (!anyDatasetOpen())
+        IBTrans1.commit();
+}
+
+void TData::statementFinished(const Dataset* ds)
+{
+    // Likewise for a transaction that an executed statement started, at the end of that statement.
+    if (!ds || m_autoStarter != ds || !m_autoByStatement || !IBTrans1.inTransaction())
+        return;
+    if (!anyDatasetOpen())
+        IBTrans1.commit();
+    else
+        m_autoStarter = nullptr;
+}
+
+void TData::closeAllDatasets()
+{
+    m_closingAll = true;
+    for (Dataset* ds : m_datasets)
+        ds->closeQuietly();
+    m_closingAll = false;
+}
+
+void TData::transactionEnded()
+{
+    m_autoStarter = nullptr;
+    m_autoByStatement = false;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "db/client.h"
+
+#include <QObject>
+
+#include <vector>
+
+class TData;
+
+// The module's connection: the database is named by bare file name, found in the working directory.
+class Connection {
+public:
+    explicit Connection(TData& module);
+    fb::ConnectParams params;
+    bool connected() const { return m_att.isAttached(); }
+    void setConnected(bool on);
+    void close();
+    fb::Attachment& attachment() { return m_att; }
+
+private:
+    TData& m_module;
+    fb::Attachment m_att;
+};
+
+// The one transaction of the program. Ending it (commit or rollback) closes every open dataset.
+class TransactionObject {
+public:
+    explicit TransactionObject(TData& module);
+    bool inTransaction() const { return m_tra.isActive(); }
+    void startTransaction();
+    void commit();
+    void commitRetaining();
+    void rollback();
+    fb::Transaction& raw() { return m_tra; }
+
+private:
+    TData& m_module;
+    fb::Transaction m_tra;
+};
+
+// The data module: connection, transaction, every named dataset and data source of the program.
+class TData : public QObject {
+    Q_OBJECT
+    // Declared first: every dataset registers itself here while the members below are built.
+    std::vector<class Dataset*> m_datasets;
+
+public:
+    // The connection string lives here and nowhere else.
+    static inline const QString kDatabase = QStringLiteral("Dudoz.fdb");
+
+    // Connects and starts the transaction; a failure raises fb::Error.
+    explicit TData(QObject* parent = nullptr, const QString& database = kDatabase);
+    ~TData() override;
+
+    Connection ZCon1;
+    TransactionObject IBTrans1;
+
+    TableDataset IBTable1, IBTable2, IBTable3, IBTable4, IBTable5, IBTable6, IBTable7, IBTable8, IBTable9,
+        IBTable10, IBTable11;
+    Dataset ZQ11, ZQ12, ZQ13, ZQ14, ZQ21, ZQ22, ZQ23, ZQ30, ZQ31, ZQ40, ZQ41, ZQ60, ZQ61, ZQ70, ZQ111, ZQ112;
+    DataSource DS1, DS2, DS3, DS4, DS5, DS6, DS7, DS8, DS9, DS100, DS11, DS12, DS14, DS21, DS22, DS30, DS40, DS60,
+        DS61, DS111;
+
+    // IBTable1..IBTable10 in their order (the main window closes and reopens them together).
+    std::vector<TableDataset*> tables();
+    std::vector<Dataset*> datasets() const { return m_datasets; }
+    Dataset* dataset(const QString& name) const;
+    bool anyDatasetOpen(const Dataset* except = nullptr) const;
+
+    // --- used by datasets for the automatic transaction rules
+    // Starts the transaction when it is not active, remembering who started it.
+    void startIfNeeded(const Dataset* starter, bool byStatement);
+    void datasetClosed(const Dataset* ds);
+    void statementFinished(const Dataset* ds);
+    void closeAllDatasets();
+    void transactionEnded();
+
+private:
+    friend class Dataset;
+    const Dataset* m_autoStarter = nullptr;
+    bool m_autoByStatement = false;
+    bool m_closingAll = false;
+};
+
+// The one data module of the program; null until start-up has created it.
+extern TData* Data;

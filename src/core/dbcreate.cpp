@@ -1,0 +1,106 @@
+#include "core/dbcreate.h"
+
+#include "db/client.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+// The schema is a resource of a static library: it has to be pulled in explicitly.
+static void initSchemaResource() { Q_INIT_RESOURCE(schema); }
+
+namespace dbcreate {
+
+QStringList splitScript(const QString& script)
+{
+    QStringList out;
+    QString term = QStringLiteral(";");
+    QString current;
+    static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression leadingComment(QStringLiteral("^(/\\*.*?\\*/\\s*|--[^\\n]*\\n\\s*)"),
+                                                   QRegularExpression::DotMatchesEverythingOption);
+    auto flush = [&]() {
+        QString bare = current.trimmed();
+        current.clear();
+        for (auto m = leadingComment.match(bare); m.hasMatch(); m = leadingComment.match(bare))
+            bare = bare.mid(m.capturedLength());
+        if (bare.isEmpty())
+            return;
+        // "SET TERM x <old terminator>" switches the terminator; other isql commands are dropped.
+        const auto t = setTerm.match(bare);
+        if (t.hasMatch()) {
+            term = t.captured(1);
+            return;
+        }
+        const QString upper = bare.toUpper();
+        if (upper == QLatin1String("COMMIT") || upper.startsWith(QLatin1String("SET ")))
+            return;
+        out << bare;
+    };
+    const int n = static_cast<int>(script.size());
+    for (int i = 0; i < n;) {
+        const QChar c = script.at(i);
+        if (c == u'/' && i + 1 < n && script.at(i + 1) == u'*') {
+            int j = script.indexOf(QStringLiteral("*/"), i + 2);
+            j = j < 0 ? n : j + 2;
+            current += script.mid(i, j - i);
+            i = j;
+        } else if (c == u'-' && i + 1 < n && script.at(i + 1) == u'-') {
+            int j = script.indexOf(u'\n', i);
+            j = j < 0 ? n : j + 1;
+            current += script.mid(i, j - i);
+            i = j;
+        } else if (c == u'\'' || c == u'"') {
+            int j = i + 1;
+            while (j < n && script.at(j) != c)
+                ++j;
+            j = std::min(n, j + 1);
+            current += script.mid(i, j - i);
+            i = j;
+        } else if (script.mid(i, term.size()) == term) {
+            flush();
+            i += static_cast<int>(term.size());
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    flush();
+    return out;
+}
+
+QString builtinSchema()
+{
+    initSchemaResource();
+    QFile f(QStringLiteral(":/gerundo/schema.sql"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+void createDatabase(const QString& path, const QString& schema)
+{
+    if (QFile::exists(path))
+        throw fb::Error(QStringLiteral("Database file already exists: %1").arg(path));
+    fb::preparePerUserLockDirectory();
+    fb::ConnectParams p;
+    p.database = path;
+    p.user = QStringLiteral("SYSDBA");
+    p.password = QStringLiteral("medvehagy");
+    const QStringList statements = splitScript(schema);
+    if (statements.isEmpty())
+        throw fb::Error(QStringLiteral("The database schema is empty"));
+    fb::Attachment att;
+    att.create(p);
+    try {
+        for (const QString& stmt : statements)
+            att.executeImmediate(stmt);
+    } catch (...) {
+        att.detach();
+        QFile::remove(path);
+        throw;
+    }
+    att.detach();
+}
+
+}  // namespace dbcreate

@@ -1,0 +1,180 @@
+#include "ui/input.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "ui/platform.h"
+
+namespace input {
+
+namespace {
+
+class CharFilter : public QObject {
+public:
+    CharFilter(QObject* parent, QString allowed) : QObject(parent), m_allowed(std::move(allowed)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(event);
+        const int key = ke->key();
+        if (key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter)
+            return false;
+        if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;  // shortcuts such as paste stay available; pasted text is not filtered
+        const QString text = ke->text();
+        if (text.isEmpty())
+            return false;  // cursor keys, Tab, Delete and the like
+        for (const QChar c : text)
+            if (!m_allowed.contains(c))
+                return true;
+        return false;
+    }
+
+private:
+    QString m_allowed;
+};
+
+class EnterAsTabFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(event);
+        if (ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w)
+            return false;
+        const bool back = ke->modifiers() == Qt::ShiftModifier;
+        QPointer<QWidget> target(w);
+        // The focus move is posted, as the program always did, so a pressed button acts first.
+        QTimer::singleShot(0, this, [target, back] {
+            QWidget* f = QApplication::focusWidget();
+            if (!f || !target || f->window() != target->window())
+                return;
+            QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                          back ? Qt::ShiftModifier : Qt::NoModifier);
+            QApplication::sendEvent(f, &tab);
+        });
+        if (auto* b = qobject_cast<QPushButton*>(w); b && b->isEnabled())
+            b->click();
+        return true;  // the field itself does nothing with Enter
+    }
+};
+
+class ExitWatcher : public QObject {
+public:
+    ExitWatcher(QLineEdit* edit, std::function<void()> handler) : QObject(edit), m_handler(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusOut)
+            return false;
+        auto* fe = static_cast<QFocusEvent*>(event);
+        // A dialog or box opening over the window, or the window going away, is not leaving.
+        if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason)
+            return false;
+        auto* edit = static_cast<QLineEdit*>(watched);
+        QWidget* next = QApplication::focusWidget();
+        if (!next || next->window() != edit->window() || next->property("leavesForm").toBool())
+            return false;  // heading for "Mégsem": the user must always be able to leave
+        QPointer<QLineEdit> guard(edit);
+        QTimer::singleShot(0, this, [this, guard] {
+            if (guard && guard->window()->isVisible())
+                m_handler();
+        });
+        return false;
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+}  // namespace
+
+void markLeavesForm(QWidget* button) { button->setProperty("leavesForm", true); }
+
+void digitsOnly(QLineEdit* edit) { edit->installEventFilter(new CharFilter(edit, QStringLiteral("0123456789"))); }
+
+void dateCharacters(QLineEdit* edit)
+{
+    edit->installEventFilter(new CharFilter(edit, QStringLiteral("0123456789.")));
+}
+
+void enterAsTab(QWidget* form)
+{
+    auto* f = new EnterAsTabFilter(form);
+    form->installEventFilter(f);
+    for (QWidget* child : form->findChildren<QWidget*>())
+        child->installEventFilter(f);
+}
+
+void onExit(QLineEdit* edit, std::function<void()> handler)
+{
+    edit->installEventFilter(new ExitWatcher(edit, std::move(handler)));
+}
+
+// ---------------------------------------------------------------- ReactivationRefresh
+
+ReactivationRefresh::ReactivationRefresh(QWidget* window, std::function<void()> refresh)
+    : QObject(window), m_window(window), m_refresh(std::move(refresh))
+{
+    window->installEventFilter(this);
+}
+
+bool ReactivationRefresh::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show))
+        schedule();
+    return false;
+}
+
+void ReactivationRefresh::schedule()
+{
+    // A box shown by the refresh itself re-activates the window when it closes: that must not
+    // start another refresh, or a failing refresh would loop.
+    if (m_running || m_pending)
+        return;
+    m_pending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_pending = false;
+        trigger();
+    });
+}
+
+void ReactivationRefresh::trigger()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_running};
+    try {
+        m_refresh();
+    } catch (const std::exception& e) {
+        platform::showError(m_window, QString::fromStdString(e.what()));
+    }
+    // Activation events queued while the refresh ran belong to it, not to a new occasion.
+    QApplication::sendPostedEvents(m_window);
+    m_pending = false;
+}
+
+}  // namespace input

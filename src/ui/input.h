@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+namespace input {
+
+// Typed keys only: pasted text and shortcuts pass unfiltered; Enter is left to Enter-as-Tab.
+void digitsOnly(QLineEdit* edit);     // 0-9 and Backspace
+void dateCharacters(QLineEdit* edit); // 0-9, "." and Backspace
+
+// Enter moves the focus to the next control, Shift+Enter to the previous one; a focused push
+// button is pressed first. Installs on every child the form has when called.
+void enterAsTab(QWidget* form);
+
+// "Leaving a field": calls handler when the focus moves to another control of the same window.
+// A dialog or message box opening over the window, or the window closing, is not leaving.
+void onExit(QLineEdit* edit, std::function<void()> handler);
+
+// Calls refresh when the window is shown again or re-activated (a modal child or message box over
+// it closed), once per occasion, never from inside a paint and never while a refresh runs.
+class ReactivationRefresh : public QObject {
+public:
+    ReactivationRefresh(QWidget* window, std::function<void()> refresh);
+    // Runs the refresh now (used by tests and by screens that want it at once).
+    void trigger();
+    bool running() const { return m_running; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void schedule();
+    QWidget* m_window;
+    std::function<void()> m_refresh;
+    bool m_running = false;
+    bool m_pending = false;
+};
+
+}  // namespace input
+
+namespace input {
+// Marks a button (typically "Mégsem") as leaving the form: moving the focus onto it runs no
+// field's exit check.
+void markLeavesForm(QWidget* button);
+}  // namespace input

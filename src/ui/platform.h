@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// The only way screens reach the person and the operating system. Each seam shows the real thing
+// unless a test has installed its double; the doubles record what was asked.
+namespace platform {
+
+// ---- message boxes
+enum class BoxKind { Plain, ConfirmYes };
+struct ShownMessage {
+    BoxKind kind;
+    QString text;
+};
+// A plain information / error box with an OK button.
+void showMessage(QWidget* parent, const QString& text);
+// A confirmation box with the single button Yes; its answer is not used.
+void confirmYes(QWidget* parent, const QString& text);
+// The application's standard error box for failures no screen catches itself.
+void showError(QWidget* parent, const QString& text);
+
+// ---- modal showing
+// Shows a dialog modally and returns its result. Under a test double the double runs instead: it
+// may press buttons of the (already shown) dialog; a dialog still open afterwards is rejected.
+int showModal(QDialog* dialog);
+
+// ---- file-open dialog
+struct FileDialogSettings {
+    QString title;
+    QString filter;  // "Description|*.ext|Other|*.*", as the program writes it
+    QString initialDir;
+    QString fileName;
+};
+// Returns the chosen file, or an empty text when the dialog was cancelled.
+QString getOpenFileName(QWidget* parent, const FileDialogSettings& settings);
+
+// ---- shell, help, clock
+// Starts an outside program by file name, without parameters and without waiting; false when it
+// could not be started (the program says nothing about that).
+bool startProgram(const QString& fileName);
+// Asks the help service for the contents of the application's help; nothing happens without help.
+void requestHelpContents();
+QDate today();
+
+// ---- test doubles
+class TestDoubles {
+public:
+    TestDoubles();
+    ~TestDoubles();
+    TestDoubles(const TestDoubles&) = delete;
+    TestDoubles& operator=(const TestDoubles&) = delete;
+
+    QList<ShownMessage> messages;  // every box shown, in order
+    QStringList messageTexts() const;
+    QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
+    // Runs when a box is shown (after it was recorded): lets a test act at that moment.
+    std::function<void(const ShownMessage&)> onMessage;
+
+    // Handlers for modal dialogs, used in order; without one a dialog is rejected at once.
+    QList<std::function<void(QDialog*)>> modalHandlers;
+    QStringList modalsShown;  // objectName of every dialog shown modally
+
+    QList<QString> fileAnswers;  // next answers of the file dialog ("" = cancelled)
+    QList<FileDialogSettings> fileDialogsShown;
+
+    QStringList programsStarted;
+    bool programStartSucceeds = false;
+    int helpRequests = 0;
+    QDate todayValue = QDate(2011, 3, 15);
+};
+
+}  // namespace platform

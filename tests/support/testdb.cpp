@@ -1,0 +1,116 @@
+#include "testdb.h"
+
+#include "core/datamodule.h"
+#include "core/dbcreate.h"
+#include "core/globals.h"
+#include "db/client.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+// The schema is run once per test program; each test copies the result.
+QString templateFile()
+{
+    static QTemporaryDir dir;
+    static QString path;
+    if (path.isEmpty()) {
+        path = dir.filePath(QStringLiteral("template.fdb"));
+        dbcreate::createDatabase(path);
+    }
+    return path;
+}
+
+fb::ConnectParams params(const QString& file)
+{
+    fb::ConnectParams p;
+    p.database = file;
+    p.password = QStringLiteral("medvehagy");
+    return p;
+}
+}  // namespace
+
+TestDatabase::TestDatabase(bool createModule)
+{
+    fb::preparePerUserLockDirectory();
+    m_oldCwd = QDir::currentPath();
+    const QString tpl = templateFile();
+    QFile::copy(tpl, m_dir.filePath(QStringLiteral("Dudoz.fdb")));
+    QFile::setPermissions(m_dir.filePath(QStringLiteral("Dudoz.fdb")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QDir::setCurrent(m_dir.path());
+    resetProgramVariables();
+    if (createModule)
+        Data = new TData();
+}
+
+TestDatabase::~TestDatabase()
+{
+    delete Data;
+    Data = nullptr;
+    QDir::setCurrent(m_oldCwd);
+}
+
+QString TestDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudoz.fdb")); }
+
+void TestDatabase::exec(const QString& sql)
+{
+    fb::Attachment att;
+    att.attach(params(file()));
+    fb::Transaction tra;
+    tra.start(att);
+    {
+        fb::Statement st(att, tra, sql, false);
+        st.execute();
+    }
+    tra.commit();
+}
+
+QList<QStringList> TestDatabase::rows(const QString& sql)
+{
+    fb::Attachment att;
+    att.attach(params(file()));
+    fb::Transaction tra;
+    tra.start(att);
+    QList<QStringList> out;
+    {
+        fb::Statement st(att, tra, sql);
+        auto cur = st.openCursor();
+        std::vector<unsigned char> buf(cur->columns().messageLength() + 8);
+        while (cur->fetchNext(buf.data())) {
+            QStringList row;
+            for (int i = 0; i < cur->columns().count(); ++i)
+                row << cur->columns().text(buf.data(), i);
+            out << row;
+        }
+    }
+    tra.commit();
+    return out;
+}
+
+QString TestDatabase::value(const QString& sql)
+{
+    const auto r = rows(sql);
+    return r.isEmpty() || r.first().isEmpty() ? QString() : r.first().first();
+}
+
+int TestDatabase::count(const QString& table)
+{
+    return value(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt();
+}
+
+QString TestDatabase::addCarrier(const QString& rendszam, const QString& nev, const QString& cim,
+                                 const QString& jovaszam)
+{
+    exec(QStringLiteral("INSERT INTO szallito (srendszam, snev, scim, sjovaszam) VALUES ('%1','%2','%3','%4')")
+             .arg(rendszam, nev, cim, jovaszam));
+    return value(QStringLiteral("SELECT skod FROM szallito WHERE ids = (SELECT MAX(ids) FROM szallito)"));
+}
+
+QString TestDatabase::addPartner(const QString& nev, const QString& cim, const QString& tenykod)
+{
+    exec(QStringLiteral("INSERT INTO felado (fnev, fcim, ftenykod, fsznev, fszcim) VALUES ('%1','%2','%3','%1','%2')")
+             .arg(nev, cim, tenykod));
+    return value(QStringLiteral("SELECT fkod FROM felado WHERE idf = (SELECT MAX(idf) FROM felado)"));
+}
