@@ -1,0 +1,318 @@
+#include "app/about.h"
+#include "app/infoscreens.h"
+#include "app/mainwindow.h"
+#include "core/datamodule.h"
+#include "testdb.h"
+#include "ui/platform.h"
+
+#include "ui/input.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+const QString kStartupFailure = QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges.");
+
+// Runs start-up the way the program does, with a short splash.
+bool startUp(TForm1& form)
+{
+    AboutBox = nullptr;
+    TAboutBox::setIntervalForTests(20);
+    return form.FormCreate();
+}
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { TForm1::setVersionInfoForTests(std::nullopt); }
+    void startUpOpensTheTenTables();
+    void splashRunsForItsIntervalBeforeConnecting();
+    void startUpFailures_data();
+    void startUpFailures();
+    void secondInstanceGetsTheStartUpMessage();
+    void versionTextAndCaption_data();
+    void versionTextAndCaption();
+    void completeMenu();
+    void tablesReopenOnReactivation();
+    void closingCommitsPendingWork();
+    void informationScreens();
+};
+
+void MainWindowTest::startUpOpensTheTenTables()
+{
+    TestDatabase db(false);
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QVERIFY(startUp(form));
+    QVERIFY(Data);
+    QVERIFY(doubles.messages.isEmpty());
+    for (TableDataset* t : Data->tables())
+        QVERIFY2(t->active(), qPrintable(t->name()));
+    QVERIFY(!Data->IBTable11.active());
+    QVERIFY(Data->IBTrans1.inTransaction());
+}
+
+void MainWindowTest::splashRunsForItsIntervalBeforeConnecting()
+{
+    TestDatabase db(false);
+    platform::TestDoubles doubles;
+    TForm1 form;
+    AboutBox = nullptr;
+    TAboutBox::setIntervalForTests(300);
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(form.FormCreate());
+    QVERIFY(t.elapsed() >= 290);
+    AboutBox = nullptr;
+    // The program itself never shortens it.
+    TAboutBox::setIntervalForTests(3000);
+    TAboutBox box;
+    QCOMPARE(box.Timer1->interval(), 3000);
+    QCOMPARE(box.windowTitle(), QStringLiteral("Betöltés..."));
+    QCOMPARE(box.Version->text(), QStringLiteral("Gerundo"));
+}
+
+void MainWindowTest::startUpFailures_data()
+{
+    QTest::addColumn<QByteArray>("content");  // empty: no file at all
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("damaged") << QByteArray(64 * 1024, '\x5a');
+    QTest::newRow("empty file") << QByteArray("x", 0).append('\0');
+}
+
+void MainWindowTest::startUpFailures()
+{
+    QFETCH(QByteArray, content);
+    TestDatabase db(false);
+    QFile::remove(db.file());
+    if (!content.isEmpty()) {
+        QFile f(db.file());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QVERIFY(!startUp(form));
+    QCOMPARE(doubles.messages.size(), 1);
+    QCOMPARE(doubles.messages.first().kind, platform::BoxKind::ConfirmYes);
+    QCOMPARE(doubles.messages.first().text, kStartupFailure);
+    QVERIFY(!Data);
+    form.FormClose();  // nothing to close: no crash
+}
+
+void MainWindowTest::secondInstanceGetsTheStartUpMessage()
+{
+    TestDatabase db(false);
+    // Another program holds the file (the embedded engine opens it exclusively).
+    QProcess holder;
+    holder.setWorkingDirectory(db.dir());
+    holder.start(QStringLiteral("isql-fb"), {QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("Dudoz.fdb")});
+    QVERIFY(holder.waitForStarted());
+    holder.write("SELECT COUNT(*) FROM szallito;\n");
+    QVERIFY(holder.waitForReadyRead(10000));
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(!startUp(form));
+    QVERIFY(t.elapsed() < 10000);  // refused at once, no hang
+    QCOMPARE(doubles.lastMessage(), kStartupFailure);
+    holder.write("QUIT;\n");
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(10000));
+}
+
+void MainWindowTest::versionTextAndCaption_data()
+{
+    QTest::addColumn<bool>("hasInfo");
+    QTest::addColumn<QList<int>>("file");
+    QTest::addColumn<QList<int>>("product");
+    QTest::addColumn<QString>("versionText");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("2.1") << true << QList<int>{2, 1, 0, 0} << QList<int>{2, 1, 0, 0} << QStringLiteral("2.01")
+                         << QStringLiteral("Gerundo  -  Verzió: 2.01   2008 - 2011");
+    QTest::newRow("minor from product") << true << QList<int>{2, 7, 3, 4} << QList<int>{5, 12, 0, 0}
+                                        << QStringLiteral("2.012") << QStringLiteral("Gerundo  -  Verzió: 2.012   2008 - 2011");
+    QTest::newRow("no version information") << false << QList<int>{} << QList<int>{} << QString()
+                                            << QStringLiteral("Gerundo  -  Verzió:    2008 - 2011");
+}
+
+void MainWindowTest::versionTextAndCaption()
+{
+    QFETCH(bool, hasInfo);
+    QFETCH(QList<int>, file);
+    QFETCH(QList<int>, product);
+    QFETCH(QString, versionText);
+    QFETCH(QString, caption);
+    std::optional<VersionInfo> info;
+    if (hasInfo) {
+        VersionInfo v;
+        for (int i = 0; i < 4; ++i) {
+            v.file[static_cast<size_t>(i)] = static_cast<quint16>(file.at(i));
+            v.product[static_cast<size_t>(i)] = static_cast<quint16>(product.at(i));
+        }
+        info = v;
+    }
+    TForm1::setVersionInfoForTests(info);
+    TestDatabase db(false);
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QVERIFY(startUp(form));
+    QCOMPARE(form.VersionText, versionText);
+    QCOMPARE(form.windowTitle(), caption);
+}
+
+void MainWindowTest::completeMenu()
+{
+    TForm1 form;
+    struct Entry {
+        const char* name;
+        const char* caption;
+    };
+    // Top level in order; "-" stands for a separator.
+    const QList<QPair<Entry, QList<Entry>>> expected = {
+        {{"Felvsrlsijegy1", "&Szállítás"},
+         {{"j1", "&Beszállítás"}, {"Mdosits1", "&Kiszállítás"}, {"Adattvtel2", "Adatátvétel"},
+          {"Bekiszllits1", "&Adatfeltöltés"}}},
+        {{"Nyomtats1", "&Nyomtatás"},
+         {{"Beszllts1", "&Beszállítás"}, {"Kiszllts1", "&Kiszállítás"}, {"Telepen1", "&Telepen"},
+          {"Flszmlista1", "&Fülszámlista"}}},
+        {{"Keress1", "Keresés"}, {{"Flszm1", "Fülszám"}, {"Beszlltiflszmok1", "Beszállító fülszámai"}}},
+        {{"Termk1", "&Feladó"}, {}},
+        {{"Trzsadatok1", "S&zállító"}, {}},
+        {{"Arhivls1", "Arhiválás"}, {{"Arhivbattel1", "Arhiválás"}, {"Visszavons1", "Visszavonás"}}},
+        {{"Segdlet1", "Segédlet"},
+         {{"Duplaflszm1", "Dupla fülszám"}, {"Kiszlltstrlse1", "Kiszállítás törlése"},
+          {"Beszlltsblhinyzik1", "Beszállításból hiányzik"}, {"Beszllitott1", "Adatok"}, {"N1", "-"},
+          {"Nvjegy1", "&Névjegy"}, {"Tvsegtsg1", "Távsegítség"}, {"Sg1", "Súgó"}, {"N2", "-"},
+          {"Rgiblimport1", "Régiből import"}}},
+        {{"Kilps1", "&Kilépés"}, {}},
+    };
+    const QList<QAction*> top = form.menuBar()->actions();
+    QCOMPARE(top.size(), expected.size());
+    for (int i = 0; i < top.size(); ++i) {
+        QCOMPARE(top[i]->objectName(), QString::fromUtf8(expected[i].first.name));
+        QCOMPARE(top[i]->text(), QString::fromUtf8(expected[i].first.caption));
+        const QList<Entry>& items = expected[i].second;
+        QMenu* menu = top[i]->menu();
+        QCOMPARE(menu != nullptr, !items.isEmpty());
+        if (!menu)
+            continue;
+        const QList<QAction*> acts = menu->actions();
+        QCOMPARE(acts.size(), items.size());
+        for (int j = 0; j < acts.size(); ++j) {
+            QCOMPARE(acts[j]->objectName(), QString::fromUtf8(items[j].name));
+            if (QString::fromUtf8(items[j].caption) == QStringLiteral("-"))
+                QVERIFY(acts[j]->isSeparator());
+            else
+                QCOMPARE(acts[j]->text(), QString::fromUtf8(items[j].caption));
+        }
+    }
+}
+
+void MainWindowTest::tablesReopenOnReactivation()
+{
+    TestDatabase db(false);
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QVERIFY(startUp(form));
+    form.show();
+    QCoreApplication::processEvents();
+    // A screen commits: every table closes...
+    Data->IBTrans1.commit();
+    QVERIFY(!Data->IBTable1.active());
+    db.exec(QStringLiteral("INSERT INTO szallito (snev) VALUES ('uj')"));
+    // ...and the main window, active again when the screen closes, reopens them once.
+    int opens = 0;
+    QObject::connect(&Data->IBTable3, &Dataset::opened, [&] { ++opens; });
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&form, &activate);
+    QCoreApplication::sendEvent(&form, &activate);
+    QTRY_VERIFY(Data->IBTable10.active());
+    QCoreApplication::processEvents();
+    QCOMPARE(opens, 1);
+    for (TableDataset* t : Data->tables())
+        QVERIFY(t->active());
+    QCOMPARE(Data->IBTable3.fieldText(QStringLiteral("snev")), QStringLiteral("uj"));
+}
+
+void MainWindowTest::closingCommitsPendingWork()
+{
+    TestDatabase db(false);
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
+    platform::TestDoubles doubles;
+    {
+        TForm1 form;
+        QVERIFY(startUp(form));
+        // A deletion that no screen committed...
+        Data->ZQ23.setSql({QStringLiteral("DELETE FROM kiszall"), QStringLiteral("WHERE kfulszam = :p1")});
+        Data->ZQ23.setParamText(QStringLiteral("p1"), QStringLiteral("123"));
+        Data->ZQ23.execSql();
+        QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
+        form.close();  // ...is made permanent when the program closes
+        QVERIFY(!Data->ZCon1.connected());
+    }
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+}
+
+void MainWindowTest::informationScreens()
+{
+    platform::TestDoubles doubles;
+    TForm1 form;
+    // "Távsegítség": starts the program each time, silently when it is missing, and stays open.
+    doubles.modalHandlers << [](QDialog* d) {
+        auto* f = static_cast<TForm26*>(d);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Távsegítség"));
+        QCOMPARE(f->Button3->text(), QStringLiteral("Program indítása"));
+        f->Button3->click();
+        f->Button3->click();
+        QVERIFY(f->isVisible());
+        f->Button2->click();
+        QVERIFY(!f->isVisible());
+    };
+    form.Tvsegtsg1->trigger();
+    QCOMPARE(doubles.programsStarted, QStringList({QStringLiteral("ShowMyPC3000.exe"), QStringLiteral("ShowMyPC3000.exe")}));
+    QVERIFY(doubles.messages.isEmpty());
+    QVERIFY(!Form26);
+    // "Súgó": one help request per press; no help file means nothing is shown.
+    doubles.modalHandlers << [](QDialog* d) {
+        auto* f = static_cast<TForm27*>(d);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Súgó"));
+        QCOMPARE(f->Button3->text(), QStringLiteral("Segítség"));
+        f->Button3->click();
+        QVERIFY(f->isVisible());
+    };
+    form.Sg1->trigger();
+    QCOMPARE(doubles.helpRequests, 1);
+    // "Névjegy": typed text is gone the next time.
+    QString firstText;
+    doubles.modalHandlers << [&](QDialog* d) {
+        auto* f = static_cast<TForm25*>(d);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Névjegy"));
+        firstText = f->Memo1->toPlainText();
+        f->Memo1->appendPlainText(QStringLiteral("beírt szöveg"));
+        f->Button1->click();
+    };
+    doubles.modalHandlers << [&](QDialog* d) {
+        QCOMPARE(static_cast<TForm25*>(d)->Memo1->toPlainText(), firstText);
+    };
+    form.Nvjegy1->trigger();
+    form.Nvjegy1->trigger();
+    QCOMPARE(doubles.modalsShown,
+             QStringList({QStringLiteral("Form26"), QStringLiteral("Form27"), QStringLiteral("Form25"), QStringLiteral("Form25")}));
+    // The real seam: a missing program is not an error either.
+    QVERIFY(!QProcess::startDetached(QStringLiteral("ShowMyPC3000.exe"), {}));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"

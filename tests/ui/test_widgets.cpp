@@ -1,0 +1,194 @@
+#include "core/datamodule.h"
+#include "testdb.h"
+#include "ui/dbwidgets.h"
+#include "ui/input.h"
+#include "ui/platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+class WidgetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keyFiltersTypedNotPasted_data();
+    void keyFiltersTypedNotPasted();
+    void enterMovesLikeTab();
+    void leavingAFieldButNotTowardsCancel();
+    void refreshGuardsAgainstLoops();
+    void gridFollowsDatasetLazily();
+    void gridTitleClickCarriesColumn();
+    void boundTextFollowsCurrentRow();
+};
+
+void WidgetsTest::keyFiltersTypedNotPasted_data()
+{
+    QTest::addColumn<bool>("dateField");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ear tag digits") << false << QStringLiteral("12a3.4 5") << QStringLiteral("12345");
+    QTest::newRow("date") << true << QStringLiteral("2011.x03-05") << QStringLiteral("2011.0305");
+}
+
+void WidgetsTest::keyFiltersTypedNotPasted()
+{
+    QFETCH(bool, dateField);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QLineEdit edit;
+    dateField ? input::dateCharacters(&edit) : input::digitsOnly(&edit);
+    edit.show();
+    QTest::keyClicks(&edit, typed);
+    QCOMPARE(edit.text(), expected);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QCOMPARE(edit.text(), expected.chopped(1));
+    // Pasted text is not filtered.
+    QApplication::clipboard()->setText(QStringLiteral("ab"));
+    edit.paste();
+    QCOMPARE(edit.text(), expected.chopped(1) + QStringLiteral("ab"));
+}
+
+void WidgetsTest::enterMovesLikeTab()
+{
+    QDialog dlg;
+    auto* lay = new QVBoxLayout(&dlg);
+    auto* a = new QLineEdit(&dlg);
+    auto* b = new QLineEdit(&dlg);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dlg);
+    auto* c = new QLineEdit(&dlg);
+    for (QWidget* w : {static_cast<QWidget*>(a), static_cast<QWidget*>(b), static_cast<QWidget*>(ok), static_cast<QWidget*>(c)})
+        lay->addWidget(w);
+    ok->setAutoDefault(false);
+    int clicks = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++clicks; });
+    input::digitsOnly(a);
+    input::enterAsTab(&dlg);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    a->setFocus();
+    QTest::keyClick(a, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), b);
+    QTest::keyClick(b, Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), a);
+    QVERIFY(a->text().isEmpty());  // the field itself takes nothing from Enter
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Enter);
+    QCOMPARE(clicks, 1);  // a focused button is pressed...
+    QTRY_COMPARE(QApplication::focusWidget(), c);  // ...and the focus still moves on
+    QVERIFY(dlg.isVisible());
+}
+
+void WidgetsTest::leavingAFieldButNotTowardsCancel()
+{
+    platform::TestDoubles doubles;
+    QDialog dlg;
+    auto* lay = new QVBoxLayout(&dlg);
+    auto* edit = new QLineEdit(&dlg);
+    auto* other = new QLineEdit(&dlg);
+    auto* cancel = new QPushButton(QStringLiteral("Mégsem"), &dlg);
+    lay->addWidget(edit);
+    lay->addWidget(other);
+    lay->addWidget(cancel);
+    input::markLeavesForm(cancel);
+    int exits = 0;
+    input::onExit(edit, [&] { ++exits; });
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    edit->setFocus();
+    other->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(exits, 1);
+    edit->setFocus();
+    cancel->setFocus(Qt::MouseFocusReason);  // heading for "Mégsem": no check
+    QTest::qWait(20);
+    QCOMPARE(exits, 1);
+    // A modal dialog opening over the window is not leaving the field.
+    edit->setFocus();
+    QDialog over(&dlg);
+    over.show();
+    QVERIFY(QTest::qWaitForWindowActive(&over));
+    QTest::qWait(20);
+    QCOMPARE(exits, 1);
+}
+
+void WidgetsTest::refreshGuardsAgainstLoops()
+{
+    platform::TestDoubles doubles;
+    QWidget window;
+    int refreshes = 0;
+    auto* refresh = new input::ReactivationRefresh(&window, [&] {
+        ++refreshes;
+        // A failing refresh reports; closing that box re-activates the window.
+        platform::showMessage(&window, QStringLiteral("hiba"));
+    });
+    QEvent activate(QEvent::WindowActivate);
+    doubles.onMessage = [&](const platform::ShownMessage&) { QCoreApplication::sendEvent(&window, &activate); };
+    QCoreApplication::sendEvent(&window, &activate);
+    QCoreApplication::sendEvent(&window, &activate);  // two events of one occasion: one refresh
+    QTRY_COMPARE(refreshes, 1);
+    QTest::qWait(30);
+    QCOMPARE(refreshes, 1);
+    QCOMPARE(doubles.messages.size(), 1);
+    refresh->trigger();
+    QTest::qWait(30);
+    QCOMPARE(refreshes, 2);
+}
+
+void WidgetsTest::gridFollowsDatasetLazily()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 5000) DO BEGIN "
+                           "INSERT INTO beszall (bfulszam) VALUES (:I); I = I + 1; END END"));
+    DBGrid grid;
+    grid.setDataSource(&Data->DS1);
+    grid.setColumns({{QStringLiteral("bfulszam"), QStringLiteral("Fülszám")}, {QStringLiteral("nincs"), QStringLiteral("Kód")}});
+    grid.resize(300, 200);
+    grid.show();
+    Data->IBTable1.open();
+    QCoreApplication::processEvents();
+    QVERIFY(Data->IBTable1.fetchedCount() < 1000);  // only what is shown
+    QCOMPARE(grid.model()->index(0, 1).data().toString(), QString());  // a field the set lacks shows empty
+    Data->IBTable1.last();
+    QCOMPARE(grid.currentIndex().row(), 4999);
+    grid.selectRow(10);
+    QCOMPARE(Data->IBTable1.recNo(), 10);
+    Data->IBTrans1.commit();  // closing empties the grid
+    QCOMPARE(grid.model()->rowCount(), 0);
+}
+
+void WidgetsTest::gridTitleClickCarriesColumn()
+{
+    DBGrid grid;
+    grid.setColumns({{QStringLiteral("a"), QStringLiteral("Név")}, {QStringLiteral("b"), QStringLiteral("Cim")}});
+    QCOMPARE(grid.titles(), QStringList({QStringLiteral("Név"), QStringLiteral("Cim")}));
+    QSignalSpy spy(&grid, &DBGrid::titleClicked);
+    grid.show();
+    const int x = grid.horizontalHeader()->sectionViewportPosition(1) + 5;
+    QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.first().first().toInt(), 1);
+}
+
+void WidgetsTest::boundTextFollowsCurrentRow()
+{
+    TestDatabase db;
+    db.addCarrier(QStringLiteral("AAA"), QStringLiteral("Első"));
+    db.addCarrier(QStringLiteral("BBB"), QStringLiteral("Második"));
+    DBText text;
+    text.bind(&Data->DS30, QStringLiteral("snev"));
+    Data->ZQ30.setSql({QStringLiteral("SELECT snev FROM szallito ORDER BY srendszam")});
+    Data->ZQ30.open();
+    QCOMPARE(text.text(), QStringLiteral("Első"));
+    Data->ZQ30.next();
+    QCOMPARE(text.text(), QStringLiteral("Második"));
+    Data->ZQ30.close();
+    QCOMPARE(text.text(), QString());
+}
+
+QTEST_MAIN(WidgetsTest)
+#include "test_widgets.moc"
