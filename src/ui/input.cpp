@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/platform.h"
 
@@ -140,8 +141,17 @@ ReactivationRefresh::ReactivationRefresh(QWidget* window, std::function<void()> 
 
 bool ReactivationRefresh::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show))
+    if (watched == m_window && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)) {
+        // Uncovering reaches the native window, not the widget: watch it too once it exists.
+        if (QWindow* w = m_window->windowHandle(); w && !m_watchingNative) {
+            w->installEventFilter(this);
+            m_watchingNative = true;
+        }
         schedule();
+    } else if (watched != m_window && event->type() == QEvent::Expose) {
+        if (auto* w = qobject_cast<QWindow*>(watched); w && w->isExposed())
+            schedule();
+    }
     return false;
 }
 

@@ -21,8 +21,8 @@ void enterAsTab(QWidget* form);
 // A dialog or message box opening over the window, or the window closing, is not leaving.
 void onExit(QLineEdit* edit, std::function<void()> handler);
 
-// Calls refresh when the window is shown again or re-activated (a modal child or message box over
-// it closed), once per occasion, never from inside a paint and never while a refresh runs.
+// Calls refresh when the window is shown, re-exposed or re-activated (a modal child or message box
+// over it closed), once per occasion, never from inside a paint and never while a refresh runs.
 class ReactivationRefresh : public QObject {
 public:
     ReactivationRefresh(QWidget* window, std::function<void()> refresh);
@@ -39,6 +39,7 @@ private:
     std::function<void()> m_refresh;
     bool m_running = false;
     bool m_pending = false;
+    bool m_watchingNative = false;
 };
 
 }  // namespace input
