@@ -52,9 +52,24 @@ Dataset::~Dataset()
     m_stmt.reset();
 }
 
-void Dataset::clearSql() { m_sql.clear(); }
-void Dataset::addSql(const QString& line) { m_sql << line; }
-void Dataset::setSql(const QStringList& lines) { m_sql = lines; }
+// Changing the statement of an open dataset closes it first, so it never shows rows of another one.
+void Dataset::clearSql()
+{
+    close();
+    m_sql.clear();
+}
+
+void Dataset::addSql(const QString& line)
+{
+    close();
+    m_sql << line;
+}
+
+void Dataset::setSql(const QStringList& lines)
+{
+    close();
+    m_sql = lines;
+}
 
 void Dataset::setParamText(const QString& name, const QString& value)
 {
