@@ -133,6 +133,11 @@ void TForm30::Button5Click()
         OpenDialog1.fileName = chosen;
 
     try {
+        // Held by the read, the transaction is not committed by the module on its own halfway
+        // through (after the emptying, or when the table closes between two records): a read
+        // that fails with Hiba302 leaves the previous staging as it was instead of a half-read,
+        // partly unconverted one.
+        Data->holdTransaction();
         Data->ZQ111.close();
         Data->ZQ111.clearSql();
         Data->ZQ111.addSql(QStringLiteral("DELETE FROM kiszall1 "));
