@@ -35,13 +35,14 @@ public:
     QStringList RecordValues;
     // Stores RecordValues as a new KISZALL1 row; false when the database refused the row.
     bool insertintotable();
+    // Rewrites every staged ear tag in its plain numeric form; false after Hiba302 / Hiba303.
+    bool normaliseEarTags();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void readXmlFile();
-    bool normaliseEarTags();
 };
 
 extern TForm30* Form30;
