@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
+#include "outgoing/takeover.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -208,7 +209,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::j1Click() {}
 void TForm1::Mdosits1Click() {}
-void TForm1::Adattvtel2Click() {}
+void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
 void TForm1::Bekiszllits1Click() {}
 void TForm1::Beszllts1Click() {}
 void TForm1::Kiszllts1Click() {}

@@ -175,6 +175,14 @@ void TData::startIfNeeded(const Dataset* starter, bool byStatement)
     m_autoByStatement = byStatement;
 }
 
+void TData::holdTransaction()
+{
+    if (!IBTrans1.inTransaction())
+        IBTrans1.startTransaction();
+    m_autoStarter = nullptr;
+    m_autoByStatement = false;
+}
+
 void TData::datasetClosed(const Dataset* ds)
 {
     // A transaction that a dataset's opening started is committed when that dataset closes and

@@ -72,6 +72,10 @@ public:
     // --- used by datasets for the automatic transaction rules
     // Starts the transaction when it is not active, remembering who started it.
     void startIfNeeded(const Dataset* starter, bool byStatement);
+    // Starts the transaction when it is not active and takes it out of the automatic rules: no
+    // dataset's closing or statement's end commits it on its own any more; only an explicit
+    // commit or rollback ends it. For a screen whose several writes must stand or fall together.
+    void holdTransaction();
     void datasetClosed(const Dataset* ds);
     void statementFinished(const Dataset* ds);
     void closeAllDatasets();
