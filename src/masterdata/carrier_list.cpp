@@ -2,8 +2,10 @@
 
 #include "core/datamodule.h"
 #include "core/globals.h"
+#include "masterdata/carrier_edit.h"
 #include "masterdata/listsupport.h"
 #include "ui/dbwidgets.h"
+#include "ui/modal.h"
 #include "ui/platform.h"
 
 #include <QGridLayout>
@@ -13,6 +15,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <memory>
 
 TForm6* Form6 = nullptr;
 
@@ -172,10 +176,22 @@ void TForm6::Button5Click() { close(); }
 
 void TForm6::Button2Click()
 {
+    CarrierEditMode = QStringLiteral("Új szállító");
+    runScreen(this, Form7);
 }
 
 void TForm6::Button3Click()
 {
+    CarrierEditMode = QStringLiteral("Szállító módositás");
+    std::unique_ptr<TForm7> dialog(new TForm7(this));
+    Form7 = dialog.get();
+    try {
+        dialog->fillFromList();
+    } catch (const std::exception&) {
+        platform::showMessage(this, QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!"));
+        return;
+    }
+    platform::showModal(dialog.get());
 }
 
 void TForm6::Button4Click()

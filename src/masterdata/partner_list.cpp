@@ -3,7 +3,9 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "masterdata/listsupport.h"
+#include "masterdata/partner_edit.h"
 #include "ui/dbwidgets.h"
+#include "ui/modal.h"
 #include "ui/platform.h"
 
 #include <QGridLayout>
@@ -13,6 +15,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <memory>
 
 TForm4* Form4 = nullptr;
 
@@ -195,10 +199,22 @@ void TForm4::Button5Click() { close(); }
 
 void TForm4::Button2Click()
 {
+    SenderEditMode = QStringLiteral("Új feladó");
+    runScreen(this, Form5);
 }
 
 void TForm4::Button3Click()
 {
+    SenderEditMode = QStringLiteral("Feladó módositás");
+    std::unique_ptr<TForm5> dialog(new TForm5(this));
+    Form5 = dialog.get();
+    try {
+        dialog->fillFromList();
+    } catch (const std::exception&) {
+        platform::showMessage(this, QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!"));
+        return;
+    }
+    platform::showModal(dialog.get());
 }
 
 void TForm4::Button4Click()
