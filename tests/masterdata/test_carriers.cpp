@@ -77,14 +77,12 @@ void CarriersTest::listScreenShowsRowsAndCurrentRow()
     QCOMPARE(s->DBText2->text(), QStringLiteral("Nagy"));
 
     QStringList captions;
-    for (QPushButton* b : {s->Button1, s->Button2, s->Button3, s->Button4, s->Button5}) {
+    for (QPushButton* b : {s->Button1, s->Button2, s->Button3, s->Button4, s->Button5})
         captions << b->text();
-        QVERIFY(b->x() < s->Button5->x() || b == s->Button5);
-    }
     QCOMPARE(captions, (QStringList{QStringLiteral("Kiválaszt"), QStringLiteral("Új"), QStringLiteral("Módosít"),
                                     QStringLiteral("Töröl"), QStringLiteral("Mégsem")}));
     QVERIFY(s->Button1->x() < s->Button2->x() && s->Button2->x() < s->Button3->x() &&
-            s->Button3->x() < s->Button4->x());
+            s->Button3->x() < s->Button4->x() && s->Button4->x() < s->Button5->x());
     QVERIFY(doubles.messages.isEmpty());
 }
 
