@@ -141,7 +141,15 @@ ReactivationRefresh::ReactivationRefresh(QWidget* window, std::function<void()> 
 
 bool ReactivationRefresh::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)) {
+    // WindowUnblocked comes from Qt itself when a modal dialog or box over the window closes, so
+    // the rebuild does not depend on a window manager re-activating the window.
+    if (watched == m_window && event->type() == QEvent::WindowDeactivate)
+        m_wasDeactivated = true;
+    // Activation counts only as a return to the window, not as part of its first showing.
+    const bool reactivated = event->type() == QEvent::WindowActivate && m_wasDeactivated;
+    if (watched == m_window && (reactivated || event->type() == QEvent::Show ||
+                                event->type() == QEvent::WindowUnblocked)) {
+        m_wasDeactivated = false;
         // Uncovering reaches the native window, not the widget: watch it too once it exists.
         if (QWindow* w = m_window->windowHandle(); w && !m_watchingNative) {
             w->installEventFilter(this);
@@ -149,8 +157,14 @@ bool ReactivationRefresh::eventFilter(QObject* watched, QEvent* event)
         }
         schedule();
     } else if (watched != m_window && event->type() == QEvent::Expose) {
-        if (auto* w = qobject_cast<QWindow*>(watched); w && w->isExposed())
-            schedule();
+        // Only a window that was hidden and comes back counts; its first exposure is the showing.
+        if (auto* w = qobject_cast<QWindow*>(watched)) {
+            const bool exposed = w->isExposed();
+            if (exposed && !m_exposedNow && m_exposedBefore)
+                schedule();
+            m_exposedBefore = m_exposedBefore || exposed;
+            m_exposedNow = exposed;
+        }
     }
     return false;
 }

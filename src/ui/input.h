@@ -40,6 +40,9 @@ private:
     bool m_running = false;
     bool m_pending = false;
     bool m_watchingNative = false;
+    bool m_exposedBefore = false;
+    bool m_exposedNow = false;
+    bool m_wasDeactivated = false;
 };
 
 }  // namespace input

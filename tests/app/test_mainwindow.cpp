@@ -235,7 +235,9 @@ void MainWindowTest::tablesReopenOnReactivation()
     // ...and the main window, active again when the screen closes, reopens them once.
     int opens = 0;
     QObject::connect(&Data->IBTable3, &Dataset::opened, [&] { ++opens; });
+    QEvent deactivate(QEvent::WindowDeactivate);
     QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&form, &deactivate);
     QCoreApplication::sendEvent(&form, &activate);
     QCoreApplication::sendEvent(&form, &activate);
     QTRY_VERIFY(Data->IBTable10.active());

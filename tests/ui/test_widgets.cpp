@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 class WidgetsTest : public QObject {
@@ -22,6 +23,7 @@ private slots:
     void enterMovesLikeTab();
     void leavingAFieldButNotTowardsCancel();
     void refreshGuardsAgainstLoops();
+    void refreshWhenAModalOverTheWindowCloses();
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void boundTextFollowsCurrentRow();
@@ -126,15 +128,37 @@ void WidgetsTest::refreshGuardsAgainstLoops()
         // A failing refresh reports; closing that box re-activates the window.
         platform::showMessage(&window, QStringLiteral("hiba"));
     });
+    QEvent deactivate(QEvent::WindowDeactivate);
     QEvent activate(QEvent::WindowActivate);
-    doubles.onMessage = [&](const platform::ShownMessage&) { QCoreApplication::sendEvent(&window, &activate); };
-    QCoreApplication::sendEvent(&window, &activate);
+    auto boxOpensAndCloses = [&] {
+        QCoreApplication::sendEvent(&window, &deactivate);
+        QCoreApplication::sendEvent(&window, &activate);
+    };
+    doubles.onMessage = [&](const platform::ShownMessage&) { boxOpensAndCloses(); };
+    boxOpensAndCloses();
     QCoreApplication::sendEvent(&window, &activate);  // two events of one occasion: one refresh
     QTRY_COMPARE(refreshes, 1);
     QTest::qWait(30);
     QCOMPARE(refreshes, 1);
     QCOMPARE(doubles.messages.size(), 1);
     refresh->trigger();
+    QTest::qWait(30);
+    QCOMPARE(refreshes, 2);
+}
+
+void WidgetsTest::refreshWhenAModalOverTheWindowCloses()
+{
+    QWidget window;
+    int refreshes = 0;
+    new input::ReactivationRefresh(&window, [&] { ++refreshes; });
+    window.show();
+    QTRY_COMPARE(refreshes, 1);  // shown
+    {
+        QDialog modal(&window);
+        QTimer::singleShot(50, &modal, &QDialog::accept);
+        modal.exec();  // a real modal loop, closed by the timer
+    }
+    QTRY_COMPARE(refreshes, 2);
     QTest::qWait(30);
     QCOMPARE(refreshes, 2);
 }
