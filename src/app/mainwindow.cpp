@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
+#include "incoming/incoming_list.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -206,7 +207,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TForm1::j1Click() {}
+void TForm1::j1Click() { runScreen(this, Form8); }
 void TForm1::Mdosits1Click() {}
 void TForm1::Adattvtel2Click() {}
 void TForm1::Bekiszllits1Click() {}
