@@ -531,7 +531,10 @@ void TForm9::Button3Click()
     reopenCarriers();
     reopenSenders();
     openList(false);
-    Data->ZQ11.locate(QStringLiteral("IDb"), CurrentIncomingId);
+    // No row has an empty IDb: with nothing remembered the first row stays current, and the
+    // search through every arrival can be spared.
+    if (!CurrentIncomingId.isEmpty())
+        Data->ZQ11.locate(QStringLiteral("IDb"), CurrentIncomingId);
 }
 
 void TForm9::Button6Click() { close(); }

@@ -33,9 +33,9 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent)
     connect(Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm8::Button5Click);
 
-    // Something to show before the first showing; the rebuild at showing replaces it.
+    // Something to show before the first showing; the rebuild at showing replaces it before the
+    // window is painted, so the move to the last row (a fetch of every arrival) is left to it.
     openList(false, false);
-    Data->ZQ12.last();
 
     // The list is rebuilt whenever the window comes back: after the entry screen or a message box
     // over it closes, the rows may have changed.
