@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
+#include "incoming/incoming_list.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/takeover.h"
@@ -209,7 +210,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TForm1::j1Click() {}
+void TForm1::j1Click() { runScreen(this, Form8); }
 void TForm1::Mdosits1Click() {}
 void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
 void TForm1::Bekiszllits1Click() {}

@@ -1,0 +1,600 @@
+#include "core/datamodule.h"
+#include "core/globals.h"
+#include "incoming/incoming_entry.h"
+#include "incoming/incoming_list.h"
+#include "testdb.h"
+#include "ui/dbwidgets.h"
+#include "ui/platform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString kNew = QStringLiteral("Új fülszám");
+const QString kChange = QStringLiteral("Fülszám módositás");
+
+// Two carriers and two senders; the "B" ones are the ones picked.
+struct Registers {
+    QString carrierA, carrierB, senderA, senderB;
+};
+
+Registers addRegisters(TestDatabase& db)
+{
+    Registers r;
+    r.carrierA = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss Fuvar"));
+    r.carrierB = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy Fuvar"), QStringLiteral("Pécs"));
+    r.senderA = db.addPartner(QStringLiteral("Alfa Kft"));
+    r.senderB = db.addPartner(QStringLiteral("Béta Bt"), QStringLiteral("Győr"), QStringLiteral("TK-9"));
+    return r;
+}
+
+// The pickers, as a user would use them: move the list onto the wanted code and close it.
+void scriptCarrierPick(platform::TestDoubles& doubles, const QString& code)
+{
+    doubles.modalHandlers << [code](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("Form6"));
+        QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), code));
+    };
+}
+
+void scriptSenderPick(platform::TestDoubles& doubles, const QString& code)
+{
+    doubles.modalHandlers << [code](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("Form4"));
+        QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), code));
+    };
+}
+
+// Fills every field of a new arrival so that it passes validation.
+void fillValid(TForm9& f, const QString& carrier, const QString& sender, const QString& tag)
+{
+    f.Edit2->setText(carrier);
+    f.Edit3->setText(sender);
+    f.Edit4->setText(tag);
+    f.Edit5->setText(QStringLiteral("2011.03.01"));
+    f.Edit6->setText(QStringLiteral("2011.02.27"));
+    f.Edit7->setText(QStringLiteral("gyüjtés"));
+    f.Edit8->setText(QStringLiteral("EU-1"));
+}
+
+bool isReady(const TForm9& f) { return f.Button5->isEnabled() && !f.Button3->isEnabled(); }
+bool isSaved(const TForm9& f) { return !f.Button5->isEnabled() && f.Button3->isEnabled(); }
+
+void insertArrival(TestDatabase& db, const QString& carrier, const QString& sender, const QString& tag,
+                   const QString& date = QStringLiteral("2011-03-01"))
+{
+    db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz) "
+                           "VALUES ('%1', '%2', '%3', '%4', '%4', 'gyüjtés', 'EU-0')")
+                .arg(carrier, sender, tag, date));
+}
+
+QWidget* focusOf(QWidget* window)
+{
+    QApplication::processEvents();
+    return window->focusWidget();
+}
+
+}  // namespace
+
+class IncomingEntryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeDeliveryWithNewAndIncrement();
+    void incrementOfEarTag_data();
+    void incrementOfEarTag();
+    void validationInOrder_data();
+    void validationInOrder();
+    void duplicateInNewMode();
+    void duplicateInChangeMode();
+    void changeModeLoadsAndUpdates();
+    void changeModeOfDepartedAnimal();
+    void writtenForDepartureToo();
+    void failingInsertLeavesScreenSaved();
+    void failingDepartureInsertLeavesScreenReady();
+    void failingUpdateIsRolledBack();
+    void keyboardEntry();
+    void categoryDoubleClickToggles();
+};
+
+void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.show();
+    QCOMPARE(f.windowTitle(), QStringLiteral("Fülszám bevitel (beszállítás)"));
+    QVERIFY(isReady(f));
+    QVERIFY(f.CheckBox1->isChecked());
+    QVERIFY(!f.CheckBox2->isChecked());
+    QCOMPARE(f.Edit7->text(), QStringLiteral("gyüjtés"));
+    QVERIFY(Data->ZQ11.active());
+
+    scriptCarrierPick(doubles, r.carrierB);
+    f.Button1Click();
+    QCOMPARE(f.Edit2->text(), r.carrierB);
+    QCOMPARE(f.DBText2->text(), QStringLiteral("Nagy Fuvar"));
+    QCOMPARE(f.DBText6->text(), r.carrierB);
+    scriptSenderPick(doubles, r.senderB);
+    f.Button2Click();
+    QCOMPARE(f.Edit3->text(), r.senderB);
+    QCOMPARE(f.DBText7->text(), QStringLiteral("Béta Bt"));
+    QCOMPARE(f.DBText13->text(), r.senderB);
+
+    f.Edit5->setText(QStringLiteral("2011.03.01"));
+    f.Edit6->setText(QStringLiteral("2011.02.27"));
+    f.Edit7DblClick();
+    f.Edit4->setText(QStringLiteral("0098"));
+    f.Edit8->setText(QStringLiteral("HU-EU 77/2011"));
+
+    const int kodColumn = 8;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            f.Button3Click();  // "Új"
+            QVERIFY(isReady(f));
+            // Before the save the list statement has no code: the "Kód" column is empty.
+            QVERIFY(Data->ZQ11.active());
+            QCOMPARE(f.DBGrid1->model()->data(f.DBGrid1->model()->index(0, kodColumn)).toString(), QString());
+            // The carrier and sender panels show the kept codes again.
+            QCOMPARE(f.DBText6->text(), r.carrierB);
+            QCOMPARE(f.DBText13->text(), r.senderB);
+        }
+        f.Button5Click();  // "OK"
+        QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+        QVERIFY(isSaved(f));
+        QCOMPARE(CurrentCarrierCode, r.carrierB);
+        QCOMPARE(CurrentSenderCode, r.senderB);
+        // After the save the list shows the codes the database gave, ending on the newest row.
+        QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), f.Edit4->text());
+        QVERIFY(!Data->ZQ11.fieldText(QStringLiteral("Bkod")).isEmpty());
+        const int row = Data->ZQ11.recNo();
+        QCOMPARE(f.DBGrid1->model()->data(f.DBGrid1->model()->index(row, kodColumn)).toString(),
+                 Data->ZQ11.fieldText(QStringLiteral("Bkod")));
+    }
+    // The ear tag 0098 is stored as typed; the increments read it as a number.
+    const auto rows = db.rows(QStringLiteral(
+        "SELECT bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz FROM beszall ORDER BY idb"));
+    const QList<QStringList> expected = {
+        {r.carrierB, r.senderB, QStringLiteral("0098"), QStringLiteral("2011.03.01"), QStringLiteral("2011.02.27"),
+         QStringLiteral("hizlalás"), QStringLiteral("HU-EU 77/2011")},
+        {r.carrierB, r.senderB, QStringLiteral("99"), QStringLiteral("2011.03.01"), QStringLiteral("2011.02.27"),
+         QStringLiteral("hizlalás"), QStringLiteral("HU-EU 77/2011")},
+        {r.carrierB, r.senderB, QStringLiteral("100"), QStringLiteral("2011.03.01"), QStringLiteral("2011.02.27"),
+         QStringLiteral("hizlalás"), QStringLiteral("HU-EU 77/2011")},
+    };
+    QCOMPARE(rows, expected);
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    // One OK saves one row: a second press without "Új" is not possible.
+    QVERIFY(!f.Button5->isEnabled());
+}
+
+void IncomingEntryTest::incrementOfEarTag_data()
+{
+    QTest::addColumn<bool>("increment");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("leading zeros") << true << "0012" << "13" << "";
+    QTest::newRow("carry") << true << "999" << "1000" << "";
+    QTest::newRow("15 digits") << true << "999999999999999" << "1000000000000000" << "";
+    QTest::newRow("more than 15 digits, exact") << true << "12345678901234567899" << "12345678901234567900" << "";
+    QTest::newRow("empty") << true << "" << "" << "A fülszám nem csak számot tartalmaz!";
+    QTest::newRow("pasted letters") << true << "12A" << "" << "A fülszám nem csak számot tartalmaz!";
+    QTest::newRow("box clear") << false << "0012" << "0012" << "";
+}
+
+void IncomingEntryTest::incrementOfEarTag()
+{
+    QFETCH(bool, increment);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, message);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.CheckBox1->setChecked(increment);
+    f.CheckBox2->setChecked(true);
+    f.Edit4->setText(before);
+    f.Edit5->setText(QStringLiteral("2011.01.02"));
+    f.Edit8->setText(QStringLiteral("EU"));
+    f.Button3Click();
+    QCOMPARE(f.Edit4->text(), after);
+    QCOMPARE(doubles.lastMessage(), message);
+    // Nothing else changes.
+    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.01.02"));
+    QCOMPARE(f.Edit8->text(), QStringLiteral("EU"));
+    QVERIFY(f.CheckBox2->isChecked());
+    QVERIFY(isReady(f));
+}
+
+void IncomingEntryTest::validationInOrder_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    const QString badDate = QStringLiteral("A dátum formátuma nem megfelelő!");
+    QTest::newRow("1 no carrier") << "Edit2" << "  " << "Nincs megadva a szállító!" << "Button1";
+    QTest::newRow("2 no sender") << "Edit3" << "" << "Nincs megadva a feladó!" << "Button2";
+    QTest::newRow("3 no ear tag") << "Edit4" << " " << "Nincs megadva a fülszám!" << "Edit4";
+    QTest::newRow("4 no arrival") << "Edit5" << "   " << "Nincs megadva a beérkezés kelte!" << "Edit5";
+    QTest::newRow("5 impossible arrival") << "Edit5" << "2011.02.30" << badDate << "Edit5";
+    QTest::newRow("5 arrival not a date") << "Edit5" << "2011.0230" << badDate << "Edit5";
+    QTest::newRow("6 arrival before 2010") << "Edit5" << "2009.12.31"
+                                           << "A megvásárlás kelte kisebb 2010.01.01 -nél!" << "Edit5";
+    QTest::newRow("6 first day passes") << "Edit5" << "2010.01.01" << "" << "";
+    QTest::newRow("6 short form passes") << "Edit5" << "2011.3.5" << "" << "";
+    QTest::newRow("7 no purchase") << "Edit6" << "" << "Nincs megadva a megvásárlás kelte!" << "Edit6";
+    QTest::newRow("8 impossible purchase") << "Edit6" << "2011.13.01" << badDate << "Edit6";
+    QTest::newRow("8 purchase before 2010 passes") << "Edit6" << "2009.12.31" << "" << "";
+    QTest::newRow("9 no category") << "Edit7" << " " << "Nincs megadva a hasznositási kategória!" << "Edit7";
+    QTest::newRow("10 no certificate") << "Edit8" << "" << "Nincs megadva az eü. bizonyitvány száma!" << "Edit8";
+}
+
+void IncomingEntryTest::validationInOrder()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    fillValid(f, r.carrierA, r.senderA, QStringLiteral("4711"));
+    // Every later field empty too: the first failing step is the one that speaks.
+    bool later = false;
+    for (QLineEdit* e : {f.Edit2, f.Edit3, f.Edit4, f.Edit5, f.Edit6, f.Edit7, f.Edit8}) {
+        if (e->objectName() == field) {
+            e->setText(value);
+            later = true;
+        } else if (later && !message.isEmpty()) {
+            e->clear();
+        }
+    }
+    f.Edit5->setFocus();
+    f.Button5Click();
+    if (message.isEmpty()) {
+        QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+        QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+        QVERIFY(isSaved(f));
+        return;
+    }
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
+    QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
+    QCOMPARE(focusOf(&f)->objectName(), focus);
+    QCOMPARE(db.count(QStringLiteral("beszall")), 0);
+    QVERIFY(isReady(f));
+}
+
+void IncomingEntryTest::duplicateInNewMode()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    fillValid(f, r.carrierA, r.senderA, QStringLiteral("500"));
+    f.Button5Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!")});
+    QCOMPARE(focusOf(&f), f.Edit4);
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    QVERIFY(isReady(f));
+    // The check compares the ear tag as typed: "0500" is another ear tag.
+    f.Edit4->setText(QStringLiteral("0500"));
+    f.Button5Click();
+    QCOMPARE(doubles.messages.size(), 1);
+    QCOMPARE(db.count(QStringLiteral("beszall")), 2);
+}
+
+void IncomingEntryTest::duplicateInChangeMode()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 1
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 2, already a duplicate
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("600"));  // IDb 3
+    TForm8 list;
+    struct Case {
+        const char* changedId;
+        const char* newTag;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"3", "500", "Ilyen fülszám van a IDb = 1. sorszám alatt a beszállitottak között!"},
+        {"3", "600", nullptr},  // its own ear tag
+        {"1", "500", nullptr},  // the lowest row with the ear tag is the row itself
+        {"2", "500", "Ilyen fülszám van a IDb = 1. sorszám alatt a beszállitottak között!"},
+    };
+    for (const Case& c : cases) {
+        doubles.messages.clear();
+        list.rebuild();
+        QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QString::fromLatin1(c.changedId)));
+        IncomingEntryMode = kChange;
+        TForm9 f;
+        QVERIFY(f.LoadForChange());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.Edit4->setText(QString::fromLatin1(c.newTag));
+        f.Edit8->setText(QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
+        f.Button5Click();
+        const QString cert =
+            db.value(QStringLiteral("SELECT beubiz FROM beszall WHERE idb = %1").arg(QString::fromLatin1(c.changedId)));
+        if (c.message) {
+            QCOMPARE(doubles.messageTexts(), QStringList{QString::fromUtf8(c.message)});
+            QCOMPARE(focusOf(&f), f.Edit4);
+            QCOMPARE(cert, QStringLiteral("EU-0"));
+            QVERIFY(f.Button5->isEnabled());
+        } else {
+            QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+            QCOMPARE(cert, QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
+            QVERIFY(!f.Button5->isEnabled());
+        }
+    }
+    QCOMPARE(db.count(QStringLiteral("beszall")), 3);
+}
+
+void IncomingEntryTest::changeModeLoadsAndUpdates()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("700"), QStringLiteral("2011-04-02"));
+    insertArrival(db, r.carrierB, r.senderB, QStringLiteral("701"), QStringLiteral("2011-04-03"));
+    TForm8 list;
+    list.rebuild();
+    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("700")));
+    IncomingEntryMode = kChange;
+    TForm9 f;
+    QVERIFY(f.LoadForChange());
+    QCOMPARE(f.windowTitle(), kChange);
+    QCOMPARE(f.Edit1->text(), QStringLiteral("1"));
+    QCOMPARE(f.Edit2->text(), r.carrierA);
+    QCOMPARE(f.Edit3->text(), r.senderA);
+    QCOMPARE(f.Edit4->text(), QStringLiteral("700"));
+    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(f.Edit7->text(), QStringLiteral("gyüjtés"));
+    QCOMPARE(f.Edit8->text(), QStringLiteral("EU-0"));
+    QCOMPARE(CurrentIncomingId, QStringLiteral("1"));
+    QCOMPARE(CurrentCarrierCode, r.carrierA);
+    QCOMPARE(f.DBText2->text(), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(f.DBText7->text(), QStringLiteral("Alfa Kft"));
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QVERIFY(!f.CheckBox1->isEnabled());
+    QVERIFY(!f.CheckBox1->isChecked());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.Button3->isHidden());
+    QVERIFY(f.CheckBox1->isHidden());
+    QVERIFY(!f.CheckBox2->isHidden());
+    QVERIFY(f.Edit4->isEnabled());
+    QCOMPARE(focusOf(&f), f.Edit5);
+
+    // A new carrier and sender through the pickers; dates, category and certificate typed.
+    scriptCarrierPick(doubles, r.carrierB);
+    f.Button1Click();
+    scriptSenderPick(doubles, r.senderB);
+    f.Button2Click();
+    f.Edit4->setText(QStringLiteral("702"));
+    f.Edit5->setText(QStringLiteral("2011.4.5"));
+    f.Edit6->setText(QStringLiteral("2011.04.01"));
+    f.Edit7->setText(QStringLiteral("vágás"));
+    f.Edit8->setText(QStringLiteral("EU-9"));
+    f.CheckBox2->setChecked(true);  // plays no part in a change
+    f.Button5Click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(db.rows(QStringLiteral("SELECT bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz FROM beszall "
+                                    "WHERE idb = 1")),
+             (QList<QStringList>{{r.carrierB, r.senderB, QStringLiteral("702"), QStringLiteral("2011.04.05"),
+                                  QStringLiteral("2011.04.01"), QStringLiteral("vágás"), QStringLiteral("EU-9")}}));
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    QCOMPARE(CurrentCarrierCode, r.carrierB);
+    QCOMPARE(CurrentSenderCode, r.senderB);
+    // Saved at most once per opening; the list stands on the changed row.
+    QVERIFY(!f.Button5->isEnabled());
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+}
+
+void IncomingEntryTest::changeModeOfDepartedAnimal()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("800"));
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('800')"));
+    TForm8 list;
+    list.rebuild();
+    IncomingEntryMode = kChange;
+    TForm9 f;
+    QVERIFY(f.LoadForChange());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(!f.Edit4->isEnabled());
+    QVERIFY(f.Edit4->styleSheet().contains(QStringLiteral("silver")));
+    QVERIFY(f.CheckBox2->isHidden());
+    QVERIFY(f.Button3->isHidden());
+}
+
+void IncomingEntryTest::writtenForDepartureToo()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    fillValid(f, r.carrierA, r.senderB, QStringLiteral("900"));
+    f.Edit5->setText(QStringLiteral("2011.05.06"));
+    f.Edit7->setText(QStringLiteral("vágás"));
+    f.Edit8->setText(QStringLiteral("EU-BE"));
+    f.CheckBox2->setChecked(true);
+    f.Button5Click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QVERIFY(isSaved(f));
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    // Empty codes, not null: the departure list joins it out, the data completion finds it.
+    QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam, kikelt, keubizbe, khkat, "
+                                    "CASE WHEN kskod = '' THEN 'empty' ELSE 'other' END, "
+                                    "CASE WHEN kfkod = '' THEN 'empty' ELSE 'other' END, "
+                                    "CASE WHEN keubizki = '' THEN 'empty' ELSE 'other' END FROM kiszall")),
+             (QList<QStringList>{{QStringLiteral("900"), QStringLiteral("2011.05.06"), QStringLiteral("EU-BE"),
+                                  QStringLiteral("vágás"), QStringLiteral("empty"), QStringLiteral("empty"),
+                                  QStringLiteral("empty")}}));
+}
+
+void IncomingEntryTest::failingInsertLeavesScreenSaved()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("1"));
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
+    f.Edit8->setText(QString(46, u'X'));  // one more than the column holds
+    f.Button5Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ")});
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    // The rebuild follows the error too: Saved, with the list open again.
+    QVERIFY(isSaved(f));
+    QVERIFY(Data->ZQ11.active());
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1"));
+    QVERIFY(Data->ZQ11.hasField(QStringLiteral("Bkod")));
+    // The carrier code is remembered only after a successful insert.
+    QCOMPARE(CurrentCarrierCode, QString());
+}
+
+void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
+{
+    TestDatabase db(false);
+    db.exec(QStringLiteral("CREATE EXCEPTION NO_DEPARTURE 'no departures today'"));
+    db.exec(QStringLiteral("CREATE TRIGGER KISZALL_REFUSE FOR KISZALL BEFORE INSERT AS "
+                           "BEGIN EXCEPTION NO_DEPARTURE; END"));
+    const Registers r = addRegisters(db);
+    Data = new TData();
+    platform::TestDoubles doubles;
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    fillValid(f, r.carrierA, r.senderA, QStringLiteral("960"));
+    f.CheckBox2->setChecked(true);
+    f.Button5Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba093: az insert a kiszállításban!")});
+    // The arrival stays committed, the departure is gone, and the screen is still Ready.
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    QVERIFY(isReady(f));
+    // A second OK meets the duplicate check.
+    f.Button5Click();
+    QCOMPARE(doubles.lastMessage(), QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!"));
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+}
+
+void IncomingEntryTest::failingUpdateIsRolledBack()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("970"));
+    TForm8 list;
+    list.rebuild();
+    IncomingEntryMode = kChange;
+    TForm9 f;
+    QVERIFY(f.LoadForChange());
+    f.Edit7->setText(QStringLiteral("hizlalás"));
+    f.Edit8->setText(QString(46, u'Y'));
+    f.Button5Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
+    QCOMPARE(db.rows(QStringLiteral("SELECT bhkat, beubiz FROM beszall")),
+             (QList<QStringList>{{QStringLiteral("gyüjtés"), QStringLiteral("EU-0")}}));
+    QVERIFY(!f.Button5->isEnabled());
+    QVERIFY(Data->ZQ11.active());
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+}
+
+void IncomingEntryTest::keyboardEntry()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), f.Edit5);
+
+    // Dates take digits and points only, ear tags digits only; Backspace works in both.
+    QTest::keyClicks(f.Edit5, QStringLiteral("2011-a.03.x15"));
+    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.03.15"));
+    f.Edit6->setText(QStringLiteral("2010.12.24"));
+    // Enter moves on like Tab, and leaving the arrival date overwrites the purchase date.
+    QTest::keyClick(f.Edit5, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit6);
+    QTRY_COMPARE(f.Edit6->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(f.Edit6, Qt::Key_End);  // Tab selected the whole text
+    QTest::keyClick(f.Edit6, Qt::Key_Backspace);
+    QTest::keyClicks(f.Edit6, QStringLiteral("6 "));
+    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.03.16"));
+    QTest::keyClick(f.Edit6, Qt::Key_Enter);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit7);
+    QTest::keyClick(f.Edit7, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit4);
+    QTest::keyClicks(f.Edit4, QStringLiteral("12a.3-4"));
+    QCOMPARE(f.Edit4->text(), QStringLiteral("1234"));
+    // Pasted text is not filtered.
+    f.Edit4->insert(QStringLiteral("x"));
+    QCOMPARE(f.Edit4->text(), QStringLiteral("1234x"));
+    QTest::keyClick(f.Edit4, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit8);
+    // Shift+Enter goes back.
+    QTest::keyClick(f.Edit8, Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit4);
+    QTest::keyClick(f.Edit4, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Edit8);
+    QTest::keyClick(f.Edit8, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Button5);  // "Új" is disabled
+    // Enter on the focused "OK" presses it: here the validation speaks first.
+    QTest::keyClick(f.Button5, Qt::Key_Return);
+    QCOMPARE(doubles.lastMessage(), QStringLiteral("Nincs megadva a szállító!"));
+    // Leaving the arrival date towards "Mégsem" is no exit: the purchase date stays.
+    f.Edit5->setFocus();
+    f.Edit6->setText(QStringLiteral("2011.01.01"));
+    f.Button6->setFocus();
+    QTest::qWait(20);
+    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.01.01"));
+}
+
+void IncomingEntryTest::categoryDoubleClickToggles()
+{
+    TestDatabase db;
+    IncomingEntryMode = kNew;
+    TForm9 f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCOMPARE(f.Edit7->toolTip(), QStringLiteral("Dupla klikkre kategória váltása"));
+    QStringList seen;
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseDClick(f.Edit7, Qt::LeftButton);
+        seen << f.Edit7->text();
+    }
+    QCOMPARE(seen, (QStringList{QStringLiteral("hizlalás"), QStringLiteral("vágás"), QStringLiteral("hizlalás"),
+                                QStringLiteral("vágás")}));
+    f.Edit7->setText(QStringLiteral("tenyésztés"));
+    QTest::mouseDClick(f.Edit7, Qt::LeftButton);
+    QCOMPARE(f.Edit7->text(), QStringLiteral("hizlalás"));
+}
+
+QTEST_MAIN(IncomingEntryTest)
+#include "test_incoming_entry.moc"
