@@ -3,6 +3,8 @@
 #include "app/about.h"
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
+#include "outgoing/completion.h"
+#include "outgoing/outgoing_list.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -207,9 +209,9 @@ void TForm1::closeEvent(QCloseEvent* event)
 }
 
 void TForm1::j1Click() {}
-void TForm1::Mdosits1Click() {}
+void TForm1::Mdosits1Click() { runScreen(this, Form10); }
 void TForm1::Adattvtel2Click() {}
-void TForm1::Bekiszllits1Click() {}
+void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }
 void TForm1::Beszllts1Click() {}
 void TForm1::Kiszllts1Click() {}
 void TForm1::Telepen1Click() {}
