@@ -3,6 +3,8 @@
 #include "app/about.h"
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
+#include "masterdata/carrier_list.h"
+#include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_list.h"
 #include "ui/input.h"
@@ -218,8 +220,8 @@ void TForm1::Telepen1Click() {}
 void TForm1::Flszmlista1Click() {}
 void TForm1::Flszm1Click() {}
 void TForm1::Beszlltiflszmok1Click() {}
-void TForm1::Termk1Click() {}
-void TForm1::Trzsadatok1Click() {}
+void TForm1::Termk1Click() { runScreen(this, Form4); }
+void TForm1::Trzsadatok1Click() { runScreen(this, Form6); }
 void TForm1::Arhivbattel1Click() {}
 void TForm1::Visszavons1Click() {}
 void TForm1::Duplaflszm1Click() {}
