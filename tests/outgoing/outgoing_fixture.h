@@ -4,6 +4,7 @@
 // connection of their own (committed), and scripted picker choices.
 
 #include "core/datamodule.h"
+#include "db/client.h"
 #include "testdb.h"
 #include "ui/platform.h"
 
@@ -57,5 +58,25 @@ inline void focusTo(QWidget* w)
     QApplication::processEvents();
     QApplication::processEvents();
 }
+
+// Another user's uncommitted change: with nowait, a write of the same rows fails at once.
+class ForeignChange {
+public:
+    ForeignChange(TestDatabase& db, const QString& sql)
+    {
+        fb::ConnectParams p;
+        p.database = db.file();
+        p.password = QStringLiteral("medvehagy");
+        m_att.attach(p);
+        m_tra.start(m_att);
+        fb::Statement st(m_att, m_tra, sql, false);
+        st.execute();
+    }
+    ~ForeignChange() { m_tra.rollback(); }
+
+private:
+    fb::Attachment m_att;
+    fb::Transaction m_tra;
+};
 
 }  // namespace fixture

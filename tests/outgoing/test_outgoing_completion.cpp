@@ -20,6 +20,7 @@ private slots:
     void validation();
     void emptyListFillsNothing();
     void emptyCategoryWrittenAsEmptyText();
+    void failedUpdateRollsBack();
 };
 
 void OutgoingCompletionTest::fillsExactlyRowsWithBothCodesEmpty()
@@ -137,6 +138,33 @@ void OutgoingCompletionTest::emptyCategoryWrittenAsEmptyText()
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE khkat = '' AND kskod = '7'")),
              QStringLiteral("1"));
+}
+
+void OutgoingCompletionTest::failedUpdateRollsBack()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    departureWithoutCodes(db, QStringLiteral("1"));
+    departureWithoutCodes(db, QStringLiteral("2"));
+    TForm13 f;
+    f.show();
+    QApplication::processEvents();
+    f.Edit2->setText(QStringLiteral("7"));
+    f.Edit3->setText(QStringLiteral("8"));
+    f.Edit8->setText(QStringLiteral("KI"));
+    {
+        ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '2'"));
+        f.Button5->click();
+    }
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba131:  Update a kiszállításban ")});
+    // All or nothing: the row that could be written was rolled back with the rest.
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = ''")), QStringLiteral("2"));
+    QVERIFY(!Data->IBTrans1.inTransaction());
+    // The screen stays usable: the next try succeeds.
+    doubles.messages.clear();
+    f.Button5->click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '7' AND kfkod = '8'")), QStringLiteral("2"));
 }
 
 QTEST_MAIN(OutgoingCompletionTest)

@@ -61,6 +61,7 @@ private slots:
     void pickListPositionsOnPrefixInTextOrder();
     void pickListChooseAndCancel();
     void categoryToggle();
+    void failedWritesRollBackAndRebuild();
 };
 
 void OutgoingEntryTest::dispatchesAnArrivedAnimal()
@@ -451,6 +452,45 @@ void OutgoingEntryTest::categoryToggle()
         seen << f.Edit7->text();
     }
     QCOMPARE(seen, QStringList({"hizlalás", "vágás", "hizlalás"}));
+}
+
+void OutgoingEntryTest::failedWritesRollBackAndRebuild()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    {
+        // New mode: a category too long for its column makes the insert fail.
+        NewEntry e(db, doubles);
+        arrival(db, QStringLiteral("1001"));
+        TForm11& f = *e.form;
+        f.Edit4->setText(QStringLiteral("1001"));
+        f.Edit6->setText(QStringLiteral("BE-1"));
+        f.Edit7->setText(QString(30, u'x'));
+        f.Button5->click();
+        QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ")});
+        QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+        QVERIFY(Data->ZQ21.active());  // rebuilt
+        QVERIFY(f.Button3->isEnabled());
+        QVERIFY(!f.Button5->isEnabled());
+    }
+    doubles.messages.clear();
+    {
+        // Change mode: another user holds the row.
+        departure(db, QStringLiteral("1001"), QStringLiteral("1"), QStringLiteral("1"));
+        const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall"));
+        TForm10 list;
+        list.rebuildList();
+        OutgoingEntryMode = QStringLiteral("Fülszám módositás");
+        TForm11 f;
+        QVERIFY(f.LoadForChange());
+        f.Edit8->setText(QStringLiteral("KI-NEW"));
+        ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE idk = %1").arg(id));
+        f.Button5->click();
+        QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")});
+        QVERIFY(f.Button3->isEnabled());
+        QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
+    }
+    QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("KI-1"));
 }
 
 QTEST_MAIN(OutgoingEntryTest)
