@@ -156,6 +156,10 @@ void TForm10::Button2Click()
 
 void TForm10::Button3Click()
 {
+    // With no current dispatch there is nothing to change: the entry screen would open on empty
+    // fields and its save could only fail.
+    if (!Data->ZQ22.active() || Data->ZQ22.isEmpty())
+        return;
     OutgoingEntryMode = QStringLiteral("Fülszám módositás");
     auto* entry = new TForm11(this);
     Form11 = entry;

@@ -60,7 +60,8 @@ private slots:
     void pendingDeleteKeptByLaterCommit();
     void pendingDeleteUndoneByRollback();
     void pendingDeleteKeptWhenProgramCloses();
-    void deleteOnEmptyListDoesNothing();
+    void deleteAndChangeOnEmptyListDoNothing();
+    void failedDeleteReportedAndNothingRolledBack();
     void changeFromListReopensOnChangedRow();
     void menuOpensScreens();
 };
@@ -216,7 +217,7 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
 
-void OutgoingListTest::deleteOnEmptyListDoesNothing()
+void OutgoingListTest::deleteAndChangeOnEmptyListDoNothing()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
@@ -227,8 +228,30 @@ void OutgoingListTest::deleteOnEmptyListDoesNothing()
     QVERIFY(Data->ZQ22.isEmpty());
     list.Button4->click();
     QVERIFY(doubles.messages.isEmpty());
+    list.Button3->click();  // nothing to change either
+    QVERIFY(doubles.modalsShown.isEmpty());
     Data->IBTrans1.commit();
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
+}
+
+void OutgoingListTest::failedDeleteReportedAndNothingRolledBack()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    TForm10 list;
+    deleteEarTag500(db, doubles, list);  // pending
+    doubles.messages.clear();
+    QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("600")));
+    {
+        ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '600'"));
+        list.Button4->click();
+    }
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba101: Kiszállitás DELETE törlésekor")});
+    // The earlier pending deletion is still pending, and the list was rebuilt.
+    QVERIFY(Data->IBTrans1.inTransaction());
+    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
+    Data->IBTrans1.commit();
+    QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), QList<QStringList>{{QStringLiteral("600")}});
 }
 
 void OutgoingListTest::changeFromListReopensOnChangedRow()
