@@ -1,0 +1,71 @@
+#pragma once
+
+// Small helpers shared by the register tests.
+
+#include "db/client.h"
+#include "testdb.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+// Another connection holding an uncommitted change: a write to the same row through the program's
+// nowait transaction then fails at once, as it would against another user.
+class RowLock {
+public:
+    RowLock(TestDatabase& db, const QString& sql)
+    {
+        fb::ConnectParams p;
+        p.database = db.file();
+        p.password = QStringLiteral("medvehagy");
+        m_att.attach(p);
+        m_tra.start(m_att);
+        fb::Statement st(m_att, m_tra, sql, false);
+        st.execute();
+    }
+    ~RowLock() { m_tra.rollback(); }
+
+private:
+    fb::Attachment m_att;
+    fb::Transaction m_tra;
+};
+
+template <typename T>
+T* child(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+inline void setField(QWidget* dialog, const char* name, const QString& text)
+{
+    child<QLineEdit>(dialog, name)->setText(text);
+}
+
+inline void press(QWidget* dialog, const char* name) { child<QPushButton>(dialog, name)->click(); }
+
+// A screen shown the way runScreen shows it (its show runs FormShow), kept in its global.
+template <typename Screen>
+struct ShownScreen {
+    explicit ShownScreen(Screen*& global) : globalVar(global)
+    {
+        form = std::make_unique<Screen>(nullptr);
+        globalVar = form.get();
+        form->show();
+        QApplication::processEvents();
+    }
+    ~ShownScreen()
+    {
+        form.reset();
+        globalVar = nullptr;
+    }
+    Screen* operator->() const { return form.get(); }
+    Screen*& globalVar;
+    std::unique_ptr<Screen> form;
+};

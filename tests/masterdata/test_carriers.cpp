@@ -1,0 +1,514 @@
+#include "app/mainwindow.h"
+#include "core/datamodule.h"
+#include "core/globals.h"
+#include "masterdata/carrier_edit.h"
+#include "masterdata/carrier_list.h"
+#include "registerfixture.h"
+#include "testdb.h"
+#include "ui/dbwidgets.h"
+#include "ui/platform.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using CarrierScreen = ShownScreen<TForm6>;
+
+namespace {
+const QString kCodeHeading = QStringLiteral("A lista, \"Kód\" szerint");
+
+QStringList carrierRows(TestDatabase& db)
+{
+    QStringList out;
+    for (const QStringList& r : db.rows(QStringLiteral("SELECT skod, srendszam, snev, scim, sjovaszam FROM szallito ORDER BY ids")))
+        out << r.join(u'|');
+    return out;
+}
+}  // namespace
+
+class CarriersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listScreenShowsRowsAndCurrentRow();
+    void menuItemOpensList();
+    void newCarrierIsSavedAndListStaysOnFirstRow();
+    void changedCarrierIsSavedAndListFollowsIt();
+    void validationOrder_data();
+    void validationOrder();
+    void dialogFocusAndTabOrder();
+    void overLongValueFailsWithoutWriting();
+    void failedUpdateRollsBack();
+    void transactionThatCannotStartKeepsDialogOpen();
+    void changeOnEmptyListWritesNothing();
+    void unreadableRowKeepsDialogClosed();
+    void deletion_data();
+    void deletion();
+    void deleteLastCarrierDoesNothing();
+    void failedDeleteRollsBack();
+    void sortingByTitles_data();
+    void sortingByTitles();
+};
+
+void CarriersTest::listScreenShowsRowsAndCurrentRow()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
+    const QString kiss =
+        db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss Ödön"), QStringLiteral("Győr"), QStringLiteral("J1"));
+    CarrierScreen s(Form6);
+    QCOMPARE(s->windowTitle(), QStringLiteral("Szállító"));
+    QCOMPARE(s->DBGrid1->titles(), (QStringList{QStringLiteral("Rendszám"), QStringLiteral("Szállító neve"),
+                                                QStringLiteral("Cime"), QStringLiteral("Jóváhagy. szám"),
+                                                QStringLiteral("Kód"), QStringLiteral("ID")}));
+    QCOMPARE(s->Label2->text(), QStringLiteral("A lista, \"Rendszám\" szerint"));
+    QCOMPARE(s->GroupBox1->title(), QStringLiteral("Adatok"));
+    QCOMPARE(s->DBGrid1->model()->rowCount(), 2);
+    // Ordered by registration number; the group shows the current row.
+    QCOMPARE(s->DBText1->text(), QStringLiteral("AAA-111"));
+    QCOMPARE(s->DBText2->text(), QStringLiteral("Kiss Ödön"));
+    QCOMPARE(s->DBText3->text(), QStringLiteral("Győr"));
+    QCOMPARE(s->DBText4->text(), QStringLiteral("J1"));
+    QCOMPARE(s->DBText6->text(), kiss);
+    s->DBNavigator1->button(DBNavigator::Next)->click();
+    QCOMPARE(s->DBText2->text(), QStringLiteral("Nagy"));
+
+    QStringList captions;
+    for (QPushButton* b : {s->Button1, s->Button2, s->Button3, s->Button4, s->Button5})
+        captions << b->text();
+    QCOMPARE(captions, (QStringList{QStringLiteral("Kiválaszt"), QStringLiteral("Új"), QStringLiteral("Módosít"),
+                                    QStringLiteral("Töröl"), QStringLiteral("Mégsem")}));
+    QVERIFY(s->Button1->x() < s->Button2->x() && s->Button2->x() < s->Button3->x() &&
+            s->Button3->x() < s->Button4->x() && s->Button4->x() < s->Button5->x());
+    QVERIFY(doubles.messages.isEmpty());
+}
+
+void CarriersTest::menuItemOpensList()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    TForm1 main;
+    main.Trzsadatok1->trigger();
+    main.Termk1->trigger();
+    QCOMPARE(doubles.modalsShown, (QStringList{QStringLiteral("Form6"), QStringLiteral("Form4")}));
+    QVERIFY(!Form6);
+}
+
+void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"));
+    CarrierScreen s(Form6);
+    Data->ZQ30.last();
+    doubles.modalHandlers << [](QDialog* d) {
+        QCOMPARE(d, Form7);
+        QCOMPARE(d->windowTitle(), QStringLiteral("Szállító"));
+        QCOMPARE(Form7->Edit1->text(), QString());
+        setField(d, "Edit3", QStringLiteral("BBB-222"));
+        setField(d, "Edit4", QStringLiteral("  Új Fuvaros "));  // leading and trailing blanks are kept
+        setField(d, "Edit5", QStringLiteral("Szeged"));
+        setField(d, "Edit6", QStringLiteral("JV-9"));
+        press(d, "Button1");
+        QVERIFY(!d->isVisible());
+    };
+    s->Button2Click();
+    QVERIFY(doubles.modalHandlers.isEmpty());
+    QVERIFY(!Form7);
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(CarrierEditMode, QStringLiteral("Új szállító"));
+    QCOMPARE(CurrentCarrierCode, QString());
+    const QStringList rows = carrierRows(db);
+    QCOMPARE(rows.size(), 3);
+    const QString newCode = db.value(QStringLiteral("SELECT skod FROM szallito WHERE srendszam = 'BBB-222'"));
+    QVERIFY(!newCode.isEmpty());
+    QCOMPARE(rows.last(), QStringLiteral("%1|BBB-222|  Új Fuvaros |Szeged|JV-9").arg(newCode));
+    // Reloaded in the loading order and on its first row, not on the new carrier.
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(Data->ZQ30.recNo(), 0);
+    QCOMPARE(s->DBText1->text(), QStringLiteral("AAA-111"));
+    QCOMPARE(Data->ZQ30.recordCount(), 3);
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+}
+
+void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"), QStringLiteral("Győr"), QStringLiteral("J1"));
+    const QString b = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
+    const QString c = db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"), QStringLiteral("Eger"), QStringLiteral("J3"));
+    CarrierScreen s(Form6);
+    Data->ZQ30.next();  // BBB-222
+    doubles.modalHandlers << [b](QDialog* d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("Szállító módositás"));
+        QCOMPARE(Form7->Edit2->text(), b);
+        QVERIFY(!Form7->Edit1->text().isEmpty());
+        QVERIFY(!Form7->Edit1->isEnabled() && Form7->Edit1->isReadOnly());
+        QVERIFY(!Form7->Edit2->isEnabled() && Form7->Edit2->isReadOnly());
+        QCOMPARE(Form7->Edit3->text(), QStringLiteral("BBB-222"));
+        QCOMPARE(Form7->Edit4->text(), QStringLiteral("Nagy"));
+        QCOMPARE(Form7->Edit5->text(), QStringLiteral("Pécs"));
+        QCOMPARE(Form7->Edit6->text(), QStringLiteral("J2"));
+        setField(d, "Edit3", QStringLiteral("ZZZ-999"));  // moves to the end of the list
+        setField(d, "Edit4", QStringLiteral("Nagy és Fia"));
+        press(d, "Button1");
+    };
+    s->Button3Click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(CarrierEditMode, QStringLiteral("Szállító módositás"));
+    QCOMPARE(CurrentCarrierCode, b);
+    QCOMPARE(carrierRows(db), (QStringList{a + QStringLiteral("|AAA-111|Kiss|Győr|J1"),
+                                          b + QStringLiteral("|ZZZ-999|Nagy és Fia|Pécs|J2"),
+                                          c + QStringLiteral("|CCC-333|Szabó|Eger|J3")}));
+    QCOMPARE(Data->ZQ30.recNo(), 2);
+    QCOMPARE(s->DBText6->text(), b);
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+
+    // "Mégsem" leaves everything as it was.
+    doubles.modalHandlers << [](QDialog* d) {
+        setField(d, "Edit4", QStringLiteral("Más"));
+        press(d, "Button2");
+        QVERIFY(!d->isVisible());
+    };
+    s->Button3Click();
+    QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE skod = '%1'").arg(b)), QStringLiteral("Nagy és Fia"));
+}
+
+void CarriersTest::validationOrder_data()
+{
+    QTest::addColumn<QString>("rendszam");
+    QTest::addColumn<QString>("nev");
+    QTest::addColumn<QString>("cim");
+    QTest::addColumn<QString>("jovaszam");
+    QTest::addColumn<QString>("message");  // empty: saved
+    QTest::addColumn<QString>("focus");
+
+    const QString nev = QStringLiteral("Nincs megadva a név!");
+    const QString cim = QStringLiteral("Nincs megadva a cim!");
+    const QString jova = QStringLiteral("Nincs megadva a Jóváhagyás szám!");
+    QTest::newRow("all empty") << "" << "" << "" << "" << nev << "Edit4";
+    QTest::newRow("name of blanks") << "R" << "   " << "C" << "J" << nev << "Edit4";
+    QTest::newRow("address missing") << "R" << "N" << "" << "" << cim << "Edit5";
+    QTest::newRow("address of blanks") << "R" << "N" << "  " << "J" << cim << "Edit5";
+    QTest::newRow("approval missing") << "R" << "N" << "C" << " " << jova << "Edit6";
+    QTest::newRow("registration may be empty") << "" << "N" << "C" << "J" << "" << "";
+    QTest::newRow("leading blanks count as text") << "R" << " N" << " C" << " J" << "" << "";
+}
+
+void CarriersTest::validationOrder()
+{
+    QFETCH(QString, rendszam);
+    QFETCH(QString, nev);
+    QFETCH(QString, cim);
+    QFETCH(QString, jovaszam);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    CarrierScreen s(Form6);
+    bool stayedOpen = false;
+    QString focused;
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit3", rendszam);
+        setField(d, "Edit4", nev);
+        setField(d, "Edit5", cim);
+        setField(d, "Edit6", jovaszam);
+        press(d, "Button1");
+        stayedOpen = d->isVisible();
+        focused = d->focusWidget() ? d->focusWidget()->objectName() : QString();
+    };
+    s->Button2Click();
+    if (message.isEmpty()) {
+        QVERIFY(doubles.messages.isEmpty());
+        QVERIFY(!stayedOpen);
+        QCOMPARE(db.rows(QStringLiteral("SELECT srendszam, snev, scim, sjovaszam FROM szallito")),
+                 (QList<QStringList>{{rendszam, nev, cim, jovaszam}}));
+    } else {
+        QCOMPARE(doubles.messageTexts(), QStringList{message});
+        QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
+        QVERIFY(stayedOpen);
+        QCOMPARE(focused, focus);
+        QCOMPARE(db.count(QStringLiteral("szallito")), 0);
+    }
+}
+
+void CarriersTest::dialogFocusAndTabOrder()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    CarrierScreen s(Form6);
+    QStringList visited;
+    doubles.modalHandlers << [&](QDialog* d) {
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        visited << QApplication::focusWidget()->objectName();
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        // Enter moves on like Tab, Shift+Enter goes back.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+        QApplication::processEvents();
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        visited << QApplication::focusWidget()->objectName();
+    };
+    s->Button2Click();
+    QCOMPARE(visited, (QStringList{QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Edit3"),
+                                   QStringLiteral("Edit4"), QStringLiteral("Edit5"), QStringLiteral("Edit6"),
+                                   QStringLiteral("Edit5"), QStringLiteral("Edit6")}));
+    QVERIFY(doubles.messages.isEmpty());
+}
+
+void CarriersTest::overLongValueFailsWithoutWriting()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    const QStringList before = carrierRows(db);
+    CarrierScreen s(Form6);
+    const QString longName(76, u'x');
+    bool closed = false;
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit3", QStringLiteral("NEW-1"));
+        setField(d, "Edit4", longName);
+        setField(d, "Edit5", QStringLiteral("C"));
+        setField(d, "Edit6", QStringLiteral("J"));
+        press(d, "Button1");
+        closed = !d->isVisible();
+    };
+    s->Button2Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba072: Újban, INSERT a szallitóban ")});
+    QVERIFY(closed);
+    QCOMPARE(carrierRows(db), before);
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(Data->ZQ30.recordCount(), 1);
+
+    // The same on a change: the row keeps its old values.
+    doubles.messages.clear();
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit3", QStringLiteral("CHANGED"));
+        setField(d, "Edit5", longName);
+        press(d, "Button1");
+    };
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
+    QCOMPARE(carrierRows(db), before);
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s->DBText6->text(), a);
+    // A value that just fits is saved.
+    doubles.messages.clear();
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit5", QString(75, u'ő'));
+        press(d, "Button1");
+    };
+    s->Button3Click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.value(QStringLiteral("SELECT scim FROM szallito")), QString(75, u'ő'));
+}
+
+void CarriersTest::failedUpdateRollsBack()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    CarrierScreen s(Form6);
+    RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
+    doubles.modalHandlers << [](QDialog* d) {
+        setField(d, "Edit4", QStringLiteral("Más név"));
+        press(d, "Button1");
+        QVERIFY(!d->isVisible());
+    };
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
+    QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito")), QStringLiteral("Kiss"));
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(s->DBText2->text(), QStringLiteral("Kiss"));
+}
+
+void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    CarrierScreen s(Form6);
+    bool stayedOpen = false;
+    QString kept;
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit4", QStringLiteral("N"));
+        setField(d, "Edit5", QStringLiteral("C"));
+        setField(d, "Edit6", QStringLiteral("J"));
+        Data->IBTrans1.commit();
+        Data->ZCon1.close();  // the transaction cannot be started now
+        press(d, "Button1");
+        stayedOpen = d->isVisible();
+        kept = Form7->Edit4->text();
+    };
+    s->Button2Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba074: az insert vagy update közben a szállitóban!")});
+    QVERIFY(stayedOpen);
+    QCOMPARE(kept, QStringLiteral("N"));
+    QCOMPARE(db.count(QStringLiteral("szallito")), 1);
+    QVERIFY(!Data->ZQ30.active());  // not reloaded
+}
+
+void CarriersTest::changeOnEmptyListWritesNothing()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    CarrierScreen s(Form6);
+    QVERIFY(Data->ZQ30.isEmpty());
+    doubles.modalHandlers << [](QDialog* d) {
+        QCOMPARE(Form7->Edit1->text(), QString());
+        QCOMPARE(Form7->Edit4->text(), QString());
+        setField(d, "Edit4", QStringLiteral("N"));
+        setField(d, "Edit5", QStringLiteral("C"));
+        setField(d, "Edit6", QStringLiteral("J"));
+        press(d, "Button1");
+        QVERIFY(!d->isVisible());
+    };
+    s->Button3Click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.count(QStringLiteral("szallito")), 0);
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+}
+
+void CarriersTest::unreadableRowKeepsDialogClosed()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    CarrierScreen s(Form6);
+    // The shared list holds something else than carriers: the row cannot be read into the dialog.
+    Data->ZQ30.close();
+    Data->ZQ30.setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
+    Data->ZQ30.open();
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(),
+             QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
+    QVERIFY(doubles.modalsShown.isEmpty());
+    QVERIFY(!Form7);
+}
+
+void CarriersTest::deletion_data()
+{
+    QTest::addColumn<QString>("usage");  // statement using the carrier coded :c
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("used in arrivals") << "INSERT INTO beszall (bskod, bfulszam) VALUES ('%1', '100')" << false;
+    QTest::newRow("used in departures") << "INSERT INTO kiszall (kskod, kfulszam) VALUES ('%1', '100')" << false;
+    QTest::newRow("archived arrivals only") << "INSERT INTO beszall0 (bskod, bfulszam) VALUES ('%1', '100')" << true;
+    QTest::newRow("archived departures only") << "INSERT INTO kiszall0 (kskod, kfulszam) VALUES ('%1', '100')" << true;
+    QTest::newRow("unused") << "" << true;
+}
+
+void CarriersTest::deletion()
+{
+    QFETCH(QString, usage);
+    QFETCH(bool, deleted);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    const QString b = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
+    // Another carrier's use must not count.
+    db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfulszam) VALUES ('%1', '1')").arg(a));
+    if (!usage.isEmpty())
+        db.exec(usage.arg(b));
+    CurrentCarrierCode = a;
+    CarrierScreen s(Form6);
+    Data->ZQ30.next();
+    QCOMPARE(s->DBText6->text(), b);
+    s->Button4Click();
+    if (deleted) {
+        QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A szállitó sor törlölve!")});
+        QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
+        QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM szallito WHERE skod = '%1'").arg(b)), QStringLiteral("0"));
+    } else {
+        QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Nem törölhetö, már használatban van  !")});
+        QCOMPARE(doubles.messages.first().kind, platform::BoxKind::ConfirmYes);
+    }
+    QCOMPARE(db.count(QStringLiteral("szallito")), deleted ? 1 : 2);
+    // Reloaded and positioned on the remembered code in every case.
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(s->DBText6->text(), a);
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+}
+
+void CarriersTest::deleteLastCarrierDoesNothing()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    CarrierScreen s(Form6);
+    s->Button4Click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.count(QStringLiteral("szallito")), 1);
+    QCOMPARE(s->Label2->text(), kCodeHeading);
+
+    // An empty list: nothing to delete, nothing said.
+    db.exec(QStringLiteral("DELETE FROM szallito"));
+    s->FormShow();
+    s->Button4Click();
+    QVERIFY(doubles.messages.isEmpty());
+}
+
+void CarriersTest::failedDeleteRollsBack()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
+    CarrierScreen s(Form6);
+    RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
+    s->Button4Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba61: Szállitó DELETE törlésekor")});
+    QCOMPARE(db.count(QStringLiteral("szallito")), 2);
+    QVERIFY(Data->ZQ30.active());
+    QCOMPARE(Data->ZQ30.recordCount(), 2);
+}
+
+void CarriersTest::sortingByTitles_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("firstRendszam");
+    const QString unchanged = QStringLiteral("A lista, \"Rendszám\" szerint");
+    // Rows: (rendszam, nev, cim): C/Antal/Zala, A/Bodó/Vác, B/Csiki/Eger; codes 1, 2, 3.
+    QTest::newRow("Rendszám") << 0 << "Lista sorrend: rendszám szerint" << "A";
+    QTest::newRow("Szállító neve") << 1 << "Lista sorrend: név szerint" << "C";
+    QTest::newRow("Cime") << 2 << "Lista sorrend: cim szerint" << "B";
+    QTest::newRow("Jóváhagy. szám") << 3 << unchanged << "B";
+    QTest::newRow("Kód") << 4 << "Lista sorrend: Kód szerint" << "C";
+    QTest::newRow("ID") << 5 << unchanged << "B";
+}
+
+void CarriersTest::sortingByTitles()
+{
+    QFETCH(int, column);
+    QFETCH(QString, heading);
+    QFETCH(QString, firstRendszam);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("C"), QStringLiteral("Antal"), QStringLiteral("Zala"));
+    const QString b = db.addCarrier(QStringLiteral("A"), QStringLiteral("Bodó"), QStringLiteral("Vác"));
+    const QString c = db.addCarrier(QStringLiteral("B"), QStringLiteral("Csiki"), QStringLiteral("Eger"));
+    CurrentCarrierCode = c;
+    CarrierScreen s(Form6);
+    QCOMPARE(s->DBText1->text(), QStringLiteral("B"));
+    // A click on the grid's title row.
+    QHeaderView* header = s->DBGrid1->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+    QCOMPARE(s->Label2->text(), heading);
+    QCOMPARE(s->DBText1->text(), firstRendszam);
+    QVERIFY(doubles.messages.isEmpty());
+}
+
+QTEST_MAIN(CarriersTest)
+#include "test_carriers.moc"
