@@ -111,7 +111,7 @@ TForm13::TForm13(QWidget* parent) : QDialog(parent)
     // The hint promises the category switch of the entry screens; the field keeps that promise.
     outgoing::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
 
-    setFixedSize(1000, 600);
+    outgoing::fixCentred(this, QSize(1000, 600));
     input::enterAsTab(this);
 }
 

@@ -4,6 +4,7 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "outgoing/outgoing_entry.h"
+#include "outgoing/outgoing_panels.h"
 #include "ui/dbwidgets.h"
 
 #include <QHBoxLayout>
@@ -54,7 +55,7 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, &TForm12::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TForm12::Button3Click);
 
-    setFixedSize(380, 480);
+    outgoing::fixCentred(this, QSize(380, 480));
 
     Dataset& q = Data->ZQ14;
     q.close();

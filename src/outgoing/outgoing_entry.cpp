@@ -160,7 +160,7 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent)
     outgoing::onDoubleClick(Edit4, [this] { Edit4DblClick(); });
     outgoing::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
 
-    setFixedSize(1000, 640);
+    outgoing::fixCentred(this, QSize(1000, 640));
 
     openWith(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk"),
                           QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});

@@ -105,7 +105,7 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm10::Button5Click);
 
-    setFixedSize(1000, 620);
+    outgoing::fixCentred(this, QSize(1000, 620));
     DBGrid1->setFocus();
 
     // Before the first showing the list stands in entry order on its last row; showing rebuilds it.

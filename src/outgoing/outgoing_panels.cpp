@@ -2,12 +2,15 @@
 
 #include "ui/dbwidgets.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace outgoing {
 
@@ -80,6 +83,13 @@ QGroupBox* buyerPanel(QWidget* parent, const QString& objectName, DataSource* so
                 {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
                 {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}});
     return box;
+}
+
+void fixCentred(QDialog* dialog, const QSize& size)
+{
+    dialog->setFixedSize(size.expandedTo(dialog->sizeHint()));
+    if (QScreen* s = QApplication::primaryScreen())
+        dialog->move(s->availableGeometry().center() - dialog->rect().center());
 }
 
 void onDoubleClick(QWidget* widget, std::function<void()> handler)

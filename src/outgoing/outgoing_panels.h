@@ -7,6 +7,8 @@
 #include <vector>
 
 class DataSource;
+class QDialog;
+class QSize;
 class QGroupBox;
 class QLineEdit;
 class QWidget;
@@ -27,6 +29,9 @@ void buildPanel(QGroupBox* box, DataSource* source, const std::vector<PanelLine>
 // The panel "Szállító" and the panel "Vevő/Rendeltetési hely", as every outgoing screen shows them.
 QGroupBox* carrierPanel(QWidget* parent, const QString& objectName, DataSource* source);
 QGroupBox* buyerPanel(QWidget* parent, const QString& objectName, DataSource* source);
+
+// A fixed-size dialog of at least the given size, centred on the desktop.
+void fixCentred(QDialog* dialog, const QSize& size);
 
 // Calls handler on a double-click inside widget; the widget sees the double-click as well.
 void onDoubleClick(QWidget* widget, std::function<void()> handler);
