@@ -6,6 +6,8 @@
 #include "incoming/incoming_list.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
+#include "outgoing/completion.h"
+#include "outgoing/outgoing_list.h"
 #include "outgoing/takeover.h"
 #include "ui/input.h"
 #include "ui/modal.h"
@@ -211,9 +213,9 @@ void TForm1::closeEvent(QCloseEvent* event)
 }
 
 void TForm1::j1Click() { runScreen(this, Form8); }
-void TForm1::Mdosits1Click() {}
+void TForm1::Mdosits1Click() { runScreen(this, Form10); }
 void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
-void TForm1::Bekiszllits1Click() {}
+void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }
 void TForm1::Beszllts1Click() {}
 void TForm1::Kiszllts1Click() {}
 void TForm1::Telepen1Click() {}
