@@ -3,7 +3,8 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 #include "core/globals.h"
-#include "incoming/panels.h"
+#include "masterdata/panels.h"
+#include "ui/layout.h"
 #include "masterdata/pickers.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
@@ -56,7 +57,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent)
     input::dateCharacters(Edit6);
     input::digitsOnly(Edit4);
     input::onExit(Edit5, [this] { Edit5Exit(); });
-    Edit7->installEventFilter(this);
+    input::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
     input::markLeavesForm(Button6);
 
     // The list of everything entered so far, ending on the newest arrival.
@@ -77,22 +78,8 @@ void TForm9::buildLayout()
     int textNumber = 1;
     int labelNumber = 1;
     std::vector<DBText*> texts;
-    GroupBox1 = incoming::buildDetailPanel(this, QStringLiteral("GroupBox1"), QStringLiteral("Szállító"), &Data->DS30,
-                                           {{QStringLiteral("Rendszám:"), {QStringLiteral("srendszam")}},
-                                            {QStringLiteral("Név:"), {QStringLiteral("snev")}},
-                                            {QStringLiteral("Cim:"), {QStringLiteral("scim")}},
-                                            {QStringLiteral("Jóváhagy.szám:"), {QStringLiteral("sjovaszam")}},
-                                            {QStringLiteral("Kód:"), {QStringLiteral("IDs"), QStringLiteral("skod")}}},
-                                           textNumber, labelNumber, texts);
-    GroupBox2 = incoming::buildDetailPanel(
-        this, QStringLiteral("GroupBox2"), QStringLiteral("Tulajdosnos/feladó"), &Data->DS40,
-        {{QStringLiteral("Tulajdonos/feladó neve:"), {QStringLiteral("fnev")}},
-         {QStringLiteral("Cime:"), {QStringLiteral("fcim")}},
-         {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
-         {QStringLiteral("Származási hely:"), {QStringLiteral("fsznev")}},
-         {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
-         {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-        textNumber, labelNumber, texts);
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber, &texts);
+    GroupBox2 = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber, &texts);
     DBText1 = texts[0], DBText2 = texts[1], DBText3 = texts[2], DBText4 = texts[3], DBText5 = texts[4];
     DBText6 = texts[5], DBText7 = texts[6], DBText8 = texts[7], DBText9 = texts[8], DBText10 = texts[9];
     DBText11 = texts[10], DBText12 = texts[11], DBText13 = texts[12];
@@ -221,7 +208,7 @@ void TForm9::buildLayout()
     QWidget::setTabOrder(previous, CheckBox1);
     QWidget::setTabOrder(CheckBox1, CheckBox2);
 
-    setFixedSize(760, 620);
+    fixAndCentre(this, QSize(760, 620));
     if (QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
 }
@@ -328,19 +315,7 @@ void TForm9::FormShow()
     }
 }
 
-bool TForm9::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Edit7 && event->type() == QEvent::MouseButtonDblClick) {
-        Edit7DblClick();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TForm9::Edit7DblClick()
-{
-    Edit7->setText(Edit7->text() == QStringLiteral("hizlalás") ? QStringLiteral("vágás") : QStringLiteral("hizlalás"));
-}
+void TForm9::Edit7DblClick() { input::toggleCategory(Edit7); }
 
 void TForm9::Edit5Exit() { Edit6->setText(Edit5->text()); }
 

@@ -4,7 +4,7 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "incoming/incoming_entry.h"
-#include "incoming/panels.h"
+#include "masterdata/panels.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/modal.h"
@@ -88,31 +88,16 @@ void TForm8::buildLayout()
 
     int textNumber = 1;
     int labelNumber = 1;
-    std::vector<DBText*> texts;
-    GroupBox2 = incoming::buildDetailPanel(this, QStringLiteral("GroupBox2"), QStringLiteral("Szállító"), &Data->DS12,
-                                           {{QStringLiteral("Rendszám:"), {QStringLiteral("srendszam")}},
-                                            {QStringLiteral("Név:"), {QStringLiteral("snev")}},
-                                            {QStringLiteral("Cim:"), {QStringLiteral("scim")}},
-                                            {QStringLiteral("Jóváhagy.szám:"), {QStringLiteral("sjovaszam")}},
-                                            {QStringLiteral("Kód:"), {QStringLiteral("IDs"), QStringLiteral("skod")}}},
-                                           textNumber, labelNumber, texts);
-    GroupBox1 = incoming::buildDetailPanel(
-        this, QStringLiteral("GroupBox1"), QStringLiteral("Tulajdosnos/feladó"), &Data->DS12,
-        {{QStringLiteral("Tulajdonos/feladó neve:"), {QStringLiteral("fnev")}},
-         {QStringLiteral("Cime:"), {QStringLiteral("fcim")}},
-         {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
-         {QStringLiteral("Származási hely:"), {QStringLiteral("fsznev")}},
-         {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
-         {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-        textNumber, labelNumber, texts);
-    GroupBox3 = incoming::buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS12,
+    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, textNumber, labelNumber);
+    GroupBox1 = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, textNumber, labelNumber);
+    GroupBox3 = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS12,
                                            {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}},
                                             {QStringLiteral("Beérkezés dátuma:"), {QStringLiteral("bszkelt")}},
                                             {QStringLiteral("Vásárlás kelte:"), {QStringLiteral("bvkelt")}},
                                             {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("bhkat")}},
                                             {QStringLiteral("Eü.bizonyitvány:"), {QStringLiteral("beubiz")}},
                                             {QStringLiteral("Kód:"), {QStringLiteral("IDb"), QStringLiteral("bskod")}}},
-                                           textNumber, labelNumber, texts);
+                                           textNumber, labelNumber);
 
     auto button = [this](const QString& name, const QString& caption) {
         auto* b = new QPushButton(caption, this);

@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/listsupport.h"
+#include "ui/layout.h"
 #include "ui/input.h"
 #include "ui/platform.h"
 
@@ -74,7 +75,7 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
 
-    masterdata::fixAndCentre(this);
+    fixAndCentre(this);
     input::enterAsTab(this);
 }
 

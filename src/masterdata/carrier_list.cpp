@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "masterdata/carrier_edit.h"
 #include "masterdata/listsupport.h"
+#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -114,7 +115,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
     connect(DBGrid1, &DBGrid::titleClicked, this, &TForm6::DBGrid1TitleClick);
 
-    masterdata::fixAndCentre(this);
+    fixAndCentre(this);
     FormCreate();
 }
 

@@ -3,7 +3,6 @@
 #include <QString>
 
 class Dataset;
-class QDialog;
 
 namespace masterdata {
 
@@ -11,8 +10,5 @@ namespace masterdata {
 // a partial key, so an empty code lands on the first row; a code that is itself present wins over
 // a longer one that merely begins with it ("1" must not land on "15").
 void locateCode(Dataset& list, const QString& field, const QString& code);
-
-// Fixed size at its laid-out size, centred on the desktop.
-void fixAndCentre(QDialog* dialog);
 
 }  // namespace masterdata

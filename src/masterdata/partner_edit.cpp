@@ -4,6 +4,7 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "masterdata/listsupport.h"
+#include "ui/layout.h"
 #include "masterdata/partner_list.h"
 #include "ui/input.h"
 #include "ui/platform.h"
@@ -83,7 +84,7 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
     input::onExit(Edit3, [this] { Edit3Exit(); });
     input::onExit(Edit5, [this] { Edit5Exit(); });
 
-    masterdata::fixAndCentre(this);
+    fixAndCentre(this);
     input::enterAsTab(this);
 }
 

@@ -3,6 +3,7 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "masterdata/listsupport.h"
+#include "ui/layout.h"
 #include "masterdata/partner_edit.h"
 #include "ui/dbwidgets.h"
 #include "ui/modal.h"
@@ -127,7 +128,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     connect(Button5, &QPushButton::clicked, this, &TForm4::Button5Click);
     connect(DBGrid1, &DBGrid::titleClicked, this, &TForm4::DBGrid1TitleClick);
 
-    masterdata::fixAndCentre(this);
+    fixAndCentre(this);
     FormCreate();
 }
 

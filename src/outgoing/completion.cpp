@@ -3,7 +3,9 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 #include "masterdata/pickers.h"
-#include "outgoing/outgoing_panels.h"
+#include "masterdata/panels.h"
+#include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/platform.h"
@@ -33,8 +35,10 @@ TForm13::TForm13(QWidget* parent) : QDialog(parent)
     lay->addWidget(Label2);
 
     auto* top = new QHBoxLayout;
-    GroupBox1 = outgoing::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30);
-    GroupBox2 = outgoing::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40);
+    int textNumber = 1;
+    int labelNumber = 20;  // the screen's own labels keep the low numbers
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
+    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
     top->addWidget(GroupBox1, 1);
     top->addWidget(GroupBox2, 1);
     lay->addLayout(top);
@@ -109,9 +113,9 @@ TForm13::TForm13(QWidget* parent) : QDialog(parent)
     connect(Button5, &QPushButton::clicked, this, &TForm13::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm13::Button6Click);
     // The hint promises the category switch of the entry screens; the field keeps that promise.
-    outgoing::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
+    input::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
 
-    outgoing::fixCentred(this, QSize(1000, 600));
+    fixAndCentre(this, QSize(1000, 600));
     input::enterAsTab(this);
 }
 
@@ -151,7 +155,7 @@ void TForm13::Button1Click() { Edit2->setText(pickCarrier(this)); }
 
 void TForm13::Button2Click() { Edit3->setText(pickSender(this)); }
 
-void TForm13::Edit7DblClick() { outgoing::toggleCategory(Edit7); }
+void TForm13::Edit7DblClick() { input::toggleCategory(Edit7); }
 
 void TForm13::Button5Click()
 {

@@ -4,7 +4,9 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "outgoing/outgoing_entry.h"
-#include "outgoing/outgoing_panels.h"
+#include "masterdata/panels.h"
+#include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 
 #include <QHBoxLayout>
@@ -55,7 +57,7 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, &TForm12::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TForm12::Button3Click);
 
-    outgoing::fixCentred(this, QSize(380, 480));
+    fixAndCentre(this, QSize(380, 480));
 
     Dataset& q = Data->ZQ14;
     q.close();

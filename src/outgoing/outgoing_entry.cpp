@@ -5,7 +5,9 @@
 #include "core/globals.h"
 #include "masterdata/pickers.h"
 #include "outgoing/eartag_picklist.h"
-#include "outgoing/outgoing_panels.h"
+#include "masterdata/panels.h"
+#include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/modal.h"
@@ -51,8 +53,10 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent)
 
     // Panels and pickers.
     auto* top = new QHBoxLayout;
-    GroupBox1 = outgoing::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30);
-    GroupBox2 = outgoing::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40);
+    int textNumber = 1;
+    int labelNumber = 20;  // the screen's own labels keep the low numbers
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
+    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
     top->addWidget(GroupBox1, 1);
     top->addWidget(GroupBox2, 1);
     lay->addLayout(top);
@@ -157,10 +161,10 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent)
     connect(Button5, &QPushButton::clicked, this, &TForm11::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm11::Button6Click);
     input::onExit(Edit4, [this] { Edit4Exit(); });
-    outgoing::onDoubleClick(Edit4, [this] { Edit4DblClick(); });
-    outgoing::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
+    input::onDoubleClick(Edit4, [this] { Edit4DblClick(); });
+    input::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
 
-    outgoing::fixCentred(this, QSize(1000, 640));
+    fixAndCentre(this, QSize(1000, 640));
 
     openWith(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk"),
                           QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
@@ -282,7 +286,7 @@ void TForm11::Edit4DblClick()
     }
 }
 
-void TForm11::Edit7DblClick() { outgoing::toggleCategory(Edit7); }
+void TForm11::Edit7DblClick() { input::toggleCategory(Edit7); }
 
 void TForm11::fail(const QString& message, QWidget* focus)
 {

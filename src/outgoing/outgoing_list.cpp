@@ -3,7 +3,9 @@
 #include "core/datamodule.h"
 #include "core/globals.h"
 #include "outgoing/outgoing_entry.h"
-#include "outgoing/outgoing_panels.h"
+#include "masterdata/panels.h"
+#include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/modal.h"
@@ -69,17 +71,18 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
     lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
 
     auto* panels = new QHBoxLayout;
-    GroupBox2 = outgoing::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22);
-    GroupBox1 = outgoing::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22);
-    GroupBox3 = new QGroupBox(QStringLiteral("Fülszám"), this);
-    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-    outgoing::buildPanel(GroupBox3, &Data->DS22,
-                         {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
-                          {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
-                          {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("khkat")}},
-                          {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
-                          {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
-                          {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}});
+    int textNumber = 1;
+    int labelNumber = 1;
+    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber, labelNumber);
+    GroupBox1 = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber, labelNumber);
+    GroupBox3 = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS22,
+                                 {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
+                                  {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
+                                  {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("khkat")}},
+                                  {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
+                                  {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
+                                  {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}},
+                                 textNumber, labelNumber);
     panels->addWidget(GroupBox2);
     panels->addWidget(GroupBox1);
     panels->addWidget(GroupBox3);
@@ -105,7 +108,7 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm10::Button5Click);
 
-    outgoing::fixCentred(this, QSize(1000, 620));
+    fixAndCentre(this, QSize(1000, 620));
     DBGrid1->setFocus();
 
     // Before the first showing the list stands in entry order on its last row; showing rebuilds it.

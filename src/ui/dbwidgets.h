@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 
 #include <QAbstractTableModel>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QTableView>
@@ -103,3 +104,17 @@ private:
     QString m_field;
     std::vector<QMetaObject::Connection> m_conns;
 };
+
+// One line of a detail panel: its caption and the fields shown beside it.
+struct PanelLine {
+    QString caption;
+    QStringList fields;
+};
+
+// A titled panel of captions with texts bound to fields of the current row of source. The texts
+// are named DBText<n> and the captions Label<n>, counting on from the numbers given (a screen
+// numbers its panels through); each text carries its field name in the property "field" and is
+// appended to texts when given.
+QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
+                            const std::vector<PanelLine>& lines, int& textNumber, int& labelNumber,
+                            std::vector<DBText*>* texts = nullptr);

@@ -107,7 +107,35 @@ private:
     std::function<void()> m_handler;
 };
 
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> handler) : QObject(parent), m_handler(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            m_handler();
+        return false;
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
 }  // namespace
+
+void onDoubleClick(QWidget* widget, std::function<void()> handler)
+{
+    widget->installEventFilter(new DoubleClickFilter(widget, std::move(handler)));
+}
+
+void toggleCategory(QLineEdit* edit)
+{
+    edit->setText(edit->text() == QStringLiteral("hizlalás") ? QStringLiteral("vágás") : QStringLiteral("hizlalás"));
+}
 
 void markLeavesForm(QWidget* button) { button->setProperty("leavesForm", true); }
 
