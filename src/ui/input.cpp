@@ -63,17 +63,25 @@ protected:
             return false;
         const bool back = ke->modifiers() == Qt::ShiftModifier;
         QPointer<QWidget> target(w);
-        // The focus move is posted, as the program always did, so a pressed button acts first.
-        QTimer::singleShot(0, this, [target, back] {
-            QWidget* f = QApplication::focusWidget();
-            if (!f || !target || f->window() != target->window())
-                return;
-            QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
-                          back ? Qt::ShiftModifier : Qt::NoModifier);
-            QApplication::sendEvent(f, &tab);
-        });
-        if (auto* b = qobject_cast<QPushButton*>(w); b && b->isEnabled())
+        bool focusPlacedByButton = false;
+        if (auto* b = qobject_cast<QPushButton*>(w); b && b->isEnabled()) {
             b->click();
+            // A button that put the focus somewhere itself (a validation pointing at the empty
+            // field) keeps it there; moving on would skip the very field it named.
+            QWidget* f = QApplication::focusWidget();
+            focusPlacedByButton = target && f && f != target && f->window() == target->window();
+        }
+        // The focus move is posted, as the program always did, so a pressed button acts first.
+        if (!focusPlacedByButton) {
+            QTimer::singleShot(0, this, [target, back] {
+                QWidget* f = QApplication::focusWidget();
+                if (!f || !target || f->window() != target->window())
+                    return;
+                QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                              back ? Qt::ShiftModifier : Qt::NoModifier);
+                QApplication::sendEvent(f, &tab);
+            });
+        }
         return true;  // the field itself does nothing with Enter
     }
 };

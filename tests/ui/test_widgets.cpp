@@ -84,6 +84,13 @@ void WidgetsTest::enterMovesLikeTab()
     QCOMPARE(clicks, 1);  // a focused button is pressed...
     QTRY_COMPARE(QApplication::focusWidget(), c);  // ...and the focus still moves on
     QVERIFY(dlg.isVisible());
+    // A button that puts the focus into a field itself (a failed validation) keeps it there.
+    auto conn = QObject::connect(ok, &QPushButton::clicked, [&] { a->setFocus(); });
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
+    QTest::qWait(20);
+    QCOMPARE(QApplication::focusWidget(), a);
+    QObject::disconnect(conn);
 }
 
 void WidgetsTest::leavingAFieldButNotTowardsCancel()
