@@ -66,8 +66,8 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox(QStringLiteral("Tulajdonos cim = származási cim"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setChecked(true);
-    lay->addWidget(CheckBox1);
     lay->addLayout(buttons);
+    lay->addWidget(CheckBox1);
     input::markLeavesForm(Button2);
 
     setTabOrder(Edit3, Edit5);
