@@ -419,6 +419,16 @@ void PartnersTest::unreadableRowKeepsDialogClosed()
     s->Button3Click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
+
+    // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
+    doubles.messages.clear();
+    s->FormShow();
+    Data->IBTrans1.commit();
+    QVERIFY(!Data->ZQ40.active());
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
+    QVERIFY(doubles.modalsShown.isEmpty());
+    QVERIFY(!Form5);
 }
 
 void PartnersTest::deletion_data()
