@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 #include "core/globals.h"
+#include "db/error.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/listsupport.h"
 #include "ui/layout.h"
@@ -89,6 +90,9 @@ void TForm7::fillFromList()
 {
     setWindowTitle(QStringLiteral("Szállító módositás"));
     const Dataset& q = Data->ZQ30;
+    // A closed list reads as empty text, which would pass for an empty list: there is no row to read.
+    if (!q.active())
+        throw fb::Error(QStringLiteral("The carrier list is not open"));
     Edit1->setText(q.fieldText(QStringLiteral("IDs")));
     Edit2->setText(q.fieldText(QStringLiteral("sKod")));
     Edit3->setText(q.fieldText(QStringLiteral("sRendszam")));

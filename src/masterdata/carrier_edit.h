@@ -29,7 +29,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
 
-    // Fills the fields from the current row of ZQ30 for a change.
+    // Fills the fields from the current row of ZQ30 for a change; raises when the list is not open.
     void fillFromList();
 
     void Button1Click();

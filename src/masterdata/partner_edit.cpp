@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 #include "core/globals.h"
+#include "db/error.h"
 #include "masterdata/listsupport.h"
 #include "ui/layout.h"
 #include "masterdata/partner_list.h"
@@ -66,8 +67,8 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox(QStringLiteral("Tulajdonos cim = származási cim"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setChecked(true);
-    lay->addWidget(CheckBox1);
     lay->addLayout(buttons);
+    lay->addWidget(CheckBox1);
     input::markLeavesForm(Button2);
 
     setTabOrder(Edit3, Edit5);
@@ -98,6 +99,9 @@ void TForm5::fillFromList()
 {
     setWindowTitle(QStringLiteral("Feladó módositás"));
     const Dataset& q = Data->ZQ40;
+    // A closed list reads as empty text, which would pass for an empty list: there is no row to read.
+    if (!q.active())
+        throw fb::Error(QStringLiteral("The partner list is not open"));
     Edit1->setText(q.fieldText(QStringLiteral("IDf")));
     Edit2->setText(q.fieldText(QStringLiteral("fKod")));
     Edit3->setText(q.fieldText(QStringLiteral("fNev")));

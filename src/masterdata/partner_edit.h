@@ -33,7 +33,7 @@ public:
     QPushButton* Button2;
     QCheckBox* CheckBox1;
 
-    // Fills the fields from the current row of ZQ40 for a change.
+    // Fills the fields from the current row of ZQ40 for a change; raises when the list is not open.
     void fillFromList();
 
     void Button1Click();

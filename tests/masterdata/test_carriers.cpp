@@ -395,6 +395,16 @@ void CarriersTest::unreadableRowKeepsDialogClosed()
              QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
     QVERIFY(!Form7);
+
+    // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
+    doubles.messages.clear();
+    s->FormShow();
+    Data->IBTrans1.commit();
+    QVERIFY(!Data->ZQ30.active());
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
+    QVERIFY(doubles.modalsShown.isEmpty());
+    QVERIFY(!Form7);
 }
 
 void CarriersTest::deletion_data()

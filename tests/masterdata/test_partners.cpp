@@ -51,6 +51,7 @@ private slots:
     void validationOrder_data();
     void validationOrder();
     void dialogFocusAndTabOrder();
+    void dialogFieldsTopToBottom();
     void ownerDataCopiedToOriginOnLeaving();
     void overLongValueFailsWithoutWriting();
     void transactionThatCannotStartKeepsDialogOpen();
@@ -244,6 +245,37 @@ void PartnersTest::dialogFocusAndTabOrder()
                                    "Button2"}));
 }
 
+void PartnersTest::dialogFieldsTopToBottom()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    PartnerScreen s(Form4);
+    QStringList labels;
+    QList<int> tops;
+    doubles.modalHandlers << [&](QDialog* d) {
+        auto* f = static_cast<TForm5*>(d);
+        for (QLineEdit* e : {f->Edit1, f->Edit2, f->Edit3, f->Edit5, f->Edit4, f->Edit6, f->Edit7}) {
+            QLabel* label = nullptr;
+            for (QLabel* l : d->findChildren<QLabel*>())
+                if (l->buddy() == e)
+                    label = l;
+            QVERIFY(label);
+            labels << label->text();
+            tops << e->mapTo(d, QPoint()).y();
+        }
+        for (QWidget* w : std::initializer_list<QWidget*>{f->Button1, f->CheckBox1})
+            tops << w->mapTo(d, QPoint()).y();
+        QCOMPARE(f->Button2->mapTo(d, QPoint()).y(), f->Button1->mapTo(d, QPoint()).y());
+        QCOMPARE(f->CheckBox1->text(), QStringLiteral("Tulajdonos cim = származási cim"));
+    };
+    s->Button2Click();
+    QCOMPARE(labels, (QStringList{"IDf", "Fkod", "Tulajdonos név:", "Cim:", "Tenyészkód", "Származási hely név:", "Cim"}));
+    // The fields, then the buttons, then the check box.
+    QCOMPARE(tops.size(), 9);
+    for (int i = 1; i < tops.size(); ++i)
+        QVERIFY2(tops.at(i - 1) < tops.at(i), qPrintable(QString::number(i)));
+}
+
 void PartnersTest::ownerDataCopiedToOriginOnLeaving()
 {
     TestDatabase db;
@@ -387,6 +419,16 @@ void PartnersTest::unreadableRowKeepsDialogClosed()
     s->Button3Click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
+
+    // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
+    doubles.messages.clear();
+    s->FormShow();
+    Data->IBTrans1.commit();
+    QVERIFY(!Data->ZQ40.active());
+    s->Button3Click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
+    QVERIFY(doubles.modalsShown.isEmpty());
+    QVERIFY(!Form5);
 }
 
 void PartnersTest::deletion_data()
