@@ -38,6 +38,16 @@ void makeSilver(QLineEdit* edit)
 
 bool isEmptyField(const QLineEdit* edit) { return convert::trimRight(edit->text()).isEmpty(); }
 
+// The code shown in a register panel. A commit made meanwhile (a register saved from a picker)
+// closes the panel's list: then no code is shown, and writing an empty one would cut the arrival
+// off its carrier or sender, so the change fails instead.
+QString shownCode(const Dataset& list, const QString& field)
+{
+    if (!list.active() || list.recNo() < 0)
+        throw fb::Error(QStringLiteral("%1: no current row").arg(list.name()));
+    return list.fieldText(field);
+}
+
 }  // namespace
 
 TForm9::TForm9(QWidget* parent) : QDialog(parent)
@@ -460,8 +470,8 @@ void TForm9::Button5Click()
                 q.addSql(QStringLiteral("beubiz   = :p7"));
                 q.addSql(QStringLiteral("WHERE IDb      = :p0"));
                 q.setParamText(QStringLiteral("p0"), Edit1->text());
-                q.setParamText(QStringLiteral("p1"), Data->ZQ30.fieldText(QStringLiteral("skod")));
-                q.setParamText(QStringLiteral("p2"), Data->ZQ40.fieldText(QStringLiteral("fkod")));
+                q.setParamText(QStringLiteral("p1"), shownCode(Data->ZQ30, QStringLiteral("skod")));
+                q.setParamText(QStringLiteral("p2"), shownCode(Data->ZQ40, QStringLiteral("fkod")));
                 q.setParamText(QStringLiteral("p3"), Edit4->text());
                 q.setParamDateText(QStringLiteral("p4"), Edit5->text());
                 q.setParamDateText(QStringLiteral("p5"), Edit6->text());

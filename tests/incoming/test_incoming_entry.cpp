@@ -93,6 +93,7 @@ private slots:
     void duplicateInChangeMode();
     void changeModeLoadsAndUpdates();
     void changeModeOfDepartedAnimal();
+    void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
     void failingInsertLeavesScreenSaved();
     void failingDepartureInsertLeavesScreenReady();
@@ -428,6 +429,48 @@ void IncomingEntryTest::changeModeOfDepartedAnimal()
     QVERIFY(f.Edit4->styleSheet().contains(QStringLiteral("silver")));
     QVERIFY(f.CheckBox2->isHidden());
     QVERIFY(f.Button3->isHidden());
+}
+
+void IncomingEntryTest::changeAfterRegisterWriteInPicker()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("750"));
+    TForm8 list;
+    list.rebuild();
+    IncomingEntryMode = kChange;
+    TForm9 f;
+    QVERIFY(f.LoadForChange());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    // The sender is not registered yet: the user adds it from the picker and picks it. Saving it
+    // commits, which closes the carrier list behind the carrier panel.
+    QString added;
+    doubles.modalHandlers << [&](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("Form4"));
+        d->findChild<QPushButton*>(QStringLiteral("Button2"))->click();  // "Új"
+        QTRY_VERIFY(Data->ZQ40.active());
+        QVERIFY(Data->ZQ40.locate(QStringLiteral("fnev"), QStringLiteral("Gamma Kft")));
+        added = Data->ZQ40.fieldText(QStringLiteral("fkod"));
+    };
+    doubles.modalHandlers << [](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("Form5"));
+        for (const char* name : {"Edit3", "Edit5", "Edit4", "Edit6", "Edit7"})
+            d->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("Gamma Kft"));
+        d->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    };
+    f.Button2Click();
+    QVERIFY(!added.isEmpty());
+    QCOMPARE(f.Edit3->text(), added);
+    QCOMPARE(f.Edit2->text(), r.carrierA);
+    QVERIFY(!Data->ZQ30.active());
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    f.Button5Click();
+    // The carrier panel shows no carrier: the arrival must not be cut off its carrier (an empty
+    // code would drop it from the list). The change is refused and reported instead.
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
+    QCOMPARE(db.rows(QStringLiteral("SELECT bskod, bfkod FROM beszall")), (QList<QStringList>{{r.carrierA, r.senderA}}));
 }
 
 void IncomingEntryTest::writtenForDepartureToo()
