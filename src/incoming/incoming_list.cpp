@@ -186,6 +186,10 @@ void TForm8::Button2Click()
 
 void TForm8::Button3Click()
 {
+    // With no current arrival there is nothing to change: the entry screen would open on empty
+    // fields and its save could only fail, rolling back whatever else was pending.
+    if (!Data->ZQ12.active() || Data->ZQ12.isEmpty())
+        return;
     IncomingEntryMode = QStringLiteral("Fülszám módositás");
     Form9 = new TForm9(this);
     if (Form9->LoadForChange())

@@ -210,6 +210,10 @@ void IncomingListTest::deleteOnEmptyListDoesNothing()
     list.Button4Click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    // Nor is there anything to change.
+    list.Button3Click();
+    QVERIFY(doubles.modalsShown.isEmpty());
+    QVERIFY(doubles.messages.isEmpty());
 }
 
 void IncomingListTest::failedDeleteIsRolledBack()
