@@ -31,11 +31,15 @@ protected:
         const int key = ke->key();
         if (key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter)
             return false;
-        if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-            return false;  // shortcuts such as paste stay available; pasted text is not filtered
         const QString text = ke->text();
         if (text.isEmpty())
             return false;  // cursor keys, Tab, Delete and the like
+        // Shortcuts such as paste (Ctrl+V gives a control character) stay available, and pasted
+        // text is not filtered; a printable character is filtered whatever the modifiers, so
+        // AltGr combinations cannot type one either.
+        for (const QChar c : text)
+            if (c.category() == QChar::Other_Control)
+                return false;
         for (const QChar c : text)
             if (!m_allowed.contains(c))
                 return true;

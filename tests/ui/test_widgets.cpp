@@ -48,6 +48,9 @@ void WidgetsTest::keyFiltersTypedNotPasted()
     edit.show();
     QTest::keyClicks(&edit, typed);
     QCOMPARE(edit.text(), expected);
+    // A character typed with AltGr (Ctrl+Alt where the platform reports it so) is filtered too.
+    QTest::keyClick(&edit, Qt::Key_At, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(edit.text(), expected);
     QTest::keyClick(&edit, Qt::Key_Backspace);
     QCOMPARE(edit.text(), expected.chopped(1));
     // Pasted text is not filtered.
