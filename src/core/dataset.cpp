@@ -256,6 +256,8 @@ void Dataset::next()
         m_eof = false;
         setCurrent(m_current + 1);
     } else {
+        // Stepping past the end: the row stays, and the set is no longer at its beginning.
+        m_bof = false;
         m_eof = true;
     }
 }
@@ -270,6 +272,7 @@ void Dataset::prior()
         setCurrent(m_current - 1);
     } else {
         m_bof = true;
+        m_eof = false;
     }
 }
 
