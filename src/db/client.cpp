@@ -40,7 +40,7 @@ public:
         }
         m_wrapper.init();
         const long first = codes.empty() ? 0 : codes.front();
-        throw Error(QString::fromLocal8Bit(buf).trimmed(), first, std::move(codes));
+        throw Error(messageText(buf), first, std::move(codes));
     }
 
 private:
@@ -170,10 +170,20 @@ void Attachment::executeImmediate(const QString& sql)
     } catch (...) {
         Status st2;
         tra->rollback(&st2);
+        if (st2.operator&()->getState() & IStatus::STATE_ERRORS)
+            tra->release();
         throw;
     }
     tra->commit(&st);
-    st.check();
+    if (st.operator&()->getState() & IStatus::STATE_ERRORS) {
+        // DDL can fail only at commit (a unique index over duplicates): the transaction must not
+        // stay open behind the error, or the attachment can no longer be detached.
+        Status st2;
+        tra->rollback(&st2);
+        if (st2.operator&()->getState() & IStatus::STATE_ERRORS)
+            tra->release();
+        st.check();
+    }
 }
 
 // ---------------------------------------------------------------- Transaction
