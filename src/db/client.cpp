@@ -5,6 +5,7 @@
 #include <firebird/Interface.h>
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 #include <cstring>
@@ -17,6 +18,16 @@ namespace fb {
 namespace {
 
 constexpr unsigned kWin1250Id = 51;
+
+// The engine's own texts are ASCII, but the values it quotes (a key that collided, a name) come in
+// the connection character set; a file name may come as UTF-8.
+QString messageText(const char* buf)
+{
+    const QByteArray bytes(buf);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return (utf8.hasError() ? fromWin1250(bytes.constData(), static_cast<int>(bytes.size())) : text).trimmed();
+}
 
 // A status object that turns a failed call into fb::Error with the engine's formatted text.
 class Status {
