@@ -102,6 +102,10 @@ QByteArray buildDpb(const ConnectParams& p, bool create, int pageSize)
     Status st;
     IXpbBuilder* dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
+    struct Dispose {
+        IXpbBuilder* b;
+        ~Dispose() { b->dispose(); }
+    } guard{dpb};
     dpb->insertString(&st, isc_dpb_user_name, local(p.user).constData());
     dpb->insertString(&st, isc_dpb_password, local(p.password).constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, local(p.charset).constData());
@@ -114,9 +118,7 @@ QByteArray buildDpb(const ConnectParams& p, bool create, int pageSize)
     const unsigned len = dpb->getBufferLength(&st);
     const unsigned char* buf = dpb->getBuffer(&st);
     st.check();
-    QByteArray out(reinterpret_cast<const char*>(buf), static_cast<int>(len));
-    dpb->dispose();
-    return out;
+    return QByteArray(reinterpret_cast<const char*>(buf), static_cast<int>(len));
 }
 }  // namespace
 
@@ -171,6 +173,8 @@ void Attachment::detach()
 
 void Attachment::executeImmediate(const QString& sql)
 {
+    if (!m_att)
+        throw Error(QStringLiteral("Database not assigned"));
     Status st;
     ITransaction* tra = m_att->startTransaction(&st, 0, nullptr);
     st.check();
@@ -214,6 +218,8 @@ void Transaction::start(Attachment& att)
 {
     if (m_tra)
         return;
+    if (!att.isAttached())
+        throw Error(QStringLiteral("Database not assigned"));
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                         isc_tpb_rec_version, isc_tpb_nowait};
     Status st;
@@ -479,17 +485,27 @@ Statement::Statement(Attachment& att, Transaction& tra, const QString& sql, bool
     : m_tra(tra), m_named(namedParams ? translateNamedParameters(sql) : NamedSql{sql, {}})
 {
     m_values.resize(static_cast<size_t>(m_named.names.size()));
+    if (!att.isAttached())
+        throw Error(QStringLiteral("Database not assigned"));
     Status st;
     const QByteArray text = toWin1250(m_named.sql);
     m_stmt = att.raw()->prepare(&st, tra.raw(), 0, text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA);
     st.check();
-    m_hasCursor = (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
-    m_outMeta = m_stmt->getOutputMetadata(&st);
-    st.check();
-    m_columns = Columns(m_outMeta);
+    try {
+        m_hasCursor = (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
+        m_outMeta = m_stmt->getOutputMetadata(&st);
+        st.check();
+        m_columns = Columns(m_outMeta);
+    } catch (...) {
+        // No destructor runs for a half-built statement: let the engine's objects go here.
+        releaseAll();
+        throw;
+    }
 }
 
-Statement::~Statement()
+Statement::~Statement() { releaseAll(); }
+
+void Statement::releaseAll()
 {
     releaseIfAny(m_outMeta);
     if (m_stmt) {
@@ -518,6 +534,10 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
     Status st;
     IMetadataBuilder* b = master()->getMetadataBuilder(&st, n);
     st.check();
+    struct Release {
+        IMetadataBuilder*& b;
+        ~Release() { releaseIfAny(b); }
+    } releaseBuilder{b};
     std::vector<QByteArray> texts(n);
     for (unsigned i = 0; i < n; ++i) {
         const Value& v = m_values[i];
@@ -546,7 +566,7 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         st.check();
     }
     meta = b->getMetadata(&st);
-    b->release();
+    releaseIfAny(b);
     st.check();
     buffer.assign(meta->getMessageLength(&st), 0);
     for (unsigned i = 0; i < n; ++i) {
@@ -576,6 +596,8 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         case Value::Kind::Null: break;
         }
     }
+    if (st.operator&()->getState() & IStatus::STATE_ERRORS)
+        releaseIfAny(meta);  // the caller gets no metadata to release with the error
     st.check();
 }
 

@@ -25,6 +25,7 @@ private slots:
     void bofAndEofAtTheEnds_data();
     void bofAndEofAtTheEnds();
     void engineTextKeepsHungarianValues();
+    void workWithoutAConnectionFailsAsAnError();
     void tableAppendByPosition();
     void readOnlyTableRefusesAppend();
 };
@@ -366,6 +367,20 @@ void DataModuleTest::engineTextKeepsHungarianValues()
         QVERIFY2(e.message().contains(QStringLiteral("'Őrű'")), qPrintable(e.message()));
         QVERIFY(e.message().contains(QStringLiteral("UX_SZALLITO_SKOD")));
     }
+}
+
+void DataModuleTest::workWithoutAConnectionFailsAsAnError()
+{
+    TestDatabase db;
+    Data->ZCon1.close();
+    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ30.open());
+    QVERIFY(!Data->ZQ30.active());
+    fb::Attachment none;
+    fb::Transaction tra;
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tra.start(none));
+    QVERIFY_THROWS_EXCEPTION(fb::Error, fb::Statement(none, tra, QStringLiteral("SELECT 1 FROM rdb$database")));
+    QVERIFY_THROWS_EXCEPTION(fb::Error, none.executeImmediate(QStringLiteral("CREATE TABLE T1 (A INTEGER)")));
 }
 
 void DataModuleTest::tableAppendByPosition()
