@@ -131,7 +131,13 @@ void Dataset::open()
     m_scratch.assign(m_columns.messageLength() + 8, 0);
     m_active = true;
     m_current = -1;
-    fetchMore(1);
+    try {
+        fetchMore(1);
+    } catch (...) {
+        // A set whose first row cannot be read is not open.
+        closeQuietly();
+        throw;
+    }
     m_bof = true;
     m_eof = m_rows.count() == 0;
     m_current = m_rows.count() > 0 ? 0 : -1;

@@ -26,6 +26,7 @@ private slots:
     void bofAndEofAtTheEnds();
     void engineTextKeepsHungarianValues();
     void workWithoutAConnectionFailsAsAnError();
+    void openFailingOnItsFirstRowLeavesTheSetClosed();
     void tableAppendByPosition();
     void readOnlyTableRefusesAppend();
 };
@@ -381,6 +382,20 @@ void DataModuleTest::workWithoutAConnectionFailsAsAnError()
     QVERIFY_THROWS_EXCEPTION(fb::Error, tra.start(none));
     QVERIFY_THROWS_EXCEPTION(fb::Error, fb::Statement(none, tra, QStringLiteral("SELECT 1 FROM rdb$database")));
     QVERIFY_THROWS_EXCEPTION(fb::Error, none.executeImmediate(QStringLiteral("CREATE TABLE T1 (A INTEGER)")));
+}
+
+void DataModuleTest::openFailingOnItsFirstRowLeavesTheSetClosed()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('12a')"));
+    // The conversion fails only when the row is fetched.
+    Data->ZQ11.setSql({QStringLiteral("SELECT CAST(bfulszam AS INTEGER) AS n FROM beszall")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ11.open());
+    QVERIFY(!Data->ZQ11.active());
+    QVERIFY(!Data->anyDatasetOpen());
+    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    Data->ZQ11.open();
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("12a"));
 }
 
 void DataModuleTest::tableAppendByPosition()
