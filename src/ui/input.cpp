@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 #include "ui/platform.h"
 
 namespace input {
@@ -35,7 +37,11 @@ protected:
             return false;  // shortcuts such as paste stay available; pasted text is not filtered
         const QString text = ke->text();
         if (text.isEmpty())
-            return false;  // cursor keys, Tab, Delete and the like
+            return false;  // cursor keys and the like
+        // Tab, Delete, Escape carry control characters as text: they type nothing and must keep
+        // moving the focus, deleting, closing.
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
+            return false;
         for (const QChar c : text)
             if (!m_allowed.contains(c))
                 return true;
