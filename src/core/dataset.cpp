@@ -131,7 +131,13 @@ void Dataset::open()
     m_scratch.assign(m_columns.messageLength() + 8, 0);
     m_active = true;
     m_current = -1;
-    fetchMore(1);
+    try {
+        fetchMore(1);
+    } catch (...) {
+        // A set whose first row cannot be read is not open.
+        closeQuietly();
+        throw;
+    }
     m_bof = true;
     m_eof = m_rows.count() == 0;
     m_current = m_rows.count() > 0 ? 0 : -1;
@@ -256,6 +262,8 @@ void Dataset::next()
         m_eof = false;
         setCurrent(m_current + 1);
     } else {
+        // Stepping past the end: the row stays, and the set is no longer at its beginning.
+        m_bof = false;
         m_eof = true;
     }
 }
@@ -270,6 +278,7 @@ void Dataset::prior()
         setCurrent(m_current - 1);
     } else {
         m_bof = true;
+        m_eof = false;
     }
 }
 

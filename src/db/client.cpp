@@ -5,6 +5,7 @@
 #include <firebird/Interface.h>
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 #include <cstring>
@@ -17,6 +18,16 @@ namespace fb {
 namespace {
 
 constexpr unsigned kWin1250Id = 51;
+
+// The engine's own texts are ASCII, but the values it quotes (a key that collided, a name) come in
+// the connection character set; a file name may come as UTF-8.
+QString messageText(const char* buf)
+{
+    const QByteArray bytes(buf);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return (utf8.hasError() ? fromWin1250(bytes.constData(), static_cast<int>(bytes.size())) : text).trimmed();
+}
 
 // A status object that turns a failed call into fb::Error with the engine's formatted text.
 class Status {
@@ -40,7 +51,7 @@ public:
         }
         m_wrapper.init();
         const long first = codes.empty() ? 0 : codes.front();
-        throw Error(QString::fromLocal8Bit(buf).trimmed(), first, std::move(codes));
+        throw Error(messageText(buf), first, std::move(codes));
     }
 
 private:
@@ -91,6 +102,10 @@ QByteArray buildDpb(const ConnectParams& p, bool create, int pageSize)
     Status st;
     IXpbBuilder* dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
+    struct Dispose {
+        IXpbBuilder* b;
+        ~Dispose() { b->dispose(); }
+    } guard{dpb};
     dpb->insertString(&st, isc_dpb_user_name, local(p.user).constData());
     dpb->insertString(&st, isc_dpb_password, local(p.password).constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, local(p.charset).constData());
@@ -103,9 +118,7 @@ QByteArray buildDpb(const ConnectParams& p, bool create, int pageSize)
     const unsigned len = dpb->getBufferLength(&st);
     const unsigned char* buf = dpb->getBuffer(&st);
     st.check();
-    QByteArray out(reinterpret_cast<const char*>(buf), static_cast<int>(len));
-    dpb->dispose();
-    return out;
+    return QByteArray(reinterpret_cast<const char*>(buf), static_cast<int>(len));
 }
 }  // namespace
 
@@ -160,6 +173,8 @@ void Attachment::detach()
 
 void Attachment::executeImmediate(const QString& sql)
 {
+    if (!m_att)
+        throw Error(QStringLiteral("Database not assigned"));
     Status st;
     ITransaction* tra = m_att->startTransaction(&st, 0, nullptr);
     st.check();
@@ -170,10 +185,20 @@ void Attachment::executeImmediate(const QString& sql)
     } catch (...) {
         Status st2;
         tra->rollback(&st2);
+        if (st2.operator&()->getState() & IStatus::STATE_ERRORS)
+            tra->release();
         throw;
     }
     tra->commit(&st);
-    st.check();
+    if (st.operator&()->getState() & IStatus::STATE_ERRORS) {
+        // DDL can fail only at commit (a unique index over duplicates): the transaction must not
+        // stay open behind the error, or the attachment can no longer be detached.
+        Status st2;
+        tra->rollback(&st2);
+        if (st2.operator&()->getState() & IStatus::STATE_ERRORS)
+            tra->release();
+        st.check();
+    }
 }
 
 // ---------------------------------------------------------------- Transaction
@@ -193,6 +218,8 @@ void Transaction::start(Attachment& att)
 {
     if (m_tra)
         return;
+    if (!att.isAttached())
+        throw Error(QStringLiteral("Database not assigned"));
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                         isc_tpb_rec_version, isc_tpb_nowait};
     Status st;
@@ -458,17 +485,27 @@ Statement::Statement(Attachment& att, Transaction& tra, const QString& sql, bool
     : m_tra(tra), m_named(namedParams ? translateNamedParameters(sql) : NamedSql{sql, {}})
 {
     m_values.resize(static_cast<size_t>(m_named.names.size()));
+    if (!att.isAttached())
+        throw Error(QStringLiteral("Database not assigned"));
     Status st;
     const QByteArray text = toWin1250(m_named.sql);
     m_stmt = att.raw()->prepare(&st, tra.raw(), 0, text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA);
     st.check();
-    m_hasCursor = (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
-    m_outMeta = m_stmt->getOutputMetadata(&st);
-    st.check();
-    m_columns = Columns(m_outMeta);
+    try {
+        m_hasCursor = (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
+        m_outMeta = m_stmt->getOutputMetadata(&st);
+        st.check();
+        m_columns = Columns(m_outMeta);
+    } catch (...) {
+        // No destructor runs for a half-built statement: let the engine's objects go here.
+        releaseAll();
+        throw;
+    }
 }
 
-Statement::~Statement()
+Statement::~Statement() { releaseAll(); }
+
+void Statement::releaseAll()
 {
     releaseIfAny(m_outMeta);
     if (m_stmt) {
@@ -497,6 +534,10 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
     Status st;
     IMetadataBuilder* b = master()->getMetadataBuilder(&st, n);
     st.check();
+    struct Release {
+        IMetadataBuilder*& b;
+        ~Release() { releaseIfAny(b); }
+    } releaseBuilder{b};
     std::vector<QByteArray> texts(n);
     for (unsigned i = 0; i < n; ++i) {
         const Value& v = m_values[i];
@@ -525,7 +566,7 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         st.check();
     }
     meta = b->getMetadata(&st);
-    b->release();
+    releaseIfAny(b);
     st.check();
     buffer.assign(meta->getMessageLength(&st), 0);
     for (unsigned i = 0; i < n; ++i) {
@@ -555,6 +596,8 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         case Value::Kind::Null: break;
         }
     }
+    if (st.operator&()->getState() & IStatus::STATE_ERRORS)
+        releaseIfAny(meta);  // the caller gets no metadata to release with the error
     st.check();
 }
 

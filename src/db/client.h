@@ -149,6 +149,7 @@ public:
 
 private:
     void buildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta) const;
+    void releaseAll();
 
     Transaction& m_tra;
     NamedSql m_named;

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 #include "ui/platform.h"
 
 namespace input {
@@ -33,13 +35,13 @@ protected:
             return false;
         const QString text = ke->text();
         if (text.isEmpty())
-            return false;  // cursor keys, Tab, Delete and the like
-        // Shortcuts such as paste (Ctrl+V gives a control character) stay available, and pasted
-        // text is not filtered; a printable character is filtered whatever the modifiers, so
-        // AltGr combinations cannot type one either.
-        for (const QChar c : text)
-            if (c.category() == QChar::Other_Control)
-                return false;
+            return false;  // cursor keys and the like
+        // Keys that type nothing carry control characters as text (Tab, Delete, Escape, and
+        // shortcuts such as Ctrl+V): they keep moving the focus, deleting, closing, pasting, and
+        // pasted text is not filtered. A printable character is filtered whatever the modifiers,
+        // so AltGr combinations cannot type one either.
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
+            return false;
         for (const QChar c : text)
             if (!m_allowed.contains(c))
                 return true;

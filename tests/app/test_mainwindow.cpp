@@ -40,6 +40,7 @@ private slots:
     void startUpFailures_data();
     void startUpFailures();
     void secondInstanceGetsTheStartUpMessage();
+    void startUpFailsWhenATableIsMissing();
     void versionTextAndCaption_data();
     void versionTextAndCaption();
     void completeMenu();
@@ -130,6 +131,17 @@ void MainWindowTest::secondInstanceGetsTheStartUpMessage()
     holder.write("QUIT;\n");
     holder.closeWriteChannel();
     QVERIFY(holder.waitForFinished(10000));
+}
+
+void MainWindowTest::startUpFailsWhenATableIsMissing()
+{
+    TestDatabase db(false);
+    db.exec(QStringLiteral("DROP TABLE partner"));
+    platform::TestDoubles doubles;
+    TForm1 form;
+    QVERIFY(!startUp(form));
+    QCOMPARE(doubles.messageTexts(), QStringList({kStartupFailure}));
+    QVERIFY(!Data);
 }
 
 void MainWindowTest::versionTextAndCaption_data()

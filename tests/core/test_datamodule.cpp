@@ -22,6 +22,11 @@ private slots:
     void datesBindAndReadInProgramForm();
     void errorsCarryEngineTextAndLockConflict();
     void lazyOpenFetchesOneRow();
+    void bofAndEofAtTheEnds_data();
+    void bofAndEofAtTheEnds();
+    void engineTextKeepsHungarianValues();
+    void workWithoutAConnectionFailsAsAnError();
+    void openFailingOnItsFirstRowLeavesTheSetClosed();
     void tableAppendByPosition();
     void readOnlyTableRefusesAppend();
 };
@@ -301,6 +306,96 @@ void DataModuleTest::lazyOpenFetchesOneRow()
     Data->IBTable1.prior();
     QVERIFY(Data->IBTable1.bof());
     QCOMPARE(Data->IBTable1.recNo(), 0);
+}
+
+void DataModuleTest::bofAndEofAtTheEnds_data()
+{
+    // Moves: f first, p prior, n next, l last. Expected after the last move.
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<bool>("bof");
+    QTest::addColumn<bool>("eof");
+    QTest::newRow("opened") << 2 << "" << 0 << true << false;
+    QTest::newRow("past the end of one row") << 1 << "n" << 0 << false << true;
+    QTest::newRow("back before the start from the end") << 1 << "np" << 0 << true << false;
+    QTest::newRow("last then before the start") << 1 << "lp" << 0 << true << false;
+    QTest::newRow("past the end of two rows") << 2 << "nn" << 1 << false << true;
+    QTest::newRow("back to the first row") << 2 << "lp" << 0 << false << false;
+    QTest::newRow("before the start of two rows") << 2 << "lpp" << 0 << true << false;
+    QTest::newRow("first after the end") << 2 << "lnf" << 0 << true << false;
+    QTest::newRow("empty") << 0 << "nplf" << -1 << true << true;
+}
+
+void DataModuleTest::bofAndEofAtTheEnds()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, moves);
+    QFETCH(int, recNo);
+    QFETCH(bool, bof);
+    QFETCH(bool, eof);
+    TestDatabase db;
+    for (int i = 0; i < rows; ++i)
+        db.addCarrier(QString::number(i), QStringLiteral("n"));
+    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito ORDER BY ids")});
+    Data->ZQ30.open();
+    for (const QChar m : moves) {
+        if (m == u'f')
+            Data->ZQ30.first();
+        else if (m == u'p')
+            Data->ZQ30.prior();
+        else if (m == u'n')
+            Data->ZQ30.next();
+        else
+            Data->ZQ30.last();
+    }
+    QCOMPARE(Data->ZQ30.recNo(), recNo);
+    QCOMPARE(Data->ZQ30.bof(), bof);
+    QCOMPARE(Data->ZQ30.eof(), eof);
+}
+
+void DataModuleTest::engineTextKeepsHungarianValues()
+{
+    TestDatabase db;
+    // The engine quotes the colliding value in the connection character set.
+    db.exec(QStringLiteral("INSERT INTO szallito (snev, skod) VALUES ('a', 'Őrű')"));
+    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev, skod) VALUES ('b', :p1)")});
+    Data->ZQ31.setParamText(QStringLiteral("p1"), QStringLiteral("Őrű"));
+    try {
+        Data->ZQ31.execSql();
+        QFAIL("a second row with the same code must fail");
+    } catch (const fb::Error& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("'Őrű'")), qPrintable(e.message()));
+        QVERIFY(e.message().contains(QStringLiteral("UX_SZALLITO_SKOD")));
+    }
+}
+
+void DataModuleTest::workWithoutAConnectionFailsAsAnError()
+{
+    TestDatabase db;
+    Data->ZCon1.close();
+    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ30.open());
+    QVERIFY(!Data->ZQ30.active());
+    fb::Attachment none;
+    fb::Transaction tra;
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tra.start(none));
+    QVERIFY_THROWS_EXCEPTION(fb::Error, fb::Statement(none, tra, QStringLiteral("SELECT 1 FROM rdb$database")));
+    QVERIFY_THROWS_EXCEPTION(fb::Error, none.executeImmediate(QStringLiteral("CREATE TABLE T1 (A INTEGER)")));
+}
+
+void DataModuleTest::openFailingOnItsFirstRowLeavesTheSetClosed()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('12a')"));
+    // The conversion fails only when the row is fetched.
+    Data->ZQ11.setSql({QStringLiteral("SELECT CAST(bfulszam AS INTEGER) AS n FROM beszall")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ11.open());
+    QVERIFY(!Data->ZQ11.active());
+    QVERIFY(!Data->anyDatasetOpen());
+    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    Data->ZQ11.open();
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("12a"));
 }
 
 void DataModuleTest::tableAppendByPosition()

@@ -1,4 +1,5 @@
 #include "core/dbcreate.h"
+#include "db/client.h"
 #include "testdb.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ private slots:
     void noForeignKeys();
     void runsUnchangedInIsql();
     void scriptSplitterHonoursSetTerm();
+    void failedDefinitionLeavesNoTransactionOpen();
 };
 
 void SchemaTest::tablesAndColumnsInOrder_data()
@@ -140,6 +142,24 @@ void SchemaTest::scriptSplitterHonoursSetTerm()
              QStringList({QStringLiteral("CREATE TABLE A (X INT)"),
                           QStringLiteral("CREATE TRIGGER T FOR A BEFORE INSERT AS BEGIN NEW.X = 1; END"),
                           QStringLiteral("INSERT INTO A VALUES (';')")}));
+}
+
+
+void SchemaTest::failedDefinitionLeavesNoTransactionOpen()
+{
+    TestDatabase db(false);
+    fb::ConnectParams p;
+    p.database = db.file();
+    fb::Attachment att;
+    att.attach(p);
+    att.executeImmediate(QStringLiteral("CREATE TABLE T1 (A INTEGER)"));
+    att.executeImmediate(QStringLiteral("INSERT INTO T1 VALUES (1)"));
+    att.executeImmediate(QStringLiteral("INSERT INTO T1 VALUES (1)"));
+    // A unique index over duplicates is refused only when its definition is committed.
+    QVERIFY_THROWS_EXCEPTION(fb::Error, att.executeImmediate(QStringLiteral("CREATE UNIQUE INDEX UX_T1 ON T1 (A)")));
+    att.executeImmediate(QStringLiteral("CREATE INDEX IX_T1 ON T1 (A)"));
+    att.detach();  // nothing of the failed statement is left open
+    QVERIFY(!att.isAttached());
 }
 
 QTEST_MAIN(SchemaTest)

@@ -20,6 +20,8 @@ class WidgetsTest : public QObject {
 private slots:
     void keyFiltersTypedNotPasted_data();
     void keyFiltersTypedNotPasted();
+    void tabLeavesAFilteredField_data();
+    void tabLeavesAFilteredField();
     void enterMovesLikeTab();
     void leavingAFieldButNotTowardsCancel();
     void refreshGuardsAgainstLoops();
@@ -57,6 +59,39 @@ void WidgetsTest::keyFiltersTypedNotPasted()
     QApplication::clipboard()->setText(QStringLiteral("ab"));
     edit.paste();
     QCOMPARE(edit.text(), expected.chopped(1) + QStringLiteral("ab"));
+}
+
+void WidgetsTest::tabLeavesAFilteredField_data()
+{
+    QTest::addColumn<bool>("dateField");
+    QTest::newRow("ear tag") << false;
+    QTest::newRow("date") << true;
+}
+
+void WidgetsTest::tabLeavesAFilteredField()
+{
+    QFETCH(bool, dateField);
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    auto* before = new QLineEdit(&window);
+    auto* field = new QLineEdit(&window);
+    auto* after = new QLineEdit(&window);
+    for (QLineEdit* e : {before, field, after})
+        lay->addWidget(e);
+    dateField ? input::dateCharacters(field) : input::digitsOnly(field);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), after);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), before);
+    // Delete still deletes; it types nothing.
+    field->setText(QStringLiteral("123"));
+    field->setCursorPosition(0);
+    QTest::keyClick(field, Qt::Key_Delete);
+    QCOMPARE(field->text(), QStringLiteral("23"));
 }
 
 void WidgetsTest::enterMovesLikeTab()
