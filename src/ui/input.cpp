@@ -34,8 +34,10 @@ protected:
         if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return false;  // shortcuts such as paste stay available; pasted text is not filtered
         const QString text = ke->text();
-        if (text.isEmpty())
-            return false;  // cursor keys, Tab, Delete and the like
+        // Cursor keys and the like carry no text; Tab, Escape and Delete carry a control
+        // character. Neither is typed content: they keep moving the focus and editing.
+        if (text.isEmpty() || (text.size() == 1 && text.at(0).category() == QChar::Other_Control))
+            return false;
         for (const QChar c : text)
             if (!m_allowed.contains(c))
                 return true;
