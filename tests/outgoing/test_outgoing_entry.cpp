@@ -319,6 +319,18 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
         QVERIFY(doubles.messages.isEmpty());
     }
     {
+        // Escape in the field closes the dialog like any other: no check on the way out.
+        TForm11 f;
+        showActive(&f);
+        focusTo(f.Edit4);
+        QTest::keyClicks(f.Edit4, QStringLiteral("999"));
+        QTest::keyClick(f.Edit4, Qt::Key_Escape);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        QVERIFY(!f.isVisible());
+        QVERIFY(doubles.messages.isEmpty());
+    }
+    {
         // Control: moving to any other field runs it.
         TForm11 f;
         showActive(&f);
