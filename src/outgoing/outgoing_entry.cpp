@@ -147,11 +147,14 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent)
     DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
     lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
 
-    // Tab order: the five fields, the button panel, the panels, the pickers, the code fields, the
-    // list, the increment box.
-    QWidget* order[] = {Edit5,     Edit7,   Edit4,   Edit8, Edit6, Button3, Button5,      Button6,
-                        GroupBox1, GroupBox2, Button1, Button2, Edit1, Edit2,  Edit3,   DBGrid1, DBNavigator1,
-                        CheckBox1};
+    // Tab order: the five fields, the button panel, the pickers, the code fields, the list and its
+    // navigator, the increment box. The panels take no focus and the navigator is its buttons:
+    // chaining those containers themselves would pull the navigator and the box out of place.
+    QWidget* order[] = {Edit5,   Edit7,   Edit4,   Edit8,   Edit6,
+                        Button3, Button5, Button6, Button1, Button2,
+                        Edit1,   Edit2,   Edit3,   DBGrid1, DBNavigator1->button(DBNavigator::First),
+                        DBNavigator1->button(DBNavigator::Prior),     DBNavigator1->button(DBNavigator::Next),
+                        DBNavigator1->button(DBNavigator::Last),      CheckBox1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 

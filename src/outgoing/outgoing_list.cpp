@@ -179,6 +179,9 @@ void TForm10::Button4Click()
         return;
     const QString earTag = Data->ZQ22.fieldText(QStringLiteral("kfulszam"));
     try {
+        // The list's own reading may have started the transaction; closing the list for the
+        // rebuild must not commit the deletion with it.
+        Data->holdTransaction();
         Dataset& q = Data->ZQ23;
         q.close();
         q.clearSql();

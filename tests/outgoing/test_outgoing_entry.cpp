@@ -61,6 +61,7 @@ private slots:
     void pickListPositionsOnPrefixInTextOrder();
     void pickListChooseAndCancel();
     void categoryToggle();
+    void focusAndTabOrder();
     void failedWritesRollBackAndRebuild();
 };
 
@@ -318,6 +319,18 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
         QVERIFY(doubles.messages.isEmpty());
     }
     {
+        // Escape in the field closes the dialog like any other: no check on the way out.
+        TForm11 f;
+        showActive(&f);
+        focusTo(f.Edit4);
+        QTest::keyClicks(f.Edit4, QStringLiteral("999"));
+        QTest::keyClick(f.Edit4, Qt::Key_Escape);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        QVERIFY(!f.isVisible());
+        QVERIFY(doubles.messages.isEmpty());
+    }
+    {
         // Control: moving to any other field runs it.
         TForm11 f;
         showActive(&f);
@@ -452,6 +465,45 @@ void OutgoingEntryTest::categoryToggle()
         seen << f.Edit7->text();
     }
     QCOMPARE(seen, QStringList({"hizlalás", "vágás", "hizlalás"}));
+}
+
+void OutgoingEntryTest::focusAndTabOrder()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    arrival(db, QStringLiteral("1001"));
+    OutgoingEntryMode = QStringLiteral("Új fülszám");
+    TForm11 f;
+    showActive(&f);
+    QCOMPARE(QApplication::focusWidget(), f.Edit5);
+
+    // The whole chain, disabled controls included, as Tab would take it when they are enabled.
+    QStringList chain;
+    QWidget* w = f.Edit5;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != f.Edit5);
+    QCOMPARE(chain, QStringList({"Edit5", "Edit7", "Edit4", "Edit8", "Edit6", "Button3", "Button5", "Button6",
+                                 "Button1", "Button2", "Edit1", "Edit2", "Edit3", "DBGrid1", "nbFirst", "nbPrior",
+                                 "nbNext", "nbLast", "CheckBox1"}));
+
+    // Tab leaves the date and ear-tag fields, whose key filters take no other character.
+    QTest::keyClicks(f.Edit5, QStringLiteral("2011a.03.15"));
+    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(f.Edit5, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Edit7);
+    QTest::keyClick(f.Edit7, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Edit4);
+    QTest::keyClicks(f.Edit4, QStringLiteral("10x01"));
+    QCOMPARE(f.Edit4->text(), QStringLiteral("1001"));
+    QTest::keyClick(f.Edit4, Qt::Key_Tab);
+    QApplication::processEvents();
+    QCOMPARE(QApplication::focusWidget(), f.Edit8);
+    QTest::keyClick(f.Edit8, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), f.Edit4);
+    QVERIFY(doubles.messages.isEmpty());
 }
 
 void OutgoingEntryTest::failedWritesRollBackAndRebuild()

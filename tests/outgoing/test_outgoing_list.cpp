@@ -60,6 +60,7 @@ private slots:
     void pendingDeleteKeptByLaterCommit();
     void pendingDeleteUndoneByRollback();
     void pendingDeleteKeptWhenProgramCloses();
+    void pendingDeleteSurvivesReloadOfListThatStartedTransaction();
     void deleteAndChangeOnEmptyListDoNothing();
     void failedDeleteReportedAndNothingRolledBack();
     void changeFromListReopensOnChangedRow();
@@ -215,6 +216,30 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
     main.FormClose();
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
+}
+
+void OutgoingListTest::pendingDeleteSurvivesReloadOfListThatStartedTransaction()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Registers r(db);
+    departure(db, QStringLiteral("500"), r.carrier, r.buyer);
+    departure(db, QStringLiteral("600"), r.carrier, r.buyer);
+    // A save elsewhere ended the transaction; the list's own reload starts the next one, so closing
+    // the list for the rebuild after "Töröl" is the moment a dataset-started transaction would end.
+    Data->IBTrans1.commit();
+    TForm10 list;
+    list.rebuildList();
+    QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
+    list.Button4->click();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
+    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
+    list.CheckBox1->click();  // any further rebuild keeps it pending too
+    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("1"));
+    Data->IBTrans1.rollback();
+    list.rebuildList();
+    QCOMPARE(listedEarTags(), QStringList({QStringLiteral("500"), QStringLiteral("600")}));
 }
 
 void OutgoingListTest::deleteAndChangeOnEmptyListDoNothing()
