@@ -215,9 +215,11 @@ bool TForm30::normaliseEarTags()
                 Data->ZQ111.addSql(QStringLiteral("UPDATE kiszall1        "));
                 Data->ZQ111.addSql(QStringLiteral("   SET kfulszam  = :p1 "));
                 Data->ZQ111.addSql(QStringLiteral("   WHERE    IDk  = :p2 "));
-                // Digit strings stay exact whatever their length (no exponent form).
+                // Digit strings stay exact whatever their length (no exponent form). Other
+                // numeric text too large for the plain form would come back in exponent form
+                // ("-1,23456789012346E19"), which is no ear tag: refused like a non-number.
                 const auto number = convert::earTagNumberText(Data->ZQ112.fieldText(QStringLiteral("kfulszam")));
-                if (!number)
+                if (!number || number->contains(u'E'))
                     throw fb::Error(QStringLiteral("not a number"));
                 Data->ZQ111.setParamText(QStringLiteral("p1"), *number);
                 Data->ZQ111.setParamInt(QStringLiteral("p2"), Data->ZQ112.fieldInt(QStringLiteral("IDk")));
@@ -245,13 +247,19 @@ bool TForm30::normaliseEarTags()
 
 void TForm30::Button1Click()
 {
-    Data->ZQ111.close();
-    Data->ZQ111.clearSql();
-    Data->ZQ111.addSql(QStringLiteral("select kiszall1.kfulszam AS kfulszam, KIKELT "));
-    Data->ZQ111.addSql(QStringLiteral("   from beszall "));
-    Data->ZQ111.addSql(QStringLiteral("   right join kiszall1 on bfulszam = kfulszam"));
-    Data->ZQ111.addSql(QStringLiteral("   where bfulszam is null"));
-    Data->ZQ111.open();
+    // The check has no message of its own: a failure is shown with its own text and ends it.
+    try {
+        Data->ZQ111.close();
+        Data->ZQ111.clearSql();
+        Data->ZQ111.addSql(QStringLiteral("select kiszall1.kfulszam AS kfulszam, KIKELT "));
+        Data->ZQ111.addSql(QStringLiteral("   from beszall "));
+        Data->ZQ111.addSql(QStringLiteral("   right join kiszall1 on bfulszam = kfulszam"));
+        Data->ZQ111.addSql(QStringLiteral("   where bfulszam is null"));
+        Data->ZQ111.open();
+    } catch (const std::exception& e) {
+        platform::showError(this, errorText(e));
+        return;
+    }
     Label1->setText(QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 

@@ -73,14 +73,28 @@ QString trimBlanksAndControls(const QString& text)
 
 void travelChildren(const QDomNodeList& nodes, QStringList& values)
 {
-    const int length = nodes.length();
-    for (int i = 0; i < length; ++i) {
-        const QDomNode node = nodes.item(i);
+    // Depth first with a stack of our own: a file nested tens of thousands of levels deep must
+    // not exhaust the call stack.
+    struct Level {
+        QDomNodeList nodes;
+        int length;
+        int next;
+    };
+    QList<Level> stack{{nodes, nodes.length(), 0}};
+    while (!stack.isEmpty()) {
+        Level& level = stack.last();
+        if (level.next >= level.length) {
+            stack.removeLast();
+            continue;
+        }
+        const QDomNode node = level.nodes.item(level.next++);
         switch (node.nodeType()) {
         case QDomNode::ElementNode:
-        case QDomNode::EntityReferenceNode:
-            travelChildren(node.childNodes(), values);
+        case QDomNode::EntityReferenceNode: {
+            const QDomNodeList children = node.childNodes();
+            stack.append({children, children.length(), 0});
             break;
+        }
         case QDomNode::TextNode: {
             // Layout between elements is no text of the document, whether or not the parser
             // kept it.

@@ -62,6 +62,7 @@ private slots:
     void failedEmptyingAddsToOldRows();
     void failedNormalisationStartReportsHiba303();
     void checkListsStagedEarTagsWithoutArrival();
+    void failedCheckIsReported();
     void postingJoinsArrivalsAndRepeats();
     void failedPostingRollsBackAndStaysOpen();
     void readChangesNothingOutsideStaging();
@@ -255,13 +256,17 @@ void TakeoverTest::earTagWithLettersRollsBackTheRead_data()
 {
     // Whoever started the transaction before the read (the grid's opening, or nobody), nothing of
     // the failed read may have been committed on the way.
+    QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("transactionEnded");
-    QTest::newRow("grid open") << false;
-    QTest::newRow("no transaction") << true;
+    QTest::newRow("grid open") << "letters.xml" << false;
+    QTest::newRow("no transaction") << "letters.xml" << true;
+    // A number too large for the plain form would come back in exponent form: refused alike.
+    QTest::newRow("20 digits with a fraction") << "exponent.xml" << false;
 }
 
 void TakeoverTest::earTagWithLettersRollsBackTheRead()
 {
+    QFETCH(QString, file);
     QFETCH(bool, transactionEnded);
     TestDatabase db;
     platform::TestDoubles doubles;
@@ -275,7 +280,7 @@ void TakeoverTest::earTagWithLettersRollsBackTheRead()
         Data->IBTrans1.commit();
 
     doubles.messages.clear();
-    read(form, doubles, fixture(QStringLiteral("letters.xml")));
+    read(form, doubles, fixture(file));
     QCOMPARE(doubles.messageTexts(), QStringList{kHiba302});
     // The emptying, the stored rows and the rewrites of this read are all undone.
     QVERIFY(!Data->IBTrans1.inTransaction());
@@ -372,6 +377,34 @@ void TakeoverTest::checkListsStagedEarTagsWithoutArrival()
     QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("2011.03.07"));
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12345678901234567890"));
     QCOMPARE(model->index(0, 2).data().toString(), QString());
+    QCOMPARE(form.Label1->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+}
+
+void TakeoverTest::failedCheckIsReported()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    TForm30 form;
+    form.show();
+    read(form, doubles, fixture(QStringLiteral("indented.xml")));
+    Data->IBTrans1.commit();
+    // The connection is lost: the check query cannot run. The failure is reported with its own
+    // text instead of leaving the button's handler, and no caption claims a result.
+    Data->ZCon1.close();
+    doubles.messages.clear();
+    try {
+        form.Button1Click();
+    } catch (const std::exception& e) {
+        QFAIL(e.what());
+    }
+    QCOMPARE(doubles.messageTexts().size(), 1);
+    QVERIFY(!doubles.lastMessage().isEmpty());
+    QCOMPARE(form.Label1->text(), QString());
+    QVERIFY(form.isVisible());
+
+    Data->ZCon1.setConnected(true);
+    form.Button1Click();
+    QCOMPARE(Data->ZQ111.recordCount(), 3);
     QCOMPARE(form.Label1->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 

@@ -85,6 +85,11 @@ void TakeoverXmlTest::walksDocuments_data()
         << Records{{"őű"}};
     QTest::newRow("undeclared entity") << QByteArray("<R><Records><a>&x;</a></Records></R>") << Records{};
     QTest::newRow("empty file") << QByteArray() << Records{};
+    // Far deeper than any real file: read like any other record, without exhausting the stack.
+    const int depth = 60000;
+    QTest::newRow("deep nesting") << QByteArray("<R><Records><a>1</a>") + QByteArray("<b>").repeated(depth) + "2" +
+                                         QByteArray("</b>").repeated(depth) + "<c>3</c></Records></R>"
+                                  << Records{{"1", "2", "3"}};
 }
 
 void TakeoverXmlTest::walksDocuments()
