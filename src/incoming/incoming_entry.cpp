@@ -237,24 +237,12 @@ void TForm9::openList(bool withBkod)
 
 void TForm9::reopenCarriers()
 {
-    Dataset& q = Data->ZQ30;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT srendszam, snev, scim, sjovaszam, skod, IDs FROM szallito"));
-    q.addSql(QStringLiteral("ORDER BY srendszam, snev"));
-    q.open();
-    q.locate(QStringLiteral("skod"), CurrentCarrierCode);
+    masterdata::reopenCarriersOn(CurrentCarrierCode);
 }
 
 void TForm9::reopenSenders()
 {
-    Dataset& q = Data->ZQ40;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM felado"));
-    q.addSql(QStringLiteral("ORDER BY fnev, fcim"));
-    q.open();
-    q.locate(QStringLiteral("fkod"), CurrentSenderCode);
+    masterdata::reopenPartnersOn(CurrentSenderCode);
 }
 
 bool TForm9::LoadForChange()

@@ -1,5 +1,7 @@
 #include "masterdata/panels.h"
 
+#include "core/datamodule.h"
+
 namespace masterdata {
 
 QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
@@ -38,6 +40,28 @@ QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, 
                              {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
                              {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
                             textNumber, labelNumber, texts);
+}
+
+void reopenCarriersOn(const QString& code)
+{
+    Dataset& q = Data->ZQ30;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("SELECT srendszam, snev, scim, sjovaszam, skod, IDs FROM szallito"));
+    q.addSql(QStringLiteral("ORDER BY srendszam, snev"));
+    q.open();
+    q.locate(QStringLiteral("skod"), code);
+}
+
+void reopenPartnersOn(const QString& code)
+{
+    Dataset& q = Data->ZQ40;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM felado"));
+    q.addSql(QStringLiteral("ORDER BY fnev, fcim"));
+    q.open();
+    q.locate(QStringLiteral("fkod"), code);
 }
 
 }  // namespace masterdata

@@ -14,4 +14,10 @@ QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source,
 QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
                       std::vector<DBText*>* texts = nullptr);
 
+// The entry screens' way of showing a row in those panels: reload the carrier list ZQ30 (partner
+// list ZQ40) in its default order and move to the row whose code equals code exactly; without
+// such a row the first row stays current.
+void reopenCarriersOn(const QString& code);
+void reopenPartnersOn(const QString& code);
+
 }  // namespace masterdata

@@ -201,15 +201,8 @@ bool TForm11::LoadForChange()
         CurrentSenderCode = row.fieldText(QStringLiteral("fkod"));
         CurrentOutgoingId = row.fieldText(QStringLiteral("IDk"));
 
-        openWith(Data->ZQ30, {QStringLiteral("SELECT srendszam, snev, scim, sjovaszam, skod, IDs FROM szallito"),
-                              QStringLiteral("ORDER BY srendszam, snev")});
-        Data->ZQ30.open();
-        Data->ZQ30.locate(QStringLiteral("skod"), CurrentCarrierCode);
-
-        openWith(Data->ZQ40, {QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM felado"),
-                              QStringLiteral("ORDER BY fnev, fcim")});
-        Data->ZQ40.open();
-        Data->ZQ40.locate(QStringLiteral("fkod"), CurrentSenderCode);
+        masterdata::reopenCarriersOn(CurrentCarrierCode);
+        masterdata::reopenPartnersOn(CurrentSenderCode);
 
         openWith(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
                               QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
