@@ -194,7 +194,6 @@ int Dataset::fetchMore(int n)
     if (!m_cursor || n <= 0)
         return 0;
     const int before = m_rows.count();
-    const unsigned len = m_columns.messageLength();
     for (int i = 0; i < n; ++i) {
         unsigned char* row = m_rows.appendRow();
         bool got = false;
@@ -210,7 +209,6 @@ int Dataset::fetchMore(int n)
             m_cursor.reset();
             break;
         }
-        (void)len;
     }
     const int added = m_rows.count() - before;
     if (added > 0)

@@ -1,18 +1,20 @@
 #include "core/globals.h"
 
+#include "core/handover.h"
+
 QString CarrierEditMode;
 QString SenderEditMode;
-QString CurrentCarrierCode;
-QString CurrentSenderCode;
+QString& CurrentCarrierCode = handOver().carrierCode;
+QString& CurrentSenderCode = handOver().partnerCode;
 QString IncomingEntryMode;
 QString OutgoingEntryMode;
-QString CurrentIncomingId;
-QString CurrentOutgoingId;
-QString PartialEarTag;
+QString& CurrentIncomingId = handOver().incomingId;
+QString& CurrentOutgoingId = handOver().outgoingId;
+QString& PartialEarTag = handOver().earTagBeginning;
 
 void resetProgramVariables()
 {
-    for (QString* v : {&CarrierEditMode, &SenderEditMode, &CurrentCarrierCode, &CurrentSenderCode, &IncomingEntryMode,
-                       &OutgoingEntryMode, &CurrentIncomingId, &CurrentOutgoingId, &PartialEarTag})
+    resetHandOver();
+    for (QString* v : {&CarrierEditMode, &SenderEditMode, &IncomingEntryMode, &OutgoingEntryMode})
         v->clear();
 }

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/datamodule.h"
+#include "core/domain.h"
 #include "core/globals.h"
 #include "masterdata/panels.h"
 #include "ui/layout.h"
@@ -86,10 +87,10 @@ TForm9::~TForm9()
 void TForm9::buildLayout()
 {
     int textNumber = 1;
-    int labelNumber = 1;
+    int labelNumber = 12;  // after the panels' captions
     std::vector<DBText*> texts;
-    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber, &texts);
-    GroupBox2 = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber, &texts);
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, &texts);
+    GroupBox2 = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, &texts);
     DBText1 = texts[0], DBText2 = texts[1], DBText3 = texts[2], DBText4 = texts[3], DBText5 = texts[4];
     DBText6 = texts[5], DBText7 = texts[6], DBText8 = texts[7], DBText9 = texts[8], DBText10 = texts[9];
     DBText11 = texts[10], DBText12 = texts[11], DBText13 = texts[12];
@@ -313,7 +314,7 @@ void TForm9::FormShow()
     }
 }
 
-void TForm9::Edit7DblClick() { input::toggleCategory(Edit7); }
+void TForm9::Edit7DblClick() { Edit7->setText(domain::nextCategory(Edit7->text())); }
 
 void TForm9::Edit5Exit() { Edit6->setText(Edit5->text()); }
 

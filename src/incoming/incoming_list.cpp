@@ -87,9 +87,8 @@ void TForm8::buildLayout()
     DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
 
     int textNumber = 1;
-    int labelNumber = 1;
-    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, textNumber, labelNumber);
-    GroupBox1 = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, textNumber, labelNumber);
+    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, textNumber);
+    GroupBox1 = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, textNumber);
     GroupBox3 = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS12,
                                            {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}},
                                             {QStringLiteral("Beérkezés dátuma:"), {QStringLiteral("bszkelt")}},
@@ -97,7 +96,7 @@ void TForm8::buildLayout()
                                             {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("bhkat")}},
                                             {QStringLiteral("Eü.bizonyitvány:"), {QStringLiteral("beubiz")}},
                                             {QStringLiteral("Kód:"), {QStringLiteral("IDb"), QStringLiteral("bskod")}}},
-                                           textNumber, labelNumber);
+                                           textNumber);
 
     auto button = [this](const QString& name, const QString& caption) {
         auto* b = new QPushButton(caption, this);

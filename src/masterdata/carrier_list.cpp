@@ -27,14 +27,6 @@ const QString TForm6::kDefaultOrderLine = QStringLiteral("       ORDER BY srends
 namespace {
 const QString kHeadingOnShow = QStringLiteral("A lista, \"Rendszám\" szerint");
 const QString kHeadingAfterWrite = QStringLiteral("A lista, \"Kód\" szerint");
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 }  // namespace
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent)

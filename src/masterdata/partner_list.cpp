@@ -28,14 +28,6 @@ const QString TForm4::kDefaultOrderLine = QStringLiteral("       ORDER BY fnev, 
 namespace {
 const QString kHeadingOnShow = QStringLiteral("A lista, \"Név\" szerint");
 const QString kHeadingAfterWrite = QStringLiteral("A lista, \"Kód\" szerint");
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 }  // namespace
 
 TForm4::TForm4(QWidget* parent) : QDialog(parent)

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/datamodule.h"
+#include "core/domain.h"
 #include "masterdata/pickers.h"
 #include "masterdata/panels.h"
 #include "ui/input.h"
@@ -36,9 +37,8 @@ TForm13::TForm13(QWidget* parent) : QDialog(parent)
 
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 20;  // the screen's own labels keep the low numbers
-    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
-    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
+    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
     top->addWidget(GroupBox1, 1);
     top->addWidget(GroupBox2, 1);
     lay->addLayout(top);
@@ -155,7 +155,7 @@ void TForm13::Button1Click() { Edit2->setText(pickCarrier(this)); }
 
 void TForm13::Button2Click() { Edit3->setText(pickSender(this)); }
 
-void TForm13::Edit7DblClick() { input::toggleCategory(Edit7); }
+void TForm13::Edit7DblClick() { Edit7->setText(domain::nextCategory(Edit7->text())); }
 
 void TForm13::Button5Click()
 {

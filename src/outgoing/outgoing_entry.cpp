@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/datamodule.h"
+#include "core/domain.h"
 #include "core/globals.h"
 #include "masterdata/pickers.h"
 #include "outgoing/eartag_picklist.h"
@@ -54,9 +55,8 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent)
     // Panels and pickers.
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 20;  // the screen's own labels keep the low numbers
-    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
-    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
+    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
+    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
     top->addWidget(GroupBox1, 1);
     top->addWidget(GroupBox2, 1);
     lay->addLayout(top);
@@ -282,7 +282,7 @@ void TForm11::Edit4DblClick()
     }
 }
 
-void TForm11::Edit7DblClick() { input::toggleCategory(Edit7); }
+void TForm11::Edit7DblClick() { Edit7->setText(domain::nextCategory(Edit7->text())); }
 
 void TForm11::fail(const QString& message, QWidget* focus)
 {

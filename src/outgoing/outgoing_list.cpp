@@ -72,9 +72,8 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
 
     auto* panels = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 1;
-    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber, labelNumber);
-    GroupBox1 = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber, labelNumber);
+    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber);
+    GroupBox1 = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber);
     GroupBox3 = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS22,
                                  {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
                                   {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
@@ -82,7 +81,7 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
                                   {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
                                   {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
                                   {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}},
-                                 textNumber, labelNumber);
+                                 textNumber);
     panels->addWidget(GroupBox2);
     panels->addWidget(GroupBox1);
     panels->addWidget(GroupBox3);

@@ -1,6 +1,7 @@
 #include "ui/dbwidgets.h"
 
 #include "core/dataset.h"
+#include "ui/layout.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -233,21 +234,39 @@ void DBText::refresh()
     setText(m_dataset->fieldText(m_field));
 }
 
+// ---------------------------------------------------------------- list screens
+
+DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
+{
+    auto* grid = new DBGrid(parent);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setDataSource(source);
+    grid->setColumns(columns);
+    return grid;
+}
+
+DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
+{
+    auto* navigator = new DBNavigator(parent);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setDataSource(source);
+    navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    return navigator;
+}
+
 // ---------------------------------------------------------------- detail panels
 
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber, int& labelNumber,
-                            std::vector<DBText*>* texts)
+                            const std::vector<PanelLine>& lines, int& textNumber, std::vector<DBText*>* texts)
 {
     auto* box = new QGroupBox(title, parent);
     box->setObjectName(name);
     auto* grid = new QGridLayout(box);
     int row = 0;
     for (const PanelLine& line : lines) {
-        auto* caption = new QLabel(line.caption, box);
-        caption->setObjectName(QStringLiteral("Label%1").arg(labelNumber++));
-        grid->addWidget(caption, row, 0);
+        Q_ASSERT(!line.fields.isEmpty());
         auto* values = new QHBoxLayout;
+        DBText* first = nullptr;
         for (const QString& field : line.fields) {
             auto* text = new DBText(box);
             text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
@@ -256,13 +275,14 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
             text->setAccessibleName(line.caption);
             text->setMinimumWidth(40);
             text->bind(source, field);
-            if (!caption->buddy())
-                caption->setBuddy(text);
             values->addWidget(text);
+            if (!first)
+                first = text;
             if (texts)
                 texts->push_back(text);
         }
         values->addStretch(1);
+        grid->addWidget(buddyLabel(line.caption, first), row, 0);
         grid->addLayout(values, row, 1);
         ++row;
     }

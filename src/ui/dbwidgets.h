@@ -105,6 +105,11 @@ private:
     std::vector<QMetaObject::Connection> m_conns;
 };
 
+// The browsing grid of a list screen, named DBGrid1, over source with the given columns.
+DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns);
+// The navigator under such a grid, named DBNavigator1, with first, prior, next and last.
+DBNavigator* makeListNavigator(QWidget* parent, DataSource* source);
+
 // One line of a detail panel: its caption and the fields shown beside it.
 struct PanelLine {
     QString caption;
@@ -112,9 +117,9 @@ struct PanelLine {
 };
 
 // A titled panel of captions with texts bound to fields of the current row of source. The texts
-// are named DBText<n> and the captions Label<n>, counting on from the numbers given (a screen
-// numbers its panels through); each text carries its field name in the property "field" and is
-// appended to texts when given.
+// are named DBText<n>, counting on from the number given (a screen numbers its panels through);
+// each caption labels the first text of its line and is named after it (buddyLabel). Each text
+// carries its field name in the property "field" and is appended to texts when given.
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber, int& labelNumber,
+                            const std::vector<PanelLine>& lines, int& textNumber,
                             std::vector<DBText*>* texts = nullptr);
