@@ -222,8 +222,8 @@ void TForm1::Telepen1Click() {}
 void TForm1::Flszmlista1Click() {}
 void TForm1::Flszm1Click() {}
 void TForm1::Beszlltiflszmok1Click() {}
-void TForm1::Termk1Click() { runScreen(this, Form4); }
-void TForm1::Trzsadatok1Click() { runScreen(this, Form6); }
+void TForm1::Termk1Click() { runScreen<PartnerListDialog>(this); }
+void TForm1::Trzsadatok1Click() { runScreen<CarrierListDialog>(this); }
 void TForm1::Arhivbattel1Click() {}
 void TForm1::Visszavons1Click() {}
 void TForm1::Duplaflszm1Click() {}

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -50,22 +52,21 @@ inline void setField(QWidget* dialog, const char* name, const QString& text)
 
 inline void press(QWidget* dialog, const char* name) { child<QPushButton>(dialog, name)->click(); }
 
-// A screen shown the way runScreen shows it (its show runs FormShow), kept in its global.
+// A screen shown the way runScreen shows it (showing it loads its list).
 template <typename Screen>
 struct ShownScreen {
-    explicit ShownScreen(Screen*& global) : globalVar(global)
+    ShownScreen() : form(std::make_unique<Screen>(nullptr))
     {
-        form = std::make_unique<Screen>(nullptr);
-        globalVar = form.get();
         form->show();
         QApplication::processEvents();
     }
-    ~ShownScreen()
-    {
-        form.reset();
-        globalVar = nullptr;
-    }
     Screen* operator->() const { return form.get(); }
-    Screen*& globalVar;
+    template <typename T = QWidget>
+    T* find(const char* name) const
+    {
+        return child<T>(form.get(), name);
+    }
+    // The text of a label or a bound text.
+    QString text(const char* name) const { return child<QLabel>(form.get(), name)->text(); }
     std::unique_ptr<Screen> form;
 };
