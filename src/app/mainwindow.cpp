@@ -212,7 +212,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TForm1::j1Click() { runScreen(this, Form8); }
+void TForm1::j1Click() { runScreen<IncomingListDialog>(this); }
 void TForm1::Mdosits1Click() { runScreen(this, Form10); }
 void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
 void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }

@@ -3,6 +3,7 @@
 // Small helpers shared by the register tests.
 
 #include "db/client.h"
+#include "screens.h"
 #include "testdb.h"
 
 #include <QApplication>
@@ -35,15 +36,6 @@ private:
     fb::Attachment m_att;
     fb::Transaction m_tra;
 };
-
-template <typename T>
-T* child(QWidget* w, const char* name)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 inline void setField(QWidget* dialog, const char* name, const QString& text)
 {
