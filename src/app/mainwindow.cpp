@@ -213,9 +213,9 @@ void TForm1::closeEvent(QCloseEvent* event)
 }
 
 void TForm1::j1Click() { runScreen<IncomingListDialog>(this); }
-void TForm1::Mdosits1Click() { runScreen(this, Form10); }
-void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
-void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }
+void TForm1::Mdosits1Click() { runScreen<OutgoingListDialog>(this); }
+void TForm1::Adattvtel2Click() { runScreen<TakeoverDialog>(this); }
+void TForm1::Bekiszllits1Click() { runScreen<OutgoingCompletionDialog>(this); }
 void TForm1::Beszllts1Click() {}
 void TForm1::Kiszllts1Click() {}
 void TForm1::Telepen1Click() {}
