@@ -81,7 +81,7 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
     insertArrival(db, QStringLiteral("999"), r.senderA, QStringLiteral("12"));  // carrier not registered
     insertArrival(db, r.carrierB, QStringLiteral("998"), QStringLiteral("13"));  // sender not registered
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("14"), QStringLiteral("2011-02-01"));
-    TForm1 main;
+    MainWindow main;
     bool ran = false;
     QPointer<QDialog> shownList;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -111,7 +111,7 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
         button(d, "Button5")->click();  // "Mégsem"
         QVERIFY(!d->isVisible());
     };
-    main.j1->trigger();
+    child<QAction>(&main, "j1")->trigger();
     QVERIFY(ran);
     QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form8")});
     QVERIFY(!shownList);  // destroyed when it closed

@@ -93,11 +93,11 @@ void CarriersTest::menuItemOpensList()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
+    MainWindow main;
     QList<QPointer<QDialog>> shown;
     doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
-    main.Trzsadatok1->trigger();
-    main.Termk1->trigger();
+    child<QAction>(&main, "Trzsadatok1")->trigger();
+    child<QAction>(&main, "Termk1")->trigger();
     QCOMPARE(doubles.modalsShown, (QStringList{QStringLiteral("Form6"), QStringLiteral("Form4")}));
     // Each list was destroyed when it closed.
     QCOMPARE(shown.size(), 2);

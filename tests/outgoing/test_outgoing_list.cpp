@@ -213,8 +213,8 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
         OutgoingListDialog list;
         deleteEarTag500(db, doubles, list);
     }
-    TForm1 main;
-    main.FormClose();
+    MainWindow main;
+    main.shutDown();
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
@@ -318,11 +318,11 @@ void OutgoingListTest::menuOpensScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
+    MainWindow main;
     QList<QPointer<QDialog>> shown;
     doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
-    main.Mdosits1->trigger();
-    main.Bekiszllits1->trigger();
+    child<QAction>(&main, "Mdosits1")->trigger();
+    child<QAction>(&main, "Bekiszllits1")->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form10"), QStringLiteral("Form13")}));
     // Each screen was destroyed when it closed.
     QCOMPARE(shown.size(), 2);

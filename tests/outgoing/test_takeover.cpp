@@ -137,7 +137,7 @@ void TakeoverTest::menuOpensTheScreen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
+    MainWindow main;
     bool seen = false;
     QPointer<QDialog> shown;
     doubles.modalHandlers << [&](QDialog* d) {
