@@ -16,14 +16,3 @@ int runScreen(QWidget* owner, Args&&... args)
     return platform::showModal(screen.get());
 }
 
-// The same, keeping the screen in its global variable while it lives.
-template <typename Screen>
-int runScreen(QWidget* owner, Screen*& globalVar)
-{
-    auto* screen = new Screen(owner);
-    globalVar = screen;
-    const int result = platform::showModal(screen);
-    delete screen;
-    globalVar = nullptr;
-    return result;
-}
