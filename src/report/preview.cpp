@@ -49,7 +49,7 @@ void PageView::setReport(const PreparedReport* report)
 {
     m_report = report;
     m_highlightPage = m_highlightText = -1;
-    m_lastCurrent = -1;
+    m_current = -1;
     relayout();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -132,7 +132,7 @@ QRectF PageView::pageRect(int page) const
     return QRectF((area - width) / 2, m_tops[static_cast<size_t>(page)], width, p.size.height() * ppm);
 }
 
-int PageView::currentPage() const
+int PageView::pageAtProbe() const
 {
     if (m_tops.empty())
         return -1;
@@ -141,15 +141,22 @@ int PageView::currentPage() const
     return std::max(0, static_cast<int>(it - m_tops.begin()) - 1);
 }
 
+void PageView::makeCurrent(int page)
+{
+    if (page != m_current) {
+        m_current = page;
+        emit currentPageChanged(page);
+    }
+}
+
 void PageView::goToPage(int page)
 {
     if (m_tops.empty())
         return;
     page = std::clamp(page, 0, static_cast<int>(m_tops.size()) - 1);
     verticalScrollBar()->setValue(static_cast<int>(m_tops[static_cast<size_t>(page)] - kGap / 2));
-    // The last pages may not reach the top of the view; they are current all the same.
-    m_lastCurrent = page;
-    emit currentPageChanged(page);
+    // The last pages may not reach the upper part of the view; they are current all the same.
+    makeCurrent(page);
     viewport()->update();
 }
 
@@ -173,12 +180,8 @@ void PageView::setHighlight(int page, int textIndex)
             const int h = horizontalScrollBar()->value();
             if (left < h || right > h + viewport()->width())
                 horizontalScrollBar()->setValue(static_cast<int>(left - kGap));
-            m_lastCurrent = -1;
-            notifyCurrentPage();
-            if (currentPage() != page) {
-                m_lastCurrent = page;
-                emit currentPageChanged(page);
-            }
+            // The hit's page is current, even when the hit was in view already below another page.
+            makeCurrent(page);
         }
     }
     viewport()->update();
@@ -249,14 +252,12 @@ void PageView::wheelEvent(QWheelEvent* event)
 
 void PageView::notifyCurrentPage()
 {
-    const int page = currentPage();
-    // At the bottom of the desk the last page counts as current, though its top never reaches the probe.
-    if (m_lastCurrent > page && verticalScrollBar()->value() >= verticalScrollBar()->maximum())
+    const int page = pageAtProbe();
+    // At the bottom of the desk a later page chosen by the person stays current, though its top
+    // never reaches the upper part of the view.
+    if (m_current > page && verticalScrollBar()->value() >= verticalScrollBar()->maximum())
         return;
-    if (page != m_lastCurrent) {
-        m_lastCurrent = page;
-        emit currentPageChanged(page);
-    }
+    makeCurrent(page);
 }
 
 // ---------------------------------------------------------------- PreviewWindow

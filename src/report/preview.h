@@ -28,7 +28,8 @@ public:
     double zoomForPageWidth() const;
     double zoomForWholePage() const;
 
-    int currentPage() const;  // from 0: the page in the upper part of the view
+    // From 0: the page in the upper part of the view, or the one last gone to or found.
+    int currentPage() const { return m_current; }
     void goToPage(int page);
     // Marks one text of one page (find); page -1 clears the mark.
     void setHighlight(int page, int textIndex);
@@ -51,13 +52,15 @@ private:
     void relayout();
     QRectF pageRect(int page) const;  // in content coordinates
     void notifyCurrentPage();
+    int pageAtProbe() const;
+    void makeCurrent(int page);
 
     const PreparedReport* m_report = nullptr;
     double m_zoom = 1.0;
     std::vector<double> m_tops;  // content y of each page's top
     double m_contentWidth = 0;
     double m_contentHeight = 0;
-    int m_lastCurrent = -1;
+    int m_current = -1;
     int m_highlightPage = -1;
     int m_highlightText = -1;
     int m_paintedPages = 0;
