@@ -8,8 +8,6 @@
 
 namespace report {
 
-Error::Error(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
-
 // Lays out one report: bands placed from the top of each page, a page break wherever the next band
 // does not fit above the page footer, every text evaluated when its band is placed. Texts that
 // need the page count are finished once the last page is known.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/catalog.h"
+#include "report/error.h"
 #include "report/prepared.h"
 #include "report/template.h"
 
@@ -10,7 +11,6 @@
 
 #include <functional>
 #include <optional>
-#include <stdexcept>
 
 class QWidget;
 
@@ -34,16 +34,6 @@ struct PreviewOptions {
 // the engine looks further (the template's own fields and expressions, its built-in names, the
 // process-wide variables).
 using ValueCallback = std::function<void(const QString& name, std::optional<Value>& value)>;
-
-// A report that cannot be prepared for a reason of the engine's own; message() is for the person.
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString& message);
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // A report object: a template loaded from its file, prepared page by page against the catalog's
 // datasets, shown in a preview.

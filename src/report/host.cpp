@@ -96,7 +96,7 @@ void print(QWidget* parent, const PreparedReport& report)
     }
     try {
         printPages(report, printer, from, to);
-    } catch (const FileError& e) {
+    } catch (const Error& e) {
         message(parent, e.message());
     }
 }

@@ -61,8 +61,6 @@ QString PreparedReport::plainText() const
     return out;
 }
 
-FileError::FileError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
-
 namespace {
 
 const QString kFormat = QStringLiteral("gerundo-prepared-report");
@@ -121,24 +119,24 @@ void savePrepared(const PreparedReport& report, const QString& fileName)
                            {QStringLiteral("pages"), pages}};
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
     file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
     if (!file.commit())
-        throw FileError(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
 }
 
 PreparedReport loadPrepared(const QString& fileName)
 {
     const auto notOurs = [&] {
-        return FileError(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A fájl nem mentett jelentés, vagy megsérült.")
+        return Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A fájl nem mentett jelentés, vagy megsérült.")
                              .arg(fileName));
     };
     QFile file(fileName);
     if (!QFileInfo::exists(fileName))
-        throw FileError(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A rendszer nem találja a megadott fájlt.")
+        throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A rendszer nem találja a megadott fájlt.")
                             .arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
     const QJsonObject root = doc.object();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/error.h"
 #include "report/template.h"
 
 #include <QRectF>
@@ -7,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <stdexcept>
 #include <vector>
 
 namespace report {
@@ -41,18 +41,8 @@ struct PreparedReport {
     QString plainText() const;
 };
 
-// A file of prepared pages that could not be written or read; message() is for the person.
-class FileError : public std::runtime_error {
-public:
-    explicit FileError(const QString& message);
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
-
 // The program's own prepared-report file (JSON, extension .frp): saved from the preview and
-// opened there again without the database.
+// opened there again without the database. Both raise Error.
 void savePrepared(const PreparedReport& report, const QString& fileName);
 PreparedReport loadPrepared(const QString& fileName);
 

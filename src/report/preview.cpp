@@ -640,36 +640,32 @@ void PreviewWindow::chooseOpenFile()
         openPreparedFile(name);
 }
 
-bool PreviewWindow::savePreparedFile(const QString& fileName)
+// A file that cannot be written or read is a message; the pages stay as they were.
+bool PreviewWindow::fileAction(const std::function<void()>& action)
 {
     try {
-        savePrepared(m_report, fileName);
+        action();
         return true;
-    } catch (const FileError& e) {
+    } catch (const Error& e) {
         host::message(this, e.message());
         return false;
     }
+}
+
+bool PreviewWindow::savePreparedFile(const QString& fileName)
+{
+    return fileAction([&] { savePrepared(m_report, fileName); });
 }
 
 bool PreviewWindow::savePdf(const QString& fileName)
 {
-    try {
-        writePdf(m_report, fileName);
-        return true;
-    } catch (const FileError& e) {
-        host::message(this, e.message());
-        return false;
-    }
+    return fileAction([&] { writePdf(m_report, fileName); });
 }
 
 bool PreviewWindow::openPreparedFile(const QString& fileName)
 {
-    try {
-        m_report = loadPrepared(fileName);
-    } catch (const FileError& e) {
-        host::message(this, e.message());
+    if (!fileAction([&] { m_report = loadPrepared(fileName); }))
         return false;
-    }
     m_view->setReport(&m_report);
     reportChanged();
     return true;

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -112,6 +113,7 @@ private:
     void updatePageDisplay();
     void updateZoomDisplay();
     void reportChanged();
+    bool fileAction(const std::function<void()>& action);
 
     PreparedReport m_report;
     PageView* m_view = nullptr;

@@ -85,7 +85,7 @@ void paintPage(QPainter& p, const PreparedReport& report, int pageIndex, double 
 void writePdf(const PreparedReport& report, const QString& fileName)
 {
     if (report.pages.empty())
-        throw FileError(QStringLiteral("Nincs mit menteni: a jelentésnek nincs oldala."));
+        throw Error(QStringLiteral("Nincs mit menteni: a jelentésnek nincs oldala."));
     QPdfWriter writer(fileName);
     writer.setCreator(QStringLiteral("Gerundo"));
     writer.setTitle(report.title);
@@ -93,7 +93,7 @@ void writePdf(const PreparedReport& report, const QString& fileName)
     writer.setPageLayout(layoutFor(report.pages.front()));
     QPainter painter;
     if (!painter.begin(&writer))
-        throw FileError(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt.").arg(fileName));
+        throw Error(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt.").arg(fileName));
     const double ppm = writer.resolution() / 25.4;
     for (int i = 0; i < report.pageCount(); ++i) {
         if (i > 0) {
@@ -103,7 +103,7 @@ void writePdf(const PreparedReport& report, const QString& fileName)
         paintPage(painter, report, i, ppm);
     }
     if (!painter.end() || !QFileInfo(fileName).size())
-        throw FileError(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt.").arg(fileName));
+        throw Error(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt.").arg(fileName));
 }
 
 void printPages(const PreparedReport& report, QPrinter& printer, int fromPage, int toPage)
@@ -116,7 +116,7 @@ void printPages(const PreparedReport& report, QPrinter& printer, int fromPage, i
     printer.setPageLayout(layoutFor(report.pages[static_cast<size_t>(fromPage - 1)]));
     QPainter painter;
     if (!painter.begin(&printer))
-        throw FileError(QStringLiteral("A nyomtatás nem indítható el."));
+        throw Error(QStringLiteral("A nyomtatás nem indítható el."));
     const double ppm = printer.resolution() / 25.4;
     for (int i = fromPage; i <= toPage; ++i) {
         if (i > fromPage) {

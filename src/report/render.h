@@ -11,7 +11,7 @@ namespace report {
 // scale of the device (screen zoom, printer or PDF resolution).
 void paintPage(QPainter& painter, const PreparedReport& report, int pageIndex, double pixelsPerMm);
 
-// A PDF of every page: fonts embedded, the texts searchable. Raises FileError.
+// A PDF of every page: fonts embedded, the texts searchable. Raises Error.
 void writePdf(const PreparedReport& report, const QString& fileName);
 
 // Prints pages fromPage..toPage (counted from 1) on a printer already set up.

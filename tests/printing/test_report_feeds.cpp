@@ -15,22 +15,10 @@ private slots:
     void earTagListFourToALine();
     void rangeCounts_data();
     void rangeCounts();
-    void databaseErrorInACountEndsPreparation();
-    void dayThatIsNoDateEndsPreparation();
+    void failureEndsPreparationWithoutPreview_data();
+    void failureEndsPreparationWithoutPreview();
     void feedsLiveAndDieWithTheDataModule();
 };
-
-namespace {
-
-void installTemplate(const QString& name)
-{
-    const QString source = QFINDTESTDATA(QStringLiteral("templates/") + name);
-    QVERIFY2(!source.isEmpty(), qPrintable(name));
-    QFile::remove(name);
-    QVERIFY(QFile::copy(source, name));
-}
-
-}  // namespace
 
 void ReportFeedsTest::earTagListFourToALine_data()
 {
@@ -60,7 +48,7 @@ void ReportFeedsTest::earTagListFourToALine()
                        QStringLiteral("ORDER BY kfulszam")});
     Data->ZQ22.setParamDate(QStringLiteral("p1"), QDate(2011, 3, 15));
     Data->ZQ22.open();
-    installTemplate(QStringLiteral("Fulszamlista_proba.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Fulszamlista_proba.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport6, QStringLiteral("Fulszamlista_proba.frf"), nullptr));
 
     const report::PreparedReport r = feeds.frReport6.prepare();
@@ -96,7 +84,7 @@ void ReportFeedsTest::rangeCounts()
     incoming ? feeds.setIncomingDayField(&day) : feeds.setOutgoingDayField(&day);
     report::Report& r = incoming ? feeds.frReport1 : feeds.frReport3;
     const QString file = incoming ? QStringLiteral("Be_tartomany.frf") : QStringLiteral("Ki_tartomany.frf");
-    installTemplate(file);
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/") + file)));
     QVERIFY(ReportFeeds::loadReport(r, file, nullptr));
     Data->ZQ60.setSql({QStringLiteral("SELECT ufultol, ufulig, IDu FROM fulszam ORDER BY IDu")});
     // The field is read while the report is prepared, not when it was handed over.
@@ -110,42 +98,46 @@ void ReportFeedsTest::rangeCounts()
     QVERIFY(Data->ZQ60.active());
 }
 
-void ReportFeedsTest::databaseErrorInACountEndsPreparation()
+void ReportFeedsTest::failureEndsPreparationWithoutPreview_data()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    db.exec(QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES ('101', '103')"));
-    ReportFeeds& feeds = ReportFeeds::of(*Data);
-    QLineEdit day(QStringLiteral("2011.03.15"));
-    feeds.setIncomingDayField(&day);
-    installTemplate(QStringLiteral("Be_tartomany.frf"));
-    QVERIFY(ReportFeeds::loadReport(feeds.frReport1, QStringLiteral("Be_tartomany.frf"), nullptr));
+    QTest::addColumn<bool>("incoming");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QStringList>("ranges");
+    QTest::addColumn<QString>("message");
+
     // The second range's first ear tag is longer than the column it is compared with: the
     // database refuses the count.
-    Data->ZQ60.setSql({QStringLiteral("SELECT CAST(ufultol AS VARCHAR(40)) AS ufultol, ufulig FROM fulszam"),
-                       QStringLiteral("UNION ALL"),
-                       QStringLiteral("SELECT '1234567890123456789012345678901', '2' FROM rdb$database")});
-    feeds.frReport1.modalPreview = true;
-    QVERIFY(!ReportFeeds::showReport(feeds.frReport1, nullptr));
-    QVERIFY(doubles.reportsShown.isEmpty());
-    QCOMPARE(doubles.messages.size(), 1);
-    QVERIFY2(doubles.lastMessage().contains(QStringLiteral("truncation")), qPrintable(doubles.lastMessage()));
+    QTest::newRow("database error in a count")
+        << true << "2011.03.15"
+        << QStringList({"SELECT CAST(ufultol AS VARCHAR(40)) AS ufultol, ufulig FROM fulszam", "UNION ALL",
+                        "SELECT '1234567890123456789012345678901', '2' FROM rdb$database"})
+        << "truncation";
+    QTest::newRow("day that is no date") << false << "2011.13.45" << QStringList({"SELECT ufultol, ufulig FROM fulszam"})
+                                         << "'2011.13.45' is not a valid date";
 }
 
-void ReportFeedsTest::dayThatIsNoDateEndsPreparation()
+void ReportFeedsTest::failureEndsPreparationWithoutPreview()
 {
+    QFETCH(bool, incoming);
+    QFETCH(QString, day);
+    QFETCH(QStringList, ranges);
+    QFETCH(QString, message);
     TestDatabase db;
     platform::TestDoubles doubles;
     db.exec(QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES ('101', '103')"));
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    QLineEdit day(QStringLiteral("2011.13.45"));
-    feeds.setOutgoingDayField(&day);
-    installTemplate(QStringLiteral("Ki_tartomany.frf"));
-    QVERIFY(ReportFeeds::loadReport(feeds.frReport3, QStringLiteral("Ki_tartomany.frf"), nullptr));
-    Data->ZQ60.setSql({QStringLiteral("SELECT ufultol, ufulig FROM fulszam")});
-    QVERIFY(!ReportFeeds::showReport(feeds.frReport3, nullptr));
-    QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("'2011.13.45' is not a valid date")}));
+    QLineEdit dayField(day);
+    incoming ? feeds.setIncomingDayField(&dayField) : feeds.setOutgoingDayField(&dayField);
+    report::Report& r = incoming ? feeds.frReport1 : feeds.frReport3;
+    const QString file = incoming ? QStringLiteral("Be_tartomany.frf") : QStringLiteral("Ki_tartomany.frf");
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/") + file)));
+    QVERIFY(ReportFeeds::loadReport(r, file, nullptr));
+    Data->ZQ60.setSql(ranges);
+    r.modalPreview = true;
+    QVERIFY(!ReportFeeds::showReport(r, nullptr));
     QVERIFY(doubles.reportsShown.isEmpty());
+    QCOMPARE(doubles.messages.size(), 1);
+    QVERIFY2(doubles.lastMessage().contains(message), qPrintable(doubles.lastMessage()));
 }
 
 void ReportFeedsTest::feedsLiveAndDieWithTheDataModule()

@@ -29,15 +29,6 @@ private slots:
 
 namespace {
 
-// Puts a test template into the working directory, where reports find them by bare name.
-void installTemplate(const QString& name)
-{
-    const QString source = QFINDTESTDATA(QStringLiteral("templates/") + name);
-    QVERIFY2(!source.isEmpty(), qPrintable(name));
-    QFile::remove(name);
-    QVERIFY(QFile::copy(source, name));
-}
-
 void addArrivals(TestDatabase& db, const QStringList& tags, const QString& day = QStringLiteral("2011-03-01"))
 {
     for (const QString& t : tags)
@@ -61,7 +52,7 @@ void EngineTest::eventOrderForThreeRows()
     dataset.onFirst = [&] { log << QStringLiteral("first ") + here(); };
     dataset.onNext = [&] { log << QStringLiteral("next ") + here(); };
 
-    installTemplate(QStringLiteral("Esemenyek.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Esemenyek.frf"))));
     report::Report r(QStringLiteral("teszt"));
     r.onGetValue = [&](const QString& name, std::optional<report::Value>&) { log << QStringLiteral("print %1 (%2)").arg(here(), name); };
     r.loadFromFile(QStringLiteral("Esemenyek.frf"));
@@ -82,7 +73,7 @@ void EngineTest::rowNumberUsedTwiceAndFromOneEachTime()
     addArrivals(db, {QStringLiteral("300"), QStringLiteral("100")}, QStringLiteral("2011-03-02"));
     addArrivals(db, {QStringLiteral("200")}, QStringLiteral("2011-03-01"));
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    installTemplate(QStringLiteral("Sorszam.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Sorszam.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport5, QStringLiteral("Sorszam.frf"), nullptr));
     const QStringList expected = {QStringLiteral("1 | (1.) | 100"), QStringLiteral("2 | (2.) | 200"),
                                   QStringLiteral("3 | (3.) | 300"), QStringLiteral("Első érkezés: 200")};
@@ -99,8 +90,8 @@ void EngineTest::variablesSurviveBetweenReports()
 {
     TestDatabase db;
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    installTemplate(QStringLiteral("Kelt1.frf"));
-    installTemplate(QStringLiteral("Kelt2.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt1.frf"))));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt2.frf"))));
     report::variables().setText(QStringLiteral("v_kelt"), QStringLiteral("2011.03.15"));
     report::variables().setText(QStringLiteral("v_hely"), QStringLiteral("Újfehértó"));
     // The range list's callback leaves its count in the table too.
@@ -121,7 +112,7 @@ void EngineTest::bandThatDoesNotFitMovesToNextPage()
     addArrivals(db, {QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3")});
     ReportFeeds& feeds = ReportFeeds::of(*Data);
     Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall ORDER BY bfulszam")});
-    installTemplate(QStringLiteral("Oldaltores.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Oldaltores.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport5, QStringLiteral("Oldaltores.frf"), nullptr));
     const report::PreparedReport r = feeds.frReport5.prepare();
 
@@ -150,7 +141,7 @@ void EngineTest::bandAsTallAsThePageStillEnds()
     addArrivals(db, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
     ReportFeeds& feeds = ReportFeeds::of(*Data);
     Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall ORDER BY bfulszam")});
-    installTemplate(QStringLiteral("Magas.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Magas.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport5, QStringLiteral("Magas.frf"), nullptr));
     const report::PreparedReport r = feeds.frReport5.prepare();
     QCOMPARE(r.pageCount(), 3);
@@ -165,7 +156,7 @@ void EngineTest::companyHeadingOpensItsClosedTable()
                            "'Újfehértó')"));
     ReportFeeds& feeds = ReportFeeds::of(*Data);
     QVERIFY(!Data->IBTable10.active());
-    installTemplate(QStringLiteral("Ceg.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Ceg.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport2, QStringLiteral("Ceg.frf"), nullptr));
     QCOMPARE(feeds.frReport2.prepare().lines(0),
              QStringList({QStringLiteral("Gerundo Állatforgalmi Kft."), QStringLiteral("4244 Újfehértó")}));
@@ -176,7 +167,7 @@ void EngineTest::showingHandsThePreparedPagesToTheSeam()
     TestDatabase db;
     platform::TestDoubles doubles;
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    installTemplate(QStringLiteral("Kelt2.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt2.frf"))));
     report::variables().setText(QStringLiteral("v_kelt"), QStringLiteral("2011.04.01"));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport6, QStringLiteral("Kelt2.frf"), nullptr));
     feeds.frReport6.modalPreview = true;
@@ -200,7 +191,7 @@ void EngineTest::missingTemplate()
     TestDatabase db;
     platform::TestDoubles doubles;
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    installTemplate(QStringLiteral("Kelt1.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt1.frf"))));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport1, QStringLiteral("Kelt1.frf"), nullptr));
     QVERIFY(!ReportFeeds::loadReport(feeds.frReport1, QStringLiteral("Fulszambe1.frf"), nullptr));
     QCOMPARE(doubles.messageTexts(),
@@ -256,7 +247,7 @@ void EngineTest::malformedTemplate()
     platform::TestDoubles doubles;
     QString name = QStringLiteral("Hibas.frf");
     if (content.isEmpty()) {
-        installTemplate(name);
+        QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/") + name)));
     } else {
         name = QStringLiteral("Rossz.frf");
         QFile f(name);
@@ -274,8 +265,8 @@ void EngineTest::loadingReplacesTheTemplate()
 {
     TestDatabase db;
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    installTemplate(QStringLiteral("Kelt1.frf"));
-    installTemplate(QStringLiteral("Kelt2.frf"));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt1.frf"))));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt2.frf"))));
     report::variables().setText(QStringLiteral("v_kelt"), QStringLiteral("K"));
     report::variables().setText(QStringLiteral("v_hely"), QStringLiteral("H"));
     report::variables().setInt(QStringLiteral("v_db"), 2);

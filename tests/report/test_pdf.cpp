@@ -66,7 +66,7 @@ void PdfTest::unwritablePlaceIsAMessage()
     try {
         report::writePdf(hungarianPages(), QStringLiteral("/nincs/ilyen/mappa/lista.pdf"));
         QFAIL("writing into a folder that does not exist must fail");
-    } catch (const report::FileError& e) {
+    } catch (const report::Error& e) {
         QCOMPARE(e.message(), QStringLiteral("Nem lehet létrehozni a(z) \"/nincs/ilyen/mappa/lista.pdf\" fájlt."));
     }
 }
