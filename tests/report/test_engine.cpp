@@ -24,6 +24,7 @@ private slots:
     void malformedTemplate_data();
     void malformedTemplate();
     void loadingReplacesTheTemplate();
+    void compositeReportJoinsItsReports();
     void unknownDatasetEndsPreparation();
 };
 
@@ -273,6 +274,33 @@ void EngineTest::loadingReplacesTheTemplate()
     QVERIFY(ReportFeeds::loadReport(feeds.frReport4, QStringLiteral("Kelt1.frf"), nullptr));
     QVERIFY(ReportFeeds::loadReport(feeds.frReport4, QStringLiteral("Kelt2.frf"), nullptr));
     QCOMPARE(feeds.frReport4.prepare().plainText(), QStringLiteral("=== 1. oldal ===\nK / H / 2\n"));
+}
+
+void EngineTest::compositeReportJoinsItsReports()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    ReportFeeds& feeds = ReportFeeds::of(*Data);
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Kelt1.frf"))));
+    QVERIFY(db.install(QFINDTESTDATA(QStringLiteral("templates/Oldaltores.frf"))));
+    addArrivals(db, {QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3")});
+    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall ORDER BY bfulszam")});
+    report::variables().setText(QStringLiteral("v_kelt"), QStringLiteral("K"));
+    report::variables().setText(QStringLiteral("v_hely"), QStringLiteral("H"));
+    report::variables().setInt(QStringLiteral("v_db"), 1);
+    QVERIFY(ReportFeeds::loadReport(feeds.frReport2, QStringLiteral("Kelt1.frf"), nullptr));
+    QVERIFY(ReportFeeds::loadReport(feeds.frReport5, QStringLiteral("Oldaltores.frf"), nullptr));
+    feeds.frCompositeReport1.reports = {&feeds.frReport2, &feeds.frReport5};
+    feeds.frCompositeReport1.showReport(nullptr);
+    QCOMPARE(doubles.reportsShown.size(), 1);
+    const report::PreparedReport& pages = doubles.reportsShown.first().pages;
+    QCOMPARE(pages.pageCount(), 4);
+    QCOMPARE(pages.lines(0), QStringList({QStringLiteral("Kelt: K, hely: H, db: 1")}));
+    // Each report keeps its own page numbers and sizes.
+    QCOMPARE(pages.lines(3), QStringList({QStringLiteral("Fej 3"), QStringLiteral("Összesen: 3"), QStringLiteral("Oldal 3 / 3")}));
+    QCOMPARE(pages.pages[3].size, QSizeF(100, 80));
+    QCOMPARE(pages.pages[0].size, QSizeF(210, 297));
+    QVERIFY(doubles.reportsShown.first().options.buttons.testFlag(report::PreviewButton::Print));
 }
 
 void EngineTest::unknownDatasetEndsPreparation()

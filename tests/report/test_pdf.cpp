@@ -3,6 +3,7 @@
 #include "report/variables.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@ class PdfTest : public QObject {
 private slots:
     void hungarianTextComesBackIntactWithFontsEmbedded();
     void unwritablePlaceIsAMessage();
+    void printingSendsTheChosenPages();
 };
 
 namespace {
@@ -69,6 +71,28 @@ void PdfTest::unwritablePlaceIsAMessage()
     } catch (const report::Error& e) {
         QCOMPARE(e.message(), QStringLiteral("Nem lehet létrehozni a(z) \"/nincs/ilyen/mappa/lista.pdf\" fájlt."));
     }
+}
+
+void PdfTest::printingSendsTheChosenPages()
+{
+    // Three pages with their number in big letters; the printer writes a PDF file here.
+    report::PreparedReport pages;
+    pages.title = QStringLiteral("Nyomtatás");
+    pages.styles.push_back(report::TextStyle());
+    for (int i = 1; i <= 3; ++i)
+        pages.pages.push_back({QSizeF(210, 297), {{QRectF(20, 20, 170, 10), QStringLiteral("Nyomtatott oldal %1").arg(i), 0}}});
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("nyomtato.pdf")));
+    report::printPages(pages, printer, 2, 3);
+    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                                          dir.filePath(QStringLiteral("nyomtato.pdf")), QStringLiteral("-")});
+    QVERIFY2(!text.contains(QStringLiteral("Nyomtatott oldal 1")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Nyomtatott oldal 2")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Nyomtatott oldal 3")), qPrintable(text));
+    QVERIFY(run(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("nyomtato.pdf"))})
+                .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
 }
 
 QTEST_MAIN(PdfTest)
