@@ -34,7 +34,12 @@ public:
         finishPageCounts();
     }
 
-    QStringList unresolved() const { return QStringList(m_unresolved.begin(), m_unresolved.end()); }
+    QStringList unresolved() const
+    {
+        QStringList names(m_unresolved.begin(), m_unresolved.end());
+        names.sort();
+        return names;
+    }
 
     Value resolve(const Reference& ref) override
     {
@@ -98,6 +103,10 @@ private:
             m_bandDatasets[i] = ds;
             m_templateRows.push_back(ds->rows());
         }
+        // A report dataset opens its rows when the report starts, so a heading can read them too.
+        for (ReportDataset* ds : m_bandDatasets)
+            if (ds && !ds->rows()->isOpen())
+                ds->rows()->open();
         for (const QString& name : m_t.uses) {
             RowSource* rows = catalog.rows(name);
             if (!rows)
@@ -178,7 +187,7 @@ private:
     void printMasterData(const Band& band, ReportDataset* ds)
     {
         RowSource* rows = ds->rows();
-        if (!rows->isOpen())
+        if (!rows->isOpen())  // an earlier band's events may have closed it
             rows->open();
         if (ds->onOpen)
             ds->onOpen();

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <functional>
 
 namespace report {
@@ -358,7 +359,11 @@ void resolveNamedExpressions(Template& t, const QHash<QString, int>& lineOf)
         visiting.remove(key);
         return &*done.insert(key, resolved);
     };
-    for (const QString& key : t.expressions.keys())
+    // In the file's order, so a circle is always reported at the same name.
+    QStringList inFileOrder = t.expressions.keys();
+    std::sort(inFileOrder.begin(), inFileOrder.end(),
+              [&](const QString& a, const QString& b) { return lineOf.value(a) < lineOf.value(b); });
+    for (const QString& key : inFileOrder)
         resolve(key);
     t.expressions = done;
     if (t.expressions.isEmpty())
