@@ -27,9 +27,9 @@ public:
 class Catalog;
 
 // A report dataset: the name by which a template binds a band to rows, with the program's events.
-// While a band is printed the engine opens the rows if closed, calls onOpen, moves to the first
-// row, calls onFirst, and then for as long as rows remain: prints the band, moves one row on,
-// calls onNext.
+// The engine opens the rows when the report starts if they are closed; for the band it calls
+// onOpen, moves to the first row, calls onFirst, and then for as long as rows remain: prints the
+// band, moves one row on, calls onNext. The rows stay open afterwards.
 class ReportDataset {
 public:
     ReportDataset(const QString& name, RowSource* rows);
