@@ -24,18 +24,18 @@ constexpr int kArrivals = 100000;
 constexpr int kDayArrivals = 10000;  // the day's arrivals: 5,000 ranges of two ear tags
 constexpr int kRanges = kDayArrivals / 2;
 
-const QStringList kRangeListLines = {
-    QStringLiteral("SELECT ufultol, ufulig, IDu,"),
-    QStringLiteral("bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb,"),
-    QStringLiteral("srendszam, snev, scim, sjovaszam, skod, IDs,"),
-    QStringLiteral("fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-    QStringLiteral("FROM fulszam"),
-    QStringLiteral("JOIN beszall  ON beszall.bfulszam  = fulszam.ufultol"),
-    QStringLiteral("JOIN szallito ON szallito.skod    = beszall.bskod"),
-    QStringLiteral("JOIN felado   ON felado.fkod       = beszall.bfkod"),
-    QStringLiteral("WHERE bszkelt = :p1")};
-const QString kCountSql = QStringLiteral("SELECT COUNT(bfulszam) AS db\nFROM beszall\n"
-                                         "WHERE (bfulszam >= :p1) AND (bfulszam <= :p2) AND bszkelt = :p3");
+const QStringList kRangeListLines = {QStringLiteral("SELECT ufultol, ufulig, IDu,"),
+                                     QStringLiteral("bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb,"),
+                                     QStringLiteral("srendszam, snev, scim, sjovaszam, skod, IDs,"),
+                                     QStringLiteral("fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
+                                     QStringLiteral("FROM fulszam"),
+                                     QStringLiteral("JOIN beszall  ON beszall.bfulszam  = fulszam.ufultol"),
+                                     QStringLiteral("JOIN szallito ON szallito.skod    = beszall.bskod"),
+                                     QStringLiteral("JOIN felado   ON felado.fkod       = beszall.bfkod"),
+                                     QStringLiteral("WHERE bszkelt = :p1")};
+const QString kCountSql = QStringLiteral(
+    "SELECT COUNT(bfulszam) AS db\nFROM beszall\n"
+    "WHERE (bfulszam >= :p1) AND (bfulszam <= :p2) AND bszkelt = :p3");
 const QDate kDay(2011, 3, 15);
 
 void openRanges()
@@ -69,8 +69,9 @@ int main(int argc, char** argv)
             kArrivals);
     db.fill(QStringLiteral("fulszam"), QStringLiteral("ufultol, ufulig"),
             QStringLiteral("3600000000 + 2 * :I, 3600000000 + 2 * :I + 1"), kRanges);
-    db.exec(QStringLiteral("INSERT INTO partner (pnev, pirszam, phelyseg, putca, phszam) "
-                           "VALUES ('Gerundo Állatforgalmi Kft.', '4244', 'Újfehértó', 'Vasút utca', '12.')"));
+    db.exec(
+        QStringLiteral("INSERT INTO partner (pnev, pirszam, phelyseg, putca, phszam) "
+                       "VALUES ('Gerundo Állatforgalmi Kft.', '4244', 'Újfehértó', 'Vasút utca', '12.')"));
 
     QFile::remove(QStringLiteral("range_list.frf"));
     QFile::copy(QStringLiteral(GERUNDO_BENCH_TEMPLATES "/range_list.frf"), QStringLiteral("range_list.frf"));
@@ -108,7 +109,8 @@ int main(int argc, char** argv)
     std::vector<std::pair<QString, QString>> ranges;
     Data->ZQ60.first();
     while (!Data->ZQ60.eof()) {
-        ranges.emplace_back(Data->ZQ60.fieldText(QStringLiteral("ufultol")), Data->ZQ60.fieldText(QStringLiteral("ufulig")));
+        ranges.emplace_back(Data->ZQ60.fieldText(QStringLiteral("ufultol")),
+                            Data->ZQ60.fieldText(QStringLiteral("ufulig")));
         Data->ZQ60.next();
     }
     qint64 counted = 0;

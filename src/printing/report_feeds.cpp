@@ -84,8 +84,9 @@ ReportFeeds::ReportFeeds(TData& data)
     // Whole tables may be opened whenever a template needs them; a query is read as its user left it.
     for (const auto& r : m_rows)
         report::catalog().addSource(r->dataset().name(), r.get(),
-                                    dynamic_cast<TableDataset*>(&r->dataset()) ? report::Catalog::OpenPolicy::OpenWhenClosed
-                                                                               : report::Catalog::OpenPolicy::AsItStands);
+                                    dynamic_cast<TableDataset*>(&r->dataset())
+                                        ? report::Catalog::OpenPolicy::OpenWhenClosed
+                                        : report::Catalog::OpenPolicy::AsItStands);
 
     frReport6.previewButtons = report::kStandardButtons | report::PreviewButton::Print;
     frCompositeReport1.previewButtons = frReport6.previewButtons;

@@ -63,8 +63,8 @@ public:
     report::ReportDataset frDBFulszamlista;  // ZQ22: ear tags of a dispatch day, four a line
 
     // --- feed state: zero or empty at first, kept until an event sets it again
-    qint64 ReportRowNumber = 0;  // running number of the row or ear tag being printed
-    qint64 RangeTagCount = 0;    // delivered ear tags in the current range row
+    qint64 ReportRowNumber = 0;              // running number of the row or ear tag being printed
+    qint64 RangeTagCount = 0;                // delivered ear tags in the current range row
     std::array<qint64, 4> ListSlotNumber{};  // numbers of the four ear tags of an ear-tag-list line
     std::array<QString, 4> ListSlotTag;      // the four ear tags; empty past the last one
 

@@ -17,7 +17,7 @@ public:
     virtual bool isOpen() const = 0;
     virtual void open() = 0;
     virtual void first() = 0;
-    virtual void next() = 0;   // past the last row: eof, the last row stays current
+    virtual void next() = 0;  // past the last row: eof, the last row stays current
     virtual bool eof() const = 0;
     // The current row's value of a field (name case-insensitive); nothing when there is no such
     // field or the rows are closed.

@@ -98,7 +98,8 @@ private:
                 continue;
             ReportDataset* ds = catalog.dataset(b.dataset);
             if (!ds || !ds->rows())
-                throw Error(QStringLiteral("A(z) \"%1\" sablon a(z) \"%2\" adatkészletre hivatkozik, de ilyen adatkészlet nincs.")
+                throw Error(QStringLiteral(
+                                "A(z) \"%1\" sablon a(z) \"%2\" adatkészletre hivatkozik, de ilyen adatkészlet nincs.")
                                 .arg(m_t.fileName, b.dataset));
             m_bandDatasets[i] = ds;
             m_templateRows.push_back(ds->rows());
@@ -110,7 +111,8 @@ private:
         for (const QString& name : m_t.uses) {
             RowSource* rows = catalog.rows(name);
             if (!rows)
-                throw Error(QStringLiteral("A(z) \"%1\" sablon a(z) \"%2\" adatkészletet használja, de ilyen adatkészlet nincs.")
+                throw Error(QStringLiteral(
+                                "A(z) \"%1\" sablon a(z) \"%2\" adatkészletet használja, de ilyen adatkészlet nincs.")
                                 .arg(m_t.fileName, name));
             const auto source = catalog.source(name);
             if (source && source->policy == Catalog::OpenPolicy::OpenWhenClosed && !rows->isOpen()) {
@@ -173,7 +175,8 @@ private:
             text.rect = o.rect.translated(m_t.margins.left(), y);
             text.style = styles[i];
             if (o.expression.needsPageCount()) {
-                m_waiting.push_back({m_out.pages.size() - 1, page.texts.size(), o.expression.bindAllButPageCount(*this)});
+                m_waiting.push_back(
+                    {m_out.pages.size() - 1, page.texts.size(), o.expression.bindAllButPageCount(*this)});
             } else {
                 text.text = o.expression.evaluate(*this).toText();
                 if (text.text.isEmpty() && o.style.frame == 0)

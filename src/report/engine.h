@@ -22,8 +22,8 @@ Q_DECLARE_FLAGS(PreviewButtons, PreviewButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PreviewButtons)
 
 inline constexpr PreviewButtons kStandardButtons = PreviewButtons(PreviewButton::Zoom) | PreviewButton::Load |
-                                                  PreviewButton::Save | PreviewButton::Find | PreviewButton::Help |
-                                                  PreviewButton::Exit;
+                                                   PreviewButton::Save | PreviewButton::Find | PreviewButton::Help |
+                                                   PreviewButton::Exit;
 
 struct PreviewOptions {
     PreviewButtons buttons = kStandardButtons;

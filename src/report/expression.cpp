@@ -256,7 +256,8 @@ private:
         skipBlanks();
         if (peek() != u'(') {
             m_pos = start;
-            fail(QStringLiteral("ismeretlen név: %1 (mezőt és változót szögletes zárójelben kell írni: [%1])").arg(name));
+            fail(QStringLiteral("ismeretlen név: %1 (mezőt és változót szögletes zárójelben kell írni: [%1])")
+                     .arg(name));
         }
         ++m_pos;
         std::vector<NodePtr> args;

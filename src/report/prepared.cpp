@@ -128,13 +128,14 @@ void savePrepared(const PreparedReport& report, const QString& fileName)
 PreparedReport loadPrepared(const QString& fileName)
 {
     const auto notOurs = [&] {
-        return Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A fájl nem mentett jelentés, vagy megsérült.")
-                             .arg(fileName));
+        return Error(
+            QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A fájl nem mentett jelentés, vagy megsérült.")
+                .arg(fileName));
     };
     QFile file(fileName);
     if (!QFileInfo::exists(fileName))
         throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A rendszer nem találja a megadott fájlt.")
-                            .arg(fileName));
+                        .arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
     QJsonParseError err;

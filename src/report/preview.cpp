@@ -325,7 +325,8 @@ void PreviewWindow::buildLayout(const PreviewOptions& options)
         for (double step : zoomSteps())
             menu->addAction(QStringLiteral("%1%").arg(std::lround(step * 100)), this, [this, step] { setZoom(step); });
         m_zoomButton->setMenu(menu);
-        QToolButton* out = button(QStringLiteral("zoomOut"), QStringLiteral("−"), QStringLiteral("Kicsinyítés (Ctrl −)"));
+        QToolButton* out =
+            button(QStringLiteral("zoomOut"), QStringLiteral("−"), QStringLiteral("Kicsinyítés (Ctrl −)"));
         out->setAccessibleName(QStringLiteral("Kicsinyítés"));
         connect(out, &QToolButton::clicked, this, &PreviewWindow::zoomOut);
         m_zoomLabel = new QLabel(bar);
@@ -339,12 +340,12 @@ void PreviewWindow::buildLayout(const PreviewOptions& options)
         separator();
     }
     if (options.buttons & PreviewButton::Load)
-        connect(button(QStringLiteral("pbLoad"), QStringLiteral("Megnyitás"), QStringLiteral("Mentett jelentés megnyitása (Ctrl+O)"),
-                       QStyle::SP_DialogOpenButton),
+        connect(button(QStringLiteral("pbLoad"), QStringLiteral("Megnyitás"),
+                       QStringLiteral("Mentett jelentés megnyitása (Ctrl+O)"), QStyle::SP_DialogOpenButton),
                 &QToolButton::clicked, this, &PreviewWindow::chooseOpenFile);
     if (options.buttons & PreviewButton::Save)
-        connect(button(QStringLiteral("pbSave"), QStringLiteral("Mentés"), QStringLiteral("Mentés jelentésként vagy PDF-be (Ctrl+S)"),
-                       QStyle::SP_DialogSaveButton),
+        connect(button(QStringLiteral("pbSave"), QStringLiteral("Mentés"),
+                       QStringLiteral("Mentés jelentésként vagy PDF-be (Ctrl+S)"), QStyle::SP_DialogSaveButton),
                 &QToolButton::clicked, this, &PreviewWindow::chooseSaveFile);
     if (options.buttons & PreviewButton::Print)
         connect(button(QStringLiteral("pbPrint"), QStringLiteral("Nyomtatás"), QStringLiteral("Nyomtatás (Ctrl+P)")),
@@ -386,11 +387,12 @@ void PreviewWindow::buildLayout(const PreviewOptions& options)
     lastPage->setAccessibleName(QStringLiteral("Utolsó oldal"));
     row->addStretch(1);
     if (options.buttons & PreviewButton::Help)
-        connect(button(QStringLiteral("pbHelp"), QStringLiteral("Súgó"), QStringLiteral("Súgó (F1)"), QStyle::SP_DialogHelpButton),
+        connect(button(QStringLiteral("pbHelp"), QStringLiteral("Súgó"), QStringLiteral("Súgó (F1)"),
+                       QStyle::SP_DialogHelpButton),
                 &QToolButton::clicked, this, &PreviewWindow::showHelp);
     if (options.buttons & PreviewButton::Exit)
-        connect(button(QStringLiteral("pbExit"), QStringLiteral("Bezárás"), QStringLiteral("Az előnézet bezárása (Esc)"),
-                       QStyle::SP_DialogCloseButton),
+        connect(button(QStringLiteral("pbExit"), QStringLiteral("Bezárás"),
+                       QStringLiteral("Az előnézet bezárása (Esc)"), QStyle::SP_DialogCloseButton),
                 &QToolButton::clicked, this, &PreviewWindow::reject);
     outer->addWidget(bar);
 
@@ -468,8 +470,9 @@ void PreviewWindow::buildLayout(const PreviewOptions& options)
         shortcut(QKeySequence::HelpContents, [this] { showHelp(); });
     m_helpLines.clear();
     if (options.buttons & PreviewButton::Zoom)
-        m_helpLines << QStringLiteral("Nagyítás: oldalszélesség, egész oldal vagy adott méret; Ctrl + és Ctrl − "
-                                      "(vagy Ctrl és egérgörgő) lépésenként");
+        m_helpLines << QStringLiteral(
+            "Nagyítás: oldalszélesség, egész oldal vagy adott méret; Ctrl + és Ctrl − "
+            "(vagy Ctrl és egérgörgő) lépésenként");
     if (options.buttons & PreviewButton::Load)
         m_helpLines << QStringLiteral("Megnyitás (Ctrl+O): korábban mentett jelentés megnyitása");
     if (options.buttons & PreviewButton::Save)
@@ -541,7 +544,8 @@ void PreviewWindow::reportChanged()
     {
         const QSignalBlocker block(m_pageNumber);
         m_pageNumber->setRange(pageCount() > 0 ? 1 : 0, std::max(1, pageCount()));
-        m_pageNumber->setMinimumWidth(m_pageNumber->fontMetrics().horizontalAdvance(QString::number(pageCount()) + u'0') + 12);
+        m_pageNumber->setMinimumWidth(
+            m_pageNumber->fontMetrics().horizontalAdvance(QString::number(pageCount()) + u'0') + 12);
     }
     m_pageCount->setText(QStringLiteral("/ %1").arg(pageCount()));
     m_pageNumber->setAccessibleName(QStringLiteral("Oldal, összesen %1").arg(pageCount()));

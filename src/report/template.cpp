@@ -35,7 +35,8 @@ TemplateError::TemplateError(Kind kind, const QString& fileName, const QString& 
       m_fileName(fileName),
       m_detail(detail),
       m_line(line),
-      m_message(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, detailText(kind, detail, line)))
+      m_message(
+          QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, detailText(kind, detail, line)))
 {
 }
 
@@ -125,13 +126,15 @@ void parsePaper(Template& t, const QString& value, int line)
 {
     const QStringList parts = tokens(value, line);
     if (parts.isEmpty() || parts.size() > 2)
-        fail(line, QStringLiteral("a papír megadása: A4, A5, A3 vagy szélesség x magasság mm-ben, utána portrait vagy landscape"));
+        fail(line, QStringLiteral(
+                       "a papír megadása: A4, A5, A3 vagy szélesség x magasság mm-ben, utána portrait vagy landscape"));
     QSizeF size = paperSize(parts[0]);
     if (!size.isValid()) {
         const QStringList wh = parts[0].split(u'x', Qt::KeepEmptyParts, Qt::CaseInsensitive);
         if (wh.size() != 2)
             fail(line, QStringLiteral("ismeretlen papírméret: „%1”").arg(parts[0]));
-        size = QSizeF(number(wh[0], line, QStringLiteral("papírszélesség")), number(wh[1], line, QStringLiteral("papírmagasság")));
+        size = QSizeF(number(wh[0], line, QStringLiteral("papírszélesség")),
+                      number(wh[1], line, QStringLiteral("papírmagasság")));
         if (size.width() < 20 || size.height() < 20 || size.width() > 2000 || size.height() > 2000)
             fail(line, QStringLiteral("a papír mérete 20 és 2000 mm közé essen"));
     }
@@ -253,7 +256,8 @@ void applyAttribute(TextStyle& s, const QString& token, int line)
                 else if (c == u'b')
                     s.frame |= FrameBottom;
                 else
-                    fail(line, QStringLiteral("ismeretlen keretvonal: „%1” (all, none, vagy az l t r b betűk)").arg(value));
+                    fail(line,
+                         QStringLiteral("ismeretlen keretvonal: „%1” (all, none, vagy az l t r b betűk)").arg(value));
             }
         }
     } else if (key == u"framewidth") {
@@ -285,15 +289,17 @@ TextObject parseText(const Template& t, const Band& band, const QString& rest, i
         }
     }
     if (colon < 0)
-        fail(line, QStringLiteral("a szövegmező tartalma hiányzik: text x y szélesség magasság [tulajdonságok] : kifejezés"));
+        fail(line,
+             QStringLiteral("a szövegmező tartalma hiányzik: text x y szélesség magasság [tulajdonságok] : kifejezés"));
     const QStringList head = tokens(rest.left(colon), line);
     if (head.size() < 4)
         fail(line, QStringLiteral("a szövegmező helye és mérete: text x y szélesség magasság (mm)"));
     TextObject o;
     o.line = line;
     o.style = t.defaultStyle;
-    o.rect = QRectF(number(head[0], line, QStringLiteral("x")), number(head[1], line, QStringLiteral("y")),
-                    number(head[2], line, QStringLiteral("szélesség")), number(head[3], line, QStringLiteral("magasság")));
+    o.rect =
+        QRectF(number(head[0], line, QStringLiteral("x")), number(head[1], line, QStringLiteral("y")),
+               number(head[2], line, QStringLiteral("szélesség")), number(head[3], line, QStringLiteral("magasság")));
     if (o.rect.x() < 0 || o.rect.y() < 0 || o.rect.width() <= 0 || o.rect.height() <= 0)
         fail(line, QStringLiteral("a szövegmező helye nem negatív, a mérete pozitív legyen"));
     constexpr double slack = 0.001;
@@ -531,7 +537,8 @@ Template loadTemplate(const QString& fileName)
     QFile file(fileName);
     const QFileInfo info(fileName);
     if (!info.exists())
-        throw TemplateError(TemplateError::Kind::Missing, fileName, QStringLiteral("A rendszer nem találja a megadott fájlt."));
+        throw TemplateError(TemplateError::Kind::Missing, fileName,
+                            QStringLiteral("A rendszer nem találja a megadott fájlt."));
     if (info.isDir())
         throw TemplateError(TemplateError::Kind::Unreadable, fileName, QStringLiteral("Ez nem fájl, hanem mappa."));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -55,8 +55,8 @@ struct Template {
     QSizeF pageSize = QSizeF(210, 297);  // millimetres, as printed (landscape already swapped)
     QMarginsF margins = QMarginsF(10, 10, 10, 10);
     TextStyle defaultStyle;
-    QStringList uses;  // datasets read without a band of their own
-    std::vector<Band> bands;  // in the file's order; master data bands print in this order
+    QStringList uses;                        // datasets read without a band of their own
+    std::vector<Band> bands;                 // in the file's order; master data bands print in this order
     QHash<QString, Expression> expressions;  // the template's own named expressions, by lower-case name
 
     const Band* band(BandKind kind) const;
