@@ -138,6 +138,10 @@ TData::~TData()
 {
     if (Data == this)
         Data = nullptr;
+    // Parts hung on the module by the libraries above it (the report feeds) read its datasets:
+    // they go first, while the datasets still exist.
+    const QObjectList parts = children();
+    qDeleteAll(parts);
     try {
         ZCon1.close();
     } catch (...) {

@@ -26,11 +26,39 @@ QString boxTitle()
 }
 }  // namespace
 
-TestDoubles::TestDoubles() { g_doubles = this; }
+TestDoubles::TestDoubles()
+{
+    g_doubles = this;
+    report::host::Hooks hooks;
+    hooks.present = [this](const report::PreparedReport& pages, const report::PreviewOptions& options, QWidget*) {
+        reportsShown.append({pages, options});
+        if (onReport)
+            onReport(reportsShown.last());
+    };
+    hooks.message = [this](QWidget*, const QString& text) {
+        messages.append({BoxKind::Plain, text});
+        if (onMessage)
+            onMessage(messages.last());
+    };
+    hooks.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*) {
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    };
+    hooks.openFileName = [this](QWidget*, const QString& title, const QString& filters) {
+        fileDialogsShown << FileDialogSettings{title, filters, QString(), QString()};
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    };
+    hooks.printers = [this] { return printerNames; };
+    hooks.print = [this](QWidget*, const report::PreparedReport& pages) { printed << pages; };
+    hooks.today = [this] { return todayValue; };
+    m_previousReportHooks = report::host::install(hooks);
+}
+
 TestDoubles::~TestDoubles()
 {
-    if (g_doubles == this)
+    if (g_doubles == this) {
         g_doubles = nullptr;
+        report::host::install(m_previousReportHooks);
+    }
 }
 
 QStringList TestDoubles::messageTexts() const

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "report/engine.h"
+#include "report/host.h"
+#include "report/prepared.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -49,6 +53,14 @@ bool startProgram(const QString& fileName);
 void requestHelpContents();
 QDate today();
 
+// ---- report previews
+// Reports reach the person through the report engine's own seam (report/host.h): the preview,
+// its message boxes, file dialogs and printers. The test doubles below take its place as well.
+struct ShownReport {
+    report::PreparedReport pages;
+    report::PreviewOptions options;
+};
+
 // ---- test doubles
 class TestDoubles {
 public:
@@ -70,10 +82,20 @@ public:
     QList<QString> fileAnswers;  // next answers of the file dialog ("" = cancelled)
     QList<FileDialogSettings> fileDialogsShown;
 
+    // A report shown hands its prepared pages here instead of opening a preview.
+    QList<ShownReport> reportsShown;
+    std::function<void(const ShownReport&)> onReport;
+    QList<QString> saveAnswers;  // next answers of the save dialog ("" = cancelled)
+    QStringList printerNames;    // the installed printers as a preview sees them: none
+    QList<report::PreparedReport> printed;  // what a preview sent to a printer
+
     QStringList programsStarted;
     bool programStartSucceeds = false;
     int helpRequests = 0;
     QDate todayValue = QDate(2011, 3, 15);
+
+private:
+    report::host::Hooks m_previousReportHooks;
 };
 
 }  // namespace platform

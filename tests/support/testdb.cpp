@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -98,6 +99,15 @@ QString TestDatabase::value(const QString& sql)
 int TestDatabase::count(const QString& table)
 {
     return value(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt();
+}
+
+bool TestDatabase::install(const QString& sourcePath)
+{
+    if (sourcePath.isEmpty())
+        return false;
+    const QString target = QDir(m_dir.path()).filePath(QFileInfo(sourcePath).fileName());
+    QFile::remove(target);
+    return QFile::copy(sourcePath, target);
 }
 
 QString TestDatabase::addCarrier(const QString& rendszam, const QString& nev, const QString& cim,

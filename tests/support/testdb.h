@@ -24,6 +24,9 @@ public:
     QList<QStringList> rows(const QString& sql);  // every value as text (dates yyyy.MM.dd)
     QString value(const QString& sql);            // first column of the first row, "" when none
     int count(const QString& table);
+    // Copies a file (a report template) into the working directory, where the program finds it
+    // by its bare name; false when it cannot.
+    bool install(const QString& sourcePath);
 
     // Sample register rows; return the code the database gave.
     QString addCarrier(const QString& rendszam, const QString& nev, const QString& cim = QStringLiteral("Cim"),

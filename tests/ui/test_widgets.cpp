@@ -2,6 +2,7 @@
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
+#include "ui/longjob.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@ private slots:
     void leavingAFieldButNotTowardsCancel();
     void refreshGuardsAgainstLoops();
     void refreshWhenAModalOverTheWindowCloses();
+    void longJobHoldsTheWindowButNotItsStopButtonOrABox();
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void boundTextFollowsCurrentRow();
@@ -209,6 +211,46 @@ void WidgetsTest::refreshWhenAModalOverTheWindowCloses()
     QTRY_COMPARE(refreshes, 2);
     QTest::qWait(30);
     QCOMPARE(refreshes, 2);
+}
+
+void WidgetsTest::longJobHoldsTheWindowButNotItsStopButtonOrABox()
+{
+    QDialog window;
+    auto* lay = new QVBoxLayout(&window);
+    auto* field = new QLineEdit(&window);
+    auto* run = new QPushButton(QStringLiteral("Import"), &window);
+    auto* stop = new QPushButton(QStringLiteral("Leállítás"), &window);
+    lay->addWidget(field);
+    lay->addWidget(run);
+    lay->addWidget(stop);
+    int runs = 0, stops = 0;
+    QObject::connect(run, &QPushButton::clicked, [&] { ++runs; });
+    QObject::connect(stop, &QPushButton::clicked, [&] { ++stops; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    field->setFocus();
+    {
+        input::LongJob job(&window, {stop});
+        QTest::mouseClick(run, Qt::LeftButton);
+        QTest::keyClicks(field, QStringLiteral("12"));
+        QTest::keyClick(&window, Qt::Key_Escape);  // would reject the dialog
+        QVERIFY(!window.close());
+        QCOMPARE(runs, 0);
+        QCOMPARE(field->text(), QString());
+        QVERIFY(window.isVisible());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(stops, 1);
+        // A box opened during the job still takes its answer.
+        QDialog box(&window);
+        auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+        QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+        QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+        job.pump(true);
+    }
+    QTest::mouseClick(run, Qt::LeftButton);
+    QCOMPARE(runs, 1);
+    QVERIFY(window.close());
 }
 
 void WidgetsTest::gridFollowsDatasetLazily()
