@@ -825,8 +825,13 @@ void TableDataset::deleteCurrent()
 
 void TableDataset::refresh()
 {
-    if (!active() || hasUnsavedRow())
+    if (hasUnsavedRow())
         return;
+    if (!active()) {
+        open();
+        return;
+    }
+    loadTableColumns();
     QString keyField, keyValue;
     if (recNo() >= 0 && !m_keyColumns.empty()) {
         keyField = m_tableColumns[static_cast<size_t>(m_keyColumns.front())].name;

@@ -194,7 +194,8 @@ public:
     void cancel();
     // Deletes the current row (while a row is unsaved: that row; a new one is just dropped).
     void deleteCurrent();
-    // Reads the table again and returns to the row that was current; nothing while a row is unsaved.
+    // Reads the table again (opens it when closed) and returns to the row that was current;
+    // nothing while a row is unsaved.
     void refresh();
 
     // --- appending blind: begin a row, assign fields by position as text, post it

@@ -231,6 +231,13 @@ void TableEditingTest::deleteAndCancel()
     t.deleteCurrent();
     QCOMPARE(t.recordCount(), 2);
     QCOMPARE(db.count(QStringLiteral("beszall")), 2);
+
+    // Refreshing reads what others committed and stays on the same row.
+    fixture::arrival(db, QStringLiteral("4"));
+    QCOMPARE(t.recNo(), 1);
+    t.refresh();
+    QCOMPARE(t.fieldText(QStringLiteral("BFULSZAM")), QStringLiteral("3"));
+    QCOMPARE(t.recordCount(), 3);
 }
 
 void TableEditingTest::readOnlyTableOffersNoEditing()
