@@ -4,6 +4,8 @@
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "maintenance/dispatch_deletion.h"
+#include "maintenance/table_editor.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -182,10 +184,7 @@ void TForm1::refreshTables()
 {
     if (!Data)
         return;
-    for (TableDataset* t : Data->tables())
-        t->close();
-    for (TableDataset* t : Data->tables())
-        t->open();
+    Data->reopenTables();
 }
 
 void TForm1::FormClose()
@@ -227,9 +226,9 @@ void TForm1::Trzsadatok1Click() { runScreen(this, Form6); }
 void TForm1::Arhivbattel1Click() {}
 void TForm1::Visszavons1Click() {}
 void TForm1::Duplaflszm1Click() {}
-void TForm1::Kiszlltstrlse1Click() {}
+void TForm1::Kiszlltstrlse1Click() { DispatchDeletionDialog dlg(this); platform::showModal(&dlg); }
 void TForm1::Beszlltsblhinyzik1Click() {}
-void TForm1::Beszllitott1Click() {}
+void TForm1::Beszllitott1Click() { TableEditorDialog dlg(this); platform::showModal(&dlg); }
 
 void TForm1::Nvjegy1Click() { runScreen(this, Form25); }
 void TForm1::Tvsegtsg1Click() { runScreen(this, Form26); }
