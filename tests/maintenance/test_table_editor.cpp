@@ -170,6 +170,7 @@ private slots:
     void navigatorInsertsSavesAndDeletes();
     void unlockingLastsAndReachesOtherScreens();
     void menuOpensScreens();
+    void mainWindowRefreshLeavesAnUnsavedRowAlone();
 };
 
 void TableEditorTest::layoutAndAllColumns()
@@ -522,6 +523,24 @@ void TableEditorTest::menuOpensScreens()
     main.findChild<QAction*>(QStringLiteral("Kiszlltstrlse1"))->trigger();
     main.findChild<QAction*>(QStringLiteral("Beszllitott1"))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form23"), QStringLiteral("Form24")}));
+}
+
+void TableEditorTest::mainWindowRefreshLeavesAnUnsavedRowAlone()
+{
+    UnlockedEditor setup(3);
+    auto& [db, doubles, sample, editor] = setup;
+    TForm1 main;
+    DBGrid* carriers = grid(&editor, 3);
+    typeIntoCell(carriers, 1, "SNEV", QStringLiteral("Félig beírt"));
+    fixture::arrival(db, QStringLiteral("300"));
+    main.refreshTables();
+    // The other tables were read again; the carriers, with their unsaved row, were not touched.
+    QCOMPARE(Data->IBTable1.recordCount(), 3);
+    QCOMPARE(Data->IBTable3.state(), TableDataset::State::Edit);
+    QCOMPARE(carriers->model()->data(cell(carriers, 1, "SNEV")).toString(), QStringLiteral("Félig beírt"));
+    QTest::keyClick(carriers, Qt::Key_Return);
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE ids = 2")), QStringLiteral("Félig beírt"));
 }
 
 QTEST_MAIN(TableEditorTest)
