@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------- RowStore
@@ -531,6 +532,11 @@ void TableDataset::loadTableColumns()
     }
     m_tableColumns = std::move(columns);
     m_keyColumns = std::move(key);
+}
+
+bool TableDataset::isModified() const
+{
+    return std::any_of(m_newValues.begin(), m_newValues.end(), [](const auto& v) { return v.has_value(); });
 }
 
 bool TableDataset::canModify() const { return !m_readOnly && active() && !m_keyColumns.empty(); }

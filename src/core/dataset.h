@@ -176,6 +176,8 @@ public:
 
     State state() const { return m_state; }
     bool hasUnsavedRow() const { return m_state != State::Browse; }
+    // Something was typed into the unsaved row.
+    bool isModified() const;
     // Position of the unsaved row among the fetched rows; -1 when there is none (or a blind append).
     int unsavedRow() const { return m_editRow; }
     // Writable, open, and its rows found again by a primary key.

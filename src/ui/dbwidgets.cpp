@@ -356,6 +356,16 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
     return opened;
 }
 
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    // A cell opened and left without a change leaves nothing unsaved behind.
+    TableDataset* t = m_model->table();
+    if (t && t->state() == TableDataset::State::Edit && !t->isModified() &&
+        state() != QAbstractItemView::EditingState)
+        t->cancel();
+}
+
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
     TableDataset* t = m_model->table();

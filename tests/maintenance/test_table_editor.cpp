@@ -355,6 +355,16 @@ void TableEditorTest::editedRowIsCommittedAndReadBackAfterDetach()
     fixture::showActive(&editor);
     showTab(&editor, 3);
     DBGrid* carriers = grid(&editor, 3);
+    // A cell opened and closed again without a change leaves no unsaved row.
+    clickCell(carriers, 1, "SNEV");
+    QTest::keyClick(carriers, Qt::Key_F2);
+    QVERIFY(openCellEditor(carriers));
+    QCOMPARE(Data->IBTable3.state(), TableDataset::State::Edit);
+    QTest::keyClick(openCellEditor(carriers), Qt::Key_Escape);
+    QVERIFY(!openCellEditor(carriers));
+    QVERIFY(!Data->IBTable3.hasUnsavedRow());
+    QVERIFY(editor.isVisible());
+
     typeIntoCell(carriers, 1, "SNEV", QStringLiteral("Nagy és Társa"));
     QCOMPARE(Data->IBTable3.state(), TableDataset::State::Edit);
     QCOMPARE(carriers->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("✎"));
