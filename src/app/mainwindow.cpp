@@ -4,6 +4,8 @@
 #include "app/splash.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "maintenance/dispatch_deletion.h"
+#include "maintenance/table_editor.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -185,10 +187,7 @@ void MainWindow::refreshTables()
 {
     if (!Data)
         return;
-    for (TableDataset* t : Data->tables())
-        t->close();
-    for (TableDataset* t : Data->tables())
-        t->open();
+    Data->reopenTables();
 }
 
 void MainWindow::shutDown()
@@ -235,7 +234,7 @@ void MainWindow::showSenderEarTagRanges() {}
 void MainWindow::archiveDispatchDay() {}
 void MainWindow::withdrawArchivedDay() {}
 void MainWindow::listDuplicateEarTags() {}
-void MainWindow::deleteDepartures() {}
+void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
 void MainWindow::listDeparturesWithoutArrival() {}
-void MainWindow::editTables() {}
+void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
 void MainWindow::importPreviousVersion() {}

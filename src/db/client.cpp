@@ -601,7 +601,9 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
     st.check();
 }
 
-void Statement::execute()
+void Statement::execute() { executeReturning(); }
+
+std::vector<unsigned char> Statement::executeReturning()
 {
     std::vector<unsigned char> in;
     IMessageMetadata* inMeta = nullptr;
@@ -613,6 +615,7 @@ void Statement::execute()
                     m_columns.count() ? out.data() : nullptr);
     releaseIfAny(inMeta);
     st.check();
+    return out;
 }
 
 std::unique_ptr<Cursor> Statement::openCursor()
