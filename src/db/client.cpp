@@ -615,6 +615,14 @@ void Statement::execute()
     st.check();
 }
 
+quint64 Statement::affectedRecords() const
+{
+    Status st;
+    const ISC_UINT64 n = m_stmt->getAffectedRecords(&st);
+    st.check();
+    return n;
+}
+
 std::unique_ptr<Cursor> Statement::openCursor()
 {
     std::vector<unsigned char> in;

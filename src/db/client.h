@@ -144,6 +144,8 @@ public:
     void bind(const QString& name, const Value& value);
     // Runs a statement that returns no cursor; a singleton SELECT's row is dropped.
     void execute();
+    // Rows inserted, updated or deleted by the last execute.
+    quint64 affectedRecords() const;
     std::unique_ptr<Cursor> openCursor();
     const Columns& columns() const { return m_columns; }
 
