@@ -4,6 +4,7 @@
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "maintenance/archive_day.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -224,8 +225,8 @@ void TForm1::Flszm1Click() {}
 void TForm1::Beszlltiflszmok1Click() {}
 void TForm1::Termk1Click() { runScreen(this, Form4); }
 void TForm1::Trzsadatok1Click() { runScreen(this, Form6); }
-void TForm1::Arhivbattel1Click() {}
-void TForm1::Visszavons1Click() {}
+void TForm1::Arhivbattel1Click() { ArchiveDialog dlg(this); platform::showModal(&dlg); }
+void TForm1::Visszavons1Click() { ArchiveWithdrawalDialog dlg(this); platform::showModal(&dlg); }
 void TForm1::Duplaflszm1Click() {}
 void TForm1::Kiszlltstrlse1Click() {}
 void TForm1::Beszlltsblhinyzik1Click() {}
