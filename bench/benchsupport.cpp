@@ -22,10 +22,12 @@ BenchDatabase::~BenchDatabase() { QDir::setCurrent(m_oldCwd); }
 
 QString BenchDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudoz.fdb")); }
 
-void BenchDatabase::exec(const QString& sql)
+void BenchDatabase::exec(const QString& sql) { execOnFile(file(), sql); }
+
+void execOnFile(const QString& file, const QString& sql)
 {
     fb::ConnectParams p;
-    p.database = file();
+    p.database = file;
     p.password = QStringLiteral("medvehagy");
     fb::Attachment att;
     att.attach(p);

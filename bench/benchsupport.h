@@ -25,6 +25,9 @@ private:
     QString m_oldCwd;
 };
 
+// Runs SQL as it is (PSQL blocks allowed) on a database file, in a transaction of its own, committed.
+void execOnFile(const QString& file, const QString& sql);
+
 // Median wall time of runs calls, in milliseconds.
 double timeMs(const std::function<void()>& work, int runs = 5);
 // Resident set size of this process in bytes (Linux).
