@@ -1,3 +1,4 @@
+#include "app/mainwindow.h"
 #include "core/datamodule.h"
 #include "maintenance/archive_day.h"
 #include "maintenance/day_transfer.h"
@@ -5,6 +6,7 @@
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -194,6 +196,7 @@ Snapshot snapshot(TestDatabase& db)
 class ArchiveDayTest : public QObject {
     Q_OBJECT
 private slots:
+    void menuOpensTheScreens();
     void screensShowTheirTexts_data();
     void screensShowTheirTexts();
     void dateFieldRules_data();
@@ -210,6 +213,16 @@ private slots:
     void messageLineCountsRows_data();
     void messageLineCountsRows();
 };
+
+void ArchiveDayTest::menuOpensTheScreens()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    TForm1 mainWindow;
+    mainWindow.findChild<QAction*>(QStringLiteral("Arhivbattel1"))->trigger();
+    mainWindow.findChild<QAction*>(QStringLiteral("Visszavons1"))->trigger();
+    QCOMPARE(doubles.modalsShown, (QStringList{"Form20", "Form21"}));
+}
 
 void ArchiveDayTest::screensShowTheirTexts_data()
 {
@@ -547,22 +560,41 @@ void ArchiveDayTest::failureAtEachStepLosesNothing()
 
 void ArchiveDayTest::failedRollbackGivesTheNextMessage_data()
 {
+    QTest::addColumn<int>("direction");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("event");
     QTest::addColumn<QString>("failed");
     QTest::addColumn<QString>("guard");  // empty: the engine's own message follows
-    QTest::newRow("work list") << "fulszam" << "INSERT" << "Hiba201: Segédállomány fulszam-ban, INSERT! "
-                               << "Hiba202: az insert közben a fulszam -ban!";
-    QTest::newRow("departures") << "kiszall0" << "INSERT" << "Hiba203: Arhiválás kiszall-ban, INSERT-SELECT ! "
-                                << "Hiba204: az insert közben a fulszam -ban!";
-    QTest::newRow("arrivals") << "beszall0" << "INSERT" << "Hiba205: Arhiválás beszall-ban, INSERT-SELECT ! "
-                              << "Hiba206: az insert közben a fulszam -ban!";
-    QTest::newRow("deletion") << "beszall" << "DELETE" << "Hiba207: az insert közben a fulszam -ban!" << "";
+    const int archive = int(TransferDirection::Archive);
+    const int withdraw = int(TransferDirection::Withdraw);
+    QTest::newRow("archive: work list") << archive << "fulszam" << "INSERT"
+                                        << "Hiba201: Segédállomány fulszam-ban, INSERT! "
+                                        << "Hiba202: az insert közben a fulszam -ban!";
+    QTest::newRow("archive: departures") << archive << "kiszall0" << "INSERT"
+                                         << "Hiba203: Arhiválás kiszall-ban, INSERT-SELECT ! "
+                                         << "Hiba204: az insert közben a fulszam -ban!";
+    QTest::newRow("archive: arrivals") << archive << "beszall0" << "INSERT"
+                                       << "Hiba205: Arhiválás beszall-ban, INSERT-SELECT ! "
+                                       << "Hiba206: az insert közben a fulszam -ban!";
+    QTest::newRow("archive: deletion") << archive << "beszall" << "DELETE"
+                                       << "Hiba207: az insert közben a fulszam -ban!" << "";
+    QTest::newRow("withdraw: work list") << withdraw << "fulszam" << "INSERT"
+                                         << "Hiba211: Segédállomány fulszam-ban, INSERT! "
+                                         << "Hiba212: az insert közben a fulszam -ban!";
+    QTest::newRow("withdraw: departures") << withdraw << "kiszall" << "INSERT"
+                                          << "Hiba213: Arhiválás kiszall-ban, INSERT-SELECT ! "
+                                          << "Hiba214: az insert közben a fulszam -ban!";
+    QTest::newRow("withdraw: arrivals") << withdraw << "beszall" << "INSERT"
+                                        << "Hiba215: Arhiválás beszall-ban, INSERT-SELECT ! "
+                                        << "Hiba216: az insert közben a fulszam -ban!";
+    QTest::newRow("withdraw: deletion") << withdraw << "kiszall0" << "DELETE"
+                                        << "Hiba217: az insert közben a fulszam -ban!" << "";
 }
 
 // The connection is lost while the failure message is shown, so the rollback that follows fails.
 void ArchiveDayTest::failedRollbackGivesTheNextMessage()
 {
+    QFETCH(int, direction);
     QFETCH(QString, table);
     QFETCH(QString, event);
     QFETCH(QString, failed);
@@ -571,15 +603,16 @@ void ArchiveDayTest::failedRollbackGivesTheNextMessage()
     platform::TestDoubles doubles;
     const QString carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
     const QString partner = db.addPartner(QStringLiteral("Vágóhíd Kft"));
-    addRows(db, {"100 2011.03.01"}, {"100 2011.03.10"}, false, carrier, partner);
+    addRows(db, {"100 2011.03.01"}, {"100 2011.03.10"}, TransferDirection(direction) == TransferDirection::Withdraw,
+            carrier, partner);
     const Snapshot before = snapshot(db);
     failOn(db, table, event);
     Data = new TData();
     doubles.onMessage = [&db](const platform::ShownMessage& m) {
-        if (m.text.startsWith(QStringLiteral("Hiba20")))
+        if (m.text.startsWith(QStringLiteral("Hiba2")))
             db.exec(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION"));
     };
-    ArchiveDialog screen;
+    DayTransferDialog screen(nullptr, TransferDirection(direction));
     showScreen(&screen);
     selectAndRun(screen);
     const QStringList shown = doubles.messageTexts();
