@@ -67,11 +67,8 @@ double screenRun(bool archive, QString* lastLine)
 // The same rows moved by plain statements in one transaction of a connection of its own.
 double bareRun(const QString& file, const QStringList& statements)
 {
-    fb::ConnectParams p;
-    p.database = file;
-    p.password = QStringLiteral("medvehagy");
     fb::Attachment att;
-    att.attach(p);
+    att.attach(connectParams(file));
     QElapsedTimer t;
     t.start();
     fb::Transaction tra;

@@ -24,13 +24,18 @@ QString BenchDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudo
 
 void BenchDatabase::exec(const QString& sql) { execOnFile(file(), sql); }
 
-void execOnFile(const QString& file, const QString& sql)
+fb::ConnectParams connectParams(const QString& file)
 {
     fb::ConnectParams p;
     p.database = file;
     p.password = QStringLiteral("medvehagy");
+    return p;
+}
+
+void execOnFile(const QString& file, const QString& sql)
+{
     fb::Attachment att;
-    att.attach(p);
+    att.attach(connectParams(file));
     fb::Transaction tra;
     tra.start(att);
     {
@@ -71,11 +76,8 @@ size_t residentBytes()
 
 RawFetch rawFetchAll(const QString& file, const QString& sql)
 {
-    fb::ConnectParams p;
-    p.database = file;
-    p.password = QStringLiteral("medvehagy");
     fb::Attachment att;
-    att.attach(p);
+    att.attach(connectParams(file));
     fb::Transaction tra;
     tra.start(att);
     RawFetch r;

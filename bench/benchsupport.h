@@ -25,6 +25,9 @@ private:
     QString m_oldCwd;
 };
 
+// How a benchmark connects to a database file of its own.
+fb::ConnectParams connectParams(const QString& file);
+
 // Runs SQL as it is (PSQL blocks allowed) on a database file, in a transaction of its own, committed.
 void execOnFile(const QString& file, const QString& sql);
 
