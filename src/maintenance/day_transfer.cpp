@@ -185,11 +185,13 @@ bool DayTransfer::step(const QString& failed, const QString& guard, const std::f
     }
 }
 
+// The work list steps show no text of their own, but on a large day they take a while too.
 void DayTransfer::emptyWorkList()
 {
     Dataset& q = m_data.ZQ23;
     prepare(q, {QStringLiteral("DELETE FROM fulszam  ")});
     q.execSql();
+    m_report.pump(true);
 }
 
 void DayTransfer::fillWorkList()
@@ -198,6 +200,7 @@ void DayTransfer::fillWorkList()
     prepare(q, fillWorkListSql(m_departuresFrom));
     q.setParamDate(QStringLiteral("p1"), m_day);
     q.execSql();
+    m_report.pump(true);
 }
 
 void DayTransfer::copyDepartures()
