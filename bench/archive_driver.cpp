@@ -74,6 +74,9 @@ int run(const QString& dir, bool archive)
     sampler.setInterval(0);
     QObject::connect(&sampler, &QTimer::timeout, print);
     sampler.start();
+    std::printf("     0 ms  (run started)\n");
+    std::fflush(stdout);
+    clock.restart();
     screen->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
     print();
     for (const QString& box : boxes.messageTexts())
