@@ -6,6 +6,7 @@
 #include "incoming/incoming_list.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
+#include "maintenance/archive_day.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -231,8 +232,8 @@ void MainWindow::printAnimalsOnSite() {}
 void MainWindow::printEarTagList() {}
 void MainWindow::searchEarTag() {}
 void MainWindow::showSenderEarTagRanges() {}
-void MainWindow::archiveDispatchDay() {}
-void MainWindow::withdrawArchivedDay() {}
+void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }
+void MainWindow::withdrawArchivedDay() { runScreen<ArchiveWithdrawalDialog>(this); }
 void MainWindow::listDuplicateEarTags() {}
 void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
 void MainWindow::listDeparturesWithoutArrival() {}

@@ -169,6 +169,7 @@ void Dataset::open()
 void Dataset::execSql()
 {
     close();
+    m_rowsAffected = 0;
     m_module.startIfNeeded(this, true);
     prepare(statementText());
     bindAll(*m_stmt);
@@ -177,6 +178,7 @@ void Dataset::execSql()
         cursor->close();
     } else {
         m_stmt->execute();
+        m_rowsAffected = static_cast<qint64>(m_stmt->affectedRecords());
     }
     m_module.statementFinished(this);
 }

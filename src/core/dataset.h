@@ -68,6 +68,8 @@ public:
     // --- open / execute / close
     virtual void open();
     void execSql();
+    // Rows the last execSql inserted, updated or deleted.
+    qint64 rowsAffected() const { return m_rowsAffected; }
     void close();
     bool active() const { return m_active; }
 
@@ -146,6 +148,7 @@ private:
     fb::Columns m_columns;
     RowStore m_rows;
     std::vector<unsigned char> m_scratch;
+    qint64 m_rowsAffected = 0;
     bool m_active = false;
     bool m_bof = true;
     bool m_eof = true;

@@ -618,6 +618,14 @@ std::vector<unsigned char> Statement::executeReturning()
     return out;
 }
 
+quint64 Statement::affectedRecords() const
+{
+    Status st;
+    const ISC_UINT64 n = m_stmt->getAffectedRecords(&st);
+    st.check();
+    return n;
+}
+
 std::unique_ptr<Cursor> Statement::openCursor()
 {
     std::vector<unsigned char> in;
