@@ -14,7 +14,7 @@ class QWidget;
 namespace platform {
 
 // ---- message boxes
-enum class BoxKind { Plain, ConfirmYes };
+enum class BoxKind { Plain, ConfirmYes, Choice };
 struct ShownMessage {
     BoxKind kind;
     QString text;
@@ -25,6 +25,10 @@ void showMessage(QWidget* parent, const QString& text);
 void confirmYes(QWidget* parent, const QString& text);
 // The application's standard error box for failures no screen catches itself.
 void showError(QWidget* parent, const QString& text);
+
+// A box with one button per caption; returns the index of the button pressed. Closing the box
+// without pressing one (Escape, the window's close button) answers escapeIndex.
+int askChoice(QWidget* parent, const QString& text, const QStringList& buttons, int escapeIndex);
 
 // ---- modal showing
 // Shows a dialog modally and returns its result. Under a test double the double runs instead: it
@@ -40,6 +44,11 @@ struct FileDialogSettings {
 };
 // Returns the chosen file, or an empty text when the dialog was cancelled.
 QString getOpenFileName(QWidget* parent, const FileDialogSettings& settings);
+
+// ---- file-save dialog
+// Returns the file to write, or an empty text when the dialog was cancelled. The filter is written
+// as for the file-open dialog; the file name is offered in the initial directory.
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings);
 
 // ---- shell, help, clock
 // Starts an outside program by file name, without parameters and without waiting; false when it
@@ -69,6 +78,13 @@ public:
 
     QList<QString> fileAnswers;  // next answers of the file dialog ("" = cancelled)
     QList<FileDialogSettings> fileDialogsShown;
+
+    // Next answers of choice boxes (button index); without one the first button is pressed.
+    QList<int> choiceAnswers;
+    QList<QStringList> choiceButtonsShown;  // the captions of every choice box, in order
+
+    QList<QString> saveFileAnswers;  // next answers of the file-save dialog ("" = cancelled)
+    QList<FileDialogSettings> saveDialogsShown;
 
     QStringList programsStarted;
     bool programStartSucceeds = false;
