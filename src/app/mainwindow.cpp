@@ -4,6 +4,7 @@
 #include "app/infoscreens.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "maintenance/legacy_import.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -235,6 +236,10 @@ void TForm1::Nvjegy1Click() { runScreen(this, Form25); }
 void TForm1::Tvsegtsg1Click() { runScreen(this, Form26); }
 void TForm1::Sg1Click() { runScreen(this, Form27); }
 
-void TForm1::Rgiblimport1Click() {}
+void TForm1::Rgiblimport1Click()
+{
+    LegacyImportDialog dlg(this);
+    platform::showModal(&dlg);
+}
 
 void TForm1::Kilps1Click() { close(); }
