@@ -24,67 +24,58 @@ QList<Field> departureFields()
             {102, 126, QStringLiteral("KEUBIZKI")}};
 }
 
-FileLayout deliveryFile(const char* fileName, const char* table, const char* insertLine, QList<Field> fields,
-                        int firstMessageNumber)
+FileLayout fileLayout(const char* fileName, const char* table, QStringList insertStatement, QList<Field> fields,
+                      int lineFailedNumber, int stopNumber, bool isRegister)
 {
     FileLayout f;
     f.fileName = QString::fromLatin1(fileName);
     f.table = QString::fromLatin1(table);
-    f.insertStatement = {QString::fromLatin1(insertLine), kDeliveryValues};
+    f.insertStatement = std::move(insertStatement);
     f.fields = std::move(fields);
+    f.isRegister = isRegister;
     f.closingMessage = QStringLiteral("A régi %1 adatok átemelve").arg(f.table);
-    f.lineFailedMessage = QStringLiteral("Hiba%1: Újban, INSERT az %2 ").arg(firstMessageNumber).arg(f.table);
-    f.stopMessage = QStringLiteral("Hiba%1!").arg(firstMessageNumber + 1);
+    f.lineFailedMessage = QStringLiteral("Hiba%1: Újban, INSERT az %2 ").arg(lineFailedNumber).arg(f.table);
+    f.stopMessage = QStringLiteral("Hiba%1!").arg(stopNumber);
     return f;
 }
 
 QList<FileLayout> buildFiles()
 {
-    QList<FileLayout> files;
-    files << deliveryFile("beszall.txt", "beszall",
-                          "INSERT INTO beszall  ( BSKOD, BFKOD, BFULSZAM, BSZKELT, BVKELT, BHKAT, BEUBIZ  ) ",
-                          arrivalFields(), 311);
-    files << deliveryFile("kiszall.txt", "kiszall",
-                          "INSERT INTO kiszall  ( KSKOD, KIKELT, KFULSZAM, KFKOD, KHKAT, KEUBIZBE, KEUBIZKI  ) ",
-                          departureFields(), 313);
-    files << deliveryFile("beszall0.txt", "beszall0",
-                          "INSERT INTO beszall0 ( BSKOD, BFKOD, BFULSZAM, BSZKELT, BVKELT, BHKAT, BEUBIZ  ) ",
-                          arrivalFields(), 315);
-    files << deliveryFile("kiszall0.txt", "kiszall0",
-                          "INSERT INTO kiszall0 ( KSKOD, KIKELT, KFULSZAM, KFKOD, KHKAT, KEUBIZBE, KEUBIZKI  ) ",
-                          departureFields(), 317);
-
-    FileLayout partners;
-    partners.fileName = QStringLiteral("felado.txt");
-    partners.table = QStringLiteral("felado");
-    partners.insertStatement = {QStringLiteral("INSERT INTO felado ( FNEV , FCIM, FTENYKOD, FSZNEV, FSZCIM  ) "),
-                                QStringLiteral("   VALUES          (  :p1,   :p2,      :p3,    :p4,    :p5  ) ")};
-    partners.fields = {{1, 45, QStringLiteral("FNEV")},
-                       {47, 91, QStringLiteral("FCIM")},
-                       {93, 117, QStringLiteral("FTENYKOD")},
-                       {119, 163, QStringLiteral("FSZNEV")},
-                       {165, 209, QStringLiteral("FSZCIM")}};
-    partners.isRegister = true;
-    partners.closingMessage = QStringLiteral("A régi felado adatok átemelve");
-    partners.lineFailedMessage = QStringLiteral("Hiba319: Újban, INSERT az felado ");
-    partners.stopMessage = QStringLiteral("Hiba3110!");
-    files << partners;
-
-    FileLayout carriers;
-    carriers.fileName = QStringLiteral("szallito.txt");
-    carriers.table = QStringLiteral("szallito");
-    carriers.insertStatement = {QStringLiteral("INSERT INTO szallito ( SRENDSZAM, SNEV, SCIM, SJOVASZAM  ) "),
-                                QStringLiteral("   VALUES            (       :p1,  :p2,  :p3,       :p4  ) ")};
-    carriers.fields = {{1, 23, QStringLiteral("SRENDSZAM")},
-                       {25, 69, QStringLiteral("SNEV")},
-                       {71, 115, QStringLiteral("SCIM")},
-                       {117, 141, QStringLiteral("SJOVASZAM")}};
-    carriers.isRegister = true;
-    carriers.closingMessage = QStringLiteral("A régi szallito adatok átemelve");
-    carriers.lineFailedMessage = QStringLiteral("Hiba3111: Újban, INSERT az szallito ");
-    carriers.stopMessage = QStringLiteral("Hiba3112!");
-    files << carriers;
-    return files;
+    return {
+        fileLayout("beszall.txt", "beszall",
+                   {QStringLiteral("INSERT INTO beszall  ( BSKOD, BFKOD, BFULSZAM, BSZKELT, BVKELT, BHKAT, BEUBIZ  ) "),
+                    kDeliveryValues},
+                   arrivalFields(), 311, 312, false),
+        fileLayout("kiszall.txt", "kiszall",
+                   {QStringLiteral("INSERT INTO kiszall  ( KSKOD, KIKELT, KFULSZAM, KFKOD, KHKAT, KEUBIZBE, KEUBIZKI  ) "),
+                    kDeliveryValues},
+                   departureFields(), 313, 314, false),
+        fileLayout("beszall0.txt", "beszall0",
+                   {QStringLiteral("INSERT INTO beszall0 ( BSKOD, BFKOD, BFULSZAM, BSZKELT, BVKELT, BHKAT, BEUBIZ  ) "),
+                    kDeliveryValues},
+                   arrivalFields(), 315, 316, false),
+        fileLayout("kiszall0.txt", "kiszall0",
+                   {QStringLiteral("INSERT INTO kiszall0 ( KSKOD, KIKELT, KFULSZAM, KFKOD, KHKAT, KEUBIZBE, KEUBIZKI  ) "),
+                    kDeliveryValues},
+                   departureFields(), 317, 318, false),
+        fileLayout("felado.txt", "felado",
+                   {QStringLiteral("INSERT INTO felado ( FNEV , FCIM, FTENYKOD, FSZNEV, FSZCIM  ) "),
+                    QStringLiteral("   VALUES          (  :p1,   :p2,      :p3,    :p4,    :p5  ) ")},
+                   {{1, 45, QStringLiteral("FNEV")},
+                    {47, 91, QStringLiteral("FCIM")},
+                    {93, 117, QStringLiteral("FTENYKOD")},
+                    {119, 163, QStringLiteral("FSZNEV")},
+                    {165, 209, QStringLiteral("FSZCIM")}},
+                   319, 3110, true),
+        fileLayout("szallito.txt", "szallito",
+                   {QStringLiteral("INSERT INTO szallito ( SRENDSZAM, SNEV, SCIM, SJOVASZAM  ) "),
+                    QStringLiteral("   VALUES            (       :p1,  :p2,  :p3,       :p4  ) ")},
+                   {{1, 23, QStringLiteral("SRENDSZAM")},
+                    {25, 69, QStringLiteral("SNEV")},
+                    {71, 115, QStringLiteral("SCIM")},
+                    {117, 141, QStringLiteral("SJOVASZAM")}},
+                   3111, 3112, true),
+    };
 }
 
 // Blanks and control characters, removed from both ends of a field.

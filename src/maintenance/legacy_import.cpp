@@ -179,24 +179,37 @@ void LegacyImportDialog::buildLayout()
     m_progress->setAccessibleName(QStringLiteral("Az importált fájl sorai"));
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
-    m_progress->setFormat(QStringLiteral("%v / %m sor"));
+    m_progress->setFormat(QString());
     m_progressLabel->setBuddy(m_progress);
+    QStringList order;
+    for (const legacy::FileLayout& f : legacy::importFiles())
+        order << f.fileName;
+    m_progressLabel->setText(QStringLiteral("Az Import ebben a sorrendben olvassa a könyvtárból a fájlokat: %1. "
+                                            "Minden sort azonnal véglegesít; a Leállítás gomb két sor között megállítja.")
+                                 .arg(order.join(QStringLiteral(", "))));
     lay->addWidget(m_progressLabel);
     lay->addWidget(m_progress);
 
     auto* summaryLabel = new QLabel(QStringLiteral("Összesítés:"), this);
     summaryLabel->setObjectName(QStringLiteral("SummaryLabel"));
     lay->addWidget(summaryLabel);
-    m_summaryTable = new QTableWidget(static_cast<int>(legacy::importFiles().size()), 6, this);
+    // One row per file and one for the totals.
+    m_summaryTable = new QTableWidget(static_cast<int>(legacy::importFiles().size()) + 1, 6, this);
     m_summaryTable->setObjectName(QStringLiteral("SummaryGrid"));
     m_summaryTable->setHorizontalHeaderLabels({QStringLiteral("Fájl"), QStringLiteral("Sorok"), QStringLiteral("Beolvasva"),
                                                QStringLiteral("Beírva"), QStringLiteral("Kimaradt"), QStringLiteral("Állapot")});
     m_summaryTable->verticalHeader()->hide();
     m_summaryTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_summaryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_summaryTable->horizontalHeader()->setStretchLastSection(true);
+    m_summaryTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
+    m_summaryTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_summaryTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_summaryTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    m_summaryTable->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     summaryLabel->setBuddy(m_summaryTable);
-    lay->addWidget(m_summaryTable, 2);
+    lay->addWidget(m_summaryTable);
 
     m_summaryNotes = new QPlainTextEdit(this);
     m_summaryNotes->setObjectName(QStringLiteral("SummaryNotes"));
@@ -220,9 +233,8 @@ void LegacyImportDialog::buildLayout()
     lay->addLayout(buttons);
 
     showSummary();
-    m_summaryTable->resizeColumnsToContents();
 
-    resize(920, 720);
+    resize(920, 760);
     if (QScreen* s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
 }
@@ -303,6 +315,8 @@ void LegacyImportDialog::setRunning(bool running)
     m_cancelButton->setEnabled(!running);
     m_saveButton->setEnabled(!running && m_hasSummary);
     m_stopButton->setEnabled(running);
+    if (running)
+        m_progress->setFormat(QStringLiteral("%v / %m sor"));
     if (running) {
         m_progressLabel->setText(QStringLiteral("Az import fut. A Leállítás gomb a folyamatban lévő sor után "
                                                 "megállítja; a már beírt sorok megmaradnak."));
@@ -359,29 +373,36 @@ void LegacyImportDialog::showProgress(const legacy::FileLayout& layout, const le
 
 void LegacyImportDialog::showSummary()
 {
-    const auto& files = legacy::importFiles();
-    for (int row = 0; row < files.size(); ++row) {
-        const bool have = m_hasSummary && row < m_summary.files.size();
-        legacy::FileSummary f;
-        f.fileName = files.at(row).fileName;
-        if (have)
-            f = m_summary.files.at(row);
-        const bool opened = f.state != legacy::FileState::NotReached && f.state != legacy::FileState::Unreadable;
-        const QStringList cells = {f.fileName,
-                                   have && opened ? QString::number(f.lines) : QString(),
-                                   have ? QString::number(f.read) : QString(),
-                                   have ? QString::number(f.imported) : QString(),
-                                   have ? QString::number(f.refused) : QString(),
-                                   have ? legacy::stateText(f) : QString()};
+    const auto setRow = [this](int row, const QStringList& cells) {
         for (int col = 0; col < cells.size(); ++col) {
             auto* item = new QTableWidgetItem(cells.at(col));
             if (col >= 1 && col <= 4)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             m_summaryTable->setItem(row, col, item);
         }
+    };
+    const auto& files = legacy::importFiles();
+    int lines = 0, read = 0, imported = 0, refused = 0;
+    for (int row = 0; row < files.size(); ++row) {
+        if (!m_hasSummary || row >= m_summary.files.size()) {
+            setRow(row, {files.at(row).fileName, {}, {}, {}, {}, {}});
+            continue;
+        }
+        const legacy::FileSummary& f = m_summary.files.at(row);
+        const bool opened = f.state != legacy::FileState::NotReached && f.state != legacy::FileState::Unreadable;
+        setRow(row, {f.fileName, opened ? QString::number(f.lines) : QString(), QString::number(f.read),
+                     QString::number(f.imported), QString::number(f.refused), legacy::stateText(f)});
+        lines += f.lines;
+        read += f.read;
+        imported += f.imported;
+        refused += f.refused;
     }
+    if (m_hasSummary)
+        setRow(static_cast<int>(files.size()), {QStringLiteral("Összesen"), QString::number(lines), QString::number(read),
+                                                QString::number(imported), QString::number(refused), QString()});
+    else
+        setRow(static_cast<int>(files.size()), {QStringLiteral("Összesen"), {}, {}, {}, {}, {}});
     if (m_hasSummary) {
-        m_summaryTable->resizeColumnsToContents();
         m_summaryNotes->setPlainText(legacy::summaryRemarks(m_summary).join(u'\n'));
         m_progressLabel->setText(m_summary.ending);
     }

@@ -150,7 +150,14 @@ ImportSummary LegacyImporter::run(const QString& directoryText, const QStringLis
             m_observer.fileLeft(files.at(i));
     }
     summary.completed = true;
-    summary.ending = QStringLiteral("Az import befejeződött: mind a hat fájl minden sora sorra került.");
+    int imported = 0, refused = 0;
+    for (const FileSummary& f : summary.files) {
+        imported += f.imported;
+        refused += f.refused;
+    }
+    summary.ending = QStringLiteral("Az import befejeződött: mind a hat fájlt végigolvasta, %1 sort beírt, %2 sor kimaradt.")
+                         .arg(imported)
+                         .arg(refused);
     return summary;
 }
 
@@ -175,16 +182,18 @@ bool LegacyImporter::importFile(const FileLayout& layout, FileSummary& file, Imp
     file.lines = static_cast<int>(lines.size());
     m_observer.fileLoaded(layout, file.path, *content, lines);
 
+    // Ends the run where the person stopped it, saying what stays.
+    const auto stop = [&](const QString& where) {
+        file.state = FileState::Stopped;
+        summary.ending = QStringLiteral("Az import leállítva a(z) %1 %2. Az addig beírt sorok megmaradtak; a fájl "
+                                        "többi sora és a további fájlok nem kerültek be.")
+                             .arg(layout.fileName, where);
+        m_observer.tell(summary.ending);
+        return false;
+    };
     for (int i = 0; i < lines.size(); ++i) {
-        if (m_observer.stopRequested()) {
-            file.state = FileState::Stopped;
-            summary.ending = QStringLiteral("Az import leállítva a(z) %1 %2. sora előtt. Az addig beírt sorok "
-                                            "megmaradtak; a fájl többi sora és a további fájlok nem kerültek be.")
-                                 .arg(layout.fileName)
-                                 .arg(i + 1);
-            m_observer.tell(summary.ending);
-            return false;
-        }
+        if (m_observer.stopRequested())
+            return stop(QStringLiteral("%1. sora előtt").arg(i + 1));
         const LineSpan span = lines.at(i);
         QString breakReason;
         const LineEnd end =
@@ -199,15 +208,8 @@ bool LegacyImporter::importFile(const FileLayout& layout, FileSummary& file, Imp
                                  .arg(layout.stopMessage, breakReason);
             return false;
         }
-        if (end == LineEnd::Stop) {
-            file.state = FileState::Stopped;
-            summary.ending = QStringLiteral("Az import leállítva a(z) %1 %2. sora után. Az addig beírt sorok "
-                                            "megmaradtak; a fájl többi sora és a további fájlok nem kerültek be.")
-                                 .arg(layout.fileName)
-                                 .arg(i + 1);
-            m_observer.tell(summary.ending);
-            return false;
-        }
+        if (end == LineEnd::Stop)
+            return stop(QStringLiteral("%1. sora után").arg(i + 1));
     }
     file.state = FileState::Done;
     m_observer.tell(layout.closingMessage);

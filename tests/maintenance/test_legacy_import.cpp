@@ -165,6 +165,8 @@ private slots:
     void codesOfRegistersMeetDeliveries();
     void boxShowsTheFileBeingImported();
     void badMiddleDateLosesOnlyThatLine();
+    void eachDeliveryFileHasItsMessage_data();
+    void eachDeliveryFileHasItsMessage();
     void badInput_data();
     void badInput();
     void missingFileEndsTheImport();
@@ -259,6 +261,9 @@ void LegacyImportTest::importsEveryFileIntoItsTable()
     QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "3", "3", "3", "0", "kész"}));
     QCOMPARE(s.summaryRow("kiszall.txt"), QStringList({"kiszall.txt", "2", "2", "2", "0", "kész"}));
     QCOMPARE(s.summaryRow("szallito.txt"), QStringList({"szallito.txt", "3", "3", "3", "0", "kész"}));
+    QCOMPARE(s.summaryRow("Összesen"), QStringList({"Összesen", "15", "15", "15", "0", ""}));
+    QVERIFY(s.notes->toPlainText().startsWith(
+        QStringLiteral("Az import befejeződött: mind a hat fájlt végigolvasta, 15 sort beírt, 0 sor kimaradt.")));
     QVERIFY(s.save->isEnabled());
     QVERIFY(s.import->isEnabled());
     QVERIFY(!s.stop->isEnabled());
@@ -347,6 +352,43 @@ void LegacyImportTest::badMiddleDateLosesOnlyThatLine()
     QVERIFY(s.notes->toPlainText().contains(QStringLiteral("beszall.txt, 2. sor: kimaradt: a(z) „2010.02.30” nem dátum")));
     // The import went on to the other files.
     QCOMPARE(db.count("szallito"), 3);
+}
+
+void LegacyImportTest::eachDeliveryFileHasItsMessage_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("beszall") << "beszall.txt" << "beszall" << "Hiba311: Újban, INSERT az beszall ";
+    QTest::newRow("kiszall") << "kiszall.txt" << "kiszall" << "Hiba313: Újban, INSERT az kiszall ";
+    QTest::newRow("beszall0") << "beszall0.txt" << "beszall0" << "Hiba315: Újban, INSERT az beszall0 ";
+    QTest::newRow("kiszall0") << "kiszall0.txt" << "kiszall0" << "Hiba317: Újban, INSERT az kiszall0 ";
+}
+
+void LegacyImportTest::eachDeliveryFileHasItsMessage()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, table);
+    QFETCH(QString, message);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    const QString dir = legacyDir(db);
+    // A second line whose date cannot be a date, in the file's own layout.
+    QFile f(dir + file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = f.readAll().split('\n');
+    f.close();
+    QByteArray bad = lines.at(0);
+    const int dateColumn = file.startsWith(u'b') ? 39 : 7;
+    bad.replace(dateColumn - 1, 10, "2010.13.01");
+    lines.insert(1, bad);
+    writeFile(dir + file, lines.join('\n'));
+    const int before = static_cast<int>(lines.size()) - 2;  // without the bad line and the empty end
+
+    s.run(dir);
+    QCOMPARE(doubles.messageTexts(), closingWith(file, {message}));
+    QCOMPARE(db.count(table), before);
 }
 
 void LegacyImportTest::badInput_data()
@@ -548,7 +590,7 @@ void LegacyImportTest::stopWhileRunningKeepsCommittedLines()
     platform::TestDoubles doubles;
     Screen s;
     const QString dir = legacyDir(db);
-    const int lines = 20000;
+    const int lines = 3000;
     writeFile(dir + "beszall.txt", arrivalFile(lines));
     // The click arrives while lines are being committed: the screen handles events between them.
     int progressWhenStopped = -1;
