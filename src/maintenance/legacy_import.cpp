@@ -37,14 +37,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-// The file's text as the box shows it: one paragraph per line, control characters as their
-// visible pictures (a NUL would otherwise vanish or cut the text).
-QString displayText(QByteArrayView content, const QList<legacy::LineSpan>& lines)
+// Lines [first, end) of a file as the box shows them: one paragraph per line, control characters
+// as their visible pictures (a NUL would otherwise vanish or cut the text).
+QString displayText(QByteArrayView content, const QList<legacy::LineSpan>& lines, qsizetype first, qsizetype end)
 {
     QString text;
-    text.reserve(content.size() + lines.size());
-    for (int i = 0; i < lines.size(); ++i) {
-        if (i > 0)
+    for (qsizetype i = first; i < end; ++i) {
+        if (i > first)
             text += u'\n';
         const legacy::LineSpan& span = lines.at(i);
         QString line = fb::fromWin1250(content.data() + span.offset, static_cast<int>(span.length));
@@ -338,7 +337,15 @@ void LegacyImportDialog::requestStop()
 void LegacyImportDialog::showFile(const QString& fileName, QByteArrayView content, const QList<legacy::LineSpan>& lines)
 {
     m_fileLabel->setText(QStringLiteral("A beolvasott fájl: %1").arg(fileName));
-    m_fileText->setPlainText(displayText(content, lines));
+    m_fileText->clear();
+    // A large file goes into the box in parts, the window painted between them: loading half a
+    // million lines at once would freeze it for seconds.
+    constexpr qsizetype kPart = 20000;
+    for (qsizetype first = 0; first < lines.size(); first += kPart) {
+        m_fileText->appendPlainText(displayText(content, lines, first, std::min(lines.size(), first + kPart)));
+        if (m_job)
+            m_job->pump(true);
+    }
 }
 
 void LegacyImportDialog::showProgress(const legacy::FileLayout& layout, const legacy::FileSummary& file)

@@ -590,14 +590,20 @@ void LegacyImportTest::stopWhileRunningKeepsCommittedLines()
     platform::TestDoubles doubles;
     Screen s;
     const QString dir = legacyDir(db);
-    const int lines = 3000;
+    const int lines = 10000;
     writeFile(dir + "beszall.txt", arrivalFile(lines));
-    // The click arrives while lines are being committed: the screen handles events between them.
+    // The click arrives while lines are being committed, as soon as the bar has moved: the screen
+    // handles events between lines.
     int progressWhenStopped = -1;
-    QTimer::singleShot(300, s.stop, [&] {
+    QTimer poll;
+    poll.setInterval(1);
+    connect(&poll, &QTimer::timeout, s.stop, [&] {
+        if (progressWhenStopped >= 0 || s.progress->value() < 1 || !s.stop->isEnabled())
+            return;
         progressWhenStopped = s.progress->value();
         QTest::mouseClick(s.stop, Qt::LeftButton);
     });
+    poll.start();
     s.run(dir);
     QVERIFY(progressWhenStopped > 0);
     const QStringList tags = earTags(db);
