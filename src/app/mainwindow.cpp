@@ -236,10 +236,6 @@ void TForm1::Nvjegy1Click() { runScreen(this, Form25); }
 void TForm1::Tvsegtsg1Click() { runScreen(this, Form26); }
 void TForm1::Sg1Click() { runScreen(this, Form27); }
 
-void TForm1::Rgiblimport1Click()
-{
-    LegacyImportDialog dlg(this);
-    platform::showModal(&dlg);
-}
+void TForm1::Rgiblimport1Click() { LegacyImportDialog dlg(this); platform::showModal(&dlg); }
 
 void TForm1::Kilps1Click() { close(); }
