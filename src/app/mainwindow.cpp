@@ -7,6 +7,7 @@
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/archive_day.h"
+#include "maintenance/legacy_import.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -238,4 +239,4 @@ void MainWindow::listDuplicateEarTags() {}
 void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
 void MainWindow::listDeparturesWithoutArrival() {}
 void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
-void MainWindow::importPreviousVersion() {}
+void MainWindow::importPreviousVersion() { runScreen<LegacyImportDialog>(this); }

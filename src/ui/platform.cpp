@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 
 namespace platform {
 
@@ -18,6 +19,25 @@ void record(BoxKind kind, const QString& text)
     g_doubles->messages.append({kind, text});
     if (g_doubles->onMessage)
         g_doubles->onMessage(g_doubles->messages.last());
+}
+
+// The program's filter "Text|*.a|All|*.*" becomes Qt's "Text (*.a);;All (*.*)"; a directory that
+// does not exist here (a Windows path) falls back to the working directory.
+QString qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(u';', u' '));
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString startPath(const FileDialogSettings& s)
+{
+    QString dir = s.initialDir;
+    if (dir.isEmpty() || !QDir(dir).exists())
+        dir = QDir::currentPath();
+    return QDir(dir).filePath(s.fileName);
 }
 
 QString boxTitle()
@@ -40,7 +60,9 @@ TestDoubles::TestDoubles()
         if (onMessage)
             onMessage(messages.last());
     };
-    hooks.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*) {
+    hooks.saveFileName = [this](QWidget*, const QString& title, const QString& suggested, const QString& filters,
+                                QString*) {
+        saveDialogsShown << FileDialogSettings{title, filters, QString(), suggested};
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     };
     hooks.openFileName = [this](QWidget*, const QString& title, const QString& filters) {
@@ -101,6 +123,27 @@ bool askYesNo(QWidget* parent, const QString& text)
            QMessageBox::Yes;
 }
 
+int askChoice(QWidget* parent, const QString& text, const QStringList& buttons, int escapeIndex)
+{
+    if (g_doubles) {
+        g_doubles->choiceButtonsShown << buttons;
+        record(BoxKind::Choice, text);
+        return g_doubles->choiceAnswers.isEmpty() ? 0 : g_doubles->choiceAnswers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Question, boxTitle(), text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> pressable;
+    for (int i = 0; i < buttons.size(); ++i)
+        pressable << box.addButton(buttons.at(i), i == escapeIndex ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (!pressable.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(pressable.first()));
+        if (escapeIndex >= 0 && escapeIndex < pressable.size())
+            box.setEscapeButton(pressable.at(escapeIndex));
+    }
+    box.exec();
+    const int pressed = static_cast<int>(pressable.indexOf(box.clickedButton()));
+    return pressed >= 0 ? pressed : escapeIndex;
+}
+
 int showModal(QDialog* dialog)
 {
     if (!g_doubles)
@@ -125,16 +168,16 @@ QString getOpenFileName(QWidget* parent, const FileDialogSettings& s)
         g_doubles->fileDialogsShown << s;
         return g_doubles->fileAnswers.isEmpty() ? QString() : g_doubles->fileAnswers.takeFirst();
     }
-    // The program's filter "Text|*.a|All|*.*" becomes Qt's "Text (*.a);;All (*.*)".
-    const QStringList parts = s.filter.split(u'|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(u';', u' '));
-    // A directory that does not exist here (a Windows path) falls back to the working directory.
-    QString dir = s.initialDir;
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QDir::currentPath();
-    return QFileDialog::getOpenFileName(parent, s.title, QDir(dir).filePath(s.fileName), filters.join(QStringLiteral(";;")));
+    return QFileDialog::getOpenFileName(parent, s.title, startPath(s), qtFilter(s.filter));
+}
+
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& s)
+{
+    if (g_doubles) {
+        g_doubles->saveDialogsShown << s;
+        return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
+    }
+    return QFileDialog::getSaveFileName(parent, s.title, startPath(s), qtFilter(s.filter));
 }
 
 bool startProgram(const QString& fileName)

@@ -18,7 +18,7 @@ class QWidget;
 namespace platform {
 
 // ---- message boxes
-enum class BoxKind { Plain, ConfirmYes, Question };
+enum class BoxKind { Plain, ConfirmYes, Question, Choice };
 struct ShownMessage {
     BoxKind kind;
     QString text;
@@ -31,6 +31,10 @@ void confirmYes(QWidget* parent, const QString& text);
 void showError(QWidget* parent, const QString& text);
 // A question with the buttons Yes and No (No is the default); true when the answer is Yes.
 bool askYesNo(QWidget* parent, const QString& text);
+
+// A box with one button per caption; returns the index of the button pressed. Closing the box
+// without pressing one (Escape, the window's close button) answers escapeIndex.
+int askChoice(QWidget* parent, const QString& text, const QStringList& buttons, int escapeIndex);
 
 // ---- modal showing
 // Shows a dialog modally and returns its result. Under a test double the double runs instead: it
@@ -46,6 +50,11 @@ struct FileDialogSettings {
 };
 // Returns the chosen file, or an empty text when the dialog was cancelled.
 QString getOpenFileName(QWidget* parent, const FileDialogSettings& settings);
+
+// ---- file-save dialog
+// Returns the file to write, or an empty text when the dialog was cancelled. The filter is written
+// as for the file-open dialog; the file name is offered in the initial directory.
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings);
 
 // ---- shell, help, clock
 // Starts an outside program by file name, without parameters and without waiting; false when it
@@ -88,9 +97,14 @@ public:
     // A report shown hands its prepared pages here instead of opening a preview.
     QList<ShownReport> reportsShown;
     std::function<void(const ShownReport&)> onReport;
-    QList<QString> saveAnswers;  // next answers of the save dialog ("" = cancelled)
     QStringList printerNames;    // the installed printers as a preview sees them: none
     QList<report::PreparedReport> printed;  // what a preview sent to a printer
+    // Next answers of choice boxes (button index); without one the first button is pressed.
+    QList<int> choiceAnswers;
+    QList<QStringList> choiceButtonsShown;  // the captions of every choice box, in order
+
+    QList<QString> saveAnswers;  // next answers of every file-save dialog ("" = cancelled)
+    QList<FileDialogSettings> saveDialogsShown;
 
     QStringList programsStarted;
     bool programStartSucceeds = false;

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Fault proof of the legacy import, run by hand (not part of the tests):
+#   scripts/fault-proof-import.sh [ROUNDS=20] [LINES=1500]
+# Kills the import with SIGKILL at random moments: after a random number of committed lines (so the
+# kills fall into every file whatever the disk's speed) and a random few milliseconds more, which
+# lands inside a line's statement, its commit or the reading of a file. After each kill the database must pass
+# `gfix -v -full` without a word, and its rows must be exactly the lines committed before the kill,
+# each one whole: the import commits one line at a time, so a kill may lose only the line in hand.
+# The import prints "committed N" after each commit; a kill between the commit and the print leaves
+# one line more in the database than printed, which is the only difference allowed.
+set -euo pipefail
+
+ROUNDS=${1:-20}
+LINES=${2:-1500}
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${BUILD:-$ROOT/build}
+
+cmake --build "$BUILD" -j2 --target gerundo-legacy-import gerundo-mkdb >/dev/null
+IMPORT=$BUILD/gerundo-legacy-import
+MKDB=$BUILD/gerundo-mkdb
+GFIX=$(command -v gfix || command -v gfix-fb || true)
+if [ -z "$GFIX" ]; then
+    echo "gfix not found (package firebird3.0-utils)" >&2
+    exit 2
+fi
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+export FIREBIRD_LOCK=$WORK/lock
+mkdir -p "$WORK/legacy" "$WORK/template"
+"$IMPORT" generate "$WORK/legacy/" "$LINES"
+(cd "$WORK/template" && "$MKDB" Dudoz.fdb >/dev/null)
+
+fresh_database() {
+    rm -rf "$WORK/db"
+    mkdir -p "$WORK/db"
+    cp "$WORK/template/Dudoz.fdb" "$WORK/db/Dudoz.fdb"
+}
+
+# One whole run first: it must import every line.
+fresh_database
+(cd "$WORK/db" && "$IMPORT" import "$WORK/legacy/" >/dev/null 2>&1)
+whole=$(cd "$WORK/db" && "$IMPORT" check "$WORK/legacy/")
+if [ "$whole" != "$LINES" ]; then
+    echo "a whole run imported $whole of $LINES lines" >&2
+    exit 1
+fi
+echo "whole run: $LINES of $LINES lines; now $ROUNDS runs killed at random moments"
+printf '%5s %8s %8s %8s %8s  %s\n' round after "+ms" printed present result
+
+failures=0
+for round in $(seq 1 "$ROUNDS"); do
+    fresh_database
+    target=$(( (RANDOM * 32768 + RANDOM) % LINES ))
+    extra_ms=$(( RANDOM % 8 ))
+    : >"$WORK/out.txt"
+    (cd "$WORK/db" && exec "$IMPORT" import "$WORK/legacy/" >"$WORK/out.txt" 2>"$WORK/err.txt") &
+    pid=$!
+    while [ "$(wc -l <"$WORK/out.txt")" -lt "$target" ] && kill -0 "$pid" 2>/dev/null; do
+        sleep 0.002
+    done
+    sleep "0.00$extra_ms"
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+
+    printed=$(grep -c '^committed ' "$WORK/out.txt" || true)
+    validation=$(cd "$WORK/db" && "$GFIX" -v -full -user SYSDBA Dudoz.fdb 2>&1) || validation="gfix failed: $validation"
+    present=$(cd "$WORK/db" && "$IMPORT" check "$WORK/legacy/" 2>&1) || present="check failed: $present"
+
+    result=ok
+    if [ -n "$validation" ]; then
+        result="gfix: $(echo "$validation" | tr '\n' ' ')"
+    elif ! [[ "$present" =~ ^[0-9]+$ ]]; then
+        result="$present"
+    elif [ "$present" -ne "$printed" ] && [ "$present" -ne $((printed + 1)) ]; then
+        result="rows differ from the committed lines"
+    fi
+    [ "$result" = ok ] || failures=$((failures + 1))
+    printf '%5d %8d %8d %8d %8s  %s\n' "$round" "$target" "$extra_ms" "$printed" "$present" "$result"
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures of $ROUNDS rounds failed"
+    exit 1
+fi
+echo "all $ROUNDS rounds clean"
