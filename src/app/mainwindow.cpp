@@ -9,6 +9,9 @@
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_list.h"
 #include "outgoing/takeover.h"
+#include "printing/delivery_printout.h"
+#include "printing/eartag_list_printout.h"
+#include "printing/onsite_printout.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -216,10 +219,10 @@ void TForm1::j1Click() { runScreen(this, Form8); }
 void TForm1::Mdosits1Click() { runScreen(this, Form10); }
 void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
 void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }
-void TForm1::Beszllts1Click() {}
-void TForm1::Kiszllts1Click() {}
-void TForm1::Telepen1Click() {}
-void TForm1::Flszmlista1Click() {}
+void TForm1::Beszllts1Click() { IncomingDeliveryPrintoutDialog screen(this); platform::showModal(&screen); }
+void TForm1::Kiszllts1Click() { OutgoingDeliveryPrintoutDialog screen(this); platform::showModal(&screen); }
+void TForm1::Telepen1Click() { OnSiteListPrintoutDialog screen(this); platform::showModal(&screen); }
+void TForm1::Flszmlista1Click() { EarTagListPrintoutDialog screen(this); platform::showModal(&screen); }
 void TForm1::Flszm1Click() {}
 void TForm1::Beszlltiflszmok1Click() {}
 void TForm1::Termk1Click() { runScreen(this, Form4); }

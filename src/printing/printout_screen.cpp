@@ -1,0 +1,108 @@
+#include "printing/printout_screen.h"
+
+#include "core/convert.h"
+#include "core/datamodule.h"
+#include "printing/report_feeds.h"
+#include "ui/input.h"
+#include "ui/platform.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace printout {
+
+namespace {
+
+// Swallows Enter and Return: the day field takes no other keys than digits, "." and Backspace.
+class EnterSwallower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
+// What a column must be able to show whole, judged by its field.
+QString widestValue(const QString& field)
+{
+    const QString f = field.toUpper();
+    if (f.endsWith(QStringLiteral("FULSZAM")))
+        return QString(25, u'0');  // the longest ear tag the tables hold
+    if (f.endsWith(QStringLiteral("KELT")))
+        return QStringLiteral("0000.00.00");
+    if (f.startsWith(QStringLiteral("ID")) || f.endsWith(QStringLiteral("KOD")))
+        return QStringLiteral("000000");
+    if (f.endsWith(QStringLiteral("NEV")) || f.endsWith(QStringLiteral("CIM")) || f.contains(QStringLiteral("EUBIZ")))
+        return QString(22, u'n');
+    return QString(12, u'n');
+}
+
+}  // namespace
+
+void makeDayField(QLineEdit* field)
+{
+    input::dateCharacters(field);
+    // Installed last, so it sees the keys first.
+    field->installEventFilter(new EnterSwallower(field));
+}
+
+std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field)
+{
+    const auto day = convert::textToDate(field->text());
+    if (!day) {
+        platform::showMessage(screen, kBadDate);
+        field->setFocus(Qt::OtherFocusReason);
+    }
+    return day;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
+{
+    auto* grid = new DBGrid(parent);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setDataSource(source);
+    grid->setColumns(columns);
+    const QFontMetrics values = grid->fontMetrics();
+    const QFontMetrics titles = grid->horizontalHeader()->fontMetrics();
+    constexpr int padding = 16;
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        const GridColumn& c = columns[static_cast<size_t>(i)];
+        grid->setColumnWidth(i, std::max(titles.horizontalAdvance(c.title), values.horizontalAdvance(widestValue(c.field))) +
+                                    padding);
+    }
+    return grid;
+}
+
+void reopenOwnCompany()
+{
+    Data->IBTable10.close();
+    Data->IBTable10.open();
+}
+
+bool showTemplate(report::Report& report, const QString& fileName, QWidget* parent)
+{
+    if (!ReportFeeds::loadReport(report, fileName, parent))
+        return false;
+    report.modalPreview = true;
+    return ReportFeeds::showReport(report, parent);
+}
+
+}  // namespace printout

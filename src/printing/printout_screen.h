@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ui/dbwidgets.h"
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QWidget;
+namespace report {
+class Report;
+}
+
+// What the four print screens share: their day field, buttons, grid, the own company's heading
+// and the message for a day that is no date.
+namespace printout {
+
+inline const QString kBadDate = QStringLiteral("A dátum formátuma nem megfelelő!");
+
+// A day field: digits, "." and Backspace only; Enter does nothing in it (no button is pressed
+// and the focus stays).
+void makeDayField(QLineEdit* field);
+
+// The typed day, or nothing after telling the user that it is no date and putting the focus back
+// into the field.
+std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field);
+
+// A button of a print screen: Enter in a field never presses it on its own.
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption);
+
+// The screen's grid over source: columns wide enough for their titles, ear-tag columns for the
+// longest ear tag, so no tag is cut.
+DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns);
+
+// Reopens the own company's row (PARTNER) so the headings show what it holds now.
+void reopenOwnCompany();
+
+// Loads the template into the report and shows it in a modal preview; returns when the preview
+// closed. A failure is in the standard error box: false, and no preview.
+bool showTemplate(report::Report& report, const QString& fileName, QWidget* parent);
+
+}  // namespace printout
