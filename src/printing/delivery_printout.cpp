@@ -163,14 +163,8 @@ DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind,
 
     auto* lay = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    m_dayLabel = new QLabel(kind.dayCaption, this);
-    m_dayLabel->setObjectName(QStringLiteral("Label1"));
-    m_day = new QLineEdit(this);
-    m_day->setObjectName(QStringLiteral("Edit1"));
-    m_day->setMaxLength(10);
-    m_day->setFixedWidth(m_day->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 24);
-    m_dayLabel->setBuddy(m_day);
-    printout::makeDayField(m_day);
+    m_dayLabel = printout::makeLabel(this, QStringLiteral("Label1"), kind.dayCaption);
+    m_day = printout::makeDayField(this, m_dayLabel);
     m_selectButton = printout::makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
     m_printButton = printout::makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
     m_cancelButton = printout::makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
@@ -188,10 +182,7 @@ DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind,
     m_deliveries = printout::makeGrid(this, source, kind.columns);
     m_deliveries->setAccessibleName(kind.caption);
     lay->addWidget(m_deliveries, 1);
-    m_navigator = new DBNavigator(this);
-    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
-    m_navigator->setDataSource(source);
-    m_navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    m_navigator = printout::makeNavigator(this, source);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_selectButton);
@@ -216,8 +207,7 @@ void DeliveryPrintoutDialog::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    m_day->setText(convert::dateToText(platform::today()));
-    m_day->setFocus(Qt::OtherFocusReason);
+    printout::startOnToday(m_day);
 }
 
 void DeliveryPrintoutDialog::onDayLeft()
@@ -254,13 +244,11 @@ bool DeliveryPrintoutDialog::selectDay()
         return false;
 
     QStringList tags;
-    try {
-        openSelection(*day);
-        tags = selectedEarTags();
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+    if (!printout::attempt(this, [&] {
+            openSelection(*day);
+            tags = selectedEarTags();
+        }))
         return false;
-    }
 
     // The runs are cut before anything is written: a tag that is no number leaves FULSZAM as it was.
     std::vector<eartag::Range> runs;
@@ -274,12 +262,8 @@ bool DeliveryPrintoutDialog::selectDay()
         return false;
 
     // The commit closed the selection: show the day again from its first row.
-    try {
-        openSelection(*day);
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+    if (!printout::attempt(this, [&] { openSelection(*day); }))
         return false;
-    }
     m_printButton->setEnabled(true);
     return true;
 }
@@ -289,15 +273,13 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
     Dataset& work = Data->ZQ60;
     // Emptying and every run stand or fall together: no statement's end commits on its own, and a
     // failure rolls all of it back.
-    try {
+    const bool emptied = printout::attempt(this, [&] {
         Data->holdTransaction();
-        work.close();
-        work.clearSql();
-        work.addSql(QStringLiteral("DELETE FROM fulszam"));
+        work.setSql({QStringLiteral("DELETE FROM fulszam")});
         work.execSql();
-    } catch (const std::exception& e) {
+    });
+    if (!emptied) {
         rollBackQuietly();
-        platform::showError(this, QString::fromStdString(e.what()));
         return false;
     }
     for (const eartag::Range& run : ranges) {
@@ -310,10 +292,7 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
             return false;
         }
         try {
-            work.close();
-            work.clearSql();
-            work.addSql(kRunInsert1);
-            work.addSql(kRunInsert2);
+            work.setSql({kRunInsert1, kRunInsert2});
             work.setParamText(QStringLiteral("p1"), run.first);
             work.setParamText(QStringLiteral("p2"), run.last);
             work.execSql();
@@ -346,7 +325,7 @@ void DeliveryPrintoutDialog::printDay()
 bool DeliveryPrintoutDialog::showRangeList(const QDate& day)
 {
     ReportFeeds& feeds = ReportFeeds::of(*Data);
-    try {
+    const bool opened = printout::attempt(this, [&] {
         printout::reopenOwnCompany();
         Dataset& total = Data->ZQ61;
         setStatement(total, m_kind.dayTotalSql, day);
@@ -354,10 +333,9 @@ bool DeliveryPrintoutDialog::showRangeList(const QDate& day)
         report::variables().setInt(QStringLiteral("v_sumdb"), total.fieldInt(QStringLiteral("sumdb")));
         setStatement(Data->ZQ60, m_kind.rangeListSql, day);
         Data->ZQ60.open();
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+    });
+    if (!opened)
         return false;
-    }
     // The range counts read the day from this screen's field while the list is prepared.
     (feeds.*m_kind.handOverDayField)(m_day);
     return printout::showTemplate(feeds.*m_kind.rangeList, m_kind.rangeListFile, this);
@@ -365,13 +343,11 @@ bool DeliveryPrintoutDialog::showRangeList(const QDate& day)
 
 bool DeliveryPrintoutDialog::showSummary(const QDate& day)
 {
-    try {
-        setStatement(Data->ZQ60, m_kind.summarySql, day);
-        Data->ZQ60.open();
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+    if (!printout::attempt(this, [&] {
+            setStatement(Data->ZQ60, m_kind.summarySql, day);
+            Data->ZQ60.open();
+        }))
         return false;
-    }
     return printout::showTemplate(ReportFeeds::of(*Data).*m_kind.summary, m_kind.summaryFile, this);
 }
 

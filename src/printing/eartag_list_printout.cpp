@@ -37,13 +37,6 @@ QLineEdit* makeField(QWidget* parent, const QString& objectName, QLabel* label)
     return field;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& caption)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(objectName);
-    return label;
-}
-
 }  // namespace
 
 EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(parent)
@@ -54,14 +47,11 @@ EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(pa
     auto* lay = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* fields = new QGridLayout;
-    m_dayLabel = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Kiszállitás napja: "));
-    m_day = makeField(this, QStringLiteral("Edit1"), m_dayLabel);
-    m_day->setMaxLength(10);
-    m_day->setFixedWidth(m_day->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 24);
-    printout::makeDayField(m_day);
-    m_placeLabel = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Feladás helye:"));
+    m_dayLabel = printout::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Kiszállitás napja: "));
+    m_day = printout::makeDayField(this, m_dayLabel);
+    m_placeLabel = printout::makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Feladás helye:"));
     m_place = makeField(this, QStringLiteral("Edit2"), m_placeLabel);
-    m_senderLabel = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Feladó:"));
+    m_senderLabel = printout::makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Feladó:"));
     m_sender = makeField(this, QStringLiteral("Edit3"), m_senderLabel);
     const int wide = m_place->fontMetrics().horizontalAdvance(QString(40, u'n'));
     m_place->setMinimumWidth(wide);
@@ -107,10 +97,7 @@ EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(pa
                                        {QStringLiteral("IDK"), QStringLiteral("ID")}});
     m_departures->setAccessibleName(windowTitle());
     lay->addWidget(m_departures, 1);
-    m_navigator = new DBNavigator(this);
-    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
-    m_navigator->setDataSource(&Data->DS22);
-    m_navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    m_navigator = printout::makeNavigator(this, &Data->DS22);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_place);
@@ -133,8 +120,7 @@ void EarTagListPrintoutDialog::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    m_day->setText(convert::dateToText(platform::today()));
-    m_day->setFocus(Qt::OtherFocusReason);
+    printout::startOnToday(m_day);
 }
 
 bool EarTagListPrintoutDialog::selectDay()
@@ -142,17 +128,14 @@ bool EarTagListPrintoutDialog::selectDay()
     const auto day = printout::dayOrComplain(this, m_day);
     if (!day)
         return false;
-    try {
+    m_selected = printout::attempt(this, [&] {
         Dataset& q = Data->ZQ22;
         q.setSql(kDepartures);
         q.setParamDate(QStringLiteral("p1"), *day);
         q.open();
-    } catch (const std::exception& e) {
-        m_selected = false;
-        platform::showError(this, QString::fromStdString(e.what()));
+    });
+    if (!m_selected)
         return false;
-    }
-    m_selected = true;
     m_printButton->setEnabled(true);
     return true;
 }
@@ -166,11 +149,6 @@ void EarTagListPrintoutDialog::printList()
     report::variables().setText(QStringLiteral("v_kelt"), m_day->text());
     report::variables().setText(QStringLiteral("v_hely"), m_place->text());
     report::variables().setText(QStringLiteral("v_felado"), m_sender->text());
-    try {
-        printout::reopenOwnCompany();
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
-        return;
-    }
-    printout::showTemplate(ReportFeeds::of(*Data).frReport6, QStringLiteral("Fulszamlista.frf"), this);
+    if (printout::attempt(this, [] { printout::reopenOwnCompany(); }))
+        printout::showTemplate(ReportFeeds::of(*Data).frReport6, QStringLiteral("Fulszamlista.frf"), this);
 }

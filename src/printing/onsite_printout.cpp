@@ -67,8 +67,7 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     setWindowTitle(QStringLiteral("Telepen"));
 
     auto* lay = new QVBoxLayout(this);
-    m_title = new QLabel(QStringLiteral("Telepen lévő állatok  listája "), this);
-    m_title->setObjectName(QStringLiteral("Label1"));
+    m_title = printout::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Telepen lévő állatok  listája "));
     QFont big = m_title->font();
     big.setBold(true);
     m_title->setFont(big);
@@ -86,10 +85,7 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     m_title->setBuddy(m_animals);
     m_animals->setAccessibleName(m_title->text().trimmed());
     lay->addWidget(m_animals, 1);
-    m_navigator = new DBNavigator(this);
-    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
-    m_navigator->setDataSource(&Data->DS11);
-    m_navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    m_navigator = printout::makeNavigator(this, &Data->DS11);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* choices = new QHBoxLayout;
@@ -107,14 +103,8 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     m_orderBox = new QGroupBox(QStringLiteral("Egyszerü lista nyomtatási sorrendje:"), this);
     m_orderBox->setObjectName(QStringLiteral("GroupBox2"));
     auto* orderLay = new QGridLayout(m_orderBox);
-    m_dayLabel = new QLabel(QStringLiteral("Kiszállitás napja: "), m_orderBox);
-    m_dayLabel->setObjectName(QStringLiteral("Label2"));
-    m_day = new QLineEdit(m_orderBox);
-    m_day->setObjectName(QStringLiteral("Edit1"));
-    m_day->setMaxLength(10);
-    m_day->setFixedWidth(m_day->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 24);
-    m_dayLabel->setBuddy(m_day);
-    printout::makeDayField(m_day);
+    m_dayLabel = printout::makeLabel(m_orderBox, QStringLiteral("Label2"), QStringLiteral("Kiszállitás napja: "));
+    m_day = printout::makeDayField(m_orderBox, m_dayLabel);
     m_byEarTag = makeRadio(m_orderBox, QStringLiteral("RadioButton3"), QStringLiteral("Fülszám"));
     m_byDaysOnSite = makeRadio(m_orderBox, QStringLiteral("RadioButton4"), QStringLiteral("Napok száma"));
     m_byDaysOnSite->setChecked(true);
@@ -140,12 +130,10 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
 
     fixAndCentre(this, QSize(860, 560));
 
-    try {
+    printout::attempt(this, [] {
         Data->ZQ11.setSql(kAnimalsOnSite);
         Data->ZQ11.open();
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
-    }
+    });
 }
 
 OnSiteListPrintoutDialog::Form OnSiteListPrintoutDialog::form() const
@@ -160,36 +148,22 @@ OnSiteListPrintoutDialog::Order OnSiteListPrintoutDialog::order() const
 
 void OnSiteListPrintoutDialog::printList()
 {
-    if (form() == Form::Simple)
-        printSimpleList();
-    else
-        printDetailedList();
-}
-
-void OnSiteListPrintoutDialog::printSimpleList()
-{
-    const auto day = printout::dayOrComplain(this, m_day);
-    if (!day)
-        return;
-    try {
-        printout::reopenOwnCompany();
-        openList(Data->ZQ11, kSimpleList, order());
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
-        return;
+    const bool simple = form() == Form::Simple;
+    // Only the simple list counts days, so only it needs the dispatch day.
+    std::optional<QDate> day;
+    if (simple) {
+        day = printout::dayOrComplain(this, m_day);
+        if (!day)
+            return;
     }
-    report::variables().setDate(QStringLiteral("v_datum"), *day);
-    printout::showTemplate(ReportFeeds::of(*Data).frReport5, QStringLiteral("Telepennap.frf"), this);
-}
-
-void OnSiteListPrintoutDialog::printDetailedList()
-{
-    try {
+    const bool opened = printout::attempt(this, [&] {
         printout::reopenOwnCompany();
-        openList(Data->ZQ12, kDetailedList, order());
-    } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        openList(simple ? Data->ZQ11 : Data->ZQ12, simple ? kSimpleList : kDetailedList, order());
+    });
+    if (!opened)
         return;
-    }
-    printout::showTemplate(ReportFeeds::of(*Data).frReport5, QStringLiteral("Telepen.frf"), this);
+    if (simple)
+        report::variables().setDate(QStringLiteral("v_datum"), *day);
+    printout::showTemplate(ReportFeeds::of(*Data).frReport5,
+                           simple ? QStringLiteral("Telepennap.frf") : QStringLiteral("Telepen.frf"), this);
 }

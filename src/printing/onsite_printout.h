@@ -26,10 +26,6 @@ public:
     void printList();
 
 private:
-    void openAnimalsOnSite();
-    void printSimpleList();
-    void printDetailedList();
-
     QLabel* m_title;
     DBGrid* m_animals;
     DBNavigator* m_navigator;

@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -49,11 +50,30 @@ QString widestValue(const QString& field)
 
 }  // namespace
 
-void makeDayField(QLineEdit* field)
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& caption)
 {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(objectName);
+    return label;
+}
+
+QLineEdit* makeDayField(QWidget* parent, QLabel* label)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("Edit1"));
+    field->setMaxLength(10);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 24);
+    label->setBuddy(field);
     input::dateCharacters(field);
     // Installed last, so it sees the keys first.
     field->installEventFilter(new EnterSwallower(field));
+    return field;
+}
+
+void startOnToday(QLineEdit* day)
+{
+    day->setText(convert::dateToText(platform::today()));
+    day->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field)
@@ -89,6 +109,26 @@ DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColu
                                     padding);
     }
     return grid;
+}
+
+DBNavigator* makeNavigator(QWidget* parent, DataSource* source)
+{
+    auto* navigator = new DBNavigator(parent);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setDataSource(source);
+    navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    return navigator;
+}
+
+bool attempt(QWidget* screen, const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        platform::showError(screen, QString::fromStdString(e.what()));
+        return false;
+    }
 }
 
 void reopenOwnCompany()

@@ -5,9 +5,11 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -21,9 +23,15 @@ namespace printout {
 
 inline const QString kBadDate = QStringLiteral("A dátum formátuma nem megfelelő!");
 
-// A day field: digits, "." and Backspace only; Enter does nothing in it (no button is pressed
-// and the focus stays).
-void makeDayField(QLineEdit* field);
+// A label with its documented name.
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& caption);
+
+// The screen's day field, Edit1, labelled by label: wide enough for a date, digits, "." and
+// Backspace only; Enter does nothing in it (no button is pressed and the focus stays).
+QLineEdit* makeDayField(QWidget* parent, QLabel* label);
+
+// The first showing: today's date in the day field, and the focus there.
+void startOnToday(QLineEdit* day);
 
 // The typed day, or nothing after telling the user that it is no date and putting the focus back
 // into the field.
@@ -35,6 +43,12 @@ QPushButton* makeButton(QWidget* parent, const QString& objectName, const QStrin
 // The screen's grid over source: columns wide enough for their titles, ear-tag columns for the
 // longest ear tag, so no tag is cut.
 DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns);
+
+// The navigator under the grid, DBNavigator1: first, prior, next, last.
+DBNavigator* makeNavigator(QWidget* parent, DataSource* source);
+
+// Runs work; a failure (a database error) goes to the standard error box: false.
+bool attempt(QWidget* screen, const std::function<void()>& work);
 
 // Reopens the own company's row (PARTNER) so the headings show what it holds now.
 void reopenOwnCompany();

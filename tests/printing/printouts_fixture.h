@@ -7,6 +7,7 @@
 #include "report/prepared.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
+#include "ui/platform.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,6 +86,15 @@ inline void installTemplates(TestDatabase& db)
     for (const QString& name : QDir(dir).entryList({QStringLiteral("*.frf")}, QDir::Files))
         QVERIFY2(db.install(QDir(dir).filePath(name)), qPrintable(name));
 }
+
+// What most print tests start from: the fixed database with the data module on it, the platform's
+// doubles, and the templates in the working directory.
+struct PrintingSite {
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Site site{db};
+    PrintingSite() { installTemplates(db); }
+};
 
 // Compares prepared pages with the stored text (page headings, then lines left to right joined
 // by " | "). On a difference the actual text is written to gerundo-printouts/ in the temporary

@@ -132,10 +132,8 @@ void DeliveryPrintoutsTest::printShowsRangeListThenSummary()
     QFETCH(QString, rangeList);
     QFETCH(QString, summary);
     QFETCH(int, total);
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     auto screen = makeScreen(side);
     showWithDay(screen.get(), day);
     QTest::mouseClick(selectButton(screen.get()), Qt::LeftButton);
@@ -276,10 +274,8 @@ void DeliveryPrintoutsTest::dayThatIsNoDate()
 
 void DeliveryPrintoutsTest::emptyDayEmptiesTheRuns()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     db.exec(QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES ('1', '9')"));
     report::variables().setInt(QStringLiteral("v_sumdb"), 99);
     OutgoingDeliveryPrintoutDialog screen;
@@ -297,10 +293,8 @@ void DeliveryPrintoutsTest::emptyDayEmptiesTheRuns()
 
 void DeliveryPrintoutsTest::printOnlyForTheSelectedDay()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     IncomingDeliveryPrintoutDialog screen;
     screen.show();
     screen.activateWindow();
@@ -352,10 +346,8 @@ void DeliveryPrintoutsTest::enterInTheDayFieldDoesNothing()
 
 void DeliveryPrintoutsTest::missingTemplateStopsBeforeTheSummary()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     QVERIFY(QFile::remove(QStringLiteral("Fulszambe1.frf")));
     IncomingDeliveryPrintoutDialog screen;
     showWithDay(&screen, kArrivalDay);

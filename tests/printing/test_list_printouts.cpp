@@ -98,10 +98,8 @@ void ListPrintoutsTest::onSiteLists()
 {
     QFETCH(bool, simple);
     QFETCH(QString, expected);
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     OnSiteListPrintoutDialog screen;
     show(&screen);
     if (simple)
@@ -137,10 +135,8 @@ void ListPrintoutsTest::onSiteListsInBothOrders()
     QFETCH(bool, byEarTag);
     QFETCH(QStringList, printed);
     QFETCH(QStringList, listed);
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     OnSiteListPrintoutDialog screen;
     show(&screen);
     const QStringList before = gridColumn(grid(&screen), 0);
@@ -164,10 +160,8 @@ void ListPrintoutsTest::simpleListNeedsADay_data()
 void ListPrintoutsTest::simpleListNeedsADay()
 {
     QFETCH(QString, day);
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     OnSiteListPrintoutDialog screen;
     show(&screen);
     radio(&screen, "RadioButton1")->click();
@@ -187,10 +181,8 @@ void ListPrintoutsTest::simpleListNeedsADay()
 
 void ListPrintoutsTest::detailedListNumbersFromOneEveryTime()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     OnSiteListPrintoutDialog screen;
     show(&screen);
     QTest::mouseClick(button(&screen, "Button2"), Qt::LeftButton);
@@ -202,10 +194,8 @@ void ListPrintoutsTest::detailedListNumbersFromOneEveryTime()
 
 void ListPrintoutsTest::earTagListOfTheSelectedDay()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     EarTagListPrintoutDialog screen;
     show(&screen);
     QCOMPARE(edit(&screen, "Edit1")->text(), QStringLiteral("2011.03.15"));  // today
@@ -226,10 +216,8 @@ void ListPrintoutsTest::earTagListOfTheSelectedDay()
 
 void ListPrintoutsTest::earTagListPrintBeforeSelectTakesTheTypedDay()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     // Another screen left other departures in the shared query.
     Data->ZQ22.setSql({QStringLiteral("SELECT kfulszam FROM kiszall WHERE kikelt = '2011-03-17'")});
     Data->ZQ22.open();
@@ -247,10 +235,8 @@ void ListPrintoutsTest::earTagListPrintBeforeSelectTakesTheTypedDay()
 
 void ListPrintoutsTest::earTagListPrintBeforeSelectWithBadDay()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     EarTagListPrintoutDialog screen;
     show(&screen);
     edit(&screen, "Edit1")->setText(QStringLiteral("2011.16.03"));
@@ -261,10 +247,8 @@ void ListPrintoutsTest::earTagListPrintBeforeSelectWithBadDay()
 
 void ListPrintoutsTest::earTagListHeadingAsTyped()
 {
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    Site site(db);
-    installTemplates(db);
+    PrintingSite world;
+    auto& [db, doubles, site] = world;
     EarTagListPrintoutDialog screen;
     show(&screen);
     edit(&screen, "Edit1")->setText(kDispatchDay);
