@@ -22,13 +22,20 @@ BenchDatabase::~BenchDatabase() { QDir::setCurrent(m_oldCwd); }
 
 QString BenchDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudoz.fdb")); }
 
-void BenchDatabase::exec(const QString& sql)
+void BenchDatabase::exec(const QString& sql) { execOnFile(file(), sql); }
+
+fb::ConnectParams connectParams(const QString& file)
 {
     fb::ConnectParams p;
-    p.database = file();
+    p.database = file;
     p.password = QStringLiteral("medvehagy");
+    return p;
+}
+
+void execOnFile(const QString& file, const QString& sql)
+{
     fb::Attachment att;
-    att.attach(p);
+    att.attach(connectParams(file));
     fb::Transaction tra;
     tra.start(att);
     {
@@ -69,11 +76,8 @@ size_t residentBytes()
 
 RawFetch rawFetchAll(const QString& file, const QString& sql)
 {
-    fb::ConnectParams p;
-    p.database = file;
-    p.password = QStringLiteral("medvehagy");
     fb::Attachment att;
-    att.attach(p);
+    att.attach(connectParams(file));
     fb::Transaction tra;
     tra.start(att);
     RawFetch r;

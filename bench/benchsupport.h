@@ -25,6 +25,12 @@ private:
     QString m_oldCwd;
 };
 
+// How a benchmark connects to a database file of its own.
+fb::ConnectParams connectParams(const QString& file);
+
+// Runs SQL as it is (PSQL blocks allowed) on a database file, in a transaction of its own, committed.
+void execOnFile(const QString& file, const QString& sql);
+
 // Median wall time of runs calls, in milliseconds.
 double timeMs(const std::function<void()>& work, int runs = 5);
 // Resident set size of this process in bytes (Linux).

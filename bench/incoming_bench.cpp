@@ -4,7 +4,6 @@
 #include "benchsupport.h"
 
 #include "core/datamodule.h"
-#include "core/globals.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
 #include "ui/platform.h"
@@ -69,7 +68,7 @@ int main(int argc, char** argv)
     // Opening the list: creation, showing and the rebuild that the showing starts.
     const double openList = timeMs(
         [&] {
-            TForm8 list;
+            IncomingListDialog list;
             list.show();
             waitForList();
             if (Data->ZQ12.fieldText(QStringLiteral("IDb")) != QString::number(Data->ZQ12.recNo() + 1))
@@ -78,37 +77,37 @@ int main(int argc, char** argv)
         },
         5);
 
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     const double rebuildList = timeMs([&] { list.rebuild(); }, 5);
 
     // Saving one new arrival: the entry screen's OK (insert, commit, its own list to the last row),
     // then the delivery list's rebuild when the entry screen closes.
-    IncomingEntryMode = QStringLiteral("Új fülszám");
-    TForm9 entry;
-    entry.Edit2->setText(QStringLiteral("1"));
-    entry.Edit3->setText(QStringLiteral("1"));
-    entry.Edit5->setText(QStringLiteral("2011.03.01"));
-    entry.Edit6->setText(QStringLiteral("2011.03.01"));
-    entry.Edit8->setText(QStringLiteral("HU-EU 1"));
+    IncomingEntryDialog entry(EntryMode::New);
+    const auto field = [&entry](const char* name) { return entry.findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    field("Edit2")->setText(QStringLiteral("1"));
+    field("Edit3")->setText(QStringLiteral("1"));
+    field("Edit5")->setText(QStringLiteral("2011.03.01"));
+    field("Edit6")->setText(QStringLiteral("2011.03.01"));
+    field("Edit8")->setText(QStringLiteral("HU-EU 1"));
     qint64 tag = 9000000000;
     const double save = timeMs(
         [&] {
-            entry.Edit4->setText(QString::number(tag++));
-            entry.Button5Click();
-            entry.Button3Click();
+            field("Edit4")->setText(QString::number(tag++));
+            entry.saveArrival();
+            entry.prepareNextEarTag();
         },
         5);
     double saveOnly = 0;
     const double saveAndRebuild = timeMs(
         [&] {
-            entry.Edit4->setText(QString::number(tag++));
+            field("Edit4")->setText(QString::number(tag++));
             QElapsedTimer t;
             t.start();
-            entry.Button5Click();
+            entry.saveArrival();
             saveOnly = static_cast<double>(t.nsecsElapsed()) / 1e6;
             list.rebuild();
-            entry.Button3Click();
+            entry.prepareNextEarTag();
         },
         5);
     if (!doubles.messages.isEmpty())

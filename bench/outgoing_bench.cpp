@@ -6,7 +6,7 @@
 #include "benchsupport.h"
 
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "db/client.h"
 #include "outgoing/eartag_picklist.h"
 #include "outgoing/outgoing_entry.h"
@@ -121,40 +121,40 @@ int main(int argc, char** argv)
         "skod, IDs, fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM kiszall "
         "JOIN szallito ON szallito.skod = kiszall.kskod JOIN felado ON felado.fkod = kiszall.kfkod ORDER BY IDk");
     const double list = timeMs([&] {
-        TForm10 f;
+        OutgoingListDialog f;
         f.refresher()->trigger();
     }, 3);
     const double listRaw = timeMs([&] { raw.fetchUntilPrefix(listSql, QString(), 1 << 30); }, 3);
-    line("create TForm10 and rebuild (two opens on the last row)", list, 2 * listRaw);
+    line("create the outgoing list and rebuild (two opens on the last row)", list, 2 * listRaw);
 
     std::printf("\nPick list (NOT EXISTS over KISZALL, text order), positioned on \"%s\":\n", qPrintable(kPrefix));
-    PartialEarTag = kPrefix;
+    handOver().earTagBeginning = kPrefix;
     QString found;
     const double pick = timeMs([&] {
-        TForm12 f;
+        EarTagPickListDialog f;
         found = Data->ZQ14.fieldText(QStringLiteral("bfulszam"));
     });
     long rawRows = 0;
     const double pickRaw = timeMs([&] { rawRows = raw.fetchUntilPrefix(QString::fromLatin1(kPickSql), kPrefix); });
-    line("open TForm12 and locate the prefix", pick, pickRaw);
+    line("open the pick list and locate the prefix", pick, pickRaw);
     std::printf("  positioned on %s after %ld rows of the list\n", qPrintable(found), rawRows);
-    PartialEarTag.clear();
-    const double pickFirst = timeMs([&] { TForm12 f; });
+    handOver().earTagBeginning.clear();
+    const double pickFirst = timeMs([&] { EarTagPickListDialog f; });
     const double pickFirstRaw = timeMs([&] { raw.fetchUntilPrefix(QString::fromLatin1(kPickSql), QString(), 1); });
-    line("open TForm12 with nothing typed (first row)", pickFirst, pickFirstRaw);
+    line("open the pick list with nothing typed (first row)", pickFirst, pickFirstRaw);
 
     std::printf("\nLeaving the ear-tag field (arrival count, then certificate):\n");
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
     QString cert;
     double leave = 0;
     {
-        TForm11 f;
-        f.Edit4->setText(kEarTag);
-        leave = timeMs([&] { f.Edit4Exit(); }, 21);
-        cert = f.Edit6->text();
+        OutgoingEntryDialog f(EntryMode::New);
+        const auto field = [&f](const char* name) { return f.findChild<QLineEdit*>(QString::fromLatin1(name)); };
+        field("Edit4")->setText(kEarTag);
+        leave = timeMs([&] { f.checkEarTagArrived(); }, 21);
+        cert = field("Edit6")->text();
     }
     const double leaveRaw = timeMs([&] { raw.arrivalCheck(kEarTag); }, 21);
-    line("Edit4Exit on an arrived ear tag", leave, leaveRaw);
+    line("checkEarTagArrived on an arrived ear tag", leave, leaveRaw);
     std::printf("  certificate copied: %s, messages: %lld\n", qPrintable(cert), static_cast<long long>(doubles.messages.size()));
 
     // What the ear-tag index on KISZALL is worth: without it every arrival's NOT EXISTS scans all

@@ -62,10 +62,10 @@ int main(int argc, char** argv)
     int records = 0;
     const double parseMs = elapsedMs([&] { records = static_cast<int>(takeover::readRecordFile(file).size()); });
 
-    auto* form = new TForm30;
+    auto* form = new TakeoverDialog;
     form->show();
     doubles.fileAnswers << file;
-    const double readMs = elapsedMs([&] { form->Button5Click(); });
+    const double readMs = elapsedMs([&] { form->readFile(); });
     const int staged = Data->ZQ111.recordCount();
 
     // The normalisation step on its own, over the same 20,000 staged rows (now without zeros).
@@ -76,12 +76,12 @@ int main(int argc, char** argv)
     });
 
     const double checkMs = elapsedMs([&] {
-        form->Button1Click();
+        form->listEarTagsWithoutArrival();
         Data->ZQ111.recordCount();
     });
     const int missing = Data->ZQ111.recordCount();
 
-    const double postMs = elapsedMs([&] { form->Button2Click(); });
+    const double postMs = elapsedMs([&] { form->postDepartures(); });
     Data->ZQ21.setSql({QStringLiteral("SELECT COUNT(*) AS n FROM kiszall")});
     Data->ZQ21.open();
     const qint64 posted = Data->ZQ21.fieldInt(QStringLiteral("n"));

@@ -1,5 +1,6 @@
 #include "app/infoscreens.h"
 
+#include "ui/layout.h"
 #include "ui/platform.h"
 
 #include <QFrame>
@@ -8,12 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm25* Form25 = nullptr;
-TForm26* Form26 = nullptr;
-TForm27* Form27 = nullptr;
-
 namespace {
-// A panel holding the two buttons of the remote-help and help screens.
+// The panel with the action button and "Mégsem" of the remote-support and help screens.
 void buildButtonPanel(QDialog* dlg, QPushButton*& action, const QString& actionCaption, QPushButton*& cancel)
 {
     auto* lay = new QVBoxLayout(dlg);
@@ -21,69 +18,58 @@ void buildButtonPanel(QDialog* dlg, QPushButton*& action, const QString& actionC
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(panel);
-    action = new QPushButton(actionCaption, panel);
-    action->setObjectName(QStringLiteral("Button3"));
-    cancel = new QPushButton(QStringLiteral("Mégsem"), panel);
-    cancel->setObjectName(QStringLiteral("Button2"));
+    action = makeButton(panel, QStringLiteral("Button3"), actionCaption);
+    cancel = makeButton(panel, QStringLiteral("Button2"), QStringLiteral("Mégsem"));
     row->addWidget(action);
     row->addWidget(cancel);
     lay->addWidget(panel);
-    action->setAutoDefault(false);
-    cancel->setAutoDefault(false);
+    QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::close);
     dlg->setFixedSize(360, 120);
 }
 }  // namespace
 
-TForm25::TForm25(QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form25"));
     setWindowTitle(QStringLiteral("Névjegy"));
     auto* lay = new QVBoxLayout(this);
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("Névjegy"));
-    Memo1->setPlainText(QStringLiteral("Gerundo\n"
-                                       "Élőállat-gyűjtő és -kereskedő telep nyilvántartása\n"
-                                       "2008 - 2011\n\n"
-                                       "Készítette: Gerundo fejlesztők\n"
-                                       "Telefon: +36 1 000 0000\n"
-                                       "E-mail: info@gerundo.example"));
-    lay->addWidget(Memo1);
-    Button1 = new QPushButton(QStringLiteral("Mégsem"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    lay->addWidget(Button1, 0, Qt::AlignRight);
-    connect(Button1, &QPushButton::clicked, this, &TForm25::Button1Click);
+    m_contact = new QPlainTextEdit(this);
+    m_contact->setObjectName(QStringLiteral("Memo1"));
+    m_contact->setAccessibleName(QStringLiteral("Névjegy"));
+    m_contact->setPlainText(
+        QStringLiteral("Gerundo\n"
+                       "Élőállat-gyűjtő és -kereskedő telep nyilvántartása\n"
+                       "2008 - 2011\n\n"
+                       "Készítette: Gerundo fejlesztők\n"
+                       "Telefon: +36 1 000 0000\n"
+                       "E-mail: info@gerundo.example"));
+    lay->addWidget(m_contact);
+    m_closeButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Mégsem"));
+    lay->addWidget(m_closeButton, 0, Qt::AlignRight);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
     setFixedSize(420, 260);
 }
 
-void TForm25::Button1Click() { close(); }
-
-TForm26::TForm26(QWidget* parent) : QDialog(parent)
+RemoteSupportDialog::RemoteSupportDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form26"));
     setWindowTitle(QStringLiteral("Távsegítség"));
-    buildButtonPanel(this, Button3, QStringLiteral("Program indítása"), Button2);
-    connect(Button3, &QPushButton::clicked, this, &TForm26::Button3Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm26::Button2Click);
+    buildButtonPanel(this, m_startButton, QStringLiteral("Program indítása"), m_cancelButton);
+    connect(m_startButton, &QPushButton::clicked, this, &RemoteSupportDialog::startRemoteSupport);
 }
 
-void TForm26::Button3Click()
+void RemoteSupportDialog::startRemoteSupport()
 {
     // The result is not looked at: a missing program passes without a word.
     platform::startProgram(QStringLiteral("ShowMyPC3000.exe"));
 }
 
-void TForm26::Button2Click() { close(); }
-
-TForm27::TForm27(QWidget* parent) : QDialog(parent)
+HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form27"));
     setWindowTitle(QStringLiteral("Súgó"));
-    buildButtonPanel(this, Button3, QStringLiteral("Segítség"), Button2);
-    connect(Button3, &QPushButton::clicked, this, &TForm27::Button3Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm27::Button2Click);
+    buildButtonPanel(this, m_helpButton, QStringLiteral("Segítség"), m_cancelButton);
+    connect(m_helpButton, &QPushButton::clicked, this, &HelpDialog::requestHelp);
 }
 
-void TForm27::Button3Click() { platform::requestHelpContents(); }
-void TForm27::Button2Click() { close(); }
+void HelpDialog::requestHelp() { platform::requestHelpContents(); }

@@ -5,38 +5,42 @@
 class QPushButton;
 class QPlainTextEdit;
 
+// The information screens of the "Segédlet" menu.
+
 // "Névjegy": the maker's contact lines.
-class TForm25 : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm25(QWidget* parent = nullptr);
-    QPlainTextEdit* Memo1;
-    QPushButton* Button1;
-    void Button1Click();
+    explicit AboutDialog(QWidget* parent = nullptr);
+
+private:
+    QPlainTextEdit* m_contact;
+    QPushButton* m_closeButton;
 };
 
 // "Távsegítség": starts the remote-support program.
-class TForm26 : public QDialog {
+class RemoteSupportDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm26(QWidget* parent = nullptr);
-    QPushButton* Button3;
-    QPushButton* Button2;
-    void Button3Click();
-    void Button2Click();
+    explicit RemoteSupportDialog(QWidget* parent = nullptr);
+    // "Program indítása": starts the program each time it is pressed; a missing program passes
+    // without a word.
+    void startRemoteSupport();
+
+private:
+    QPushButton* m_startButton;
+    QPushButton* m_cancelButton;
 };
 
 // "Súgó": asks the help service for the help's contents.
-class TForm27 : public QDialog {
+class HelpDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm27(QWidget* parent = nullptr);
-    QPushButton* Button3;
-    QPushButton* Button2;
-    void Button3Click();
-    void Button2Click();
-};
+    explicit HelpDialog(QWidget* parent = nullptr);
+    // "Segítség": one request for the contents of the application's help.
+    void requestHelp();
 
-extern TForm25* Form25;
-extern TForm26* Form26;
-extern TForm27* Form27;
+private:
+    QPushButton* m_helpButton;
+    QPushButton* m_cancelButton;
+};

@@ -27,11 +27,11 @@ int main(int argc, char** argv)
     fb::preparePerUserLockDirectory();
     GerundoApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Gerundo"));
-    TForm1 form;
-    if (!form.FormCreate())
+    MainWindow window;
+    if (!window.startUp())
         return 0;
-    form.show();
+    window.show();
     const int rc = app.exec();
-    form.FormClose();
+    window.shutDown();
     return rc;
 }

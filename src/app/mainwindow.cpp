@@ -1,9 +1,12 @@
 #include "app/mainwindow.h"
 
-#include "app/about.h"
 #include "app/infoscreens.h"
+#include "app/splash.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "maintenance/dispatch_deletion.h"
+#include "maintenance/table_editor.h"
+#include "maintenance/archive_day.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "outgoing/completion.h"
@@ -23,8 +26,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-
-TForm1* Form1 = nullptr;
 
 namespace {
 std::optional<std::optional<VersionInfo>> g_versionOverride;
@@ -62,27 +63,20 @@ QString buildMainCaption(const QString& versionText)
     return QStringLiteral("Gerundo") + QStringLiteral("  -  Verzió: ") + versionText + QStringLiteral("   2008 - 2011");
 }
 
-void TForm1::setVersionInfoForTests(std::optional<std::optional<VersionInfo>> info) { g_versionOverride = info; }
+void MainWindow::setVersionInfoForTests(std::optional<std::optional<VersionInfo>> info) { g_versionOverride = info; }
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    Form1 = this;
     buildMenu();
     resize(640, 120);
 }
 
-TForm1::~TForm1()
-{
-    if (Form1 == this)
-        Form1 = nullptr;
-}
-
-void TForm1::buildMenu()
+void MainWindow::buildMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto item = [this](QMenu* menu, const QString& name, const QString& caption, void (TForm1::*handler)()) {
+    auto item = [this](QMenu* menu, const QString& name, const QString& caption, void (MainWindow::*handler)()) {
         auto* a = menu->addAction(caption);
         a->setObjectName(name);
         connect(a, &QAction::triggered, this, handler);
@@ -91,7 +85,6 @@ void TForm1::buildMenu()
     auto separator = [](QMenu* menu, const QString& name) {
         QAction* a = menu->addSeparator();
         a->setObjectName(name);
-        return a;
     };
     auto menu = [bar](const QString& name, const QString& caption) {
         QMenu* m = bar->addMenu(caption);
@@ -99,62 +92,74 @@ void TForm1::buildMenu()
         m->menuAction()->setObjectName(name);
         return m;
     };
-    auto barItem = [this, bar](const QString& name, const QString& caption, void (TForm1::*handler)()) {
+    auto barItem = [this, bar](const QString& name, const QString& caption, void (MainWindow::*handler)()) {
         QAction* a = bar->addAction(caption);
         a->setObjectName(name);
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
+    using W = MainWindow;
 
-    Felvsrlsijegy1 = menu(QStringLiteral("Felvsrlsijegy1"), QStringLiteral("&Szállítás"));
-    j1 = item(Felvsrlsijegy1, QStringLiteral("j1"), QStringLiteral("&Beszállítás"), &TForm1::j1Click);
-    Mdosits1 = item(Felvsrlsijegy1, QStringLiteral("Mdosits1"), QStringLiteral("&Kiszállítás"), &TForm1::Mdosits1Click);
-    Adattvtel2 = item(Felvsrlsijegy1, QStringLiteral("Adattvtel2"), QStringLiteral("Adatátvétel"), &TForm1::Adattvtel2Click);
-    Bekiszllits1 = item(Felvsrlsijegy1, QStringLiteral("Bekiszllits1"), QStringLiteral("&Adatfeltöltés"),
-                        &TForm1::Bekiszllits1Click);
+    m_deliveriesMenu = menu(QStringLiteral("Felvsrlsijegy1"), QStringLiteral("&Szállítás"));
+    m_incomingDeliveries =
+        item(m_deliveriesMenu, QStringLiteral("j1"), QStringLiteral("&Beszállítás"), &W::openIncomingDeliveries);
+    m_outgoingDeliveries =
+        item(m_deliveriesMenu, QStringLiteral("Mdosits1"), QStringLiteral("&Kiszállítás"), &W::openOutgoingDeliveries);
+    m_takeover = item(m_deliveriesMenu, QStringLiteral("Adattvtel2"), QStringLiteral("Adatátvétel"), &W::openTakeover);
+    m_dataCompletion = item(m_deliveriesMenu, QStringLiteral("Bekiszllits1"), QStringLiteral("&Adatfeltöltés"),
+                            &W::openDataCompletion);
 
-    Nyomtats1 = menu(QStringLiteral("Nyomtats1"), QStringLiteral("&Nyomtatás"));
-    Beszllts1 = item(Nyomtats1, QStringLiteral("Beszllts1"), QStringLiteral("&Beszállítás"), &TForm1::Beszllts1Click);
-    Kiszllts1 = item(Nyomtats1, QStringLiteral("Kiszllts1"), QStringLiteral("&Kiszállítás"), &TForm1::Kiszllts1Click);
-    Telepen1 = item(Nyomtats1, QStringLiteral("Telepen1"), QStringLiteral("&Telepen"), &TForm1::Telepen1Click);
-    Flszmlista1 = item(Nyomtats1, QStringLiteral("Flszmlista1"), QStringLiteral("&Fülszámlista"), &TForm1::Flszmlista1Click);
+    m_printingMenu = menu(QStringLiteral("Nyomtats1"), QStringLiteral("&Nyomtatás"));
+    m_printIncoming =
+        item(m_printingMenu, QStringLiteral("Beszllts1"), QStringLiteral("&Beszállítás"), &W::printIncomingDeliveries);
+    m_printOutgoing =
+        item(m_printingMenu, QStringLiteral("Kiszllts1"), QStringLiteral("&Kiszállítás"), &W::printOutgoingDeliveries);
+    m_printOnSite =
+        item(m_printingMenu, QStringLiteral("Telepen1"), QStringLiteral("&Telepen"), &W::printAnimalsOnSite);
+    m_printEarTagList =
+        item(m_printingMenu, QStringLiteral("Flszmlista1"), QStringLiteral("&Fülszámlista"), &W::printEarTagList);
 
-    Keress1 = menu(QStringLiteral("Keress1"), QStringLiteral("Keresés"));
-    Flszm1 = item(Keress1, QStringLiteral("Flszm1"), QStringLiteral("Fülszám"), &TForm1::Flszm1Click);
-    Beszlltiflszmok1 = item(Keress1, QStringLiteral("Beszlltiflszmok1"), QStringLiteral("Beszállító fülszámai"),
-                            &TForm1::Beszlltiflszmok1Click);
+    m_searchMenu = menu(QStringLiteral("Keress1"), QStringLiteral("Keresés"));
+    m_searchEarTag = item(m_searchMenu, QStringLiteral("Flszm1"), QStringLiteral("Fülszám"), &W::searchEarTag);
+    m_senderEarTagRanges = item(m_searchMenu, QStringLiteral("Beszlltiflszmok1"),
+                                QStringLiteral("Beszállító fülszámai"), &W::showSenderEarTagRanges);
 
-    Termk1 = barItem(QStringLiteral("Termk1"), QStringLiteral("&Feladó"), &TForm1::Termk1Click);
-    Trzsadatok1 = barItem(QStringLiteral("Trzsadatok1"), QStringLiteral("S&zállító"), &TForm1::Trzsadatok1Click);
+    m_partners = barItem(QStringLiteral("Termk1"), QStringLiteral("&Feladó"), &W::openPartners);
+    m_carriers = barItem(QStringLiteral("Trzsadatok1"), QStringLiteral("S&zállító"), &W::openCarriers);
 
-    Arhivls1 = menu(QStringLiteral("Arhivls1"), QStringLiteral("Arhiválás"));
-    Arhivbattel1 = item(Arhivls1, QStringLiteral("Arhivbattel1"), QStringLiteral("Arhiválás"), &TForm1::Arhivbattel1Click);
-    Visszavons1 = item(Arhivls1, QStringLiteral("Visszavons1"), QStringLiteral("Visszavonás"), &TForm1::Visszavons1Click);
+    m_archiveMenu = menu(QStringLiteral("Arhivls1"), QStringLiteral("Arhiválás"));
+    m_archive =
+        item(m_archiveMenu, QStringLiteral("Arhivbattel1"), QStringLiteral("Arhiválás"), &W::archiveDispatchDay);
+    m_withdrawArchive =
+        item(m_archiveMenu, QStringLiteral("Visszavons1"), QStringLiteral("Visszavonás"), &W::withdrawArchivedDay);
 
-    Segdlet1 = menu(QStringLiteral("Segdlet1"), QStringLiteral("Segédlet"));
-    Duplaflszm1 = item(Segdlet1, QStringLiteral("Duplaflszm1"), QStringLiteral("Dupla fülszám"), &TForm1::Duplaflszm1Click);
-    Kiszlltstrlse1 = item(Segdlet1, QStringLiteral("Kiszlltstrlse1"), QStringLiteral("Kiszállítás törlése"),
-                          &TForm1::Kiszlltstrlse1Click);
-    Beszlltsblhinyzik1 = item(Segdlet1, QStringLiteral("Beszlltsblhinyzik1"), QStringLiteral("Beszállításból hiányzik"),
-                              &TForm1::Beszlltsblhinyzik1Click);
-    Beszllitott1 = item(Segdlet1, QStringLiteral("Beszllitott1"), QStringLiteral("Adatok"), &TForm1::Beszllitott1Click);
-    N1 = separator(Segdlet1, QStringLiteral("N1"));
-    Nvjegy1 = item(Segdlet1, QStringLiteral("Nvjegy1"), QStringLiteral("&Névjegy"), &TForm1::Nvjegy1Click);
-    Tvsegtsg1 = item(Segdlet1, QStringLiteral("Tvsegtsg1"), QStringLiteral("Távsegítség"), &TForm1::Tvsegtsg1Click);
-    Sg1 = item(Segdlet1, QStringLiteral("Sg1"), QStringLiteral("Súgó"), &TForm1::Sg1Click);
-    N2 = separator(Segdlet1, QStringLiteral("N2"));
-    Rgiblimport1 = item(Segdlet1, QStringLiteral("Rgiblimport1"), QStringLiteral("Régiből import"), &TForm1::Rgiblimport1Click);
+    m_utilitiesMenu = menu(QStringLiteral("Segdlet1"), QStringLiteral("Segédlet"));
+    m_duplicateEarTags =
+        item(m_utilitiesMenu, QStringLiteral("Duplaflszm1"), QStringLiteral("Dupla fülszám"), &W::listDuplicateEarTags);
+    m_deleteDepartures = item(m_utilitiesMenu, QStringLiteral("Kiszlltstrlse1"), QStringLiteral("Kiszállítás törlése"),
+                              &W::deleteDepartures);
+    m_departuresWithoutArrival = item(m_utilitiesMenu, QStringLiteral("Beszlltsblhinyzik1"),
+                                      QStringLiteral("Beszállításból hiányzik"), &W::listDeparturesWithoutArrival);
+    m_editTables = item(m_utilitiesMenu, QStringLiteral("Beszllitott1"), QStringLiteral("Adatok"), &W::editTables);
+    separator(m_utilitiesMenu, QStringLiteral("N1"));
+    m_about = item(m_utilitiesMenu, QStringLiteral("Nvjegy1"), QStringLiteral("&Névjegy"), &W::showAbout);
+    m_remoteSupport =
+        item(m_utilitiesMenu, QStringLiteral("Tvsegtsg1"), QStringLiteral("Távsegítség"), &W::openRemoteSupport);
+    m_help = item(m_utilitiesMenu, QStringLiteral("Sg1"), QStringLiteral("Súgó"), &W::openHelp);
+    separator(m_utilitiesMenu, QStringLiteral("N2"));
+    m_importPreviousVersion = item(m_utilitiesMenu, QStringLiteral("Rgiblimport1"), QStringLiteral("Régiből import"),
+                                   &W::importPreviousVersion);
 
-    Kilps1 = barItem(QStringLiteral("Kilps1"), QStringLiteral("&Kilépés"), &TForm1::Kilps1Click);
+    m_quit = bar->addAction(QStringLiteral("&Kilépés"));
+    m_quit->setObjectName(QStringLiteral("Kilps1"));
+    connect(m_quit, &QAction::triggered, this, &QWidget::close);
 }
 
-bool TForm1::FormCreate()
+bool MainWindow::startUp()
 {
-    // 1. The splash stays for its full time before the database is even looked at.
-    if (!AboutBox) {
-        AboutBox = new TAboutBox(nullptr);
-        AboutBox->exec();
-    }
+    // 1. The splash stays for its full time before the database is even looked at; it releases
+    // itself when its timer closes it.
+    (new LoadingSplash(nullptr))->exec();
     // 2-4. Data module, connection, the ten tables.
     try {
         Data = new TData(qApp);
@@ -167,35 +172,33 @@ bool TForm1::FormCreate()
         // 5. Nothing of the program can work without the database.
         delete Data;
         Data = nullptr;
-        platform::confirmYes(nullptr, QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
+        platform::confirmYes(nullptr,
+                             QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
     }
     // 6. Separators for every conversion of the run (the conversions themselves use "," and ".").
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     // 7-8.
-    VersionText = buildVersionText(programVersionInfo());
-    setWindowTitle(buildMainCaption(VersionText));
+    m_versionText = buildVersionText(programVersionInfo());
+    setWindowTitle(buildMainCaption(m_versionText));
     if (QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
     m_refresh = new input::ReactivationRefresh(this, [this] { refreshTables(); });
     return true;
 }
 
-void TForm1::refreshTables()
+void MainWindow::refreshTables()
 {
     if (!Data)
         return;
-    for (TableDataset* t : Data->tables())
-        t->close();
-    for (TableDataset* t : Data->tables())
-        t->open();
+    Data->reopenTables();
 }
 
-void TForm1::FormClose()
+void MainWindow::shutDown()
 {
-    if (m_closed)
+    if (m_shutDown)
         return;
-    m_closed = true;
+    m_shutDown = true;
     if (!Data)
         return;
     // Pending work (a deletion no screen committed) becomes permanent here.
@@ -205,39 +208,37 @@ void TForm1::FormClose()
         Data->ZCon1.close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     try {
-        FormClose();
+        shutDown();
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromStdString(e.what()));
     }
     event->accept();
 }
 
-void TForm1::j1Click() { runScreen(this, Form8); }
-void TForm1::Mdosits1Click() { runScreen(this, Form10); }
-void TForm1::Adattvtel2Click() { runScreen(this, Form30); }
-void TForm1::Bekiszllits1Click() { runScreen(this, Form13); }
-void TForm1::Beszllts1Click() { IncomingDeliveryPrintoutDialog screen(this); platform::showModal(&screen); }
-void TForm1::Kiszllts1Click() { OutgoingDeliveryPrintoutDialog screen(this); platform::showModal(&screen); }
-void TForm1::Telepen1Click() { OnSiteListPrintoutDialog screen(this); platform::showModal(&screen); }
-void TForm1::Flszmlista1Click() { EarTagListPrintoutDialog screen(this); platform::showModal(&screen); }
-void TForm1::Flszm1Click() {}
-void TForm1::Beszlltiflszmok1Click() {}
-void TForm1::Termk1Click() { runScreen(this, Form4); }
-void TForm1::Trzsadatok1Click() { runScreen(this, Form6); }
-void TForm1::Arhivbattel1Click() {}
-void TForm1::Visszavons1Click() {}
-void TForm1::Duplaflszm1Click() {}
-void TForm1::Kiszlltstrlse1Click() {}
-void TForm1::Beszlltsblhinyzik1Click() {}
-void TForm1::Beszllitott1Click() {}
+void MainWindow::openIncomingDeliveries() { runScreen<IncomingListDialog>(this); }
+void MainWindow::openOutgoingDeliveries() { runScreen<OutgoingListDialog>(this); }
+void MainWindow::openTakeover() { runScreen<TakeoverDialog>(this); }
+void MainWindow::openDataCompletion() { runScreen<OutgoingCompletionDialog>(this); }
+void MainWindow::openPartners() { runScreen<PartnerListDialog>(this); }
+void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this); }
+void MainWindow::showAbout() { runScreen<AboutDialog>(this); }
+void MainWindow::openRemoteSupport() { runScreen<RemoteSupportDialog>(this); }
+void MainWindow::openHelp() { runScreen<HelpDialog>(this); }
 
-void TForm1::Nvjegy1Click() { runScreen(this, Form25); }
-void TForm1::Tvsegtsg1Click() { runScreen(this, Form26); }
-void TForm1::Sg1Click() { runScreen(this, Form27); }
-
-void TForm1::Rgiblimport1Click() {}
-
-void TForm1::Kilps1Click() { close(); }
+// Screens still to come: their items are in the menu and do nothing yet.
+void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutDialog>(this); }
+void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
+void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
+void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
+void MainWindow::searchEarTag() {}
+void MainWindow::showSenderEarTagRanges() {}
+void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }
+void MainWindow::withdrawArchivedDay() { runScreen<ArchiveWithdrawalDialog>(this); }
+void MainWindow::listDuplicateEarTags() {}
+void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
+void MainWindow::listDeparturesWithoutArrival() {}
+void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
+void MainWindow::importPreviousVersion() {}

@@ -22,33 +22,26 @@ std::optional<VersionInfo> programVersionInfo();
 QString buildVersionText(const std::optional<VersionInfo>& info);
 QString buildMainCaption(const QString& versionText);
 
-// The main window: the menu from which every screen opens, start-up and shut-down.
-class TForm1 : public QMainWindow {
+// The main window: the menu from which every screen opens, start-up and shut-down. The menu's
+// items keep the names the program's documentation gives them as objectNames ("j1", "Kilps1").
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
 
-    // Start-up: splash, data module, connection, the ten tables, separators, caption. False when
-    // the database could not be reached: the message was shown and the program must end.
-    bool FormCreate();
+    // Start-up: the splash for its full time, the data module and connection, the ten tables,
+    // the number and date separators, the caption. False when the database could not be reached:
+    // the message was shown and the program must end.
+    bool startUp();
     // Closes and reopens IBTable1..IBTable10, in order.
     void refreshTables();
-    void FormClose();
+    // Shut-down, once: pending work is committed with retaining and the connection closed.
+    void shutDown();
 
-    QString VersionText;
+    // The version the caption shows ("2.01"); empty without version information.
+    const QString& versionText() const { return m_versionText; }
     // Tests replace the version information of the program file.
     static void setVersionInfoForTests(std::optional<std::optional<VersionInfo>> info);
-
-    QAction *j1, *Mdosits1, *Adattvtel2, *Bekiszllits1;
-    QAction *Beszllts1, *Kiszllts1, *Telepen1, *Flszmlista1;
-    QAction *Flszm1, *Beszlltiflszmok1;
-    QAction *Termk1, *Trzsadatok1;
-    QAction *Arhivbattel1, *Visszavons1;
-    QAction *Duplaflszm1, *Kiszlltstrlse1, *Beszlltsblhinyzik1, *Beszllitott1, *N1, *Nvjegy1, *Tvsegtsg1, *Sg1,
-        *N2, *Rgiblimport1;
-    QAction* Kilps1;
-    QMenu *Felvsrlsijegy1, *Nyomtats1, *Keress1, *Arhivls1, *Segdlet1;
 
     input::ReactivationRefresh* refresher() const { return m_refresh; }
 
@@ -57,33 +50,66 @@ protected:
 
 private:
     void buildMenu();
-    // Menu handlers, named after their items.
-    void j1Click();
-    void Mdosits1Click();
-    void Adattvtel2Click();
-    void Bekiszllits1Click();
-    void Beszllts1Click();
-    void Kiszllts1Click();
-    void Telepen1Click();
-    void Flszmlista1Click();
-    void Flszm1Click();
-    void Beszlltiflszmok1Click();
-    void Termk1Click();
-    void Trzsadatok1Click();
-    void Arhivbattel1Click();
-    void Visszavons1Click();
-    void Duplaflszm1Click();
-    void Kiszlltstrlse1Click();
-    void Beszlltsblhinyzik1Click();
-    void Beszllitott1Click();
-    void Nvjegy1Click();
-    void Tvsegtsg1Click();
-    void Sg1Click();
-    void Rgiblimport1Click();
-    void Kilps1Click();
 
+    // "Szállítás"
+    void openIncomingDeliveries();
+    void openOutgoingDeliveries();
+    void openTakeover();
+    void openDataCompletion();
+    // "Nyomtatás"
+    void printIncomingDeliveries();
+    void printOutgoingDeliveries();
+    void printAnimalsOnSite();
+    void printEarTagList();
+    // "Keresés"
+    void searchEarTag();
+    void showSenderEarTagRanges();
+    // "Feladó", "Szállító"
+    void openPartners();
+    void openCarriers();
+    // "Arhiválás"
+    void archiveDispatchDay();
+    void withdrawArchivedDay();
+    // "Segédlet"
+    void listDuplicateEarTags();
+    void deleteDepartures();
+    void listDeparturesWithoutArrival();
+    void editTables();
+    void showAbout();
+    void openRemoteSupport();
+    void openHelp();
+    void importPreviousVersion();
+
+    QString m_versionText;
     input::ReactivationRefresh* m_refresh = nullptr;
-    bool m_closed = false;
-};
+    bool m_shutDown = false;
 
-extern TForm1* Form1;
+    QMenu* m_deliveriesMenu;
+    QAction* m_incomingDeliveries;
+    QAction* m_outgoingDeliveries;
+    QAction* m_takeover;
+    QAction* m_dataCompletion;
+    QMenu* m_printingMenu;
+    QAction* m_printIncoming;
+    QAction* m_printOutgoing;
+    QAction* m_printOnSite;
+    QAction* m_printEarTagList;
+    QMenu* m_searchMenu;
+    QAction* m_searchEarTag;
+    QAction* m_senderEarTagRanges;
+    QAction* m_partners;
+    QAction* m_carriers;
+    QMenu* m_archiveMenu;
+    QAction* m_archive;
+    QAction* m_withdrawArchive;
+    QMenu* m_utilitiesMenu;
+    QAction* m_duplicateEarTags;
+    QAction* m_deleteDepartures;
+    QAction* m_departuresWithoutArrival;
+    QAction* m_editTables;
+    QAction* m_about;
+    QAction* m_remoteSupport;
+    QAction* m_help;
+    QAction* m_importPreviousVersion;
+    QAction* m_quit;
+};

@@ -132,4 +132,6 @@ QString trimRight(const QString& text)
     return text.left(n);
 }
 
+bool isBlank(const QString& text) { return trimRight(text).isEmpty(); }
+
 }  // namespace convert

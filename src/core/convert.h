@@ -36,7 +36,9 @@ std::optional<QString> earTagNumberText(const QString& text);
 // The ear tag plus one, exactly for digit strings of any length ("0012" -> "13", "999" -> "1000").
 std::optional<QString> earTagPlusOne(const QString& text);
 
-// Text with trailing blanks removed: what the validations call "empty" is this being empty.
+// Text with trailing blanks removed.
 QString trimRight(const QString& text);
+// What the validations call an empty field: nothing left once trailing blanks are removed.
+bool isBlank(const QString& text);
 
 }  // namespace convert

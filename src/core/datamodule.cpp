@@ -128,6 +128,9 @@ TData::TData(QObject* parent, const QString& database)
       DS111(ZQ111, QStringLiteral("DS111"))
 {
     setObjectName(QStringLiteral("Data"));
+    // A row changed through a grid on these tables is made permanent at once.
+    for (TableDataset* t : tables())
+        t->setCommitEachChange(true);
     ZCon1.params.database = database;
     // Connected at load, with the transaction active from the start.
     ZCon1.setConnected(true);
@@ -152,6 +155,15 @@ std::vector<TableDataset*> TData::tables()
 {
     return {&IBTable1, &IBTable2, &IBTable3, &IBTable4, &IBTable5,
             &IBTable6, &IBTable7, &IBTable8, &IBTable9, &IBTable10};
+}
+
+void TData::reopenTables()
+{
+    for (TableDataset* t : tables())
+        if (!t->hasUnsavedRow())
+            t->close();
+    for (TableDataset* t : tables())
+        t->open();  // one left open stays as it is
 }
 
 Dataset* TData::dataset(const QString& name) const

@@ -65,6 +65,10 @@ public:
 
     // IBTable1..IBTable10 in their order (the main window closes and reopens them together).
     std::vector<TableDataset*> tables();
+    // Closes IBTable1..IBTable10 in order and opens them again in order, so they show what was
+    // committed meanwhile. A table holding an unsaved row is left as it is: closing it would drop
+    // what was typed into that row.
+    void reopenTables();
     std::vector<Dataset*> datasets() const { return m_datasets; }
     Dataset* dataset(const QString& name) const;
     bool anyDatasetOpen(const Dataset* except = nullptr) const;

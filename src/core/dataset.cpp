@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------- RowStore
@@ -36,6 +37,26 @@ void RowStore::dropLast()
 const unsigned char* RowStore::row(int i) const
 {
     return m_chunks[static_cast<size_t>(i / kRowsPerChunk)].get() + static_cast<size_t>(i % kRowsPerChunk) * m_stride;
+}
+
+unsigned char* RowStore::row(int i)
+{
+    return m_chunks[static_cast<size_t>(i / kRowsPerChunk)].get() + static_cast<size_t>(i % kRowsPerChunk) * m_stride;
+}
+
+unsigned char* RowStore::insertRow(int at)
+{
+    appendRow();
+    for (int i = m_count - 1; i > at; --i)
+        std::memcpy(row(i), row(i - 1), m_stride);
+    return row(at);
+}
+
+void RowStore::removeRow(int at)
+{
+    for (int i = at; i + 1 < m_count; ++i)
+        std::memcpy(row(i), row(i + 1), m_stride);
+    --m_count;
 }
 
 // ---------------------------------------------------------------- Dataset
@@ -148,6 +169,7 @@ void Dataset::open()
 void Dataset::execSql()
 {
     close();
+    m_rowsAffected = 0;
     m_module.startIfNeeded(this, true);
     prepare(statementText());
     bindAll(*m_stmt);
@@ -156,6 +178,7 @@ void Dataset::execSql()
         cursor->close();
     } else {
         m_stmt->execute();
+        m_rowsAffected = static_cast<qint64>(m_stmt->affectedRecords());
     }
     m_module.statementFinished(this);
 }
@@ -194,7 +217,6 @@ int Dataset::fetchMore(int n)
     if (!m_cursor || n <= 0)
         return 0;
     const int before = m_rows.count();
-    const unsigned len = m_columns.messageLength();
     for (int i = 0; i < n; ++i) {
         unsigned char* row = m_rows.appendRow();
         bool got = false;
@@ -210,7 +232,10 @@ int Dataset::fetchMore(int n)
             m_cursor.reset();
             break;
         }
-        (void)len;
+        if (!keepFetchedRow(row)) {
+            m_rows.dropLast();
+            --i;
+        }
     }
     const int added = m_rows.count() - before;
     if (added > 0)
@@ -373,11 +398,68 @@ QString Dataset::cellText(int row, int column) const
     return m_columns.text(m_rows.row(row), column);
 }
 
+void Dataset::insertBlankRow(int at)
+{
+    unsigned char* row = m_rows.insertRow(at);
+    std::memset(row, 0, m_rows.stride());
+    const short missing = -1;
+    for (int c = 0; c < m_columns.count(); ++c)
+        std::memcpy(row + m_columns.at(c).nullOffset, &missing, sizeof missing);
+    if (m_current >= at)
+        ++m_current;
+    emit rowInserted(at);
+}
+
+void Dataset::removeFetchedRow(int row)
+{
+    m_rows.removeRow(row);
+    if (m_current > row || m_current >= m_rows.count())
+        --m_current;
+    if (m_rows.count() == 0)
+        m_bof = m_eof = true;
+    emit rowRemoved(row);
+    // The same position may now hold another row: whoever shows the current row reads it again.
+    emit currentChanged(m_current);
+}
+
+void Dataset::replaceFetchedRow(int row, const unsigned char* message)
+{
+    std::memcpy(m_rows.row(row), message, m_columns.messageLength());
+    emit rowChanged(row);
+    if (row == m_current)
+        emit currentChanged(m_current);
+}
+
 // ---------------------------------------------------------------- TableDataset
+
+namespace {
+QString valueText(const fb::Value& v)
+{
+    switch (v.kind) {
+    case fb::Value::Kind::Text: return v.text;
+    case fb::Value::Kind::Date: return convert::dateToText(v.date);
+    case fb::Value::Kind::Int: return QString::number(v.integer);
+    case fb::Value::Kind::Null: break;
+    }
+    return {};
+}
+
+bool isDateType(fb::Columns::Type t) { return t == fb::Columns::Type::Date || t == fb::Columns::Type::Timestamp; }
+bool isIntegerType(fb::Columns::Type t)
+{
+    return t == fb::Columns::Type::Long || t == fb::Columns::Type::Short || t == fb::Columns::Type::Int64;
+}
+}  // namespace
 
 TableDataset::TableDataset(TData& module, const QString& name, const QString& table, bool readOnly)
     : Dataset(module, name), m_table(table), m_readOnly(readOnly)
 {
+    // An unsaved row lives in the fetched rows: it goes when the set closes.
+    connect(this, &Dataset::closed, this, [this] {
+        m_insertedKeys.clear();
+        m_newValues.clear();
+        setState(State::Browse, -1);
+    });
 }
 
 QString TableDataset::statementText() const
@@ -387,36 +469,399 @@ QString TableDataset::statementText() const
     return QStringLiteral("SELECT * FROM %1").arg(m_table);
 }
 
+void TableDataset::setReadOnly(bool readOnly)
+{
+    if (readOnly == m_readOnly)
+        return;
+    m_readOnly = readOnly;
+    if (!readOnly && active()) {
+        try {
+            loadTableColumns();
+        } catch (const fb::Error&) {
+            // without its key the table simply offers no editing
+        }
+    }
+    emit stateChanged();
+}
+
+void TableDataset::open()
+{
+    if (active())
+        return;
+    m_insertedKeys.clear();
+    Dataset::open();
+    if (!m_readOnly) {
+        try {
+            loadTableColumns();
+        } catch (const fb::Error&) {
+            // without its key the table simply offers no editing
+        }
+    }
+}
+
 void TableDataset::loadTableColumns()
 {
     if (!m_tableColumns.empty())
         return;
     module().startIfNeeded(this, true);
-    fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
-                       QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
-    const fb::Columns& cols = stmt.columns();
-    for (int i = 0; i < cols.count(); ++i) {
-        TableColumn c;
-        c.name = cols.at(i).name;
-        c.isDate = cols.at(i).type == fb::Columns::Type::Date || cols.at(i).type == fb::Columns::Type::Timestamp;
-        c.isInteger = cols.at(i).type == fb::Columns::Type::Long || cols.at(i).type == fb::Columns::Type::Short ||
-                      cols.at(i).type == fb::Columns::Type::Int64;
-        m_tableColumns.push_back(c);
+    std::vector<TableColumn> columns;
+    {
+        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+                           QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
+        const fb::Columns& cols = stmt.columns();
+        for (int i = 0; i < cols.count(); ++i)
+            columns.push_back({cols.at(i).name, isDateType(cols.at(i).type), isIntegerType(cols.at(i).type)});
     }
+    // Rows are found again by the primary key: to rewrite, delete and re-read one.
+    std::vector<int> key;
+    {
+        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+                           QStringLiteral("SELECT TRIM(s.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS c "
+                                          "JOIN RDB$INDEX_SEGMENTS s ON s.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
+                                          "WHERE c.RDB$RELATION_NAME = :t AND c.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
+                                          "ORDER BY s.RDB$FIELD_POSITION"));
+        stmt.bind(QStringLiteral("t"), fb::Value::fromText(m_table.toUpper()));
+        auto cursor = stmt.openCursor();
+        std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+        while (cursor->fetchNext(row.data())) {
+            const QString name = cursor->columns().text(row.data(), 0);
+            for (size_t i = 0; i < columns.size(); ++i)
+                if (columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+                    key.push_back(static_cast<int>(i));
+        }
+    }
+    m_tableColumns = std::move(columns);
+    m_keyColumns = std::move(key);
+}
+
+bool TableDataset::isModified() const
+{
+    return std::any_of(m_newValues.begin(), m_newValues.end(), [](const auto& v) { return v.has_value(); });
+}
+
+bool TableDataset::canModify() const { return !m_readOnly && active() && !m_keyColumns.empty(); }
+
+void TableDataset::requireWritable() const
+{
+    if (m_readOnly)
+        throw fb::Error(QStringLiteral("Cannot modify a read-only dataset."));
+}
+
+void TableDataset::setState(State state, int editRow)
+{
+    if (state == m_state && editRow == m_editRow)
+        return;
+    m_state = state;
+    m_editRow = editRow;
+    emit stateChanged();
+}
+
+void TableDataset::edit()
+{
+    requireWritable();
+    if (!active())
+        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (hasUnsavedRow()) {
+        if (m_editRow == recNo())
+            return;
+        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+    }
+    if (recNo() < 0) {
+        insert();
+        return;
+    }
+    loadTableColumns();
+    if (m_keyColumns.empty())
+        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+    m_newValues.assign(m_tableColumns.size(), std::nullopt);
+    setState(State::Edit, recNo());
+    emit rowChanged(m_editRow);
+}
+
+void TableDataset::insert()
+{
+    requireWritable();
+    if (!active())
+        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (hasUnsavedRow())
+        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+    loadTableColumns();
+    if (m_keyColumns.empty())
+        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+    const int at = std::max(recNo(), 0);
+    insertBlankRow(at);
+    m_newValues.assign(m_tableColumns.size(), std::nullopt);
+    m_state = State::Insert;
+    m_editRow = at;
+    setCurrent(at);
+    emit stateChanged();
+}
+
+void TableDataset::setEditText(int column, const QString& text)
+{
+    if (!hasUnsavedRow())
+        edit();
+    if (column < 0 || column >= static_cast<int>(m_tableColumns.size()))
+        throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(column));
+    const TableColumn& c = m_tableColumns[static_cast<size_t>(column)];
+    fb::Value value;
+    if (text.isEmpty() && (c.isDate || c.isInteger)) {
+        value = fb::Value{};
+    } else if (c.isDate) {
+        // The program's own date form is converted here; any other text goes to the database as
+        // typed, which accepts it as a date or says why not.
+        const auto d = convert::textToDate(text);
+        value = d ? fb::Value::fromDate(*d) : fb::Value::fromText(text);
+    } else if (c.isInteger) {
+        const auto v = convert::textToInt64(text);
+        value = v ? fb::Value::fromInt(*v) : fb::Value::fromText(text);
+    } else {
+        value = fb::Value::fromText(text);
+    }
+    m_newValues[static_cast<size_t>(column)] = value;
+    if (m_editRow >= 0)
+        emit rowChanged(m_editRow);
+}
+
+QString TableDataset::shownText(int row, int column) const
+{
+    if (row >= 0 && row == m_editRow && column >= 0 && column < static_cast<int>(m_newValues.size()) &&
+        m_newValues[static_cast<size_t>(column)])
+        return valueText(*m_newValues[static_cast<size_t>(column)]);
+    return cellText(row, column);
+}
+
+fb::Value TableDataset::messageValue(const fb::Columns& columns, const unsigned char* row, int column)
+{
+    if (columns.isNull(row, column))
+        return {};
+    const fb::Columns::Type t = columns.at(column).type;
+    if (isIntegerType(t) && columns.at(column).scale == 0)
+        return fb::Value::fromInt(columns.integer(row, column));
+    if (isDateType(t))
+        return fb::Value::fromDate(columns.date(row, column));
+    return fb::Value::fromText(columns.text(row, column));
+}
+
+QString TableDataset::keyText(const fb::Columns& columns, const unsigned char* row,
+                              const std::vector<int>& keyColumns) const
+{
+    QStringList parts;
+    for (int k : keyColumns)
+        parts << columns.text(row, k);
+    return parts.join(QChar(0x1f));
+}
+
+QString TableDataset::keyCondition(int firstParameter) const
+{
+    QStringList parts;
+    for (size_t i = 0; i < m_keyColumns.size(); ++i)
+        parts << QStringLiteral("%1 = :k%2")
+                     .arg(m_tableColumns[static_cast<size_t>(m_keyColumns[i])].name)
+                     .arg(firstParameter + static_cast<int>(i));
+    return parts.join(QStringLiteral(" AND "));
+}
+
+bool TableDataset::keepFetchedRow(const unsigned char* row) const
+{
+    // A row inserted here while the cursor was still reading may come again from the cursor.
+    return m_insertedKeys.isEmpty() || !m_insertedKeys.contains(keyText(columns(), row, m_keyColumns));
+}
+
+void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
+{
+    fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+                       QStringLiteral("SELECT * FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
+    for (size_t i = 0; i < key.size(); ++i)
+        stmt.bind(QStringLiteral("k%1").arg(i), key[i]);
+    auto cursor = stmt.openCursor();
+    const fb::Columns& cols = cursor->columns();
+    if (cols.count() != columns().count() || cols.messageLength() != columns().messageLength())
+        throw fb::Error(QStringLiteral("%1 changed its columns while open").arg(m_table));
+    std::vector<unsigned char> message(cols.messageLength() + 8);
+    if (cursor->fetchNext(message.data()))
+        replaceFetchedRow(row, message.data());
+    else
+        removeFetchedRow(row);
+    cursor->close();
+}
+
+void TableDataset::commitChange()
+{
+    if (m_commitEachChange && module().IBTrans1.inTransaction())
+        module().IBTrans1.commitRetaining();
+}
+
+void TableDataset::post()
+{
+    if (m_state == State::Browse)
+        return;
+    loadTableColumns();
+    const int row = m_editRow;
+    if (row < 0) {
+        // A blind append: the row is written and not shown.
+        QStringList names, marks;
+        for (size_t i = 0; i < m_tableColumns.size(); ++i) {
+            if (!m_newValues[i])
+                continue;
+            names << m_tableColumns[i].name;
+            marks << QStringLiteral(":v%1").arg(i);
+        }
+        const QString sql = names.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(m_table, names.join(u','), marks.join(u','));
+        module().startIfNeeded(this, true);
+        {
+            fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+            for (size_t i = 0; i < m_tableColumns.size(); ++i)
+                if (m_newValues[i])
+                    stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
+            stmt.execute();
+        }
+        m_newValues.clear();
+        setState(State::Browse, -1);
+        module().statementFinished(this);
+        commitChange();
+        return;
+    }
+
+    const bool inserting = m_state == State::Insert;
+    QStringList names, marks, assignments;
+    for (size_t i = 0; i < m_tableColumns.size(); ++i) {
+        if (!m_newValues[i])
+            continue;
+        names << m_tableColumns[i].name;
+        marks << QStringLiteral(":v%1").arg(i);
+        assignments << QStringLiteral("%1 = :v%2").arg(m_tableColumns[i].name).arg(i);
+    }
+    if (!inserting && assignments.isEmpty()) {
+        // Nothing was typed: nothing to write.
+        m_newValues.clear();
+        setState(State::Browse, -1);
+        emit rowChanged(row);
+        return;
+    }
+    QStringList keyNames;
+    for (int k : m_keyColumns)
+        keyNames << m_tableColumns[static_cast<size_t>(k)].name;
+    QString sql;
+    if (inserting && names.isEmpty())
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table);
+    else if (inserting)
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, names.join(u','), marks.join(u','));
+    else
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, assignments.join(u','), keyCondition(0));
+    sql += QStringLiteral(" RETURNING ") + keyNames.join(u',');
+
+    module().startIfNeeded(this, true);
+    std::vector<fb::Value> key;
+    {
+        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+        for (size_t i = 0; i < m_tableColumns.size(); ++i)
+            if (m_newValues[i])
+                stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
+        if (!inserting)
+            for (size_t i = 0; i < m_keyColumns.size(); ++i)
+                stmt.bind(QStringLiteral("k%1").arg(i), messageValue(columns(), rawRow(row), m_keyColumns[i]));
+        // A refusal (a duplicate key, a value too long, a text that is no date, a row another
+        // connection holds) throws here: the engine has undone this statement alone, and the row
+        // stays unsaved with what was typed.
+        const std::vector<unsigned char> returned = stmt.executeReturning();
+        std::vector<int> returnedKey;
+        for (int i = 0; i < stmt.columns().count(); ++i) {
+            if (stmt.columns().isNull(returned.data(), i))
+                throw fb::Error(QStringLiteral("A sor már nincs meg a(z) %1 táblában.").arg(m_table));
+            key.push_back(messageValue(stmt.columns(), returned.data(), i));
+            returnedKey.push_back(i);
+        }
+        if (inserting)
+            m_insertedKeys.insert(keyText(stmt.columns(), returned.data(), returnedKey));
+    }
+    m_newValues.clear();
+    setState(State::Browse, -1);
+    reloadRow(row, key);
+    module().statementFinished(this);
+    commitChange();
+}
+
+void TableDataset::cancel()
+{
+    if (m_state == State::Browse)
+        return;
+    const int row = m_editRow;
+    const bool wasNew = m_state == State::Insert;
+    m_newValues.clear();
+    setState(State::Browse, -1);
+    if (row < 0)
+        return;
+    if (wasNew)
+        removeFetchedRow(row);
+    else
+        emit rowChanged(row);
+}
+
+void TableDataset::deleteCurrent()
+{
+    requireWritable();
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    const int row = m_state == State::Edit ? m_editRow : recNo();
+    if (!active() || row < 0)
+        return;
+    loadTableColumns();
+    if (m_keyColumns.empty())
+        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+    module().startIfNeeded(this, true);
+    {
+        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+                           QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
+        for (size_t i = 0; i < m_keyColumns.size(); ++i)
+            stmt.bind(QStringLiteral("k%1").arg(i), messageValue(columns(), rawRow(row), m_keyColumns[i]));
+        stmt.execute();
+    }
+    m_newValues.clear();
+    setState(State::Browse, -1);
+    removeFetchedRow(row);
+    module().statementFinished(this);
+    commitChange();
+}
+
+void TableDataset::refresh()
+{
+    if (hasUnsavedRow())
+        return;
+    if (!active()) {
+        open();
+        return;
+    }
+    loadTableColumns();
+    QString keyField, keyValue;
+    if (recNo() >= 0 && !m_keyColumns.empty()) {
+        keyField = m_tableColumns[static_cast<size_t>(m_keyColumns.front())].name;
+        keyValue = cellText(recNo(), m_keyColumns.front());
+    }
+    close();
+    open();
+    if (!keyField.isEmpty())
+        locate(keyField, keyValue);
 }
 
 void TableDataset::append()
 {
-    if (m_readOnly)
-        throw fb::Error(QStringLiteral("Cannot modify a read-only dataset."));
+    requireWritable();
+    if (m_editRow >= 0)
+        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
     loadTableColumns();
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
-    m_inserting = true;
+    setState(State::Insert, -1);
 }
 
 void TableDataset::setFieldText(int index, const QString& value)
 {
-    if (!m_inserting)
+    if (!hasUnsavedRow())
         throw fb::Error(QStringLiteral("Dataset not in edit or insert mode"));
     if (index < 0 || index >= static_cast<int>(m_tableColumns.size()))
         throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(index));
@@ -434,40 +879,4 @@ void TableDataset::setFieldText(int index, const QString& value)
     } else {
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromText(value);
     }
-}
-
-void TableDataset::post()
-{
-    if (!m_inserting)
-        return;
-    QStringList names, marks;
-    std::vector<fb::Value> values;
-    for (size_t i = 0; i < m_tableColumns.size(); ++i) {
-        if (!m_newValues[i])
-            continue;
-        names << m_tableColumns[i].name;
-        marks << QStringLiteral(":v%1").arg(i);
-        values.push_back(*m_newValues[i]);
-    }
-    QString sql;
-    if (names.isEmpty())
-        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table);
-    else
-        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, names.join(u','), marks.join(u','));
-    module().startIfNeeded(this, true);
-    fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
-    size_t k = 0;
-    for (size_t i = 0; i < m_tableColumns.size(); ++i)
-        if (m_newValues[i])
-            stmt.bind(QStringLiteral("v%1").arg(i), values[k++]);
-    stmt.execute();
-    m_inserting = false;
-    m_newValues.clear();
-    module().statementFinished(this);
-}
-
-void TableDataset::cancel()
-{
-    m_inserting = false;
-    m_newValues.clear();
 }

@@ -5,9 +5,11 @@
 #include <QDate>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TData;
@@ -18,7 +20,12 @@ public:
     void reset(unsigned rowLength);
     unsigned char* appendRow();  // space for one more row (uninitialised)
     void dropLast();             // the row appended last turned out not to exist
+    // Space for a row at position at, the rows from there on moving down one (uninitialised).
+    unsigned char* insertRow(int at);
+    void removeRow(int at);
     const unsigned char* row(int i) const;
+    unsigned char* row(int i);
+    unsigned stride() const { return m_stride; }
     int count() const { return m_count; }
     size_t bytes() const { return static_cast<size_t>(m_count) * m_stride; }
 
@@ -61,6 +68,8 @@ public:
     // --- open / execute / close
     virtual void open();
     void execSql();
+    // Rows the last execSql inserted, updated or deleted.
+    qint64 rowsAffected() const { return m_rowsAffected; }
     void close();
     bool active() const { return m_active; }
 
@@ -102,6 +111,10 @@ signals:
     void closed();
     void currentChanged(int row);
     void rowsFetched(int first, int last);
+    // Rows that an edit of the set itself added, removed or rewrote (a table dataset's changes).
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void rowChanged(int row);
 
 protected:
     virtual QString statementText() const;
@@ -111,6 +124,15 @@ protected:
     void closeQuietly();
     friend class TData;
     friend class Connection;
+
+    // --- the fetched rows as the engine's messages, for a set that changes its own rows
+    const unsigned char* rawRow(int row) const { return m_rows.row(row); }
+    // A row with every value missing at position at; the current row stays on the same row.
+    void insertBlankRow(int at);
+    void removeFetchedRow(int row);
+    void replaceFetchedRow(int row, const unsigned char* message);
+    // A fetched row that answers false is dropped (a row the set already shows elsewhere).
+    virtual bool keepFetchedRow(const unsigned char* row) const { return true; }
 
 private:
     void prepare(const QString& text);
@@ -126,32 +148,73 @@ private:
     fb::Columns m_columns;
     RowStore m_rows;
     std::vector<unsigned char> m_scratch;
+    qint64 m_rowsAffected = 0;
     bool m_active = false;
     bool m_bof = true;
     bool m_eof = true;
     int m_current = -1;
 };
 
-// A dataset showing one whole table. Read-only ones refuse changes; a writable one appends rows
-// field by field in the table's column order.
+// A dataset showing one whole table. Read-only ones refuse changes. A writable one changes its
+// rows in place, one unsaved row at a time (typed values are kept until the row is saved or
+// cancelled; a save the database refuses throws fb::Error and keeps the row for correction), and
+// appends rows blind, field by field in the table's column order (the XML takeover).
 class TableDataset : public Dataset {
     Q_OBJECT
 public:
+    enum class State { Browse, Edit, Insert };
+
     TableDataset(TData& module, const QString& name, const QString& table, bool readOnly);
 
     const QString& tableName() const { return m_table; }
     bool readOnly() const { return m_readOnly; }
-    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    void setReadOnly(bool readOnly);
+    // Saved changes are committed at once, with retaining, so that neither this table nor any
+    // other open set closes (their unsaved rows and positions stay). Off: a change stays in the
+    // shared transaction until its next commit.
+    void setCommitEachChange(bool on) { m_commitEachChange = on; }
 
-    // Appending: begin a row, assign fields by position as text, post it.
-    void append();
-    void setFieldText(int index, const QString& value);
+    // Also learns the table's key when the table is writable.
+    void open() override;
+
+    State state() const { return m_state; }
+    bool hasUnsavedRow() const { return m_state != State::Browse; }
+    // Something was typed into the unsaved row.
+    bool isModified() const;
+    // Position of the unsaved row among the fetched rows; -1 when there is none (or a blind append).
+    int unsavedRow() const { return m_editRow; }
+    // Writable, open, and its rows found again by a primary key.
+    bool canModify() const;
+
+    // --- changing rows of the open table (grids and navigators)
+    void edit();    // the current row becomes the unsaved row (an empty table: insert())
+    void insert();  // a blank unsaved row before the current one
+    // The typed value of a column of the unsaved row; the database judges it when the row is saved.
+    void setEditText(int column, const QString& text);
+    // A cell as a grid shows it: the unsaved row with what was typed into it.
+    QString shownText(int row, int column) const;
+    // Saves the unsaved row. A refusal throws fb::Error and keeps the row unsaved, and the shared
+    // transaction as it was: the engine undoes the failed statement alone.
     void post();
     void cancel();
-    bool inserting() const { return m_inserting; }
+    // Deletes the current row (while a row is unsaved: that row; a new one is just dropped).
+    void deleteCurrent();
+    // Reads the table again (opens it when closed) and returns to the row that was current;
+    // nothing while a row is unsaved.
+    void refresh();
+
+    // --- appending blind: begin a row, assign fields by position as text, post it
+    void append();
+    void setFieldText(int index, const QString& value);
+    bool inserting() const { return m_state == State::Insert; }
+
+signals:
+    // The unsaved row began or ended, or the read-only flag changed.
+    void stateChanged();
 
 protected:
     QString statementText() const override;
+    bool keepFetchedRow(const unsigned char* row) const override;
 
 private:
     struct TableColumn {
@@ -160,12 +223,26 @@ private:
         bool isInteger = false;
     };
     void loadTableColumns();
+    void requireWritable() const;
+    void setState(State state, int editRow);
+    // The value of a column of a row as the engine's message holds it, for binding.
+    static fb::Value messageValue(const fb::Columns& columns, const unsigned char* row, int column);
+    QString keyText(const fb::Columns& columns, const unsigned char* row, const std::vector<int>& keyColumns) const;
+    QString keyCondition(int firstParameter) const;
+    // Puts the row with the given key values, as the table holds it now, at position row.
+    void reloadRow(int row, const std::vector<fb::Value>& key);
+    void commitChange();
 
     QString m_table;
     bool m_readOnly;
-    bool m_inserting = false;
+    bool m_commitEachChange = false;
+    State m_state = State::Browse;
+    int m_editRow = -1;
     std::vector<TableColumn> m_tableColumns;
+    std::vector<int> m_keyColumns;  // primary key, as positions among the columns
     std::vector<std::optional<fb::Value>> m_newValues;
+    // Keys of rows this set inserted while its cursor was still reading: skipped when fetched.
+    QSet<QString> m_insertedKeys;
 };
 
 // What a data-aware widget binds to.

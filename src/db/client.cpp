@@ -601,7 +601,9 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
     st.check();
 }
 
-void Statement::execute()
+void Statement::execute() { executeReturning(); }
+
+std::vector<unsigned char> Statement::executeReturning()
 {
     std::vector<unsigned char> in;
     IMessageMetadata* inMeta = nullptr;
@@ -613,6 +615,15 @@ void Statement::execute()
                     m_columns.count() ? out.data() : nullptr);
     releaseIfAny(inMeta);
     st.check();
+    return out;
+}
+
+quint64 Statement::affectedRecords() const
+{
+    Status st;
+    const ISC_UINT64 n = m_stmt->getAffectedRecords(&st);
+    st.check();
+    return n;
 }
 
 std::unique_ptr<Cursor> Statement::openCursor()

@@ -144,6 +144,11 @@ public:
     void bind(const QString& name, const Value& value);
     // Runs a statement that returns no cursor; a singleton SELECT's row is dropped.
     void execute();
+    // Runs a statement that returns no cursor and keeps its one output row (the values of an
+    // INSERT ... RETURNING), laid out as columns() describes.
+    std::vector<unsigned char> executeReturning();
+    // Rows inserted, updated or deleted by the last execute.
+    quint64 affectedRecords() const;
     std::unique_ptr<Cursor> openCursor();
     const Columns& columns() const { return m_columns; }
 

@@ -1,76 +1,84 @@
 #pragma once
 
+#include "core/entrymode.h"
+
 #include <QDialog>
 
 class DBGrid;
 class DBNavigator;
-class DBText;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 
-// "Fülszám bevitel (beszállítás)": enters arriving animals one BESZALL row per OK, or changes the
-// row the incoming list has selected. IncomingEntryMode decides which ("Új fülszám" = new).
-class TForm9 : public QDialog {
+// "Fülszám bevitel (beszállítás)": enters arriving animals, one BESZALL row per "OK" and "Új"
+// for the next animal of the same delivery (new mode), or changes the arrival the incoming list
+// stands on (change mode).
+class IncomingEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm9(QWidget* parent = nullptr);
-    ~TForm9() override;
+    explicit IncomingEntryDialog(EntryMode mode, QWidget* parent = nullptr);
 
-    // Change mode: fills the screen from the current row of ZQ12 before it is shown. False (after
-    // the message) when it could not; the caller must not show the screen then.
-    bool LoadForChange();
+    EntryMode mode() const { return m_mode; }
 
-    bool newMode() const { return m_newMode; }
+    // Change mode: fills the screen from the current row of the incoming list (ZQ12) before it is
+    // shown. False (after the message) when it could not; the caller must not show the screen then.
+    bool loadForChange();
 
-    QGroupBox* GroupBox1;  // carrier of ZQ30
-    QGroupBox* GroupBox2;  // sender of ZQ40
-    DBText *DBText1, *DBText2, *DBText3, *DBText4, *DBText5, *DBText6;
-    DBText *DBText7, *DBText8, *DBText9, *DBText10, *DBText11, *DBText12, *DBText13;
-    QPushButton* Button1;  // "Szállító"
-    QPushButton* Button2;  // "Feladó"
-    QLineEdit* Edit1;      // IDb
-    QLineEdit* Edit2;      // carrier code
-    QLineEdit* Edit3;      // sender code
-    QLineEdit* Edit4;      // ear tag
-    QLineEdit* Edit5;      // arrival date
-    QLineEdit* Edit6;      // purchase date
-    QLineEdit* Edit7;      // utilisation category
-    QLineEdit* Edit8;      // health certificate
-    QPushButton* Button3;  // "Új"
-    QPushButton* Button5;  // "OK"
-    QPushButton* Button6;  // "Mégsem"
-    QCheckBox* CheckBox1;  // "fülszám növelése"
-    QCheckBox* CheckBox2;  // "Kiszállitáshoz beirva"
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-
-    void FormShow();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
-    void Button6Click();
-    void Edit5Exit();
-    void Edit7DblClick();
+    // "Szállító" / "Feladó": the register pickers; the picked code goes into its code field.
+    void chooseCarrier();
+    void chooseSender();
+    // "OK": checks the fields in order and that the ear tag is not taken, saves the arrival (in new
+    // mode also as a departure when "Kiszállitáshoz beirva" is ticked) and shows the list again.
+    void saveArrival();
+    // "Új": ready for the next animal, the ear tag one higher when "fülszám növelése" is ticked.
+    void prepareNextEarTag();
+    // Leaving the arrival date: the purchase date becomes the same.
+    void copyArrivalDateToPurchaseDate();
+    // A double-click on the category field.
+    void toggleCategory();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
-    // The screen's own list on ZQ11; withBkod after a save, as the grid's "Kód" column then shows.
-    void openList(bool withBkod);
-    void reopenCarriers();
-    void reopenSenders();
-    // Validation steps in order; false after the first failing one has spoken.
+    // Focus on the arrival date; a change offers neither "Új" nor the increment, and keeps the
+    // ear tag of an animal that has already left.
+    void prepareForEntry();
+    // The screen's own list on ZQ11; withCode after a save, as the grid's "Kód" column then shows.
+    void openList(bool withCode);
+    void reopenRegisters();
+    // The checks of "OK" in order; false after the first failing one has spoken.
     bool validate();
-    // Duplicate ear tag in BESZALL; false after the refusal has spoken.
-    bool duplicateCheck();
+    // No other arrival has the ear tag; false after the refusal has spoken.
+    bool earTagIsFree();
+    // The insert (new) or update (change) of the arrival, committed; a failure is said and rolled back.
+    void writeArrival();
+    // The departure written with a new arrival; false after Hiba093 has spoken.
+    bool insertDeparture();
 
-    bool m_newMode = true;
+    EntryMode m_mode;
     bool m_shown = false;
-};
 
-extern TForm9* Form9;
+    QGroupBox* m_carrierPanel;
+    QGroupBox* m_senderPanel;
+    QPushButton* m_chooseCarrierButton;
+    QPushButton* m_chooseSenderButton;
+    QLineEdit* m_arrivalId;  // IDB of the arrival being changed
+    QLineEdit* m_carrierCode;
+    QLineEdit* m_senderCode;
+    QLineEdit* m_earTag;
+    QLineEdit* m_arrivalDate;
+    QLineEdit* m_purchaseDate;
+    QLineEdit* m_category;
+    QLineEdit* m_certificate;
+    QPushButton* m_newButton;
+    QPushButton* m_okButton;
+    QPushButton* m_cancelButton;
+    QCheckBox* m_incrementEarTag;
+    QCheckBox* m_alsoDeparting;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+};

@@ -4,55 +4,50 @@
 
 class DBGrid;
 class DBNavigator;
-class DBText;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
+class QShowEvent;
 namespace input {
 class ReactivationRefresh;
 }
 
 // "Beszállítás": every arrival whose carrier and sender are registered, with the details of the
-// current one; opens the entry screen for a new arrival or a change, and deletes arrivals.
-class TForm8 : public QDialog {
+// current one; opens the incoming entry screen for new arrivals or a change, and deletes arrivals.
+class IncomingListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm8(QWidget* parent = nullptr);
-    ~TForm8() override;
+    explicit IncomingListDialog(QWidget* parent = nullptr);
 
-    // Reloads ZQ12 in the chosen order and ends on CurrentIncomingId, or on the last row.
+    // Reloads the list in the chosen order and ends on the remembered arrival, or on the last row.
     void rebuild();
     input::ReactivationRefresh* refresher() const { return m_refresh; }
 
-    QGroupBox* GroupBox4;  // "A lista sorrendje:"
-    QRadioButton* RadioButton1;  // date, ear tag
-    QRadioButton* RadioButton2;  // entry order
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-    QGroupBox* GroupBox2;  // carrier
-    QGroupBox* GroupBox1;  // sender
-    QGroupBox* GroupBox3;  // ear tag
-    QPushButton* Button2;  // "Új"
-    QPushButton* Button3;  // "Módosít"
-    QPushButton* Button4;  // "Töröl"
-    QPushButton* Button5;  // "Mégsem"
-
-    void FormShow();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
+    // "Új": the entry screen in new mode; the list rebuilds itself when it closes.
+    void enterNewArrivals();
+    // "Módosít": the entry screen on the current arrival, then the rebuild.
+    void changeCurrentArrival();
+    // "Töröl": every arrival with the current ear tag, unless the animal has left.
+    void deleteCurrentEarTag();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
-    void openList(bool withBkod, bool byDate);
+    void openList(bool withCode, bool byDate);
 
     input::ReactivationRefresh* m_refresh = nullptr;
+    QGroupBox* m_orderBox;
+    QRadioButton* m_byDateAndEarTag;
+    QRadioButton* m_inEntryOrder;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+    QGroupBox* m_carrierPanel;
+    QGroupBox* m_senderPanel;
+    QGroupBox* m_earTagPanel;
+    QPushButton* m_newButton;
+    QPushButton* m_changeButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_cancelButton;
 };
-
-extern TForm8* Form8;

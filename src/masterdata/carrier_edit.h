@@ -1,39 +1,22 @@
 #pragma once
 
-#include <QDialog>
+#include "masterdata/register_edit.h"
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
-// "Szállító": new carrier or change of one, opened by the carrier list only. CarrierEditMode says
-// which; for a change the list fills the fields from the current row of ZQ30 before showing it.
-class TForm7 : public QDialog {
+// "Szállító": a new carrier, or a change of the carrier the carrier list stands on. The
+// registration number may stay empty; name, address and approval number are required.
+class CarrierEditDialog : public RegisterEditDialog {
     Q_OBJECT
 public:
-    explicit TForm7(QWidget* parent = nullptr);
-    ~TForm7() override;
+    explicit CarrierEditDialog(EntryMode mode, QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLineEdit* Edit1;  // IDS
-    QLineEdit* Edit2;  // SKOD
-    QLineEdit* Edit3;  // SRENDSZAM
-    QLineEdit* Edit4;  // SNEV
-    QLineEdit* Edit5;  // SCIM
-    QLineEdit* Edit6;  // SJOVASZAM
-    QPushButton* Button1;
-    QPushButton* Button2;
+    void fillFromList() override;
+    void save() override;
 
-    // Fills the fields from the current row of ZQ30 for a change; raises when the list is not open.
-    void fillFromList();
-
-    void Button1Click();
-    void Button2Click();
+private:
+    QLineEdit* m_id;    // IDS, shown only
+    QLineEdit* m_code;  // SKOD, shown only
+    QLineEdit* m_registration;
+    QLineEdit* m_name;
+    QLineEdit* m_address;
+    QLineEdit* m_approval;
 };
-
-extern TForm7* Form7;

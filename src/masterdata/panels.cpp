@@ -4,7 +4,7 @@
 
 namespace masterdata {
 
-QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                         std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Szállító"), source,
@@ -13,10 +13,10 @@ QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source
                              {QStringLiteral("Cim:"), {QStringLiteral("scim")}},
                              {QStringLiteral("Jóváhagy.szám:"), {QStringLiteral("sjovaszam")}},
                              {QStringLiteral("Kód:"), {QStringLiteral("IDs"), QStringLiteral("skod")}}},
-                            textNumber, labelNumber, texts);
+                            textNumber, texts);
 }
 
-QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                        std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Tulajdosnos/feladó"), source,
@@ -26,10 +26,10 @@ QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source,
                              {QStringLiteral("Származási hely:"), {QStringLiteral("fsznev")}},
                              {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
                              {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-                            textNumber, labelNumber, texts);
+                            textNumber, texts);
 }
 
-QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                       std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Vevő/Rendeltetési hely"), source,
@@ -39,7 +39,7 @@ QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, 
                              {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
                              {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
                              {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-                            textNumber, labelNumber, texts);
+                            textNumber, texts);
 }
 
 void reopenCarriersOn(const QString& code)

@@ -3,15 +3,15 @@
 #include "ui/dbwidgets.h"
 
 // The read-only panels of the delivery screens that show a register row: the carrier, the sender
-// of an arrival, the buyer or destination of a departure. Texts and captions are numbered on from
-// textNumber / labelNumber, as buildDetailPanel does.
+// of an arrival, the buyer or destination of a departure. Texts are numbered on from textNumber,
+// as buildDetailPanel does.
 namespace masterdata {
 
-QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                         std::vector<DBText*>* texts = nullptr);
-QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                        std::vector<DBText*>* texts = nullptr);
-QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber, int& labelNumber,
+QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
                       std::vector<DBText*>* texts = nullptr);
 
 // The entry screens' way of showing a row in those panels: reload the carrier list ZQ30 (partner

@@ -1,45 +1,29 @@
 #pragma once
 
-#include <QDialog>
+#include "masterdata/register_edit.h"
 
 class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
-// "Feladó-Vevö": new partner or change of one, opened by the partner list only. SenderEditMode
-// says which; for a change the list fills the fields from the current row of ZQ40 before showing it.
-class TForm5 : public QDialog {
+// "Feladó-Vevö": a new sender or buyer, or a change of the one the partner list stands on. Every
+// field is required. While "Tulajdonos cim = származási cim" is ticked, leaving the owner's name
+// or address copies it to the place of origin.
+class PartnerEditDialog : public RegisterEditDialog {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget* parent = nullptr);
-    ~TForm5() override;
+    explicit PartnerEditDialog(EntryMode mode, QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLineEdit* Edit1;  // IDF
-    QLineEdit* Edit2;  // FKOD
-    QLineEdit* Edit3;  // FNEV
-    QLineEdit* Edit5;  // FCIM
-    QLineEdit* Edit4;  // FTENYKOD
-    QLineEdit* Edit6;  // FSZNEV
-    QLineEdit* Edit7;  // FSZCIM
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QCheckBox* CheckBox1;
+    void fillFromList() override;
+    void save() override;
+    void copyOwnerNameToOrigin();
+    void copyOwnerAddressToOrigin();
 
-    // Fills the fields from the current row of ZQ40 for a change; raises when the list is not open.
-    void fillFromList();
-
-    void Button1Click();
-    void Button2Click();
-    void Edit3Exit();
-    void Edit5Exit();
+private:
+    QLineEdit* m_id;    // IDF, shown only
+    QLineEdit* m_code;  // FKOD, shown only
+    QLineEdit* m_ownerName;
+    QLineEdit* m_ownerAddress;
+    QLineEdit* m_breedingCode;
+    QLineEdit* m_originName;
+    QLineEdit* m_originAddress;
+    QCheckBox* m_originIsOwner;
 };
-
-extern TForm5* Form5;

@@ -1,18 +1,22 @@
 #include "masterdata/pickers.h"
 
-#include "core/datamodule.h"
+#include "core/dataset.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
 #include "ui/modal.h"
 
+namespace {
+QString pickFrom(const masterdata::Register& reg) { return reg.list->fieldText(reg.codeField); }
+}  // namespace
+
 QString pickCarrier(QWidget* owner)
 {
-    runScreen(owner, Form6);
-    return Data->ZQ30.fieldText(QStringLiteral("skod"));
+    runScreen<CarrierListDialog>(owner);
+    return pickFrom(masterdata::carrierRegister());
 }
 
 QString pickSender(QWidget* owner)
 {
-    runScreen(owner, Form4);
-    return Data->ZQ40.fieldText(QStringLiteral("fkod"));
+    runScreen<PartnerListDialog>(owner);
+    return pickFrom(masterdata::partnerRegister());
 }

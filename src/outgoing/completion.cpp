@@ -1,14 +1,14 @@
 #include "outgoing/completion.h"
 
-#include "core/convert.h"
 #include "core/datamodule.h"
-#include "masterdata/pickers.h"
+#include "core/domain.h"
 #include "masterdata/panels.h"
-#include "ui/input.h"
-#include "ui/layout.h"
+#include "masterdata/pickers.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/platform.h"
+#include "ui/validation.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,113 +19,87 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-TForm13* Form13 = nullptr;
-
-TForm13::TForm13(QWidget* parent) : QDialog(parent)
+OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form13"));
     setWindowTitle(QStringLiteral("Adatfeltöltés"));
-    Form13 = this;
 
     auto* lay = new QVBoxLayout(this);
-    Label2 = new QLabel(QStringLiteral("A beszállitáskor már kiszállitásra megjelölt tételekhez vagy adatátvételi "
-                                       "fülszámokhoz a többi adat megadása"),
-                        this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    lay->addWidget(Label2);
+    m_heading = new QLabel(QStringLiteral("A beszállitáskor már kiszállitásra megjelölt tételekhez vagy adatátvételi "
+                                          "fülszámokhoz a többi adat megadása"),
+                           this);
+    m_heading->setObjectName(QStringLiteral("Label2"));
+    lay->addWidget(m_heading);
 
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 20;  // the screen's own labels keep the low numbers
-    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
-    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
-    top->addWidget(GroupBox1, 1);
-    top->addWidget(GroupBox2, 1);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
+    top->addWidget(m_carrierPanel, 1);
+    top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
 
     auto* fields = new QGridLayout;
-    auto edit = [this, fields](QLineEdit*& e, const char* name, const QString& label, int col) {
-        e = new QLineEdit(this);
+    auto field = [this, fields](const char* name, const QString& caption, int col) {
+        auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
-        auto* l = new QLabel(label, this);
-        l->setObjectName(QStringLiteral("Label_") + QString::fromLatin1(name));
-        l->setBuddy(e);
-        fields->addWidget(l, 0, col);
+        fields->addWidget(buddyLabel(caption, e), 0, col);
         fields->addWidget(e, 1, col);
+        return e;
     };
-    Button1 = new QPushButton(QStringLiteral("Szállító"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Vevö"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    fields->addWidget(Button1, 1, 0);
-    fields->addWidget(Button2, 1, 1);
-    edit(Edit2, "Edit2", QStringLiteral("Száll.kód"), 2);
-    edit(Edit3, "Edit3", QStringLiteral("Vevö kód"), 3);
-    edit(Edit8, "Edit8", QStringLiteral("Eü. bizonyitvány ki"), 4);
-    edit(Edit7, "Edit7", QStringLiteral("Hasznositási kategória"), 5);
+    m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
+    m_chooseBuyerButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Vevö"));
+    fields->addWidget(m_chooseCarrierButton, 1, 0);
+    fields->addWidget(m_chooseBuyerButton, 1, 1);
+    m_carrierCode = field("Edit2", QStringLiteral("Száll.kód"), 2);
+    m_buyerCode = field("Edit3", QStringLiteral("Vevö kód"), 3);
+    m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 4);
+    m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 5);
     lay->addLayout(fields);
-    for (QLineEdit* e : {Edit2, Edit3}) {
+    for (QLineEdit* e : {m_carrierCode, m_buyerCode}) {
         e->setEnabled(false);
         e->setReadOnly(true);
     }
-    Edit7->setText(QStringLiteral("gyüjtés"));
-    Edit7->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
+    m_category->setText(domain::kDefaultCategory);
+    m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
-    auto* gridLabel = new QLabel(QStringLiteral("Pótlandó tételek listája:"), this);
-    gridLabel->setObjectName(QStringLiteral("Label1"));
-    lay->addWidget(gridLabel);
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setDataSource(&Data->DS21);
-    DBGrid1->setColumns({{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
-                         {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
-                         {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü. biz. ki")},
-                         {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü.biz. be")},
-                         {QStringLiteral("KHKAT"), QStringLiteral("Haszn. kat.")},
-                         {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
-                         {QStringLiteral("KFKOD"), QStringLiteral("Vevökód")},
-                         {QStringLiteral("IDK"), QStringLiteral("ID")},
-                         {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
-    gridLabel->setBuddy(DBGrid1);
-    lay->addWidget(DBGrid1, 1);
-    DBNavigator1 = new DBNavigator(this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&Data->DS21);
-    DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    m_list = makeListGrid(this, &Data->DS21,
+                          {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                           {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
+                           {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü. biz. ki")},
+                           {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü.biz. be")},
+                           {QStringLiteral("KHKAT"), QStringLiteral("Haszn. kat.")},
+                           {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
+                           {QStringLiteral("KFKOD"), QStringLiteral("Vevökód")},
+                           {QStringLiteral("IDK"), QStringLiteral("ID")},
+                           {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
+    lay->addWidget(buddyLabel(QStringLiteral("Pótlandó tételek listája:"), m_list));
+    lay->addWidget(m_list, 1);
+    m_navigator = makeListNavigator(this, &Data->DS21);
+    lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
-    Button5 = new QPushButton(QStringLiteral("Adatfeltöltés"), this);
-    Button5->setObjectName(QStringLiteral("Button5"));
-    Button5->setToolTip(QStringLiteral("A szállító és vevő kóddal nem rendelkező fülszám sorok feltöltése"));
-    Button6 = new QPushButton(QStringLiteral("Mégsem"), this);
-    Button6->setObjectName(QStringLiteral("Button6"));
-    buttons->addWidget(Button5);
-    buttons->addWidget(Button6);
+    m_completeButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Adatfeltöltés"));
+    m_completeButton->setToolTip(QStringLiteral("A szállító és vevő kóddal nem rendelkező fülszám sorok feltöltése"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    buttons->addWidget(m_completeButton);
+    buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
     lay->addLayout(buttons);
-    for (QPushButton* b : {Button1, Button2, Button5, Button6})
-        b->setAutoDefault(false);
-    input::markLeavesForm(Button6);
+    input::markLeavesForm(m_cancelButton);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm13::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm13::Button2Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm13::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm13::Button6Click);
+    connect(m_chooseCarrierButton, &QPushButton::clicked, this, &OutgoingCompletionDialog::chooseCarrier);
+    connect(m_chooseBuyerButton, &QPushButton::clicked, this, &OutgoingCompletionDialog::chooseBuyer);
+    connect(m_completeButton, &QPushButton::clicked, this, &OutgoingCompletionDialog::completeDepartures);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
     // The hint promises the category switch of the entry screens; the field keeps that promise.
-    input::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
+    input::onDoubleClick(m_category, [this] { toggleCategory(); });
 
     fixAndCentre(this, QSize(1000, 600));
     input::enterAsTab(this);
 }
 
-TForm13::~TForm13()
-{
-    if (Form13 == this)
-        Form13 = nullptr;
-}
-
-void TForm13::showEvent(QShowEvent* event)
+void OutgoingCompletionDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // The list is built once, when the screen first appears; after a fill it stays empty.
@@ -133,13 +107,13 @@ void TForm13::showEvent(QShowEvent* event)
         return;
     m_shown = true;
     try {
-        FormShow();
+        listIncompleteDepartures();
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));
     }
 }
 
-void TForm13::FormShow()
+void OutgoingCompletionDialog::listIncompleteDepartures()
 {
     Dataset& q = Data->ZQ21;
     q.close();
@@ -151,24 +125,19 @@ void TForm13::FormShow()
     q.open();
 }
 
-void TForm13::Button1Click() { Edit2->setText(pickCarrier(this)); }
+void OutgoingCompletionDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(this)); }
 
-void TForm13::Button2Click() { Edit3->setText(pickSender(this)); }
+void OutgoingCompletionDialog::chooseBuyer() { m_buyerCode->setText(pickSender(this)); }
 
-void TForm13::Edit7DblClick() { input::toggleCategory(Edit7); }
+void OutgoingCompletionDialog::toggleCategory() { m_category->setText(domain::nextCategory(m_category->text())); }
 
-void TForm13::Button5Click()
+void OutgoingCompletionDialog::completeDepartures()
 {
-    const auto fail = [this](const QString& message, QWidget* focus) {
-        platform::showMessage(this, message);
-        focus->setFocus();
-    };
-    if (convert::trimRight(Edit2->text()).isEmpty())
-        return fail(QStringLiteral("Nincs megadva a szállitó!"), Button1);
-    if (convert::trimRight(Edit3->text()).isEmpty())
-        return fail(QStringLiteral("Nincs megadva a Vevö!"), Button2);
-    if (convert::trimRight(Edit8->text()).isEmpty())
-        return fail(QStringLiteral("Nincs megadva a eü.bizonyitvány!"), Edit8);
+    if (!validation::requireFilled(this,
+                                   {{m_carrierCode, QStringLiteral("Nincs megadva a szállitó!"), m_chooseCarrierButton},
+                                    {m_buyerCode, QStringLiteral("Nincs megadva a Vevö!"), m_chooseBuyerButton},
+                                    {m_certificateOut, QStringLiteral("Nincs megadva a eü.bizonyitvány!")}}))
+        return;
     try {
         if (!Data->IBTrans1.inTransaction())
             Data->IBTrans1.startTransaction();
@@ -182,11 +151,11 @@ void TForm13::Button5Click()
             q.addSql(QStringLiteral("       keubizki = :p3, "));
             q.addSql(QStringLiteral("       khkat    = :p5  "));
             q.addSql(QStringLiteral("       WHERE kskod = :p4 AND kfkod = :p4 "));
-            q.setParamText(QStringLiteral("p1"), Edit2->text());
-            q.setParamText(QStringLiteral("p2"), Edit3->text());
-            q.setParamText(QStringLiteral("p3"), Edit8->text());
+            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
+            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
+            q.setParamText(QStringLiteral("p3"), m_certificateOut->text());
             q.setParamText(QStringLiteral("p4"), QString());
-            q.setParamText(QStringLiteral("p5"), Edit7->text());
+            q.setParamText(QStringLiteral("p5"), m_category->text());
             q.execSql();
             Data->IBTrans1.commit();
         } catch (const std::exception&) {
@@ -198,5 +167,3 @@ void TForm13::Button5Click()
         platform::showMessage(this, QStringLiteral("Hiba132: az Update közben a kiszállításban!"));
     }
 }
-
-void TForm13::Button6Click() { close(); }

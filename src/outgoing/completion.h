@@ -8,41 +8,43 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 
-// "Adatfeltöltés": gives every outgoing row that has neither a carrier nor a buyer code, in one
-// update, the carrier and buyer picked here and the certificate and category typed here.
-class TForm13 : public QDialog {
+// "Adatfeltöltés": gives every departure that has neither a carrier nor a buyer code (marked for
+// dispatch at arrival, or taken over from the ear-tag program), in one update, the carrier and
+// buyer picked here and the certificate and category typed here.
+class OutgoingCompletionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm13(QWidget* parent = nullptr);
-    ~TForm13() override;
+    explicit OutgoingCompletionDialog(QWidget* parent = nullptr);
 
-    QLabel* Label2;
-    QGroupBox* GroupBox1;  // carrier
-    QGroupBox* GroupBox2;  // buyer / destination
-    QPushButton* Button1;  // "Szállító"
-    QPushButton* Button2;  // "Vevö"
-    QLineEdit* Edit2;      // carrier code
-    QLineEdit* Edit3;      // buyer code
-    QLineEdit* Edit8;      // certificate out
-    QLineEdit* Edit7;      // category
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-    QPushButton* Button5;  // "Adatfeltöltés"
-    QPushButton* Button6;  // "Mégsem"
-
-    void FormShow();
-    void Button1Click();
-    void Button2Click();
-    void Button5Click();
-    void Button6Click();
-    void Edit7DblClick();
+    // "Szállító" / "Vevö": the register pickers; the picked code goes into its code field.
+    void chooseCarrier();
+    void chooseBuyer();
+    // "Adatfeltöltés": checks carrier, buyer and certificate, then completes every such departure.
+    void completeDepartures();
+    // A double-click on the category field.
+    void toggleCategory();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    bool m_shown = false;
-};
+    // The departures still to complete, listed once when the screen first appears.
+    void listIncompleteDepartures();
 
-extern TForm13* Form13;
+    bool m_shown = false;
+    QLabel* m_heading;
+    QGroupBox* m_carrierPanel;
+    QGroupBox* m_buyerPanel;
+    QPushButton* m_chooseCarrierButton;
+    QPushButton* m_chooseBuyerButton;
+    QLineEdit* m_carrierCode;
+    QLineEdit* m_buyerCode;
+    QLineEdit* m_certificateOut;
+    QLineEdit* m_category;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+    QPushButton* m_completeButton;
+    QPushButton* m_cancelButton;
+};

@@ -2,60 +2,43 @@
 
 #include "core/convert.h"
 #include "core/datamodule.h"
-#include "core/globals.h"
-#include "outgoing/outgoing_entry.h"
-#include "masterdata/panels.h"
-#include "ui/input.h"
-#include "ui/layout.h"
+#include "core/handover.h"
 #include "ui/dbwidgets.h"
+#include "ui/layout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm12* Form12 = nullptr;
-
-TForm12::TForm12(QWidget* parent) : QDialog(parent)
+EarTagPickListDialog::EarTagPickListDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form12"));
     setWindowTitle(QStringLiteral("Fülszám lista"));
-    Form12 = this;
 
     auto* lay = new QVBoxLayout(this);
-    Label1 = new QLabel(QStringLiteral("A kiszállításban nem szereplö fülszámok listája"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    lay->addWidget(Label1);
+    m_title = new QLabel(QStringLiteral("A kiszállításban nem szereplö fülszámok listája"), this);
+    m_title->setObjectName(QStringLiteral("Label1"));
+    lay->addWidget(m_title);
 
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setDataSource(&Data->DS14);
-    DBGrid1->setColumns({{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
-                         {QStringLiteral("BSZKELT"), QStringLiteral("Beszállítás")}});
-    Label1->setBuddy(DBGrid1);
-    lay->addWidget(DBGrid1, 1);
-
-    DBNavigator1 = new DBNavigator(this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&Data->DS14);
-    DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    m_list = makeListGrid(this, &Data->DS14,
+                          {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
+                           {QStringLiteral("BSZKELT"), QStringLiteral("Beszállítás")}});
+    m_title->setBuddy(m_list);
+    lay->addWidget(m_list, 1);
+    m_navigator = makeListNavigator(this, &Data->DS14);
+    lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
-    Button1 = new QPushButton(QStringLiteral("Kiválaszt"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button3 = new QPushButton(QStringLiteral("Mégsem"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    for (QPushButton* b : {Button1, Button3}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    m_pickButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    buttons->addWidget(m_pickButton);
+    buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
     lay->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm12::Button1Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm12::Button3Click);
+    connect(m_pickButton, &QPushButton::clicked, this, &EarTagPickListDialog::pickCurrentEarTag);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     fixAndCentre(this, QSize(380, 480));
 
@@ -72,24 +55,16 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent)
     // Prefix match, case-sensitive. Trailing blanks do not count: a row can only begin with the
     // typed text once the typed text's own trailing blanks are gone, and the row's do not matter
     // for a prefix. Nothing found (or nothing typed) leaves the first row current.
-    const QString prefix = convert::trimRight(PartialEarTag);
+    const QString prefix = convert::trimRight(handOver().earTagBeginning);
     if (!prefix.isEmpty())
         q.locate(QStringLiteral("bfulszam"), prefix, LocateOptions{false, true});
 
-    DBGrid1->setFocus();
+    m_list->setFocus();
 }
 
-TForm12::~TForm12()
+void EarTagPickListDialog::pickCurrentEarTag()
 {
-    if (Form12 == this)
-        Form12 = nullptr;
-}
-
-void TForm12::Button1Click()
-{
-    if (Form11 && Data->ZQ14.active() && !Data->ZQ14.isEmpty())
-        Form11->Edit4->setText(Data->ZQ14.fieldText(QStringLiteral("bfulszam")));
+    if (Data->ZQ14.active() && !Data->ZQ14.isEmpty())
+        m_picked = Data->ZQ14.fieldText(QStringLiteral("bfulszam"));
     accept();
 }
-
-void TForm12::Button3Click() { reject(); }

@@ -2,28 +2,32 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class DBGrid;
 class DBNavigator;
 class QLabel;
 class QPushButton;
 
 // "Fülszám lista": the arrived ear tags that have not left, in text order, positioned on the first
-// that begins with PartialEarTag. "Kiválaszt" writes the chosen one into the ear-tag field of the
-// outgoing entry screen.
-class TForm12 : public QDialog {
+// that begins with the typed beginning the outgoing entry screen handed over
+// (handOver().earTagBeginning). "Kiválaszt" picks the current ear tag, "Mégsem" picks nothing.
+class EarTagPickListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm12(QWidget* parent = nullptr);
-    ~TForm12() override;
+    explicit EarTagPickListDialog(QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-    QPushButton* Button1;  // "Kiválaszt"
-    QPushButton* Button3;  // "Mégsem"
+    // The ear tag "Kiválaszt" took; nothing after "Mégsem" or on an empty list.
+    std::optional<QString> pickedEarTag() const { return m_picked; }
 
-    void Button1Click();
-    void Button3Click();
+    // "Kiválaszt": takes the current ear tag and closes the list.
+    void pickCurrentEarTag();
+
+private:
+    std::optional<QString> m_picked;
+    QLabel* m_title;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+    QPushButton* m_pickButton;
+    QPushButton* m_cancelButton;
 };
-
-extern TForm12* Form12;

@@ -2,16 +2,16 @@
 
 #include "core/convert.h"
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/domain.h"
+#include "core/handover.h"
+#include "masterdata/panels.h"
 #include "masterdata/pickers.h"
 #include "outgoing/eartag_picklist.h"
-#include "masterdata/panels.h"
-#include "ui/input.h"
-#include "ui/layout.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
-#include "ui/modal.h"
+#include "ui/layout.h"
 #include "ui/platform.h"
+#include "ui/validation.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -25,15 +25,10 @@
 
 #include <limits>
 
-TForm11* Form11 = nullptr;
-
 namespace {
-const QString kNewMode = QStringLiteral("Új fülszám");
 const QString kNotArrived = QStringLiteral("Nincs ilyen fülszám a beszállitottak között !");
 
-bool blank(const QLineEdit* e) { return convert::trimRight(e->text()).isEmpty(); }
-
-void openWith(Dataset& q, const QStringList& lines)
+void setStatement(Dataset& q, const QStringList& lines)
 {
     q.close();
     q.clearSql();
@@ -42,175 +37,165 @@ void openWith(Dataset& q, const QStringList& lines)
 }
 }  // namespace
 
-TForm11::TForm11(QWidget* parent) : QDialog(parent)
+OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDialog(parent), m_mode(mode)
 {
     setObjectName(QStringLiteral("Form11"));
-    setWindowTitle(QStringLiteral("Fülszám bevitel (kiszállitás)"));
-    Form11 = this;
-    m_changeMode = OutgoingEntryMode != kNewMode;
+    setWindowTitle(entryCaption(EntrySubject::Departure, EntryMode::New));
 
     auto* lay = new QVBoxLayout(this);
 
     // Panels and pickers.
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 20;  // the screen's own labels keep the low numbers
-    GroupBox1 = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber, labelNumber);
-    GroupBox2 = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber, labelNumber);
-    top->addWidget(GroupBox1, 1);
-    top->addWidget(GroupBox2, 1);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
+    top->addWidget(m_carrierPanel, 1);
+    top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
 
     auto* fields = new QGridLayout;
-    auto edit = [this, fields](QLineEdit*& e, const char* name, const QString& label, int row, int col) {
-        e = new QLineEdit(this);
+    auto field = [this, fields](const char* name, const QString& caption, int row, int col) {
+        auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
-        auto* l = new QLabel(label, this);
-        l->setObjectName(QStringLiteral("Label_") + QString::fromLatin1(name));
-        l->setBuddy(e);
-        fields->addWidget(l, row * 2, col);
+        fields->addWidget(buddyLabel(caption, e), row * 2, col);
         fields->addWidget(e, row * 2 + 1, col);
+        return e;
     };
-    Button1 = new QPushButton(QStringLiteral("Szállító"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Vevö"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    edit(Edit1, "Edit1", QStringLiteral("IDk"), 0, 0);
-    edit(Edit2, "Edit2", QStringLiteral("Száll.kód"), 0, 1);
-    edit(Edit3, "Edit3", QStringLiteral("Vevö kód"), 0, 2);
-    fields->addWidget(Button1, 1, 3);
-    fields->addWidget(Button2, 1, 4);
-    edit(Edit5, "Edit5", QStringLiteral("Kiszállitás kelte"), 1, 0);
-    edit(Edit7, "Edit7", QStringLiteral("Hasznositási kategória"), 1, 1);
-    edit(Edit4, "Edit4", QStringLiteral("Fülszám"), 1, 2);
-    edit(Edit8, "Edit8", QStringLiteral("Eü. bizonyitvány ki"), 1, 3);
-    edit(Edit6, "Edit6", QStringLiteral("Eü. bizonyitvány be"), 1, 4);
-    Label2 = new QLabel(QStringLiteral("Dupla klikkre megnyilik a ki nem szállitott fülszámok listája."), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    fields->addWidget(Label2, 4, 0, 1, 5);
+    m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
+    m_chooseBuyerButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Vevö"));
+    m_departureId = field("Edit1", QStringLiteral("IDk"), 0, 0);
+    m_carrierCode = field("Edit2", QStringLiteral("Száll.kód"), 0, 1);
+    m_buyerCode = field("Edit3", QStringLiteral("Vevö kód"), 0, 2);
+    fields->addWidget(m_chooseCarrierButton, 1, 3);
+    fields->addWidget(m_chooseBuyerButton, 1, 4);
+    m_dispatchDate = field("Edit5", QStringLiteral("Kiszállitás kelte"), 1, 0);
+    m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 1, 1);
+    m_earTag = field("Edit4", QStringLiteral("Fülszám"), 1, 2);
+    m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 1, 3);
+    m_certificateIn = field("Edit6", QStringLiteral("Eü. bizonyitvány be"), 1, 4);
+    m_pickListHint = new QLabel(QStringLiteral("Dupla klikkre megnyilik a ki nem szállitott fülszámok listája."), this);
+    m_pickListHint->setObjectName(QStringLiteral("Label2"));
+    fields->addWidget(m_pickListHint, 4, 0, 1, 5);
     lay->addLayout(fields);
 
-    for (QLineEdit* e : {Edit1, Edit2, Edit3})
+    for (QLineEdit* e : {m_departureId, m_carrierCode, m_buyerCode})
         e->setEnabled(false);
-    Edit7->setText(QStringLiteral("gyüjtés"));
-    Edit7->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
-    Edit4->setToolTip(QStringLiteral("Irja be a fülszám részletet. Duppla klikkre még ki nem szállítottak listája."));
-    Edit4->setMaxLength(25);
-    input::digitsOnly(Edit4);
-    input::dateCharacters(Edit5);
+    m_category->setText(domain::kDefaultCategory);
+    m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
+    m_earTag->setToolTip(
+        QStringLiteral("Irja be a fülszám részletet. Duppla klikkre még ki nem szállítottak listája."));
+    m_earTag->setMaxLength(25);
+    input::digitsOnly(m_earTag);
+    input::dateCharacters(m_dispatchDate);
 
     // "Új", "OK", "Mégsem" on a panel of their own, with the increment box beside them.
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(panel);
-    Button3 = new QPushButton(QStringLiteral("Új"), panel);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    Button5 = new QPushButton(QStringLiteral("OK"), panel);
-    Button5->setObjectName(QStringLiteral("Button5"));
-    Button6 = new QPushButton(QStringLiteral("Mégsem"), panel);
-    Button6->setObjectName(QStringLiteral("Button6"));
-    for (QPushButton* b : {Button3, Button5, Button6})
+    m_newButton = makeButton(panel, QStringLiteral("Button3"), QStringLiteral("Új"));
+    m_okButton = makeButton(panel, QStringLiteral("Button5"), QStringLiteral("OK"));
+    m_cancelButton = makeButton(panel, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    for (QPushButton* b : {m_newButton, m_okButton, m_cancelButton})
         row->addWidget(b);
     row->addStretch(1);
-    CheckBox1 = new QCheckBox(QStringLiteral("fülszám növelése"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    m_incrementEarTag = new QCheckBox(QStringLiteral("fülszám növelése"), this);
+    m_incrementEarTag->setObjectName(QStringLiteral("CheckBox1"));
     auto* panelRow = new QHBoxLayout;
     panelRow->addWidget(panel, 1);
-    panelRow->addWidget(CheckBox1);
+    panelRow->addWidget(m_incrementEarTag);
     lay->addLayout(panelRow);
-    for (QPushButton* b : {Button1, Button2, Button3, Button5, Button6})
-        b->setAutoDefault(false);
-    Button3->setEnabled(false);
-    input::markLeavesForm(Button6);
+    m_newButton->setEnabled(false);
+    input::markLeavesForm(m_cancelButton);
 
-    auto* gridLabel = new QLabel(QStringLiteral("Kiszállitottak listája "), this);
-    gridLabel->setObjectName(QStringLiteral("Label1"));
-    lay->addWidget(gridLabel);
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setDataSource(&Data->DS21);
-    DBGrid1->setColumns({{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
-                         {QStringLiteral("KIKELT"), QStringLiteral("Kikelt")},
-                         {QStringLiteral("KHKAT"), QStringLiteral("Haszn.kat.")},
-                         {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
-                         {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü. biz. be")},
-                         {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
-                         {QStringLiteral("KFKOD"), QStringLiteral("Vevö")},
-                         {QStringLiteral("IDK"), QStringLiteral("ID")},
-                         {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
-    gridLabel->setBuddy(DBGrid1);
-    lay->addWidget(DBGrid1, 1);
-    DBNavigator1 = new DBNavigator(this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&Data->DS21);
-    DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    m_list = makeListGrid(this, &Data->DS21,
+                          {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                           {QStringLiteral("KIKELT"), QStringLiteral("Kikelt")},
+                           {QStringLiteral("KHKAT"), QStringLiteral("Haszn.kat.")},
+                           {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
+                           {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü. biz. be")},
+                           {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
+                           {QStringLiteral("KFKOD"), QStringLiteral("Vevö")},
+                           {QStringLiteral("IDK"), QStringLiteral("ID")},
+                           {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
+    lay->addWidget(buddyLabel(QStringLiteral("Kiszállitottak listája "), m_list));
+    lay->addWidget(m_list, 1);
+    m_navigator = makeListNavigator(this, &Data->DS21);
+    lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     // Tab order: the five fields, the button panel, the pickers, the code fields, the list and its
     // navigator, the increment box. The panels take no focus and the navigator is its buttons:
     // chaining those containers themselves would pull the navigator and the box out of place.
-    QWidget* order[] = {Edit5,   Edit7,   Edit4,   Edit8,   Edit6,
-                        Button3, Button5, Button6, Button1, Button2,
-                        Edit1,   Edit2,   Edit3,   DBGrid1, DBNavigator1->button(DBNavigator::First),
-                        DBNavigator1->button(DBNavigator::Prior),     DBNavigator1->button(DBNavigator::Next),
-                        DBNavigator1->button(DBNavigator::Last),      CheckBox1};
+    QWidget* order[] = {m_dispatchDate,
+                        m_category,
+                        m_earTag,
+                        m_certificateOut,
+                        m_certificateIn,
+                        m_newButton,
+                        m_okButton,
+                        m_cancelButton,
+                        m_chooseCarrierButton,
+                        m_chooseBuyerButton,
+                        m_departureId,
+                        m_carrierCode,
+                        m_buyerCode,
+                        m_list,
+                        m_navigator->button(DBNavigator::First),
+                        m_navigator->button(DBNavigator::Prior),
+                        m_navigator->button(DBNavigator::Next),
+                        m_navigator->button(DBNavigator::Last),
+                        m_incrementEarTag};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm11::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm11::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm11::Button3Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm11::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm11::Button6Click);
-    input::onExit(Edit4, [this] { Edit4Exit(); });
-    input::onDoubleClick(Edit4, [this] { Edit4DblClick(); });
-    input::onDoubleClick(Edit7, [this] { Edit7DblClick(); });
+    connect(m_chooseCarrierButton, &QPushButton::clicked, this, &OutgoingEntryDialog::chooseCarrier);
+    connect(m_chooseBuyerButton, &QPushButton::clicked, this, &OutgoingEntryDialog::chooseBuyer);
+    connect(m_newButton, &QPushButton::clicked, this, &OutgoingEntryDialog::prepareNextEarTag);
+    connect(m_okButton, &QPushButton::clicked, this, &OutgoingEntryDialog::saveDeparture);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
+    input::onExit(m_earTag, [this] { checkEarTagArrived(); });
+    input::onDoubleClick(m_earTag, [this] { pickEarTag(); });
+    input::onDoubleClick(m_category, [this] { toggleCategory(); });
 
     fixAndCentre(this, QSize(1000, 640));
 
-    openWith(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk"),
-                          QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
+    setStatement(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk"),
+                              QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
     Data->ZQ21.open();
     Data->ZQ21.last();
 
-    Edit5->setFocus();
+    m_dispatchDate->setFocus();
     input::enterAsTab(this);
 }
 
-TForm11::~TForm11()
-{
-    if (Form11 == this)
-        Form11 = nullptr;
-}
-
-bool TForm11::LoadForChange()
+bool OutgoingEntryDialog::loadForChange()
 {
     try {
-        setWindowTitle(QStringLiteral("Fülszám módositás"));
+        setWindowTitle(entryCaption(EntrySubject::Departure, m_mode));
         const Dataset& row = Data->ZQ22;
-        Edit1->setText(row.fieldText(QStringLiteral("IDk")));
-        Edit2->setText(row.fieldText(QStringLiteral("kskod")));
-        Edit3->setText(row.fieldText(QStringLiteral("kfkod")));
-        Edit4->setText(row.fieldText(QStringLiteral("kfulszam")));
-        Edit5->setText(row.fieldText(QStringLiteral("kikelt")));
-        Edit6->setText(row.fieldText(QStringLiteral("keubizbe")));
-        Edit7->setText(row.fieldText(QStringLiteral("khkat")));
-        Edit8->setText(row.fieldText(QStringLiteral("keubizki")));
-        CurrentCarrierCode = row.fieldText(QStringLiteral("skod"));
-        CurrentSenderCode = row.fieldText(QStringLiteral("fkod"));
-        CurrentOutgoingId = row.fieldText(QStringLiteral("IDk"));
+        m_departureId->setText(row.fieldText(QStringLiteral("IDk")));
+        m_carrierCode->setText(row.fieldText(QStringLiteral("kskod")));
+        m_buyerCode->setText(row.fieldText(QStringLiteral("kfkod")));
+        m_earTag->setText(row.fieldText(QStringLiteral("kfulszam")));
+        m_dispatchDate->setText(row.fieldText(QStringLiteral("kikelt")));
+        m_certificateIn->setText(row.fieldText(QStringLiteral("keubizbe")));
+        m_category->setText(row.fieldText(QStringLiteral("khkat")));
+        m_certificateOut->setText(row.fieldText(QStringLiteral("keubizki")));
+        handOver().carrierCode = row.fieldText(QStringLiteral("skod"));
+        handOver().partnerCode = row.fieldText(QStringLiteral("fkod"));
+        handOver().outgoingId = row.fieldText(QStringLiteral("IDk"));
 
-        masterdata::reopenCarriersOn(CurrentCarrierCode);
-        masterdata::reopenPartnersOn(CurrentSenderCode);
+        masterdata::reopenCarriersOn(handOver().carrierCode);
+        masterdata::reopenPartnersOn(handOver().partnerCode);
 
-        openWith(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
-                              QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
+        setStatement(Data->ZQ21,
+                     {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
+                      QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
         Data->ZQ21.open();
         Data->ZQ21.last();
-        Data->ZQ21.locate(QStringLiteral("IDk"), CurrentOutgoingId);
+        Data->ZQ21.locate(QStringLiteral("IDk"), handOver().outgoingId);
 
-        CheckBox1->setEnabled(false);
+        m_incrementEarTag->setEnabled(false);
         return true;
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba111 a fülszám módosítás Edit-ben való megjelenitésekor!"));
@@ -219,143 +204,141 @@ bool TForm11::LoadForChange()
     }
 }
 
-void TForm11::Button1Click() { Edit2->setText(pickCarrier(this)); }
+void OutgoingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(this)); }
 
-void TForm11::Button2Click() { Edit3->setText(pickSender(this)); }
+void OutgoingEntryDialog::chooseBuyer() { m_buyerCode->setText(pickSender(this)); }
 
-qint64 TForm11::arrivalCount(const QString& earTag)
+qint64 OutgoingEntryDialog::arrivalCount(const QString& earTag)
 {
     Dataset& q = Data->ZQ13;
-    openWith(q, {QStringLiteral("SELECT bfulszam,  COUNT(bFulszam) AS db"), QStringLiteral("FROM beszall"),
-                 QStringLiteral("WHERE bfulszam = :p1"), QStringLiteral("GROUP BY bfulszam")});
+    setStatement(q, {QStringLiteral("SELECT bfulszam,  COUNT(bFulszam) AS db"), QStringLiteral("FROM beszall"),
+                     QStringLiteral("WHERE bfulszam = :p1"), QStringLiteral("GROUP BY bfulszam")});
     q.setParamText(QStringLiteral("p1"), earTag);
     q.open();
     return q.isEmpty() ? 0 : q.fieldInt(QStringLiteral("db"));
 }
 
-bool TForm11::alreadyDispatched(const QString& earTag)
+bool OutgoingEntryDialog::alreadyDispatched(const QString& earTag)
 {
     Dataset& q = Data->ZQ23;
-    openWith(q, {QStringLiteral("SELECT Kfulszam, count(Kfulszam) as db"), QStringLiteral("FROM kiszall"),
-                 QStringLiteral("WHERE Kfulszam = :p1"), QStringLiteral("GROUP BY Kfulszam")});
-    q.setParamText(QStringLiteral("p1"), earTag);
-    q.open();
-    qint64 count = q.isEmpty() ? 0 : q.fieldInt(QStringLiteral("db"));
-    if (m_changeMode && count > 0) {
+    qint64 count = domain::departureCount(q, earTag);
+    if (m_mode == EntryMode::Change && count > 0) {
         // The row being changed keeps its own ear tag: it does not count as already dispatched.
-        openWith(q, {QStringLiteral("SELECT count(Kfulszam) as db"), QStringLiteral("FROM kiszall"),
-                     QStringLiteral("WHERE Kfulszam = :p1 AND IDk = :p0")});
+        setStatement(q, {QStringLiteral("SELECT count(Kfulszam) as db"), QStringLiteral("FROM kiszall"),
+                         QStringLiteral("WHERE Kfulszam = :p1 AND IDk = :p0")});
         q.setParamText(QStringLiteral("p1"), earTag);
-        q.setParamText(QStringLiteral("p0"), Edit1->text());
+        q.setParamText(QStringLiteral("p0"), m_departureId->text());
         q.open();
         count -= q.fieldInt(QStringLiteral("db"));
     }
     return count != 0;
 }
 
-void TForm11::Edit4Exit()
+void OutgoingEntryDialog::checkEarTagArrived()
 {
     try {
-        if (arrivalCount(Edit4->text()) == 0) {
-            platform::showMessage(this, kNotArrived);
-            Edit4->setFocus();
+        if (arrivalCount(m_earTag->text()) == 0) {
+            validation::refuse(this, kNotArrived, m_earTag);
             return;
         }
         Dataset& q = Data->ZQ13;
-        openWith(q, {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
-                     QStringLiteral("WHERE bfulszam = :p1")});
-        q.setParamText(QStringLiteral("p1"), Edit4->text());
+        setStatement(q, {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
+                         QStringLiteral("WHERE bfulszam = :p1")});
+        q.setParamText(QStringLiteral("p1"), m_earTag->text());
         q.open();
-        Edit6->setText(q.fieldText(QStringLiteral("beubiz")));
+        m_certificateIn->setText(q.fieldText(QStringLiteral("beubiz")));
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));
     }
 }
 
-void TForm11::Edit4DblClick()
+void OutgoingEntryDialog::pickEarTag()
 {
-    PartialEarTag = Edit4->text();
+    handOver().earTagBeginning = m_earTag->text();
     try {
-        runScreen(this, Form12);
+        EarTagPickListDialog pickList(this);
+        platform::showModal(&pickList);
+        if (const auto picked = pickList.pickedEarTag())
+            m_earTag->setText(*picked);
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));
     }
 }
 
-void TForm11::Edit7DblClick() { input::toggleCategory(Edit7); }
+void OutgoingEntryDialog::toggleCategory() { m_category->setText(domain::nextCategory(m_category->text())); }
 
-void TForm11::fail(const QString& message, QWidget* focus)
+bool OutgoingEntryDialog::validate()
 {
-    platform::showMessage(this, message);
-    focus->setFocus();
+    using validation::refuse;
+    if (!validation::requireFilled(this,
+                                   {{m_carrierCode, QStringLiteral("Nincs megadva a szállító!"), m_chooseCarrierButton},
+                                    {m_buyerCode, QStringLiteral("Nincs megadva a vevö!"), m_chooseBuyerButton},
+                                    {m_earTag, QStringLiteral("Nincs megadva a fülszám!")},
+                                    {m_dispatchDate, QStringLiteral("Nincs megadva a kiszállitás kelte!")}}))
+        return false;
+    if (!convert::textToDate(m_dispatchDate->text()))
+        return refuse(this, QStringLiteral("A dátum formátuma nem megfelelő!"), m_dispatchDate);
+    if (m_dispatchDate->text() < QStringLiteral("2010.01.01"))
+        return refuse(this, QStringLiteral("Kiszállitás kelte kisebb mint 2010.01.01 -nél!"), m_dispatchDate);
+    if (!validation::requireFilled(
+            this, {{m_certificateIn, QStringLiteral("Nincs megadva a eü. bizonyitvány ((be) száma!")},
+                   {m_category, QStringLiteral("Nincs megadva a hasznositási kategória!")},
+                   {m_certificateOut, QStringLiteral("Nincs megadva az eü. bizonyitvány (ki) száma!")}}))
+        return false;
+    if (arrivalCount(m_earTag->text()) == 0)
+        return refuse(this, kNotArrived, m_earTag);
+    if (alreadyDispatched(m_earTag->text()))
+        return refuse(this, QStringLiteral("Ilyen fülszám van a kiszállitottak között!"), m_earTag);
+    return true;
 }
 
-void TForm11::Button5Click()
+void OutgoingEntryDialog::saveDeparture()
 {
-    // 1. Validation, in this order; the first failure ends the command.
-    if (blank(Edit2))
-        return fail(QStringLiteral("Nincs megadva a szállító!"), Button1);
-    if (blank(Edit3))
-        return fail(QStringLiteral("Nincs megadva a vevö!"), Button2);
-    if (blank(Edit4))
-        return fail(QStringLiteral("Nincs megadva a fülszám!"), Edit4);
-    if (blank(Edit5))
-        return fail(QStringLiteral("Nincs megadva a kiszállitás kelte!"), Edit5);
-    if (!convert::textToDate(Edit5->text()))
-        return fail(QStringLiteral("A dátum formátuma nem megfelelő!"), Edit5);
-    if (Edit5->text() < QStringLiteral("2010.01.01"))
-        return fail(QStringLiteral("Kiszállitás kelte kisebb mint 2010.01.01 -nél!"), Edit5);
-    if (blank(Edit6))
-        return fail(QStringLiteral("Nincs megadva a eü. bizonyitvány ((be) száma!"), Edit6);
-    if (blank(Edit7))
-        return fail(QStringLiteral("Nincs megadva a hasznositási kategória!"), Edit7);
-    if (blank(Edit8))
-        return fail(QStringLiteral("Nincs megadva az eü. bizonyitvány (ki) száma!"), Edit8);
     try {
-        if (arrivalCount(Edit4->text()) == 0)
-            return fail(kNotArrived, Edit4);
-        if (alreadyDispatched(Edit4->text()))
-            return fail(QStringLiteral("Ilyen fülszám van a kiszállitottak között!"), Edit4);
+        if (!validate())
+            return;
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));
         return;
     }
-    // 2.-3. Save and rebuild.
     save();
 }
 
-void TForm11::save()
+void OutgoingEntryDialog::save()
 {
+    const bool change = m_mode == EntryMode::Change;
     try {
         if (!Data->IBTrans1.inTransaction())
             Data->IBTrans1.startTransaction();
         try {
             Dataset& q = Data->ZQ21;
-            if (!m_changeMode) {
-                openWith(q, {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"),
-                             QStringLiteral("VALUES        (   :p1,   :p2,      :p3,     :p4,      :p5,   :p6,      :p7 )")});
+            if (change) {
+                setStatement(q, {QStringLiteral("UPDATE kiszall"), QStringLiteral("SET  kskod    = :p1,"),
+                                 QStringLiteral("     kfkod    = :p2,"), QStringLiteral("     kfulszam = :p3,"),
+                                 QStringLiteral("     kikelt   = :p4,"), QStringLiteral("     keubizbe = :p5,"),
+                                 QStringLiteral("     khkat    = :p6,"), QStringLiteral("     keubizki = :p7"),
+                                 QStringLiteral("WHERE IDk      = :p0")});
+                q.setParamText(QStringLiteral("p0"), m_departureId->text());
             } else {
-                openWith(q, {QStringLiteral("UPDATE kiszall"), QStringLiteral("SET  kskod    = :p1,"),
-                             QStringLiteral("     kfkod    = :p2,"), QStringLiteral("     kfulszam = :p3,"),
-                             QStringLiteral("     kikelt   = :p4,"), QStringLiteral("     keubizbe = :p5,"),
-                             QStringLiteral("     khkat    = :p6,"), QStringLiteral("     keubizki = :p7"),
-                             QStringLiteral("WHERE IDk      = :p0")});
-                q.setParamText(QStringLiteral("p0"), Edit1->text());
+                setStatement(
+                    q,
+                    {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"),
+                     QStringLiteral("VALUES        (   :p1,   :p2,      :p3,     :p4,      :p5,   :p6,      :p7 )")});
             }
-            q.setParamText(QStringLiteral("p1"), Edit2->text());
-            q.setParamText(QStringLiteral("p2"), Edit3->text());
-            q.setParamText(QStringLiteral("p3"), Edit4->text());
-            q.setParamDateText(QStringLiteral("p4"), Edit5->text());
-            q.setParamText(QStringLiteral("p5"), Edit6->text());
-            q.setParamText(QStringLiteral("p6"), Edit7->text());
-            q.setParamText(QStringLiteral("p7"), Edit8->text());
+            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
+            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
+            q.setParamText(QStringLiteral("p3"), m_earTag->text());
+            q.setParamDateText(QStringLiteral("p4"), m_dispatchDate->text());
+            q.setParamText(QStringLiteral("p5"), m_certificateIn->text());
+            q.setParamText(QStringLiteral("p6"), m_category->text());
+            q.setParamText(QStringLiteral("p7"), m_certificateOut->text());
             q.execSql();
-            CurrentCarrierCode = Edit2->text();
-            CurrentSenderCode = Edit3->text();
+            handOver().carrierCode = m_carrierCode->text();
+            handOver().partnerCode = m_buyerCode->text();
             Data->IBTrans1.commit();
         } catch (const std::exception&) {
-            platform::showMessage(this, m_changeMode ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
-                                                     : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
+            platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
+                                               : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
             if (Data->IBTrans1.inTransaction())
                 Data->IBTrans1.rollback();
         }
@@ -368,36 +351,34 @@ void TForm11::save()
     } catch (const std::exception& e) {
         platform::showError(this, QString::fromUtf8(e.what()));
     }
-    Button3->setEnabled(true);
-    Button5->setEnabled(false);
+    m_newButton->setEnabled(true);
+    m_okButton->setEnabled(false);
 }
 
-void TForm11::rebuildList()
+void OutgoingEntryDialog::rebuildList()
 {
     Dataset& q = Data->ZQ21;
-    openWith(q, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kkod"),
-                 QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
+    setStatement(q, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kkod"),
+                     QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
     q.open();
-    if (!CurrentOutgoingId.isEmpty())
-        q.locate(QStringLiteral("IDk"), CurrentOutgoingId);
+    if (!handOver().outgoingId.isEmpty())
+        q.locate(QStringLiteral("IDk"), handOver().outgoingId);
 }
 
-void TForm11::Button3Click()
+void OutgoingEntryDialog::prepareNextEarTag()
 {
-    Button3->setEnabled(false);
-    Button5->setEnabled(true);
-    if (!CheckBox1->isChecked())
+    m_newButton->setEnabled(false);
+    m_okButton->setEnabled(true);
+    if (!m_incrementEarTag->isChecked())
         return;
-    const std::optional<qint32> tag = convert::textToInt32(Edit4->text());
+    const std::optional<qint32> tag = convert::textToInt32(m_earTag->text());
     // The increment works within the signed 32-bit range and its result must stay there too:
     // 2147483647 gets the same answer as a number beyond the range instead of wrapping round to a
     // negative ear tag.
     if (!tag || *tag == std::numeric_limits<qint32>::max()) {
         platform::showMessage(this, QStringLiteral("A fülszám nem csak számot tartalmaz!"));
-        Edit4->clear();
+        m_earTag->clear();
         return;
     }
-    Edit4->setText(QString::number(*tag + 1));
+    m_earTag->setText(QString::number(*tag + 1));
 }
-
-void TForm11::Button6Click() { close(); }

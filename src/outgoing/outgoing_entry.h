@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/entrymode.h"
+
 #include <QDialog>
 
 class DBGrid;
@@ -10,59 +12,64 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// "Fülszám bevitel (kiszállitás)": records a departing animal. Only an arrived ear tag that has not
-// left yet can be dispatched. Opened in new mode or, after LoadForChange, in change mode
-// (OutgoingEntryMode decides when the screen is created).
-class TForm11 : public QDialog {
+// "Fülszám bevitel (kiszállitás)": records departing animals, one KISZALL row per "OK" (new
+// mode), or changes the departure the outgoing list stands on (change mode). Only an ear tag that
+// has arrived and not left yet can be dispatched.
+class OutgoingEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm11(QWidget* parent = nullptr);
-    ~TForm11() override;
+    explicit OutgoingEntryDialog(EntryMode mode, QWidget* parent = nullptr);
 
-    // Fills the screen from the current row of ZQ22 for a change. False when that failed: the
-    // message was shown and the screen must not be shown.
-    bool LoadForChange();
+    EntryMode mode() const { return m_mode; }
 
-    QGroupBox* GroupBox1;  // carrier
-    QGroupBox* GroupBox2;  // buyer / destination
-    QPushButton* Button1;  // "Szállító"
-    QPushButton* Button2;  // "Vevö"
-    QLineEdit* Edit1;      // IDk
-    QLineEdit* Edit2;      // carrier code
-    QLineEdit* Edit3;      // buyer code
-    QLineEdit* Edit4;      // ear tag
-    QLineEdit* Edit5;      // dispatch date
-    QLineEdit* Edit6;      // certificate in
-    QLineEdit* Edit7;      // category
-    QLineEdit* Edit8;      // certificate out
-    QLabel* Label2;
-    QPushButton* Button3;  // "Új"
-    QPushButton* Button5;  // "OK"
-    QPushButton* Button6;  // "Mégsem"
-    QCheckBox* CheckBox1;
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
+    // Change mode: fills the screen from the current row of the outgoing list (ZQ22). False when
+    // that failed: the message was shown and the screen must not be shown.
+    bool loadForChange();
 
-    bool changeMode() const { return m_changeMode; }
-
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
-    void Button6Click();
-    void Edit4Exit();
-    void Edit4DblClick();
-    void Edit7DblClick();
+    // "Szállító" / "Vevö": the register pickers; the picked code goes into its code field.
+    void chooseCarrier();
+    void chooseBuyer();
+    // "OK": checks the fields in order, that the ear tag has arrived and not left, then saves the
+    // departure and shows the list again.
+    void saveDeparture();
+    // "Új": ready for the next animal, the ear tag one higher when "fülszám növelése" is ticked.
+    void prepareNextEarTag();
+    // Leaving the ear-tag field: an ear tag that never arrived is refused, an arrived one brings
+    // its arrival's health certificate.
+    void checkEarTagArrived();
+    // A double-click on the ear-tag field: the pick list of the animals on site, starting at
+    // what was typed; the picked ear tag goes into the field.
+    void pickEarTag();
+    // A double-click on the category field.
+    void toggleCategory();
 
 private:
     // Count of arrivals with the ear tag (ZQ13); 0 when none.
     qint64 arrivalCount(const QString& earTag);
     bool alreadyDispatched(const QString& earTag);
+    bool validate();
     void save();
     void rebuildList();
-    void fail(const QString& message, QWidget* focus);
 
-    bool m_changeMode = false;
+    EntryMode m_mode;
+
+    QGroupBox* m_carrierPanel;
+    QGroupBox* m_buyerPanel;
+    QPushButton* m_chooseCarrierButton;
+    QPushButton* m_chooseBuyerButton;
+    QLineEdit* m_departureId;  // IDK of the departure being changed
+    QLineEdit* m_carrierCode;
+    QLineEdit* m_buyerCode;
+    QLineEdit* m_earTag;
+    QLineEdit* m_dispatchDate;
+    QLineEdit* m_certificateIn;
+    QLineEdit* m_category;
+    QLineEdit* m_certificateOut;
+    QLabel* m_pickListHint;
+    QPushButton* m_newButton;
+    QPushButton* m_okButton;
+    QPushButton* m_cancelButton;
+    QCheckBox* m_incrementEarTag;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
 };
-
-extern TForm11* Form11;

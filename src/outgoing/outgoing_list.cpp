@@ -1,115 +1,99 @@
 #include "outgoing/outgoing_list.h"
 
 #include "core/datamodule.h"
-#include "core/globals.h"
-#include "outgoing/outgoing_entry.h"
+#include "core/handover.h"
 #include "masterdata/panels.h"
-#include "ui/input.h"
-#include "ui/layout.h"
+#include "outgoing/outgoing_entry.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
+#include "ui/layout.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm10* Form10 = nullptr;
-
-TForm10::TForm10(QWidget* parent) : QDialog(parent)
+OutgoingListDialog::OutgoingListDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("Kiszállítás"));
-    Form10 = this;
 
     auto* lay = new QVBoxLayout(this);
 
     auto* orderRow = new QHBoxLayout;
-    Label18 = new QLabel(QStringLiteral("Kiszállitottak listája (dátum , fülszám)"), this);
-    Label18->setObjectName(QStringLiteral("Label18"));
-    CheckBox1 = new QCheckBox(this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setAccessibleName(Label18->text());
-    Label18->setBuddy(CheckBox1);
-    orderRow->addWidget(Label18);
-    orderRow->addWidget(CheckBox1);
+    m_orderLabel = new QLabel(QStringLiteral("Kiszállitottak listája (dátum , fülszám)"), this);
+    m_orderLabel->setObjectName(QStringLiteral("Label18"));
+    m_byDateAndEarTag = new QCheckBox(this);
+    m_byDateAndEarTag->setObjectName(QStringLiteral("CheckBox1"));
+    m_byDateAndEarTag->setAccessibleName(m_orderLabel->text());
+    m_orderLabel->setBuddy(m_byDateAndEarTag);
+    orderRow->addWidget(m_orderLabel);
+    orderRow->addWidget(m_byDateAndEarTag);
     orderRow->addStretch(1);
     lay->addLayout(orderRow);
 
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(Label18->text());
-    DBGrid1->setDataSource(&Data->DS22);
-    DBGrid1->setColumns({{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
-                         {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
-                         {QStringLiteral("SRENDSZAM"), QStringLiteral("Rendszám")},
-                         {QStringLiteral("SNEV"), QStringLiteral("Szállító neve")},
-                         {QStringLiteral("FNEV"), QStringLiteral("Vevönév")},
-                         {QStringLiteral("KHKAT"), QStringLiteral("Haszn. kat.")},
-                         {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
-                         {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü.biz. be")},
-                         {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
-                         {QStringLiteral("KFKOD"), QStringLiteral("Vevökód")},
-                         {QStringLiteral("SCIM"), QStringLiteral("Szállító cime")},
-                         {QStringLiteral("SJOVASZAM"), QStringLiteral("Jóváhagy.száma")},
-                         {QStringLiteral("FCIM"), QStringLiteral("vevö cim")},
-                         {QStringLiteral("FTENYKOD"), QStringLiteral("Teny.kód")},
-                         {QStringLiteral("FSZNEV"), QStringLiteral("Név")},
-                         {QStringLiteral("FSZCIM"), QStringLiteral("Cim")},
-                         {QStringLiteral("IDK"), QStringLiteral("ID")}});
-    lay->addWidget(DBGrid1, 1);
-
-    DBNavigator1 = new DBNavigator(this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&Data->DS22);
-    DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    m_list = makeListGrid(this, &Data->DS22,
+                          {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                           {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
+                           {QStringLiteral("SRENDSZAM"), QStringLiteral("Rendszám")},
+                           {QStringLiteral("SNEV"), QStringLiteral("Szállító neve")},
+                           {QStringLiteral("FNEV"), QStringLiteral("Vevönév")},
+                           {QStringLiteral("KHKAT"), QStringLiteral("Haszn. kat.")},
+                           {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
+                           {QStringLiteral("KEUBIZBE"), QStringLiteral("Eü.biz. be")},
+                           {QStringLiteral("KSKOD"), QStringLiteral("Száll.kód")},
+                           {QStringLiteral("KFKOD"), QStringLiteral("Vevökód")},
+                           {QStringLiteral("SCIM"), QStringLiteral("Szállító cime")},
+                           {QStringLiteral("SJOVASZAM"), QStringLiteral("Jóváhagy.száma")},
+                           {QStringLiteral("FCIM"), QStringLiteral("vevö cim")},
+                           {QStringLiteral("FTENYKOD"), QStringLiteral("Teny.kód")},
+                           {QStringLiteral("FSZNEV"), QStringLiteral("Név")},
+                           {QStringLiteral("FSZCIM"), QStringLiteral("Cim")},
+                           {QStringLiteral("IDK"), QStringLiteral("ID")}});
+    m_list->setAccessibleName(m_orderLabel->text());
+    lay->addWidget(m_list, 1);
+    m_navigator = makeListNavigator(this, &Data->DS22);
+    lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* panels = new QHBoxLayout;
     int textNumber = 1;
-    int labelNumber = 1;
-    GroupBox2 = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber, labelNumber);
-    GroupBox1 = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber, labelNumber);
-    GroupBox3 = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS22,
-                                 {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
-                                  {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
-                                  {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("khkat")}},
-                                  {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
-                                  {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
-                                  {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}},
-                                 textNumber, labelNumber);
-    panels->addWidget(GroupBox2);
-    panels->addWidget(GroupBox1);
-    panels->addWidget(GroupBox3);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber);
+    m_earTagPanel = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS22,
+                                     {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
+                                      {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
+                                      {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("khkat")}},
+                                      {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
+                                      {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
+                                      {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}},
+                                     textNumber);
+    panels->addWidget(m_carrierPanel);
+    panels->addWidget(m_buyerPanel);
+    panels->addWidget(m_earTagPanel);
     lay->addLayout(panels);
 
     auto* buttons = new QHBoxLayout;
-    auto button = [this, buttons](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
+    m_newButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Új"));
+    m_changeButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Módosít"));
+    m_deleteButton = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Töröl"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Mégsem"));
+    for (QPushButton* b : {m_newButton, m_changeButton, m_deleteButton, m_cancelButton})
         buttons->addWidget(b);
-    };
-    button(Button2, "Button2", QStringLiteral("Új"));
-    button(Button3, "Button3", QStringLiteral("Módosít"));
-    button(Button4, "Button4", QStringLiteral("Töröl"));
-    button(Button5, "Button5", QStringLiteral("Mégsem"));
     buttons->addStretch(1);
     lay->addLayout(buttons);
 
-    connect(CheckBox1, &QCheckBox::clicked, this, &TForm10::CheckBox1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm10::Button5Click);
+    connect(m_byDateAndEarTag, &QCheckBox::clicked, this, &OutgoingListDialog::reorder);
+    connect(m_newButton, &QPushButton::clicked, this, &OutgoingListDialog::enterNewDepartures);
+    connect(m_changeButton, &QPushButton::clicked, this, &OutgoingListDialog::changeCurrentDeparture);
+    connect(m_deleteButton, &QPushButton::clicked, this, &OutgoingListDialog::deleteCurrentEarTag);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
 
     fixAndCentre(this, QSize(1000, 620));
-    DBGrid1->setFocus();
+    m_list->setFocus();
 
     // Before the first showing the list stands in entry order on its last row; showing rebuilds it.
     openList(false);
@@ -120,13 +104,7 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent)
     m_refresh = new input::ReactivationRefresh(this, [this] { rebuildList(); });
 }
 
-TForm10::~TForm10()
-{
-    if (Form10 == this)
-        Form10 = nullptr;
-}
-
-void TForm10::openList(bool byDateAndEarTag)
+void OutgoingListDialog::openList(bool byDateAndEarTag)
 {
     Dataset& q = Data->ZQ22;
     q.close();
@@ -141,38 +119,30 @@ void TForm10::openList(bool byDateAndEarTag)
     q.open();
 }
 
-void TForm10::rebuildList()
+void OutgoingListDialog::rebuildList()
 {
-    openList(CheckBox1->isChecked());
+    openList(m_byDateAndEarTag->isChecked());
     Data->ZQ22.last();
-    if (!CurrentOutgoingId.isEmpty())
-        Data->ZQ22.locate(QStringLiteral("IDk"), CurrentOutgoingId);
+    if (!handOver().outgoingId.isEmpty())
+        Data->ZQ22.locate(QStringLiteral("IDk"), handOver().outgoingId);
 }
 
-void TForm10::CheckBox1Click() { m_refresh->trigger(); }
+void OutgoingListDialog::reorder() { m_refresh->trigger(); }
 
-void TForm10::Button2Click()
-{
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
-    runScreen(this, Form11);
-}
+void OutgoingListDialog::enterNewDepartures() { runScreen<OutgoingEntryDialog>(this, EntryMode::New); }
 
-void TForm10::Button3Click()
+void OutgoingListDialog::changeCurrentDeparture()
 {
     // With no current dispatch there is nothing to change: the entry screen would open on empty
     // fields and its save could only fail.
     if (!Data->ZQ22.active() || Data->ZQ22.isEmpty())
         return;
-    OutgoingEntryMode = QStringLiteral("Fülszám módositás");
-    auto* entry = new TForm11(this);
-    Form11 = entry;
-    if (entry->LoadForChange())
-        platform::showModal(entry);
-    delete entry;
-    Form11 = nullptr;
+    OutgoingEntryDialog entry(EntryMode::Change, this);
+    if (entry.loadForChange())
+        platform::showModal(&entry);
 }
 
-void TForm10::Button4Click()
+void OutgoingListDialog::deleteCurrentEarTag()
 {
     // An empty list has no current dispatch: there is nothing to delete and nothing to report.
     if (!Data->ZQ22.active() || Data->ZQ22.isEmpty())
@@ -197,5 +167,3 @@ void TForm10::Button4Click()
     }
     m_refresh->trigger();
 }
-
-void TForm10::Button5Click() { close(); }

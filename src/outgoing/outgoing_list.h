@@ -13,39 +13,40 @@ class ReactivationRefresh;
 }
 
 // "Kiszállítás": the dispatched animals whose carrier and buyer exist, with the details of the
-// current one; opens the outgoing entry screen and deletes dispatches.
-class TForm10 : public QDialog {
+// current one; opens the outgoing entry screen for new departures or a change, and deletes
+// departures.
+class OutgoingListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm10(QWidget* parent = nullptr);
-    ~TForm10() override;
+    explicit OutgoingListDialog(QWidget* parent = nullptr);
 
-    QLabel* Label18;
-    QCheckBox* CheckBox1;
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-    QGroupBox* GroupBox1;  // buyer / destination
-    QGroupBox* GroupBox2;  // carrier
-    QGroupBox* GroupBox3;  // ear tag
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
-    QPushButton* Button5;
-
-    // Reloads the list in the chosen order and re-positions it on CurrentOutgoingId, else the
-    // last row.
+    // Reloads the list in the chosen order and re-positions it on the remembered departure, else
+    // the last row.
     void rebuildList();
     input::ReactivationRefresh* refresher() const { return m_refresh; }
 
-    void CheckBox1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
+    // The order box: date and ear tag, or entry order.
+    void reorder();
+    // "Új": the entry screen in new mode; the list rebuilds itself when it closes.
+    void enterNewDepartures();
+    // "Módosít": the entry screen on the current departure.
+    void changeCurrentDeparture();
+    // "Töröl": every departure with the current ear tag, left pending in the shared transaction.
+    void deleteCurrentEarTag();
 
 private:
     void openList(bool byDateAndEarTag);
-    input::ReactivationRefresh* m_refresh = nullptr;
-};
 
-extern TForm10* Form10;
+    input::ReactivationRefresh* m_refresh = nullptr;
+    QLabel* m_orderLabel;
+    QCheckBox* m_byDateAndEarTag;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+    QGroupBox* m_buyerPanel;
+    QGroupBox* m_carrierPanel;
+    QGroupBox* m_earTagPanel;
+    QPushButton* m_newButton;
+    QPushButton* m_changeButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_cancelButton;
+};

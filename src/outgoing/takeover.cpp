@@ -6,14 +6,13 @@
 #include "outgoing/takeover_xml.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
+#include "ui/layout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-
-TForm30* Form30 = nullptr;
 
 namespace {
 
@@ -31,106 +30,98 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
     return label;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(hint);
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
-TForm30::TForm30(QWidget* parent) : QDialog(parent)
+TakeoverDialog::TakeoverDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form30"));
     setWindowTitle(QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
 
     auto* lay = new QVBoxLayout(this);
-    Label2 = makeLabel(this, "Label2",
-                       QStringLiteral("A \"Beolvasás\" gombra az előző beolvasás törlésre kerül.  Tetszőlegesen ismételhető."));
-    Label3 = makeLabel(this, "Label3", QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez."));
-    Label4 = makeLabel(this, "Label4",
-                       QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a feladásba "
-                                      "beszállítási eü.biz. nélkül."));
-    Label5 = makeLabel(this, "Label5", QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban"));
-    Label6 = makeLabel(this, "Label6",
-                       QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  beszállítottak között."));
-    for (QLabel* label : {Label2, Label3, Label4, Label5, Label6})
+    const QList<QLabel*> instructions = {
+        makeLabel(
+            this, "Label2",
+            QStringLiteral("A \"Beolvasás\" gombra az előző beolvasás törlésre kerül.  Tetszőlegesen ismételhető.")),
+        makeLabel(this, "Label3", QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez.")),
+        makeLabel(this, "Label4",
+                  QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a feladásba "
+                                 "beszállítási eü.biz. nélkül.")),
+        makeLabel(this, "Label5", QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban")),
+        makeLabel(
+            this, "Label6",
+            QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  beszállítottak között.")),
+    };
+    for (QLabel* label : instructions)
         lay->addWidget(label);
 
-    Label1 = makeLabel(this, "Label1", QString());
-    QPalette red = Label1->palette();
+    m_checkCaption = makeLabel(this, "Label1", QString());
+    QPalette red = m_checkCaption->palette();
     red.setColor(QPalette::WindowText, Qt::red);
-    Label1->setPalette(red);
-    lay->addWidget(Label1);
+    m_checkCaption->setPalette(red);
+    lay->addWidget(m_checkCaption);
 
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(QStringLiteral("Átvett fülszámok"));
-    DBGrid1->setDataSource(&Data->DS111);
-    DBGrid1->setColumns({{QStringLiteral("KIKELT"), QStringLiteral("Kiszáll.dátum")},
-                         {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
-                         {QStringLiteral("KVKOD"), QStringLiteral("Vevökód")},
-                         {QStringLiteral("KHKAT"), QStringLiteral("Hasz.kat")},
-                         {QStringLiteral("KEUBE"), QStringLiteral("Eü.biz. be")},
-                         {QStringLiteral("KEUKI"), QStringLiteral("Eü.biz. ki")},
-                         {QStringLiteral("IDK"), QStringLiteral("ID")},
-                         {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
-    Label1->setBuddy(DBGrid1);
-    lay->addWidget(DBGrid1, 1);
-
-    DBNavigator1 = new DBNavigator(this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&Data->DS111);
-    DBNavigator1->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    lay->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    m_list = makeListGrid(this, &Data->DS111,
+                          {{QStringLiteral("KIKELT"), QStringLiteral("Kiszáll.dátum")},
+                           {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                           {QStringLiteral("KVKOD"), QStringLiteral("Vevökód")},
+                           {QStringLiteral("KHKAT"), QStringLiteral("Hasz.kat")},
+                           {QStringLiteral("KEUBE"), QStringLiteral("Eü.biz. be")},
+                           {QStringLiteral("KEUKI"), QStringLiteral("Eü.biz. ki")},
+                           {QStringLiteral("IDK"), QStringLiteral("ID")},
+                           {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
+    m_list->setAccessibleName(QStringLiteral("Átvett fülszámok"));
+    m_checkCaption->setBuddy(m_list);
+    lay->addWidget(m_list, 1);
+    m_navigator = makeListNavigator(this, &Data->DS111);
+    lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
-    Button5 = makeButton(this, "Button5", QStringLiteral("Beolvasás"), QStringLiteral("Adat átvétel a fülszám programból"));
-    Button1 = makeButton(this, "Button1", QStringLiteral("Ellenőrzés"), QStringLiteral("Adatátvetel fülszám ellenörzése"));
-    Button2 = makeButton(this, "Button2", QStringLiteral("Feladás"), QStringLiteral("Bizonylat számonkénti összesitö készités "));
-    Button3 = makeButton(this, "Button3", QStringLiteral("Mégsem"), QString());
-    for (QPushButton* b : {Button5, Button1, Button2, Button3})
+    m_readButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Beolvasás"));
+    m_readButton->setToolTip(QStringLiteral("Adat átvétel a fülszám programból"));
+    m_checkButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Ellenőrzés"));
+    m_checkButton->setToolTip(QStringLiteral("Adatátvetel fülszám ellenörzése"));
+    m_postButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Feladás"));
+    m_postButton->setToolTip(QStringLiteral("Bizonylat számonkénti összesitö készités "));
+    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    for (QPushButton* b : {m_readButton, m_checkButton, m_postButton, m_cancelButton})
         buttons->addWidget(b);
     lay->addLayout(buttons);
 
-    connect(Button5, &QPushButton::clicked, this, &TForm30::Button5Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm30::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm30::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm30::Button3Click);
-    input::markLeavesForm(Button3);
+    connect(m_readButton, &QPushButton::clicked, this, &TakeoverDialog::readFile);
+    connect(m_checkButton, &QPushButton::clicked, this, &TakeoverDialog::listEarTagsWithoutArrival);
+    connect(m_postButton, &QPushButton::clicked, this, &TakeoverDialog::postDepartures);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
+    input::markLeavesForm(m_cancelButton);
 
     resize(760, 520);
     input::enterAsTab(this);
 }
 
-void TForm30::showEvent(QShowEvent* event)
+void TakeoverDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        prepareForReading();
 }
 
-void TForm30::FormShow()
+void TakeoverDialog::prepareForReading()
 {
-    OpenDialog1.title = QStringLiteral("Megnyitásra kerülö file neve:");
-    OpenDialog1.filter = QStringLiteral("XML files (*.XML)|*.xml|All files|*.*");
+    m_fileDialog.title = QStringLiteral("Megnyitásra kerülö file neve:");
+    m_fileDialog.filter = QStringLiteral("XML files (*.XML)|*.xml|All files|*.*");
     // A Windows directory; where it does not exist the dialog starts in the working directory.
-    OpenDialog1.initialDir = QStringLiteral("C:\\fulszam\\");
-    OpenDialog1.fileName = QStringLiteral("fulszam.xml");
+    m_fileDialog.initialDir = QStringLiteral("C:\\fulszam\\");
+    m_fileDialog.fileName = QStringLiteral("fulszam.xml");
     Data->IBTable11.setReadOnly(false);
-    Label1->clear();
+    m_checkCaption->clear();
 }
 
-void TForm30::Button5Click()
+void TakeoverDialog::readFile()
 {
-    Label1->clear();
+    m_checkCaption->clear();
     // A cancelled dialog keeps the name it held: the read goes ahead with that file.
-    const QString chosen = platform::getOpenFileName(this, OpenDialog1);
+    const QString chosen = platform::getOpenFileName(this, m_fileDialog);
     if (!chosen.isEmpty())
-        OpenDialog1.fileName = chosen;
+        m_fileDialog.fileName = chosen;
 
     try {
         // Held by the read, the transaction is not committed by the module on its own halfway
@@ -146,7 +137,7 @@ void TForm30::Button5Click()
         platform::showMessage(this, QStringLiteral("Hiba301: kiszall1 DELETE törlésekor"));
     }
 
-    readXmlFile();
+    readRecords();
     if (!normaliseEarTags())
         return;
 
@@ -164,32 +155,28 @@ void TForm30::Button5Click()
     platform::showMessage(this, QStringLiteral("Adatok beolvasva. "));
 }
 
-void TForm30::readXmlFile()
+void TakeoverDialog::readRecords()
 {
     // Any failure ends the reading with the error's own text; the rows stored so far stay.
     try {
-        RecordValues.clear();
-        const QList<QStringList> records = takeover::readRecordFile(OpenDialog1.fileName);
-        for (const QStringList& record : records) {
-            RecordValues = record;
-            insertintotable();  // a refused row has been reported; the next record follows
-            RecordValues.clear();
-        }
+        const QList<QStringList> records = takeover::readRecordFile(m_fileDialog.fileName);
+        for (const QStringList& record : records)
+            stageRecord(record);  // a refused row has been reported; the next record follows
     } catch (const std::exception& e) {
         Data->IBTable11.cancel();
         platform::showMessage(this, errorText(e));
     }
 }
 
-bool TForm30::insertintotable()
+bool TakeoverDialog::stageRecord(const QStringList& values)
 {
     TableDataset& table = Data->IBTable11;
     table.close();
     table.open();
     table.append();
     // By position: a value that does not fit its column, or one value too many, raises here.
-    for (int i = 0; i < RecordValues.size(); ++i)
-        table.setFieldText(i, RecordValues.at(i));
+    for (int i = 0; i < values.size(); ++i)
+        table.setFieldText(i, values.at(i));
     try {
         table.post();
     } catch (const std::exception&) {
@@ -199,7 +186,7 @@ bool TForm30::insertintotable()
     return true;
 }
 
-bool TForm30::normaliseEarTags()
+bool TakeoverDialog::normaliseEarTags()
 {
     try {
         Data->ZQ112.close();
@@ -245,7 +232,7 @@ bool TForm30::normaliseEarTags()
     return true;
 }
 
-void TForm30::Button1Click()
+void TakeoverDialog::listEarTagsWithoutArrival()
 {
     // The check has no message of its own: a failure is shown with its own text and ends it.
     try {
@@ -260,10 +247,10 @@ void TForm30::Button1Click()
         platform::showError(this, errorText(e));
         return;
     }
-    Label1->setText(QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    m_checkCaption->setText(QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 
-void TForm30::Button2Click()
+void TakeoverDialog::postDepartures()
 {
     try {
         if (!Data->IBTrans1.inTransaction())
@@ -286,8 +273,7 @@ void TForm30::Button2Click()
         return;
     }
     platform::showMessage(
-        this, QStringLiteral("A kiszállításba beírva: fülszám, dátum és beszállításkori eü.biz.szám, hasznosítási kat.!"));
+        this,
+        QStringLiteral("A kiszállításba beírva: fülszám, dátum és beszállításkori eü.biz.szám, hasznosítási kat.!"));
     close();
 }
-
-void TForm30::Button3Click() { close(); }

@@ -9,40 +9,46 @@ class DBGrid;
 class DBNavigator;
 class QLabel;
 class QPushButton;
+class QShowEvent;
 
 // "Adatátvétel": takes over the ear tags of departing animals from the XML file of the separate
 // ear-tag program. "Beolvasás" stages the file in KISZALL1, "Ellenőrzés" lists the staged ear tags
 // that never arrived, "Feladás" posts the staged rows into KISZALL.
-class TForm30 : public QDialog {
+class TakeoverDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm30(QWidget* parent = nullptr);
+    explicit TakeoverDialog(QWidget* parent = nullptr);
 
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
-    DBGrid* DBGrid1;
-    DBNavigator* DBNavigator1;
-    QPushButton *Button5, *Button1, *Button2, *Button3;
-    // The file-open dialog's settings; its file name is the one the next read uses.
-    platform::FileDialogSettings OpenDialog1;
-
-    void FormShow();
-    void Button5Click();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-
-    // Values of the record being read.
-    QStringList RecordValues;
-    // Stores RecordValues as a new KISZALL1 row; false when the database refused the row.
-    bool insertintotable();
-    // Rewrites every staged ear tag in its plain numeric form; false after Hiba302 / Hiba303.
+    // "Beolvasás": asks for the file, empties the staging table, stores every record of the file
+    // and rewrites the staged ear tags in their plain numeric form, all in one transaction.
+    void readFile();
+    // "Ellenőrzés": the staged ear tags that have no arrival.
+    void listEarTagsWithoutArrival();
+    // "Feladás": every staged row becomes a departure, with the certificate and category of its
+    // arrival where there is one.
+    void postDepartures();
+    // The last step of "Beolvasás": rewrites every staged ear tag in its plain numeric form; false
+    // after Hiba302 / Hiba303.
     bool normaliseEarTags();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void readXmlFile();
-};
+    // On showing: the file dialog's settings, the staging table writable, the check caption blank.
+    void prepareForReading();
+    void readRecords();
+    // Stores the values of one record as a new KISZALL1 row, by position; false when the database
+    // refused the row (said with Hiba304).
+    bool stageRecord(const QStringList& values);
 
-extern TForm30* Form30;
+    // The file-open dialog's settings; its file name is the one the next read uses.
+    platform::FileDialogSettings m_fileDialog;
+    QLabel* m_checkCaption;
+    DBGrid* m_list;
+    DBNavigator* m_navigator;
+    QPushButton* m_readButton;
+    QPushButton* m_checkButton;
+    QPushButton* m_postButton;
+    QPushButton* m_cancelButton;
+};

@@ -165,9 +165,9 @@ DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind,
     auto* top = new QHBoxLayout;
     m_dayLabel = printout::makeLabel(this, QStringLiteral("Label1"), kind.dayCaption);
     m_day = printout::makeDayField(this, m_dayLabel);
-    m_selectButton = printout::makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
-    m_printButton = printout::makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
-    m_cancelButton = printout::makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    m_selectButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
+    m_printButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
     input::markLeavesForm(m_cancelButton);
     top->addWidget(m_dayLabel);
     top->addWidget(m_day);
@@ -182,7 +182,7 @@ DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind,
     m_deliveries = printout::makeGrid(this, source, kind.columns);
     m_deliveries->setAccessibleName(kind.caption);
     lay->addWidget(m_deliveries, 1);
-    m_navigator = printout::makeNavigator(this, source);
+    m_navigator = makeListNavigator(this, source);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_selectButton);

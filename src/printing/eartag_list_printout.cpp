@@ -66,9 +66,9 @@ EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(pa
     top->addSpacing(16);
 
     auto* buttons = new QVBoxLayout;
-    m_selectButton = printout::makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
-    m_printButton = printout::makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
-    m_cancelButton = printout::makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    m_selectButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
+    m_printButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
     buttons->addWidget(m_selectButton);
     buttons->addWidget(m_printButton);
     buttons->addWidget(m_cancelButton);
@@ -97,7 +97,7 @@ EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(pa
                                        {QStringLiteral("IDK"), QStringLiteral("ID")}});
     m_departures->setAccessibleName(windowTitle());
     lay->addWidget(m_departures, 1);
-    m_navigator = printout::makeNavigator(this, &Data->DS22);
+    m_navigator = makeListNavigator(this, &Data->DS22);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_place);

@@ -85,7 +85,7 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     m_title->setBuddy(m_animals);
     m_animals->setAccessibleName(m_title->text().trimmed());
     lay->addWidget(m_animals, 1);
-    m_navigator = printout::makeNavigator(this, &Data->DS11);
+    m_navigator = makeListNavigator(this, &Data->DS11);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* choices = new QHBoxLayout;
@@ -117,8 +117,8 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     choices->addStretch(1);
 
     auto* buttons = new QVBoxLayout;
-    m_printButton = printout::makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
-    m_cancelButton = printout::makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    m_printButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Nyomtat"));
+    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
     buttons->addWidget(m_printButton);
     buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);

@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <algorithm>
 
@@ -86,20 +85,9 @@ std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field)
     return day;
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    return button;
-}
-
 DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
 {
-    auto* grid = new DBGrid(parent);
-    grid->setObjectName(QStringLiteral("DBGrid1"));
-    grid->setDataSource(source);
-    grid->setColumns(columns);
+    DBGrid* grid = makeListGrid(parent, source, columns);
     const QFontMetrics values = grid->fontMetrics();
     const QFontMetrics titles = grid->horizontalHeader()->fontMetrics();
     constexpr int padding = 16;
@@ -109,15 +97,6 @@ DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColu
                                     padding);
     }
     return grid;
-}
-
-DBNavigator* makeNavigator(QWidget* parent, DataSource* source)
-{
-    auto* navigator = new DBNavigator(parent);
-    navigator->setObjectName(QStringLiteral("DBNavigator1"));
-    navigator->setDataSource(source);
-    navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
-    return navigator;
 }
 
 bool attempt(QWidget* screen, const std::function<void()>& work)

@@ -11,14 +11,13 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 namespace report {
 class Report;
 }
 
-// What the four print screens share: their day field, buttons, grid, the own company's heading
-// and the message for a day that is no date.
+// What the four print screens share: their day field, grid, the own company's heading, the
+// standard error box around database work, and the message for a day that is no date.
 namespace printout {
 
 inline const QString kBadDate = QStringLiteral("A dátum formátuma nem megfelelő!");
@@ -37,15 +36,9 @@ void startOnToday(QLineEdit* day);
 // into the field.
 std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field);
 
-// A button of a print screen: Enter in a field never presses it on its own.
-QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption);
-
-// The screen's grid over source: columns wide enough for their titles, ear-tag columns for the
-// longest ear tag, so no tag is cut.
+// The screen's grid (DBGrid1) over source: columns wide enough for their titles, ear-tag columns
+// for the longest ear tag, so no tag is cut.
 DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns);
-
-// The navigator under the grid, DBNavigator1: first, prior, next, last.
-DBNavigator* makeNavigator(QWidget* parent, DataSource* source);
 
 // Runs work; a failure (a database error) goes to the standard error box: false.
 bool attempt(QWidget* screen, const std::function<void()>& work);

@@ -1,11 +1,17 @@
 #include "ui/dbwidgets.h"
 
 #include "core/dataset.h"
+#include "ui/layout.h"
+#include "ui/platform.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+
+#include <algorithm>
 
 // ---------------------------------------------------------------- DatasetModel
 
@@ -17,10 +23,21 @@ void DatasetModel::setDataset(Dataset* dataset)
         disconnect(c);
     m_conns.clear();
     m_dataset = dataset;
+    m_table = qobject_cast<TableDataset*>(dataset);
     if (dataset) {
         m_conns.push_back(connect(dataset, &Dataset::opened, this, &DatasetModel::reset));
         m_conns.push_back(connect(dataset, &Dataset::closed, this, &DatasetModel::reset));
         m_conns.push_back(connect(dataset, &Dataset::rowsFetched, this, &DatasetModel::onRowsFetched));
+        m_conns.push_back(connect(dataset, &Dataset::rowInserted, this, &DatasetModel::onRowInserted));
+        m_conns.push_back(connect(dataset, &Dataset::rowRemoved, this, &DatasetModel::onRowRemoved));
+        m_conns.push_back(connect(dataset, &Dataset::rowChanged, this, &DatasetModel::onRowChanged));
+    }
+    if (m_table) {
+        // The unsaved row's mark, and whether cells may be edited at all.
+        m_conns.push_back(connect(m_table, &TableDataset::stateChanged, this, [this] {
+            if (m_rows > 0)
+                emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
+        }));
     }
     reset();
 }
@@ -28,9 +45,21 @@ void DatasetModel::setDataset(Dataset* dataset)
 void DatasetModel::setColumns(const std::vector<GridColumn>& columns)
 {
     beginResetModel();
+    m_allFields = false;
     m_columns = columns;
     resolveFields();
     endResetModel();
+}
+
+void DatasetModel::setAllFields(bool allFields)
+{
+    m_allFields = allFields;
+    reset();
+}
+
+int DatasetModel::fieldOf(int column) const
+{
+    return column >= 0 && column < static_cast<int>(m_fieldIndex.size()) ? m_fieldIndex[static_cast<size_t>(column)] : -1;
 }
 
 void DatasetModel::resolveFields()
@@ -42,10 +71,24 @@ void DatasetModel::resolveFields()
 
 void DatasetModel::reset()
 {
+    bool fieldsChangedNow = false;
     beginResetModel();
     m_rows = m_dataset && m_dataset->active() ? m_dataset->fetchedCount() : 0;
+    // A closed set keeps the columns it had, so a grid does not lose its layout on every reopening.
+    if (m_allFields && m_dataset && m_dataset->active()) {
+        std::vector<GridColumn> columns;
+        for (const QString& f : m_dataset->fieldNames())
+            columns.push_back({f, f});
+        fieldsChangedNow = columns.size() != m_columns.size() ||
+                           !std::equal(columns.begin(), columns.end(), m_columns.begin(),
+                                       [](const GridColumn& a, const GridColumn& b) { return a.field == b.field; });
+        if (fieldsChangedNow)
+            m_columns = columns;
+    }
     resolveFields();
     endResetModel();
+    if (fieldsChangedNow)
+        emit fieldsChanged();
 }
 
 void DatasetModel::onRowsFetched(int first, int last)
@@ -57,6 +100,30 @@ void DatasetModel::onRowsFetched(int first, int last)
     endInsertRows();
 }
 
+void DatasetModel::onRowInserted(int row)
+{
+    beginInsertRows({}, row, row);
+    ++m_rows;
+    endInsertRows();
+}
+
+void DatasetModel::onRowRemoved(int row)
+{
+    if (row >= m_rows)
+        return;
+    beginRemoveRows({}, row, row);
+    --m_rows;
+    endRemoveRows();
+}
+
+void DatasetModel::onRowChanged(int row)
+{
+    if (row >= m_rows || m_columns.empty())
+        return;
+    emit dataChanged(index(row, 0), index(row, static_cast<int>(m_columns.size()) - 1));
+    emit headerDataChanged(Qt::Vertical, row, row);
+}
+
 int DatasetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
 int DatasetModel::columnCount(const QModelIndex& parent) const
 {
@@ -65,12 +132,12 @@ int DatasetModel::columnCount(const QModelIndex& parent) const
 
 QVariant DatasetModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !m_dataset || !index.isValid())
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !m_dataset || !index.isValid())
         return {};
-    const int field = m_fieldIndex[static_cast<size_t>(index.column())];
+    const int field = fieldOf(index.column());
     if (field < 0)
         return QString();
-    return m_dataset->cellText(index.row(), field);
+    return m_table ? m_table->shownText(index.row(), field) : m_dataset->cellText(index.row(), field);
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -79,7 +146,42 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     if (orientation == Qt::Horizontal && section >= 0 && section < static_cast<int>(m_columns.size()))
         return m_columns[static_cast<size_t>(section)].title;
+    // The unsaved row is marked: "*" a new one, "✎" a changed one.
+    if (orientation == Qt::Vertical && m_table && section == m_table->unsavedRow())
+        return m_table->state() == TableDataset::State::Insert ? QStringLiteral("*") : QStringLiteral("✎");
+    if (orientation == Qt::Vertical)
+        return QString();
     return {};
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (m_table && m_table->canModify() && fieldOf(index.column()) >= 0)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const int field = fieldOf(index.column());
+    if (role != Qt::EditRole || !m_table || !index.isValid() || field < 0)
+        return false;
+    const QString text = value.toString();
+    if (text == m_table->shownText(index.row(), field))
+        return true;  // nothing changed: the row stays as it is
+    try {
+        if (!m_table->hasUnsavedRow()) {
+            m_table->moveTo(index.row());
+            m_table->edit();
+        }
+        if (m_table->unsavedRow() != index.row())
+            return false;
+        m_table->setEditText(field, text);
+        return true;
+    } catch (const fb::Error&) {
+        return false;
+    }
 }
 
 bool DatasetModel::canFetchMore(const QModelIndex& parent) const
@@ -107,32 +209,42 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(t
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DBGrid::titleClicked);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (m_syncing || !current.isValid() || !m_model->dataset())
-                    return;
-                m_syncing = true;
-                m_model->dataset()->moveTo(current.row());
-                m_syncing = false;
-            });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DBGrid::onCurrentRowChanged);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_model->dataset())
             followDataset(m_model->dataset()->recNo());
+        updateEditing();
     });
+    connect(m_model, &DatasetModel::fieldsChanged, this, &DBGrid::sizeColumnsToFields);
 }
 
 void DBGrid::setDataSource(DataSource* source)
 {
-    disconnect(m_currentConn);
+    for (auto& c : m_datasetConns)
+        disconnect(c);
+    m_datasetConns.clear();
     Dataset* ds = source ? &source->dataset() : nullptr;
     m_model->setDataset(ds);
     if (ds)
-        m_currentConn = connect(ds, &Dataset::currentChanged, this, &DBGrid::followDataset);
+        m_datasetConns.push_back(connect(ds, &Dataset::currentChanged, this, &DBGrid::followDataset));
+    if (TableDataset* t = m_model->table()) {
+        m_datasetConns.push_back(connect(t, &TableDataset::stateChanged, this, &DBGrid::updateEditing));
+        // Room for the unsaved row's mark.
+        verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("✎")) + 10);
+        verticalHeader()->show();
+    }
+    updateEditing();
 }
 
 void DBGrid::setColumns(const std::vector<GridColumn>& columns)
 {
     m_model->setColumns(columns);
+}
+
+void DBGrid::showAllFields()
+{
+    m_model->setAllFields(true);
+    sizeColumnsToFields();
 }
 
 QStringList DBGrid::titles() const
@@ -141,6 +253,33 @@ QStringList DBGrid::titles() const
     for (const auto& c : m_model->columns())
         out << c.title;
     return out;
+}
+
+void DBGrid::sizeColumnsToFields()
+{
+    Dataset* ds = m_model->dataset();
+    if (!ds || !ds->active())
+        return;
+    const QFontMetrics fm = fontMetrics();
+    const QFontMetrics titleFm = horizontalHeader()->fontMetrics();
+    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int field = m_model->fieldOf(c);
+        if (field < 0)
+            continue;
+        const fb::Columns::Column& col = ds->columns().at(field);
+        int chars = 12;
+        switch (col.type) {
+        case fb::Columns::Type::Varying:
+        case fb::Columns::Type::Text: chars = std::clamp(static_cast<int>(col.length), 4, 30); break;
+        case fb::Columns::Type::Date: chars = 10; break;
+        case fb::Columns::Type::Short:
+        case fb::Columns::Type::Long: chars = 10; break;
+        default: break;
+        }
+        const int title = titleFm.horizontalAdvance(m_model->columns()[static_cast<size_t>(c)].title) + 20;
+        setColumnWidth(c, std::max(title, chars * digit + 14));
+    }
 }
 
 void DBGrid::followDataset(int row)
@@ -156,6 +295,102 @@ void DBGrid::followDataset(int row)
         scrollTo(idx);
     }
     m_syncing = false;
+}
+
+void DBGrid::onCurrentRowChanged(const QModelIndex& current)
+{
+    if (m_syncing || !current.isValid() || !m_model->dataset())
+        return;
+    TableDataset* t = m_model->table();
+    if (t && t->hasUnsavedRow() && current.row() != t->unsavedRow()) {
+        // The row is saved once the click or key that left it is done (a box shown in the middle
+        // of the view's own handling would leave its selection half made).
+        const bool scheduled = m_pendingRow >= 0;
+        m_pendingRow = current.row();
+        if (!scheduled)
+            QTimer::singleShot(0, this, &DBGrid::leaveUnsavedRow);
+        return;
+    }
+    m_syncing = true;
+    m_model->dataset()->moveTo(current.row());
+    m_syncing = false;
+}
+
+void DBGrid::leaveUnsavedRow()
+{
+    const int target = m_pendingRow;
+    m_pendingRow = -1;
+    TableDataset* t = m_model->table();
+    if (!t || target < 0)
+        return;
+    if (tableedit::saveRow(this, *t)) {
+        if (t->active())
+            t->moveTo(std::min(target, m_model->rowCount() - 1));
+    } else {
+        followDataset(t->unsavedRow());
+    }
+}
+
+void DBGrid::updateEditing()
+{
+    TableDataset* t = m_model->table();
+    setEditTriggers(t && t->canModify() ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                              QAbstractItemView::AnyKeyPressed
+                                        : QAbstractItemView::NoEditTriggers);
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    TableDataset* t = m_model->table();
+    // Another row is saved first, when the grid leaves it.
+    if (t && index.isValid() && t->hasUnsavedRow() && index.row() != t->unsavedRow())
+        return false;
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && t && !t->hasUnsavedRow()) {
+        // An open cell editor makes its row unsaved at once: nothing may close the table under it.
+        try {
+            t->moveTo(index.row());
+            t->edit();
+        } catch (const fb::Error&) {
+        }
+    }
+    return opened;
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    // A cell opened and left without a change leaves nothing unsaved behind.
+    TableDataset* t = m_model->table();
+    if (t && t->state() == TableDataset::State::Edit && !t->isModified() &&
+        state() != QAbstractItemView::EditingState)
+        t->cancel();
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event)
+{
+    TableDataset* t = m_model->table();
+    if (t && t->canModify() && state() != QAbstractItemView::EditingState) {
+        const int key = event->key();
+        const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+        if (key == Qt::Key_Escape && t->hasUnsavedRow()) {
+            t->cancel();
+            return;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && t->hasUnsavedRow()) {
+            tableedit::saveRow(this, *t);
+            return;
+        }
+        if (key == Qt::Key_Insert && mods == Qt::NoModifier) {
+            tableedit::insertRow(this, *t);
+            return;
+        }
+        if (key == Qt::Key_Delete && mods == Qt::ControlModifier) {
+            tableedit::deleteRow(this, *t);
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- DBNavigator
@@ -179,20 +414,94 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent)
     m_prior = make(QStringLiteral("◀"), QStringLiteral("nbPrior"), QStringLiteral("Előző"));
     m_next = make(QStringLiteral("▶"), QStringLiteral("nbNext"), QStringLiteral("Következő"));
     m_last = make(QStringLiteral("▶|"), QStringLiteral("nbLast"), QStringLiteral("Utolsó"));
-    connect(m_first, &QPushButton::clicked, this, [this] { if (m_dataset) m_dataset->first(); });
-    connect(m_prior, &QPushButton::clicked, this, [this] { if (m_dataset) m_dataset->prior(); });
-    connect(m_next, &QPushButton::clicked, this, [this] { if (m_dataset) m_dataset->next(); });
-    connect(m_last, &QPushButton::clicked, this, [this] { if (m_dataset) m_dataset->last(); });
+    m_insert = make(QStringLiteral("+"), QStringLiteral("nbInsert"), QStringLiteral("Új sor"));
+    m_delete = make(QStringLiteral("−"), QStringLiteral("nbDelete"), QStringLiteral("Sor törlése"));
+    m_edit = make(QStringLiteral("▲"), QStringLiteral("nbEdit"), QStringLiteral("Sor módosítása"));
+    m_post = make(QStringLiteral("✔"), QStringLiteral("nbPost"), QStringLiteral("Sor mentése"));
+    m_cancel = make(QStringLiteral("✘"), QStringLiteral("nbCancel"), QStringLiteral("Változás elvetése"));
+    m_refresh = make(QStringLiteral("↻"), QStringLiteral("nbRefresh"), QStringLiteral("Frissítés"));
+    connect(m_first, &QPushButton::clicked, this, [this] { move(&Dataset::first); });
+    connect(m_prior, &QPushButton::clicked, this, [this] { move(&Dataset::prior); });
+    connect(m_next, &QPushButton::clicked, this, [this] { move(&Dataset::next); });
+    connect(m_last, &QPushButton::clicked, this, [this] { move(&Dataset::last); });
+    connect(m_insert, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            tableedit::insertRow(window(), *t);
+    });
+    connect(m_delete, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            tableedit::deleteRow(window(), *t);
+    });
+    connect(m_edit, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            tableedit::editRow(window(), *t);
+    });
+    connect(m_post, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            tableedit::saveRow(window(), *t);
+    });
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            t->cancel();
+    });
+    connect(m_refresh, &QPushButton::clicked, this, [this] {
+        if (TableDataset* t = table())
+            tableedit::refresh(window(), *t);
+    });
+    setVisibleButtons(First | Prior | Next | Last);
+    updateButtons();
 }
 
-void DBNavigator::setDataSource(DataSource* source) { m_dataset = source ? &source->dataset() : nullptr; }
+void DBNavigator::setDataSource(DataSource* source)
+{
+    for (auto& c : m_conns)
+        disconnect(c);
+    m_conns.clear();
+    m_dataset = source ? &source->dataset() : nullptr;
+    if (m_dataset) {
+        m_conns.push_back(connect(m_dataset, &Dataset::opened, this, &DBNavigator::updateButtons));
+        m_conns.push_back(connect(m_dataset, &Dataset::closed, this, &DBNavigator::updateButtons));
+        m_conns.push_back(connect(m_dataset, &Dataset::currentChanged, this, &DBNavigator::updateButtons));
+    }
+    if (TableDataset* t = table())
+        m_conns.push_back(connect(t, &TableDataset::stateChanged, this, &DBNavigator::updateButtons));
+    updateButtons();
+}
+
+TableDataset* DBNavigator::table() const { return qobject_cast<TableDataset*>(m_dataset.data()); }
+
+void DBNavigator::move(void (Dataset::*step)())
+{
+    if (!m_dataset)
+        return;
+    if (TableDataset* t = table(); t && !tableedit::saveRow(window(), *t))
+        return;
+    (m_dataset->*step)();
+}
+
+void DBNavigator::updateButtons()
+{
+    TableDataset* t = table();
+    const bool canModify = t && t->canModify();
+    const bool unsaved = t && t->hasUnsavedRow();
+    const bool hasRow = m_dataset && m_dataset->active() && m_dataset->recNo() >= 0;
+    m_insert->setEnabled(canModify);
+    m_delete->setEnabled(canModify && hasRow);
+    m_edit->setEnabled(canModify && !unsaved);
+    m_post->setEnabled(canModify && unsaved);
+    m_cancel->setEnabled(canModify && unsaved);
+    m_refresh->setEnabled(t && t->active() && !unsaved);
+}
 
 void DBNavigator::setVisibleButtons(Buttons buttons)
 {
-    m_first->setVisible(buttons.testFlag(First));
-    m_prior->setVisible(buttons.testFlag(Prior));
-    m_next->setVisible(buttons.testFlag(Next));
-    m_last->setVisible(buttons.testFlag(Last));
+    for (int b = First; b <= Refresh; b <<= 1) {
+        QPushButton* pb = button(static_cast<Button>(b));
+        const bool shown = buttons.testFlag(static_cast<Button>(b));
+        pb->setVisible(shown);
+        // A button not shown is no stop of the focus chain either.
+        pb->setFocusPolicy(shown ? Qt::TabFocus : Qt::NoFocus);
+    }
 }
 
 QPushButton* DBNavigator::button(Button b) const
@@ -202,9 +511,87 @@ QPushButton* DBNavigator::button(Button b) const
     case Prior: return m_prior;
     case Next: return m_next;
     case Last: return m_last;
+    case Insert: return m_insert;
+    case Delete: return m_delete;
+    case Edit: return m_edit;
+    case Post: return m_post;
+    case Cancel: return m_cancel;
+    case Refresh: return m_refresh;
     }
     return nullptr;
 }
+
+// ---------------------------------------------------------------- tableedit
+
+namespace tableedit {
+
+namespace {
+// Runs step; whatever it throws is shown over parent. True when it went through.
+template <typename Step>
+bool attempt(QWidget* parent, Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const fb::Error& e) {
+        platform::showMessage(parent, e.message());
+    } catch (const std::exception& e) {
+        platform::showMessage(parent, QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+}  // namespace
+
+void openTables(QWidget* parent, const std::vector<TableDataset*>& tables)
+{
+    attempt(parent, [&] {
+        for (TableDataset* t : tables)
+            t->open();
+    });
+}
+
+bool saveRow(QWidget* parent, TableDataset& table)
+{
+    return !table.hasUnsavedRow() || attempt(parent, [&] { table.post(); });
+}
+
+bool saveRows(QWidget* parent, const std::vector<TableDataset*>& tables, TableDataset** refused)
+{
+    for (TableDataset* t : tables) {
+        if (!saveRow(parent, *t)) {
+            if (refused)
+                *refused = t;
+            return false;
+        }
+    }
+    return true;
+}
+
+void insertRow(QWidget* parent, TableDataset& table)
+{
+    if (saveRow(parent, table))
+        attempt(parent, [&] { table.insert(); });
+}
+
+void editRow(QWidget* parent, TableDataset& table)
+{
+    attempt(parent, [&] { table.edit(); });
+}
+
+void deleteRow(QWidget* parent, TableDataset& table)
+{
+    if (!table.active() || (table.recNo() < 0 && !table.hasUnsavedRow()))
+        return;
+    if (platform::askYesNo(parent, QStringLiteral("Törli a sort?")))
+        attempt(parent, [&] { table.deleteCurrent(); });
+}
+
+void refresh(QWidget* parent, TableDataset& table)
+{
+    attempt(parent, [&] { table.refresh(); });
+}
+
+}  // namespace tableedit
 
 // ---------------------------------------------------------------- DBText
 
@@ -233,21 +620,39 @@ void DBText::refresh()
     setText(m_dataset->fieldText(m_field));
 }
 
+// ---------------------------------------------------------------- list screens
+
+DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
+{
+    auto* grid = new DBGrid(parent);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setDataSource(source);
+    grid->setColumns(columns);
+    return grid;
+}
+
+DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
+{
+    auto* navigator = new DBNavigator(parent);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setDataSource(source);
+    navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
+    return navigator;
+}
+
 // ---------------------------------------------------------------- detail panels
 
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber, int& labelNumber,
-                            std::vector<DBText*>* texts)
+                            const std::vector<PanelLine>& lines, int& textNumber, std::vector<DBText*>* texts)
 {
     auto* box = new QGroupBox(title, parent);
     box->setObjectName(name);
     auto* grid = new QGridLayout(box);
     int row = 0;
     for (const PanelLine& line : lines) {
-        auto* caption = new QLabel(line.caption, box);
-        caption->setObjectName(QStringLiteral("Label%1").arg(labelNumber++));
-        grid->addWidget(caption, row, 0);
+        Q_ASSERT(!line.fields.isEmpty());
         auto* values = new QHBoxLayout;
+        DBText* first = nullptr;
         for (const QString& field : line.fields) {
             auto* text = new DBText(box);
             text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
@@ -256,13 +661,14 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
             text->setAccessibleName(line.caption);
             text->setMinimumWidth(40);
             text->bind(source, field);
-            if (!caption->buddy())
-                caption->setBuddy(text);
             values->addWidget(text);
+            if (!first)
+                first = text;
             if (texts)
                 texts->push_back(text);
         }
         values->addStretch(1);
+        grid->addWidget(buddyLabel(line.caption, first), row, 0);
         grid->addLayout(values, row, 1);
         ++row;
     }

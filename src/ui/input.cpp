@@ -146,11 +146,6 @@ void onDoubleClick(QWidget* widget, std::function<void()> handler)
     widget->installEventFilter(new DoubleClickFilter(widget, std::move(handler)));
 }
 
-void toggleCategory(QLineEdit* edit)
-{
-    edit->setText(edit->text() == QStringLiteral("hizlalás") ? QStringLiteral("vágás") : QStringLiteral("hizlalás"));
-}
-
 void markLeavesForm(QWidget* button) { button->setProperty("leavesForm", true); }
 
 void digitsOnly(QLineEdit* edit) { edit->installEventFilter(new CharFilter(edit, QStringLiteral("0123456789"))); }

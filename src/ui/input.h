@@ -56,7 +56,4 @@ void markLeavesForm(QWidget* button);
 namespace input {
 // Calls handler on a double-click inside widget; the widget sees the double-click as well.
 void onDoubleClick(QWidget* widget, std::function<void()> handler);
-// The utilisation category switch of the entry screens: "hizlalás" becomes "vágás", anything else
-// becomes "hizlalás".
-void toggleCategory(QLineEdit* edit);
 }  // namespace input

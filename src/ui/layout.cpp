@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 
 void fixAndCentre(QDialog* dialog, const QSize& minimum)
@@ -12,4 +14,20 @@ void fixAndCentre(QDialog* dialog, const QSize& minimum)
     dialog->setFixedSize(dialog->sizeHint().expandedTo(dialog->minimumSizeHint()).expandedTo(minimum));
     if (QScreen* s = QGuiApplication::primaryScreen())
         dialog->move(s->availableGeometry().center() - dialog->rect().center());
+}
+
+QLabel* buddyLabel(const QString& caption, QWidget* buddy)
+{
+    auto* label = new QLabel(caption, buddy->parentWidget());
+    label->setObjectName(QStringLiteral("Label_") + buddy->objectName());
+    label->setBuddy(buddy);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
 }

@@ -3,6 +3,20 @@
 #include <QSize>
 
 class QDialog;
+class QLabel;
+class QPushButton;
+class QString;
+class QWidget;
 
 // Fixes a dialog at its laid-out size (at least minimum) and centres it on the desktop.
 void fixAndCentre(QDialog* dialog, const QSize& minimum = QSize());
+
+// The caption label of a control, with the control as its buddy so that screen readers announce
+// the control by it. Labels the program's documentation does not name all follow one rule: they
+// are named after the control they label, "Label_" and its name ("Label_Edit4"). Name the control
+// first.
+QLabel* buddyLabel(const QString& caption, QWidget* buddy);
+
+// A push button as the screens use them: Enter moves on through a dialog instead of pressing a
+// default button, so none is one.
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption);

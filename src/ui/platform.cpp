@@ -91,6 +91,16 @@ void showError(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, boxTitle(), text, QMessageBox::Ok);
 }
 
+bool askYesNo(QWidget* parent, const QString& text)
+{
+    if (g_doubles) {
+        record(BoxKind::Question, text);
+        return g_doubles->questionAnswers.isEmpty() || g_doubles->questionAnswers.takeFirst();
+    }
+    return QMessageBox::question(parent, boxTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
 int showModal(QDialog* dialog)
 {
     if (!g_doubles)

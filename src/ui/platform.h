@@ -18,7 +18,7 @@ class QWidget;
 namespace platform {
 
 // ---- message boxes
-enum class BoxKind { Plain, ConfirmYes };
+enum class BoxKind { Plain, ConfirmYes, Question };
 struct ShownMessage {
     BoxKind kind;
     QString text;
@@ -29,6 +29,8 @@ void showMessage(QWidget* parent, const QString& text);
 void confirmYes(QWidget* parent, const QString& text);
 // The application's standard error box for failures no screen catches itself.
 void showError(QWidget* parent, const QString& text);
+// A question with the buttons Yes and No (No is the default); true when the answer is Yes.
+bool askYesNo(QWidget* parent, const QString& text);
 
 // ---- modal showing
 // Shows a dialog modally and returns its result. Under a test double the double runs instead: it
@@ -74,6 +76,7 @@ public:
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
     // Runs when a box is shown (after it was recorded): lets a test act at that moment.
     std::function<void(const ShownMessage&)> onMessage;
+    QList<bool> questionAnswers;  // next answers to yes/no questions; with none left: Yes
 
     // Handlers for modal dialogs, used in order; without one a dialog is rejected at once.
     QList<std::function<void(QDialog*)>> modalHandlers;

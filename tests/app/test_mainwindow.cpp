@@ -1,7 +1,8 @@
-#include "app/about.h"
 #include "app/infoscreens.h"
 #include "app/mainwindow.h"
+#include "app/splash.h"
 #include "core/datamodule.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/platform.h"
 
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -23,18 +25,17 @@ namespace {
 const QString kStartupFailure = QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges.");
 
 // Runs start-up the way the program does, with a short splash.
-bool startUp(TForm1& form)
+bool startUp(MainWindow& form)
 {
-    AboutBox = nullptr;
-    TAboutBox::setIntervalForTests(20);
-    return form.FormCreate();
+    LoadingSplash::setIntervalForTests(20);
+    return form.startUp();
 }
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { TForm1::setVersionInfoForTests(std::nullopt); }
+    void cleanup() { MainWindow::setVersionInfoForTests(std::nullopt); }
     void startUpOpensTheTenTables();
     void splashRunsForItsIntervalBeforeConnecting();
     void startUpFailures_data();
@@ -53,7 +54,7 @@ void MainWindowTest::startUpOpensTheTenTables()
 {
     TestDatabase db(false);
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QVERIFY(startUp(form));
     QVERIFY(Data);
     QVERIFY(doubles.messages.isEmpty());
@@ -67,20 +68,19 @@ void MainWindowTest::splashRunsForItsIntervalBeforeConnecting()
 {
     TestDatabase db(false);
     platform::TestDoubles doubles;
-    TForm1 form;
-    AboutBox = nullptr;
-    TAboutBox::setIntervalForTests(300);
+    MainWindow form;
+    LoadingSplash::setIntervalForTests(300);
     QElapsedTimer t;
     t.start();
-    QVERIFY(form.FormCreate());
+    QVERIFY(form.startUp());
     QVERIFY(t.elapsed() >= 290);
-    AboutBox = nullptr;
     // The program itself never shortens it.
-    TAboutBox::setIntervalForTests(3000);
-    TAboutBox box;
-    QCOMPARE(box.Timer1->interval(), 3000);
+    LoadingSplash::setIntervalForTests(3000);
+    LoadingSplash box;
+    QCOMPARE(box.objectName(), QStringLiteral("AboutBox"));
+    QCOMPARE(child<QTimer>(&box, "Timer1")->interval(), 3000);
     QCOMPARE(box.windowTitle(), QStringLiteral("Betöltés..."));
-    QCOMPARE(box.Version->text(), QStringLiteral("Gerundo"));
+    QCOMPARE(shown(&box, "Version"), QStringLiteral("Gerundo"));
 }
 
 void MainWindowTest::startUpFailures_data()
@@ -102,13 +102,13 @@ void MainWindowTest::startUpFailures()
         f.write(content);
     }
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QVERIFY(!startUp(form));
     QCOMPARE(doubles.messages.size(), 1);
     QCOMPARE(doubles.messages.first().kind, platform::BoxKind::ConfirmYes);
     QCOMPARE(doubles.messages.first().text, kStartupFailure);
     QVERIFY(!Data);
-    form.FormClose();  // nothing to close: no crash
+    form.shutDown();  // nothing to close: no crash
 }
 
 void MainWindowTest::secondInstanceGetsTheStartUpMessage()
@@ -122,7 +122,7 @@ void MainWindowTest::secondInstanceGetsTheStartUpMessage()
     holder.write("SELECT COUNT(*) FROM szallito;\n");
     QVERIFY(holder.waitForReadyRead(10000));
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QElapsedTimer t;
     t.start();
     QVERIFY(!startUp(form));
@@ -138,7 +138,7 @@ void MainWindowTest::startUpFailsWhenATableIsMissing()
     TestDatabase db(false);
     db.exec(QStringLiteral("DROP TABLE partner"));
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QVERIFY(!startUp(form));
     QCOMPARE(doubles.messageTexts(), QStringList({kStartupFailure}));
     QVERIFY(!Data);
@@ -175,18 +175,18 @@ void MainWindowTest::versionTextAndCaption()
         }
         info = v;
     }
-    TForm1::setVersionInfoForTests(info);
+    MainWindow::setVersionInfoForTests(info);
     TestDatabase db(false);
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QVERIFY(startUp(form));
-    QCOMPARE(form.VersionText, versionText);
+    QCOMPARE(form.versionText(), versionText);
     QCOMPARE(form.windowTitle(), caption);
 }
 
 void MainWindowTest::completeMenu()
 {
-    TForm1 form;
+    MainWindow form;
     struct Entry {
         const char* name;
         const char* caption;
@@ -236,7 +236,7 @@ void MainWindowTest::tablesReopenOnReactivation()
 {
     TestDatabase db(false);
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     QVERIFY(startUp(form));
     form.show();
     QCoreApplication::processEvents();
@@ -266,7 +266,7 @@ void MainWindowTest::closingCommitsPendingWork()
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
     platform::TestDoubles doubles;
     {
-        TForm1 form;
+        MainWindow form;
         QVERIFY(startUp(form));
         // A deletion that no screen committed...
         Data->ZQ23.setSql({QStringLiteral("DELETE FROM kiszall"), QStringLiteral("WHERE kfulszam = :p1")});
@@ -282,46 +282,45 @@ void MainWindowTest::closingCommitsPendingWork()
 void MainWindowTest::informationScreens()
 {
     platform::TestDoubles doubles;
-    TForm1 form;
+    MainWindow form;
     // "Távsegítség": starts the program each time, silently when it is missing, and stays open.
-    doubles.modalHandlers << [](QDialog* d) {
-        auto* f = static_cast<TForm26*>(d);
+    QPointer<QDialog> remoteSupport;
+    doubles.modalHandlers << [&remoteSupport](QDialog* f) {
+        remoteSupport = f;
         QCOMPARE(f->windowTitle(), QStringLiteral("Távsegítség"));
-        QCOMPARE(f->Button3->text(), QStringLiteral("Program indítása"));
-        f->Button3->click();
-        f->Button3->click();
+        QCOMPARE(button(f, "Button3")->text(), QStringLiteral("Program indítása"));
+        button(f, "Button3")->click();
+        button(f, "Button3")->click();
         QVERIFY(f->isVisible());
-        f->Button2->click();
+        button(f, "Button2")->click();
         QVERIFY(!f->isVisible());
     };
-    form.Tvsegtsg1->trigger();
+    child<QAction>(&form, "Tvsegtsg1")->trigger();
     QCOMPARE(doubles.programsStarted, QStringList({QStringLiteral("ShowMyPC3000.exe"), QStringLiteral("ShowMyPC3000.exe")}));
     QVERIFY(doubles.messages.isEmpty());
-    QVERIFY(!Form26);
+    QVERIFY(!remoteSupport);  // destroyed when it closed
     // "Súgó": one help request per press; no help file means nothing is shown.
-    doubles.modalHandlers << [](QDialog* d) {
-        auto* f = static_cast<TForm27*>(d);
+    doubles.modalHandlers << [](QDialog* f) {
         QCOMPARE(f->windowTitle(), QStringLiteral("Súgó"));
-        QCOMPARE(f->Button3->text(), QStringLiteral("Segítség"));
-        f->Button3->click();
+        QCOMPARE(button(f, "Button3")->text(), QStringLiteral("Segítség"));
+        button(f, "Button3")->click();
         QVERIFY(f->isVisible());
     };
-    form.Sg1->trigger();
+    child<QAction>(&form, "Sg1")->trigger();
     QCOMPARE(doubles.helpRequests, 1);
     // "Névjegy": typed text is gone the next time.
     QString firstText;
-    doubles.modalHandlers << [&](QDialog* d) {
-        auto* f = static_cast<TForm25*>(d);
+    doubles.modalHandlers << [&](QDialog* f) {
         QCOMPARE(f->windowTitle(), QStringLiteral("Névjegy"));
-        firstText = f->Memo1->toPlainText();
-        f->Memo1->appendPlainText(QStringLiteral("beírt szöveg"));
-        f->Button1->click();
+        firstText = child<QPlainTextEdit>(f, "Memo1")->toPlainText();
+        child<QPlainTextEdit>(f, "Memo1")->appendPlainText(QStringLiteral("beírt szöveg"));
+        button(f, "Button1")->click();
     };
-    doubles.modalHandlers << [&](QDialog* d) {
-        QCOMPARE(static_cast<TForm25*>(d)->Memo1->toPlainText(), firstText);
+    doubles.modalHandlers << [&](QDialog* f) {
+        QCOMPARE(child<QPlainTextEdit>(f, "Memo1")->toPlainText(), firstText);
     };
-    form.Nvjegy1->trigger();
-    form.Nvjegy1->trigger();
+    child<QAction>(&form, "Nvjegy1")->trigger();
+    child<QAction>(&form, "Nvjegy1")->trigger();
     QCOMPARE(doubles.modalsShown,
              QStringList({QStringLiteral("Form26"), QStringLiteral("Form27"), QStringLiteral("Form25"), QStringLiteral("Form25")}));
     // The real seam: a missing program is not an error either.

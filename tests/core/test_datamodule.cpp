@@ -1,5 +1,4 @@
 #include "core/datamodule.h"
-#include "core/globals.h"
 #include "testdb.h"
 
 #include <QSignalSpy>

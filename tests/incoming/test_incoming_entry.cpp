@@ -1,7 +1,8 @@
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -15,8 +16,7 @@
 
 namespace {
 
-const QString kNew = QStringLiteral("Új fülszám");
-const QString kChange = QStringLiteral("Fülszám módositás");
+const QString kChangeCaption = QStringLiteral("Fülszám módositás");
 
 // Two carriers and two senders; the "B" ones are the ones picked.
 struct Registers {
@@ -51,19 +51,21 @@ void scriptSenderPick(platform::TestDoubles& doubles, const QString& code)
 }
 
 // Fills every field of a new arrival so that it passes validation.
-void fillValid(TForm9& f, const QString& carrier, const QString& sender, const QString& tag)
+void fillValid(QWidget& f, const QString& carrier, const QString& sender, const QString& tag)
 {
-    f.Edit2->setText(carrier);
-    f.Edit3->setText(sender);
-    f.Edit4->setText(tag);
-    f.Edit5->setText(QStringLiteral("2011.03.01"));
-    f.Edit6->setText(QStringLiteral("2011.02.27"));
-    f.Edit7->setText(QStringLiteral("gyüjtés"));
-    f.Edit8->setText(QStringLiteral("EU-1"));
+    edit(&f, "Edit2")->setText(carrier);
+    edit(&f, "Edit3")->setText(sender);
+    edit(&f, "Edit4")->setText(tag);
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.03.01"));
+    edit(&f, "Edit6")->setText(QStringLiteral("2011.02.27"));
+    edit(&f, "Edit7")->setText(QStringLiteral("gyüjtés"));
+    edit(&f, "Edit8")->setText(QStringLiteral("EU-1"));
 }
 
-bool isReady(const TForm9& f) { return f.Button5->isEnabled() && !f.Button3->isEnabled(); }
-bool isSaved(const TForm9& f) { return !f.Button5->isEnabled() && f.Button3->isEnabled(); }
+// "OK" can be pressed, "Új" not: the screen waits for an animal.
+bool isReady(const QWidget& f) { return button(&f, "Button5")->isEnabled() && !button(&f, "Button3")->isEnabled(); }
+// One animal saved: "Új" is next.
+bool isSaved(const QWidget& f) { return !button(&f, "Button5")->isEnabled() && button(&f, "Button3")->isEnabled(); }
 
 void insertArrival(TestDatabase& db, const QString& carrier, const QString& sender, const QString& tag,
                    const QString& date = QStringLiteral("2011-03-01"))
@@ -107,56 +109,55 @@ void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     f.show();
     QCOMPARE(f.windowTitle(), QStringLiteral("Fülszám bevitel (beszállítás)"));
     QVERIFY(isReady(f));
-    QVERIFY(f.CheckBox1->isChecked());
-    QVERIFY(!f.CheckBox2->isChecked());
-    QCOMPARE(f.Edit7->text(), QStringLiteral("gyüjtés"));
+    QVERIFY(checkBox(&f, "CheckBox1")->isChecked());
+    QVERIFY(!checkBox(&f, "CheckBox2")->isChecked());
+    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
     QVERIFY(Data->ZQ11.active());
 
     scriptCarrierPick(doubles, r.carrierB);
-    f.Button1Click();
-    QCOMPARE(f.Edit2->text(), r.carrierB);
-    QCOMPARE(f.DBText2->text(), QStringLiteral("Nagy Fuvar"));
-    QCOMPARE(f.DBText6->text(), r.carrierB);
+    f.chooseCarrier();
+    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierB);
+    QCOMPARE(shown(&f, "DBText2"), QStringLiteral("Nagy Fuvar"));
+    QCOMPARE(shown(&f, "DBText6"), r.carrierB);
     scriptSenderPick(doubles, r.senderB);
-    f.Button2Click();
-    QCOMPARE(f.Edit3->text(), r.senderB);
-    QCOMPARE(f.DBText7->text(), QStringLiteral("Béta Bt"));
-    QCOMPARE(f.DBText13->text(), r.senderB);
+    f.chooseSender();
+    QCOMPARE(edit(&f, "Edit3")->text(), r.senderB);
+    QCOMPARE(shown(&f, "DBText7"), QStringLiteral("Béta Bt"));
+    QCOMPARE(shown(&f, "DBText13"), r.senderB);
 
-    f.Edit5->setText(QStringLiteral("2011.03.01"));
-    f.Edit6->setText(QStringLiteral("2011.02.27"));
-    f.Edit7DblClick();
-    f.Edit4->setText(QStringLiteral("0098"));
-    f.Edit8->setText(QStringLiteral("HU-EU 77/2011"));
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.03.01"));
+    edit(&f, "Edit6")->setText(QStringLiteral("2011.02.27"));
+    f.toggleCategory();
+    edit(&f, "Edit4")->setText(QStringLiteral("0098"));
+    edit(&f, "Edit8")->setText(QStringLiteral("HU-EU 77/2011"));
 
     const int kodColumn = 8;
+    const QAbstractItemModel* grid = child<DBGrid>(&f, "DBGrid1")->model();
     for (int i = 0; i < 3; ++i) {
         if (i > 0) {
-            f.Button3Click();  // "Új"
+            f.prepareNextEarTag();  // "Új"
             QVERIFY(isReady(f));
             // Before the save the list statement has no code: the "Kód" column is empty.
             QVERIFY(Data->ZQ11.active());
-            QCOMPARE(f.DBGrid1->model()->data(f.DBGrid1->model()->index(0, kodColumn)).toString(), QString());
+            QCOMPARE(grid->data(grid->index(0, kodColumn)).toString(), QString());
             // The carrier and sender panels show the kept codes again.
-            QCOMPARE(f.DBText6->text(), r.carrierB);
-            QCOMPARE(f.DBText13->text(), r.senderB);
+            QCOMPARE(shown(&f, "DBText6"), r.carrierB);
+            QCOMPARE(shown(&f, "DBText13"), r.senderB);
         }
-        f.Button5Click();  // "OK"
+        f.saveArrival();  // "OK"
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
         QVERIFY(isSaved(f));
-        QCOMPARE(CurrentCarrierCode, r.carrierB);
-        QCOMPARE(CurrentSenderCode, r.senderB);
+        QCOMPARE(handOver().carrierCode, r.carrierB);
+        QCOMPARE(handOver().partnerCode, r.senderB);
         // After the save the list shows the codes the database gave, ending on the newest row.
-        QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), f.Edit4->text());
+        QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), edit(&f, "Edit4")->text());
         QVERIFY(!Data->ZQ11.fieldText(QStringLiteral("Bkod")).isEmpty());
         const int row = Data->ZQ11.recNo();
-        QCOMPARE(f.DBGrid1->model()->data(f.DBGrid1->model()->index(row, kodColumn)).toString(),
-                 Data->ZQ11.fieldText(QStringLiteral("Bkod")));
+        QCOMPARE(grid->data(grid->index(row, kodColumn)).toString(), Data->ZQ11.fieldText(QStringLiteral("Bkod")));
     }
     // The ear tag 0098 is stored as typed; the increments read it as a number.
     const auto rows = db.rows(QStringLiteral(
@@ -172,7 +173,7 @@ void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
     QCOMPARE(rows, expected);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
     // One OK saves one row: a second press without "Új" is not possible.
-    QVERIFY(!f.Button5->isEnabled());
+    QVERIFY(!button(&f, "Button5")->isEnabled());
 }
 
 void IncomingEntryTest::incrementOfEarTag_data()
@@ -198,20 +199,19 @@ void IncomingEntryTest::incrementOfEarTag()
     QFETCH(QString, message);
     TestDatabase db;
     platform::TestDoubles doubles;
-    IncomingEntryMode = kNew;
-    TForm9 f;
-    f.CheckBox1->setChecked(increment);
-    f.CheckBox2->setChecked(true);
-    f.Edit4->setText(before);
-    f.Edit5->setText(QStringLiteral("2011.01.02"));
-    f.Edit8->setText(QStringLiteral("EU"));
-    f.Button3Click();
-    QCOMPARE(f.Edit4->text(), after);
+    IncomingEntryDialog f(EntryMode::New);
+    checkBox(&f, "CheckBox1")->setChecked(increment);
+    checkBox(&f, "CheckBox2")->setChecked(true);
+    edit(&f, "Edit4")->setText(before);
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.01.02"));
+    edit(&f, "Edit8")->setText(QStringLiteral("EU"));
+    f.prepareNextEarTag();
+    QCOMPARE(edit(&f, "Edit4")->text(), after);
     QCOMPARE(doubles.lastMessage(), message);
     // Nothing else changes.
-    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.01.02"));
-    QCOMPARE(f.Edit8->text(), QStringLiteral("EU"));
-    QVERIFY(f.CheckBox2->isChecked());
+    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.01.02"));
+    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("EU"));
+    QVERIFY(checkBox(&f, "CheckBox2")->isChecked());
     QVERIFY(isReady(f));
 }
 
@@ -248,14 +248,14 @@ void IncomingEntryTest::validationInOrder()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("4711"));
     // Every later field empty too: the first failing step is the one that speaks.
     bool later = false;
-    for (QLineEdit* e : {f.Edit2, f.Edit3, f.Edit4, f.Edit5, f.Edit6, f.Edit7, f.Edit8}) {
+    for (const char* name : {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8"}) {
+        QLineEdit* e = edit(&f, name);
         if (e->objectName() == field) {
             e->setText(value);
             later = true;
@@ -263,8 +263,8 @@ void IncomingEntryTest::validationInOrder()
             e->clear();
         }
     }
-    f.Edit5->setFocus();
-    f.Button5Click();
+    edit(&f, "Edit5")->setFocus();
+    f.saveArrival();
     if (message.isEmpty()) {
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
         QCOMPARE(db.count(QStringLiteral("beszall")), 1);
@@ -284,19 +284,18 @@ void IncomingEntryTest::duplicateInNewMode()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("500"));
-    f.Button5Click();
+    f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!")});
-    QCOMPARE(focusOf(&f), f.Edit4);
+    QCOMPARE(focusOf(&f), edit(&f, "Edit4"));
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     QVERIFY(isReady(f));
     // The check compares the ear tag as typed: "0500" is another ear tag.
-    f.Edit4->setText(QStringLiteral("0500"));
-    f.Button5Click();
+    edit(&f, "Edit4")->setText(QStringLiteral("0500"));
+    f.saveArrival();
     QCOMPARE(doubles.messages.size(), 1);
     QCOMPARE(db.count(QStringLiteral("beszall")), 2);
 }
@@ -309,7 +308,7 @@ void IncomingEntryTest::duplicateInChangeMode()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 1
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 2, already a duplicate
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("600"));  // IDb 3
-    TForm8 list;
+    IncomingListDialog list;
     struct Case {
         const char* changedId;
         const char* newTag;
@@ -325,25 +324,24 @@ void IncomingEntryTest::duplicateInChangeMode()
         doubles.messages.clear();
         list.rebuild();
         QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QString::fromLatin1(c.changedId)));
-        IncomingEntryMode = kChange;
-        TForm9 f;
-        QVERIFY(f.LoadForChange());
+        IncomingEntryDialog f(EntryMode::Change);
+        QVERIFY(f.loadForChange());
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        f.Edit4->setText(QString::fromLatin1(c.newTag));
-        f.Edit8->setText(QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
-        f.Button5Click();
+        edit(&f, "Edit4")->setText(QString::fromLatin1(c.newTag));
+        edit(&f, "Edit8")->setText(QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
+        f.saveArrival();
         const QString cert =
             db.value(QStringLiteral("SELECT beubiz FROM beszall WHERE idb = %1").arg(QString::fromLatin1(c.changedId)));
         if (c.message) {
             QCOMPARE(doubles.messageTexts(), QStringList{QString::fromUtf8(c.message)});
-            QCOMPARE(focusOf(&f), f.Edit4);
+            QCOMPARE(focusOf(&f), edit(&f, "Edit4"));
             QCOMPARE(cert, QStringLiteral("EU-0"));
-            QVERIFY(f.Button5->isEnabled());
+            QVERIFY(button(&f, "Button5")->isEnabled());
         } else {
             QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
             QCOMPARE(cert, QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
-            QVERIFY(!f.Button5->isEnabled());
+            QVERIFY(!button(&f, "Button5")->isEnabled());
         }
     }
     QCOMPARE(db.count(QStringLiteral("beszall")), 3);
@@ -356,58 +354,57 @@ void IncomingEntryTest::changeModeLoadsAndUpdates()
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("700"), QStringLiteral("2011-04-02"));
     insertArrival(db, r.carrierB, r.senderB, QStringLiteral("701"), QStringLiteral("2011-04-03"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("700")));
-    IncomingEntryMode = kChange;
-    TForm9 f;
-    QVERIFY(f.LoadForChange());
-    QCOMPARE(f.windowTitle(), kChange);
-    QCOMPARE(f.Edit1->text(), QStringLiteral("1"));
-    QCOMPARE(f.Edit2->text(), r.carrierA);
-    QCOMPARE(f.Edit3->text(), r.senderA);
-    QCOMPARE(f.Edit4->text(), QStringLiteral("700"));
-    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.04.02"));
-    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.04.02"));
-    QCOMPARE(f.Edit7->text(), QStringLiteral("gyüjtés"));
-    QCOMPARE(f.Edit8->text(), QStringLiteral("EU-0"));
-    QCOMPARE(CurrentIncomingId, QStringLiteral("1"));
-    QCOMPARE(CurrentCarrierCode, r.carrierA);
-    QCOMPARE(f.DBText2->text(), QStringLiteral("Kiss Fuvar"));
-    QCOMPARE(f.DBText7->text(), QStringLiteral("Alfa Kft"));
+    IncomingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
+    QCOMPARE(f.windowTitle(), kChangeCaption);
+    QCOMPARE(edit(&f, "Edit1")->text(), QStringLiteral("1"));
+    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierA);
+    QCOMPARE(edit(&f, "Edit3")->text(), r.senderA);
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("700"));
+    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
+    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("EU-0"));
+    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
+    QCOMPARE(handOver().carrierCode, r.carrierA);
+    QCOMPARE(shown(&f, "DBText2"), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(shown(&f, "DBText7"), QStringLiteral("Alfa Kft"));
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
-    QVERIFY(!f.CheckBox1->isEnabled());
-    QVERIFY(!f.CheckBox1->isChecked());
+    QVERIFY(!checkBox(&f, "CheckBox1")->isEnabled());
+    QVERIFY(!checkBox(&f, "CheckBox1")->isChecked());
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(f.Button3->isHidden());
-    QVERIFY(f.CheckBox1->isHidden());
-    QVERIFY(!f.CheckBox2->isHidden());
-    QVERIFY(f.Edit4->isEnabled());
-    QCOMPARE(focusOf(&f), f.Edit5);
+    QVERIFY(button(&f, "Button3")->isHidden());
+    QVERIFY(checkBox(&f, "CheckBox1")->isHidden());
+    QVERIFY(!checkBox(&f, "CheckBox2")->isHidden());
+    QVERIFY(edit(&f, "Edit4")->isEnabled());
+    QCOMPARE(focusOf(&f), edit(&f, "Edit5"));
 
     // A new carrier and sender through the pickers; dates, category and certificate typed.
     scriptCarrierPick(doubles, r.carrierB);
-    f.Button1Click();
+    f.chooseCarrier();
     scriptSenderPick(doubles, r.senderB);
-    f.Button2Click();
-    f.Edit4->setText(QStringLiteral("702"));
-    f.Edit5->setText(QStringLiteral("2011.4.5"));
-    f.Edit6->setText(QStringLiteral("2011.04.01"));
-    f.Edit7->setText(QStringLiteral("vágás"));
-    f.Edit8->setText(QStringLiteral("EU-9"));
-    f.CheckBox2->setChecked(true);  // plays no part in a change
-    f.Button5Click();
+    f.chooseSender();
+    edit(&f, "Edit4")->setText(QStringLiteral("702"));
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.4.5"));
+    edit(&f, "Edit6")->setText(QStringLiteral("2011.04.01"));
+    edit(&f, "Edit7")->setText(QStringLiteral("vágás"));
+    edit(&f, "Edit8")->setText(QStringLiteral("EU-9"));
+    checkBox(&f, "CheckBox2")->setChecked(true);  // plays no part in a change
+    f.saveArrival();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QCOMPARE(db.rows(QStringLiteral("SELECT bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz FROM beszall "
                                     "WHERE idb = 1")),
              (QList<QStringList>{{r.carrierB, r.senderB, QStringLiteral("702"), QStringLiteral("2011.04.05"),
                                   QStringLiteral("2011.04.01"), QStringLiteral("vágás"), QStringLiteral("EU-9")}}));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QCOMPARE(CurrentCarrierCode, r.carrierB);
-    QCOMPARE(CurrentSenderCode, r.senderB);
+    QCOMPARE(handOver().carrierCode, r.carrierB);
+    QCOMPARE(handOver().partnerCode, r.senderB);
     // Saved at most once per opening; the list stands on the changed row.
-    QVERIFY(!f.Button5->isEnabled());
+    QVERIFY(!button(&f, "Button5")->isEnabled());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }
 
@@ -418,17 +415,16 @@ void IncomingEntryTest::changeModeOfDepartedAnimal()
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("800"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('800')"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
-    IncomingEntryMode = kChange;
-    TForm9 f;
-    QVERIFY(f.LoadForChange());
+    IncomingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(!f.Edit4->isEnabled());
-    QVERIFY(f.Edit4->styleSheet().contains(QStringLiteral("silver")));
-    QVERIFY(f.CheckBox2->isHidden());
-    QVERIFY(f.Button3->isHidden());
+    QVERIFY(!edit(&f, "Edit4")->isEnabled());
+    QVERIFY(edit(&f, "Edit4")->styleSheet().contains(QStringLiteral("silver")));
+    QVERIFY(checkBox(&f, "CheckBox2")->isHidden());
+    QVERIFY(button(&f, "Button3")->isHidden());
 }
 
 void IncomingEntryTest::changeAfterRegisterWriteInPicker()
@@ -437,11 +433,10 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("750"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
-    IncomingEntryMode = kChange;
-    TForm9 f;
-    QVERIFY(f.LoadForChange());
+    IncomingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     // The sender is not registered yet: the user adds it from the picker and picks it. Saving it
@@ -460,13 +455,13 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
             d->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("Gamma Kft"));
         d->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
     };
-    f.Button2Click();
+    f.chooseSender();
     QVERIFY(!added.isEmpty());
-    QCOMPARE(f.Edit3->text(), added);
-    QCOMPARE(f.Edit2->text(), r.carrierA);
+    QCOMPARE(edit(&f, "Edit3")->text(), added);
+    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierA);
     QVERIFY(!Data->ZQ30.active());
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
-    f.Button5Click();
+    f.saveArrival();
     // The carrier panel shows no carrier: the arrival must not be cut off its carrier (an empty
     // code would drop it from the list). The change is refused and reported instead.
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
@@ -478,14 +473,13 @@ void IncomingEntryTest::writtenForDepartureToo()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderB, QStringLiteral("900"));
-    f.Edit5->setText(QStringLiteral("2011.05.06"));
-    f.Edit7->setText(QStringLiteral("vágás"));
-    f.Edit8->setText(QStringLiteral("EU-BE"));
-    f.CheckBox2->setChecked(true);
-    f.Button5Click();
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.05.06"));
+    edit(&f, "Edit7")->setText(QStringLiteral("vágás"));
+    edit(&f, "Edit8")->setText(QStringLiteral("EU-BE"));
+    checkBox(&f, "CheckBox2")->setChecked(true);
+    f.saveArrival();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QVERIFY(isSaved(f));
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
@@ -505,11 +499,10 @@ void IncomingEntryTest::failingInsertLeavesScreenSaved()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("1"));
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
-    f.Edit8->setText(QString(46, u'X'));  // one more than the column holds
-    f.Button5Click();
+    edit(&f, "Edit8")->setText(QString(46, u'X'));  // one more than the column holds
+    f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ")});
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     // The rebuild follows the error too: Saved, with the list open again.
@@ -518,7 +511,7 @@ void IncomingEntryTest::failingInsertLeavesScreenSaved()
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1"));
     QVERIFY(Data->ZQ11.hasField(QStringLiteral("Bkod")));
     // The carrier code is remembered only after a successful insert.
-    QCOMPARE(CurrentCarrierCode, QString());
+    QCOMPARE(handOver().carrierCode, QString());
 }
 
 void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
@@ -530,18 +523,17 @@ void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
     const Registers r = addRegisters(db);
     Data = new TData();
     platform::TestDoubles doubles;
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("960"));
-    f.CheckBox2->setChecked(true);
-    f.Button5Click();
+    checkBox(&f, "CheckBox2")->setChecked(true);
+    f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba093: az insert a kiszállításban!")});
     // The arrival stays committed, the departure is gone, and the screen is still Ready.
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
     QVERIFY(isReady(f));
     // A second OK meets the duplicate check.
-    f.Button5Click();
+    f.saveArrival();
     QCOMPARE(doubles.lastMessage(), QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!"));
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
 }
@@ -552,18 +544,17 @@ void IncomingEntryTest::failingUpdateIsRolledBack()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("970"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
-    IncomingEntryMode = kChange;
-    TForm9 f;
-    QVERIFY(f.LoadForChange());
-    f.Edit7->setText(QStringLiteral("hizlalás"));
-    f.Edit8->setText(QString(46, u'Y'));
-    f.Button5Click();
+    IncomingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
+    edit(&f, "Edit7")->setText(QStringLiteral("hizlalás"));
+    edit(&f, "Edit8")->setText(QString(46, u'Y'));
+    f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
     QCOMPARE(db.rows(QStringLiteral("SELECT bhkat, beubiz FROM beszall")),
              (QList<QStringList>{{QStringLiteral("gyüjtés"), QStringLiteral("EU-0")}}));
-    QVERIFY(!f.Button5->isEnabled());
+    QVERIFY(!button(&f, "Button5")->isEnabled());
     QVERIFY(Data->ZQ11.active());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }
@@ -572,71 +563,69 @@ void IncomingEntryTest::keyboardEntry()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    QCOMPARE(QApplication::focusWidget(), f.Edit5);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit5"));
 
     // Dates take digits and points only, ear tags digits only; Backspace works in both.
-    QTest::keyClicks(f.Edit5, QStringLiteral("2011-a.03.x15"));
-    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.03.15"));
-    f.Edit6->setText(QStringLiteral("2010.12.24"));
+    QTest::keyClicks(edit(&f, "Edit5"), QStringLiteral("2011-a.03.x15"));
+    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.15"));
+    edit(&f, "Edit6")->setText(QStringLiteral("2010.12.24"));
     // Enter moves on like Tab, and leaving the arrival date overwrites the purchase date.
-    QTest::keyClick(f.Edit5, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit6);
-    QTRY_COMPARE(f.Edit6->text(), QStringLiteral("2011.03.15"));
-    QTest::keyClick(f.Edit6, Qt::Key_End);  // Tab selected the whole text
-    QTest::keyClick(f.Edit6, Qt::Key_Backspace);
-    QTest::keyClicks(f.Edit6, QStringLiteral("6 "));
-    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.03.16"));
-    QTest::keyClick(f.Edit6, Qt::Key_Enter);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit7);
-    QTest::keyClick(f.Edit7, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit4);
-    QTest::keyClicks(f.Edit4, QStringLiteral("12a.3-4"));
-    QCOMPARE(f.Edit4->text(), QStringLiteral("1234"));
+    QTest::keyClick(edit(&f, "Edit5"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit6"));
+    QTRY_COMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_End);  // Tab selected the whole text
+    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_Backspace);
+    QTest::keyClicks(edit(&f, "Edit6"), QStringLiteral("6 "));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.03.16"));
+    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_Enter);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit7"));
+    QTest::keyClick(edit(&f, "Edit7"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("12a.3-4"));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1234"));
     // Pasted text is not filtered.
-    f.Edit4->insert(QStringLiteral("x"));
-    QCOMPARE(f.Edit4->text(), QStringLiteral("1234x"));
-    QTest::keyClick(f.Edit4, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit8);
+    edit(&f, "Edit4")->insert(QStringLiteral("x"));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1234x"));
+    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
     // Shift+Enter goes back.
-    QTest::keyClick(f.Edit8, Qt::Key_Return, Qt::ShiftModifier);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit4);
-    QTest::keyClick(f.Edit4, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Edit8);
-    QTest::keyClick(f.Edit8, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), f.Button5);  // "Új" is disabled
+    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
+    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), button(&f, "Button5"));  // "Új" is disabled
     // Enter on the focused "OK" presses it: here the validation speaks first.
-    QTest::keyClick(f.Button5, Qt::Key_Return);
+    QTest::keyClick(button(&f, "Button5"), Qt::Key_Return);
     QCOMPARE(doubles.lastMessage(), QStringLiteral("Nincs megadva a szállító!"));
     // Leaving the arrival date towards "Mégsem" is no exit: the purchase date stays.
-    f.Edit5->setFocus();
-    f.Edit6->setText(QStringLiteral("2011.01.01"));
-    f.Button6->setFocus();
+    edit(&f, "Edit5")->setFocus();
+    edit(&f, "Edit6")->setText(QStringLiteral("2011.01.01"));
+    button(&f, "Button6")->setFocus();
     QTest::qWait(20);
-    QCOMPARE(f.Edit6->text(), QStringLiteral("2011.01.01"));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.01.01"));
 }
 
 void IncomingEntryTest::categoryDoubleClickToggles()
 {
     TestDatabase db;
-    IncomingEntryMode = kNew;
-    TForm9 f;
+    IncomingEntryDialog f(EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QCOMPARE(f.Edit7->toolTip(), QStringLiteral("Dupla klikkre kategória váltása"));
+    QCOMPARE(edit(&f, "Edit7")->toolTip(), QStringLiteral("Dupla klikkre kategória váltása"));
     QStringList seen;
     for (int i = 0; i < 4; ++i) {
-        QTest::mouseDClick(f.Edit7, Qt::LeftButton);
-        seen << f.Edit7->text();
+        QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
+        seen << edit(&f, "Edit7")->text();
     }
     QCOMPARE(seen, (QStringList{QStringLiteral("hizlalás"), QStringLiteral("vágás"), QStringLiteral("hizlalás"),
                                 QStringLiteral("vágás")}));
-    f.Edit7->setText(QStringLiteral("tenyésztés"));
-    QTest::mouseDClick(f.Edit7, Qt::LeftButton);
-    QCOMPARE(f.Edit7->text(), QStringLiteral("hizlalás"));
+    edit(&f, "Edit7")->setText(QStringLiteral("tenyésztés"));
+    QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
+    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("hizlalás"));
 }
 
 QTEST_MAIN(IncomingEntryTest)

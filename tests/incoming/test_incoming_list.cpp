@@ -1,8 +1,9 @@
 #include "app/mainwindow.h"
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,23 +81,24 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
     insertArrival(db, QStringLiteral("999"), r.senderA, QStringLiteral("12"));  // carrier not registered
     insertArrival(db, r.carrierB, QStringLiteral("998"), QStringLiteral("13"));  // sender not registered
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("14"), QStringLiteral("2011-02-01"));
-    TForm1 main;
+    MainWindow main;
     bool ran = false;
+    QPointer<QDialog> shownList;
     doubles.modalHandlers << [&](QDialog* d) {
         ran = true;
         QCOMPARE(d->objectName(), QStringLiteral("Form8"));
-        QCOMPARE(Form8, d);
+        shownList = d;
         QCOMPARE(d->windowTitle(), QStringLiteral("Beszállítás"));
         QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
-        QVERIFY(Form8->RadioButton2->isChecked());
-        QCOMPARE(Form8->DBGrid1->titles(),
+        QVERIFY(child<QRadioButton>(d, "RadioButton2")->isChecked());
+        QCOMPARE(child<DBGrid>(d, "DBGrid1")->titles(),
                  (QStringList{"Fülszám", "Beszállítás", "Feladó neve", "Szállító neve", "Vásárlás ",
                               "Hasznositási kat.", "Eü. biz. be", "Száll.kód", "Feladókód", "ID", "Kód", "Rendszám",
                               "Szállítócim", "Jóváhagy.száma", "Feladó cime", "Feladó teny.kód"}));
         QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"11", "14"}));
         // Ends on the last row; the panels show it.
         QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("14"));
-        auto text = [d](const char* name) { return d->findChild<DBText*>(QString::fromLatin1(name))->text(); };
+        auto text = [d](const char* name) { return shown(d, name); };
         QCOMPARE(text("DBText1"), QStringLiteral("AAA-111"));
         QCOMPARE(text("DBText3"), QStringLiteral("Szeged"));
         QCOMPARE(text("DBText7"), QStringLiteral("Alfa Kft"));
@@ -104,14 +107,14 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
         QCOMPARE(text("DBText15"), QStringLiteral("2011.02.01"));
         QCOMPARE(text("DBText19"), QStringLiteral("4"));  // IDb
         QCOMPARE(text("DBText20"), r.carrierA);
-        QCOMPARE(QApplication::focusWidget(), Form8->DBGrid1);
-        Form8->Button5->click();  // "Mégsem"
+        QCOMPARE(QApplication::focusWidget(), child<DBGrid>(d, "DBGrid1"));
+        button(d, "Button5")->click();  // "Mégsem"
         QVERIFY(!d->isVisible());
     };
-    main.j1->trigger();
+    child<QAction>(&main, "j1")->trigger();
     QVERIFY(ran);
     QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form8")});
-    QVERIFY(!Form8);
+    QVERIFY(!shownList);  // destroyed when it closed
 }
 
 void IncomingListTest::orderSwitchingAndRepositioning()
@@ -122,9 +125,11 @@ void IncomingListTest::orderSwitchingAndRepositioning()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("10"), QStringLiteral("2011-03-01"));  // 2
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("20"), QStringLiteral("2011-03-05"));  // 3
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("05"), QStringLiteral("2011-03-09"));  // 4
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"30", "10", "20", "05"}));
+    auto* byDate = child<QRadioButton>(&list, "RadioButton1");
+    auto* inEntryOrder = child<QRadioButton>(&list, "RadioButton2");
 
     struct Step {
         QRadioButton* option;
@@ -133,14 +138,14 @@ void IncomingListTest::orderSwitchingAndRepositioning()
         const char* currentId;
     };
     const Step steps[] = {
-        {list.RadioButton1, "", {"10", "20", "30", "05"}, "4"},    // nothing remembered: last row
-        {list.RadioButton2, "3", {"30", "10", "20", "05"}, "3"},   // the remembered row
-        {list.RadioButton1, "3", {"10", "20", "30", "05"}, "3"},   // kept across the order change
-        {list.RadioButton1, "77", {"10", "20", "30", "05"}, "4"},  // gone: last row
-        {list.RadioButton2, "1", {"30", "10", "20", "05"}, "1"},
+        {byDate, "", {"10", "20", "30", "05"}, "4"},    // nothing remembered: last row
+        {inEntryOrder, "3", {"30", "10", "20", "05"}, "3"},   // the remembered row
+        {byDate, "3", {"10", "20", "30", "05"}, "3"},   // kept across the order change
+        {byDate, "77", {"10", "20", "30", "05"}, "4"},  // gone: last row
+        {inEntryOrder, "1", {"30", "10", "20", "05"}, "1"},
     };
     for (const Step& s : steps) {
-        CurrentIncomingId = QString::fromLatin1(s.remembered);
+        handOver().incomingId = QString::fromLatin1(s.remembered);
         Data->ZQ12.first();
         s.option->click();
         QVERIFY(s.option->isChecked());
@@ -157,15 +162,15 @@ void IncomingListTest::deleteRefusedForDepartedAnimal()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("40"));
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("41"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('40')"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("40")));
-    list.Button4Click();
+    list.deleteCurrentEarTag();
     QCOMPARE(doubles.messages.size(), 1);
     QCOMPARE(doubles.messages.first().kind, platform::BoxKind::ConfirmYes);
     QCOMPARE(doubles.messages.first().text, QStringLiteral("Kiszállitásban szerepel a fülszám!"));
     QCOMPARE(db.count(QStringLiteral("beszall")), 2);
-    QCOMPARE(CurrentIncomingId, QString());
+    QCOMPARE(handOver().incomingId, QString());
     // Rebuilt all the same: back on the last row.
     QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("41"));
 }
@@ -178,22 +183,22 @@ void IncomingListTest::deleteRemovesEveryRowOfTheEarTag()
     for (const char* tag : {"1", "2", "3", "2", "5"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('3')"));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QStringLiteral("4")));
-    list.Button4Click();
+    list.deleteCurrentEarTag();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
     QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
     QCOMPARE(db.rows(QStringLiteral("SELECT idb FROM beszall ORDER BY idb")), (QList<QStringList>{{"1"}, {"3"}, {"5"}}));
     // The list ends on the arrival entered before the first one with that ear tag.
-    QCOMPARE(CurrentIncomingId, QStringLiteral("1"));
+    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
     QCOMPARE(current(QStringLiteral("IDb")), QStringLiteral("1"));
     QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"1", "3", "5"}));
 
     // The first arrival has none before it: it remembers itself, which is gone, so the last row.
-    list.Button4Click();
+    list.deleteCurrentEarTag();
     QCOMPARE(db.rows(QStringLiteral("SELECT idb FROM beszall ORDER BY idb")), (QList<QStringList>{{"3"}, {"5"}}));
-    QCOMPARE(CurrentIncomingId, QStringLiteral("1"));
+    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
     QCOMPARE(current(QStringLiteral("IDb")), QStringLiteral("5"));
 }
 
@@ -204,14 +209,14 @@ void IncomingListTest::deleteOnEmptyListDoesNothing()
     const Registers r = addRegisters(db);
     // An arrival with an empty ear tag that the list does not show (its carrier is unknown).
     db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam) VALUES ('999', '%1', '')").arg(r.senderA));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QVERIFY(Data->ZQ12.isEmpty());
-    list.Button4Click();
+    list.deleteCurrentEarTag();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     // Nor is there anything to change.
-    list.Button3Click();
+    list.changeCurrentArrival();
     QVERIFY(doubles.modalsShown.isEmpty());
     QVERIFY(doubles.messages.isEmpty());
 }
@@ -227,9 +232,9 @@ void IncomingListTest::failedDeleteIsRolledBack()
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
     Data = new TData();
     platform::TestDoubles doubles;
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
-    list.Button4Click();  // the last row: ear tag 62
+    list.deleteCurrentEarTag();  // the last row: ear tag 62
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba81: Beszállitás DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("beszall")), 3);
     // The rollback closed the list; the rebuild opened it again.
@@ -244,35 +249,34 @@ void IncomingListTest::newArrivalsAppearWhenEntryCloses()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("70"));
-    TForm8 list;
+    IncomingListDialog list;
     list.show();
     QVERIFY(QTest::qWaitForWindowActive(&list));
     QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
     doubles.modalHandlers << [&](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("Form9"));
-        auto* f = static_cast<TForm9*>(d);
-        QVERIFY(f->newMode());
+        auto* f = qobject_cast<IncomingEntryDialog*>(d);
+        QCOMPARE(f->mode(), EntryMode::New);
         QCOMPARE(f->windowTitle(), QStringLiteral("Fülszám bevitel (beszállítás)"));
-        f->Button1->click();  // carrier picker
-        f->Button2->click();  // sender picker
-        QCOMPARE(f->Edit2->text(), r.carrierB);
-        QCOMPARE(f->Edit3->text(), r.senderB);
-        f->Edit5->setText(QStringLiteral("2011.06.01"));
-        f->Edit6->setText(QStringLiteral("2011.06.01"));
-        f->Edit4->setText(QStringLiteral("71"));
-        f->Edit8->setText(QStringLiteral("EU-6"));
-        f->Button5->click();
-        f->Button3->click();
-        f->Button5->click();
+        button(f, "Button1")->click();  // carrier picker
+        button(f, "Button2")->click();  // sender picker
+        QCOMPARE(edit(f, "Edit2")->text(), r.carrierB);
+        QCOMPARE(edit(f, "Edit3")->text(), r.senderB);
+        edit(f, "Edit5")->setText(QStringLiteral("2011.06.01"));
+        edit(f, "Edit6")->setText(QStringLiteral("2011.06.01"));
+        edit(f, "Edit4")->setText(QStringLiteral("71"));
+        edit(f, "Edit8")->setText(QStringLiteral("EU-6"));
+        button(f, "Button5")->click();
+        button(f, "Button3")->click();
+        button(f, "Button5")->click();
         QVERIFY(doubles.messages.isEmpty());
         // The commits closed the list behind the entry screen.
         QVERIFY(!Data->ZQ12.active());
-        f->Button6->click();
+        button(f, "Button6")->click();
     };
     doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), r.carrierB)); };
     doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), r.senderB)); };
-    list.Button2->click();
-    QCOMPARE(IncomingEntryMode, QStringLiteral("Új fülszám"));
+    button(&list, "Button2")->click();
     QCOMPARE(doubles.modalsShown, (QStringList{"Form9", "Form6", "Form4"}));
     // No explicit rebuild: the list window, unblocked when the modal entry screen closes,
     // rebuilds itself.
@@ -289,26 +293,27 @@ void IncomingListTest::changeThroughTheList()
     const Registers r = addRegisters(db);
     for (const char* tag : {"80", "81", "82"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
-    TForm8 list;
+    IncomingListDialog list;
     list.rebuild();
     QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("81")));
+    QPointer<QDialog> entry;
     doubles.modalHandlers << [&](QDialog* d) {
-        auto* f = static_cast<TForm9*>(d);
-        QVERIFY(!f->newMode());
+        auto* f = qobject_cast<IncomingEntryDialog*>(d);
+        QCOMPARE(f->mode(), EntryMode::Change);
+        entry = f;
         QCOMPARE(f->windowTitle(), QStringLiteral("Fülszám módositás"));
-        QCOMPARE(f->Edit4->text(), QStringLiteral("81"));
-        f->Edit4->setText(QStringLiteral("810"));
-        f->Button5->click();
+        QCOMPARE(edit(f, "Edit4")->text(), QStringLiteral("81"));
+        edit(f, "Edit4")->setText(QStringLiteral("810"));
+        button(f, "Button5")->click();
     };
-    list.Button3->click();
-    QCOMPARE(IncomingEntryMode, QStringLiteral("Fülszám módositás"));
+    button(&list, "Button3")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE idb = 2")), QStringLiteral("810"));
     // Rebuilt at once and standing on the changed arrival.
     QVERIFY(Data->ZQ12.active());
-    QCOMPARE(CurrentIncomingId, QStringLiteral("2"));
+    QCOMPARE(handOver().incomingId, QStringLiteral("2"));
     QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("810"));
-    QVERIFY(!Form9);
+    QVERIFY(!entry);  // destroyed when it closed
 }
 
 QTEST_MAIN(IncomingListTest)

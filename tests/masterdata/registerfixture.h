@@ -3,10 +3,13 @@
 // Small helpers shared by the register tests.
 
 #include "db/client.h"
+#include "screens.h"
 #include "testdb.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -34,15 +37,6 @@ private:
     fb::Transaction m_tra;
 };
 
-template <typename T>
-T* child(QWidget* w, const char* name)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
-
 inline void setField(QWidget* dialog, const char* name, const QString& text)
 {
     child<QLineEdit>(dialog, name)->setText(text);
@@ -50,22 +44,21 @@ inline void setField(QWidget* dialog, const char* name, const QString& text)
 
 inline void press(QWidget* dialog, const char* name) { child<QPushButton>(dialog, name)->click(); }
 
-// A screen shown the way runScreen shows it (its show runs FormShow), kept in its global.
+// A screen shown the way runScreen shows it (showing it loads its list).
 template <typename Screen>
 struct ShownScreen {
-    explicit ShownScreen(Screen*& global) : globalVar(global)
+    ShownScreen() : form(std::make_unique<Screen>(nullptr))
     {
-        form = std::make_unique<Screen>(nullptr);
-        globalVar = form.get();
         form->show();
         QApplication::processEvents();
     }
-    ~ShownScreen()
-    {
-        form.reset();
-        globalVar = nullptr;
-    }
     Screen* operator->() const { return form.get(); }
-    Screen*& globalVar;
+    template <typename T = QWidget>
+    T* find(const char* name) const
+    {
+        return child<T>(form.get(), name);
+    }
+    // The text of a label or a bound text.
+    QString text(const char* name) const { return child<QLabel>(form.get(), name)->text(); }
     std::unique_ptr<Screen> form;
 };

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "masterdata/carrier_edit.h"
 #include "masterdata/carrier_list.h"
 #include "registerfixture.h"
@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 
-using CarrierScreen = ShownScreen<TForm6>;
+using CarrierScreen = ShownScreen<CarrierListDialog>;
 
 namespace {
 const QString kCodeHeading = QStringLiteral("A lista, \"Kód\" szerint");
@@ -59,30 +59,33 @@ void CarriersTest::listScreenShowsRowsAndCurrentRow()
     db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
     const QString kiss =
         db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss Ödön"), QStringLiteral("Győr"), QStringLiteral("J1"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     QCOMPARE(s->windowTitle(), QStringLiteral("Szállító"));
-    QCOMPARE(s->DBGrid1->titles(), (QStringList{QStringLiteral("Rendszám"), QStringLiteral("Szállító neve"),
-                                                QStringLiteral("Cime"), QStringLiteral("Jóváhagy. szám"),
-                                                QStringLiteral("Kód"), QStringLiteral("ID")}));
-    QCOMPARE(s->Label2->text(), QStringLiteral("A lista, \"Rendszám\" szerint"));
-    QCOMPARE(s->GroupBox1->title(), QStringLiteral("Adatok"));
-    QCOMPARE(s->DBGrid1->model()->rowCount(), 2);
+    QCOMPARE(s.find<DBGrid>("DBGrid1")->titles(),
+             (QStringList{QStringLiteral("Rendszám"), QStringLiteral("Szállító neve"), QStringLiteral("Cime"),
+                          QStringLiteral("Jóváhagy. szám"), QStringLiteral("Kód"), QStringLiteral("ID")}));
+    QCOMPARE(s.text("Label2"), QStringLiteral("A lista, \"Rendszám\" szerint"));
+    QCOMPARE(s.find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Adatok"));
+    QCOMPARE(s.find<DBGrid>("DBGrid1")->model()->rowCount(), 2);
     // Ordered by registration number; the group shows the current row.
-    QCOMPARE(s->DBText1->text(), QStringLiteral("AAA-111"));
-    QCOMPARE(s->DBText2->text(), QStringLiteral("Kiss Ödön"));
-    QCOMPARE(s->DBText3->text(), QStringLiteral("Győr"));
-    QCOMPARE(s->DBText4->text(), QStringLiteral("J1"));
-    QCOMPARE(s->DBText6->text(), kiss);
-    s->DBNavigator1->button(DBNavigator::Next)->click();
-    QCOMPARE(s->DBText2->text(), QStringLiteral("Nagy"));
+    QCOMPARE(s.text("DBText1"), QStringLiteral("AAA-111"));
+    QCOMPARE(s.text("DBText2"), QStringLiteral("Kiss Ödön"));
+    QCOMPARE(s.text("DBText3"), QStringLiteral("Győr"));
+    QCOMPARE(s.text("DBText4"), QStringLiteral("J1"));
+    QCOMPARE(s.text("DBText6"), kiss);
+    s.find<DBNavigator>("DBNavigator1")->button(DBNavigator::Next)->click();
+    QCOMPARE(s.text("DBText2"), QStringLiteral("Nagy"));
 
     QStringList captions;
-    for (QPushButton* b : {s->Button1, s->Button2, s->Button3, s->Button4, s->Button5})
+    QList<QPushButton*> buttons;
+    for (const char* name : {"Button1", "Button2", "Button3", "Button4", "Button5"})
+        buttons << s.find<QPushButton>(name);
+    for (QPushButton* b : buttons)
         captions << b->text();
     QCOMPARE(captions, (QStringList{QStringLiteral("Kiválaszt"), QStringLiteral("Új"), QStringLiteral("Módosít"),
                                     QStringLiteral("Töröl"), QStringLiteral("Mégsem")}));
-    QVERIFY(s->Button1->x() < s->Button2->x() && s->Button2->x() < s->Button3->x() &&
-            s->Button3->x() < s->Button4->x() && s->Button4->x() < s->Button5->x());
+    for (int i = 1; i < buttons.size(); ++i)
+        QVERIFY(buttons.at(i - 1)->x() < buttons.at(i)->x());
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -90,11 +93,15 @@ void CarriersTest::menuItemOpensList()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
-    main.Trzsadatok1->trigger();
-    main.Termk1->trigger();
+    MainWindow main;
+    QList<QPointer<QDialog>> shown;
+    doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
+    child<QAction>(&main, "Trzsadatok1")->trigger();
+    child<QAction>(&main, "Termk1")->trigger();
     QCOMPARE(doubles.modalsShown, (QStringList{QStringLiteral("Form6"), QStringLiteral("Form4")}));
-    QVERIFY(!Form6);
+    // Each list was destroyed when it closed.
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(!shown.at(0) && !shown.at(1));
 }
 
 void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
@@ -103,12 +110,15 @@ void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     Data->ZQ30.last();
-    doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(d, Form7);
+    QPointer<QDialog> editor;
+    doubles.modalHandlers << [&editor](QDialog* d) {
+        editor = d;
+        QCOMPARE(d->objectName(), QStringLiteral("Form7"));
+        QCOMPARE(qobject_cast<CarrierEditDialog*>(d)->mode(), EntryMode::New);
         QCOMPARE(d->windowTitle(), QStringLiteral("Szállító"));
-        QCOMPARE(Form7->Edit1->text(), QString());
+        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
         setField(d, "Edit3", QStringLiteral("BBB-222"));
         setField(d, "Edit4", QStringLiteral("  Új Fuvaros "));  // leading and trailing blanks are kept
         setField(d, "Edit5", QStringLiteral("Szeged"));
@@ -116,12 +126,11 @@ void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button2Click();
+    s->addRow();
     QVERIFY(doubles.modalHandlers.isEmpty());
-    QVERIFY(!Form7);
+    QVERIFY(!editor);
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(CarrierEditMode, QStringLiteral("Új szállító"));
-    QCOMPARE(CurrentCarrierCode, QString());
+    QCOMPARE(handOver().carrierCode, QString());
     const QStringList rows = carrierRows(db);
     QCOMPARE(rows.size(), 3);
     const QString newCode = db.value(QStringLiteral("SELECT skod FROM szallito WHERE srendszam = 'BBB-222'"));
@@ -130,9 +139,9 @@ void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
     // Reloaded in the loading order and on its first row, not on the new carrier.
     QVERIFY(Data->ZQ30.active());
     QCOMPARE(Data->ZQ30.recNo(), 0);
-    QCOMPARE(s->DBText1->text(), QStringLiteral("AAA-111"));
+    QCOMPARE(s.text("DBText1"), QStringLiteral("AAA-111"));
     QCOMPARE(Data->ZQ30.recordCount(), 3);
-    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
 }
 
 void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
@@ -142,32 +151,32 @@ void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"), QStringLiteral("Győr"), QStringLiteral("J1"));
     const QString b = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
     const QString c = db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"), QStringLiteral("Eger"), QStringLiteral("J3"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     Data->ZQ30.next();  // BBB-222
     doubles.modalHandlers << [b](QDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Szállító módositás"));
-        QCOMPARE(Form7->Edit2->text(), b);
-        QVERIFY(!Form7->Edit1->text().isEmpty());
-        QVERIFY(!Form7->Edit1->isEnabled() && Form7->Edit1->isReadOnly());
-        QVERIFY(!Form7->Edit2->isEnabled() && Form7->Edit2->isReadOnly());
-        QCOMPARE(Form7->Edit3->text(), QStringLiteral("BBB-222"));
-        QCOMPARE(Form7->Edit4->text(), QStringLiteral("Nagy"));
-        QCOMPARE(Form7->Edit5->text(), QStringLiteral("Pécs"));
-        QCOMPARE(Form7->Edit6->text(), QStringLiteral("J2"));
+        QCOMPARE(qobject_cast<CarrierEditDialog*>(d)->mode(), EntryMode::Change);
+        QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), b);
+        QVERIFY(!child<QLineEdit>(d, "Edit1")->text().isEmpty());
+        QVERIFY(!child<QLineEdit>(d, "Edit1")->isEnabled() && child<QLineEdit>(d, "Edit1")->isReadOnly());
+        QVERIFY(!child<QLineEdit>(d, "Edit2")->isEnabled() && child<QLineEdit>(d, "Edit2")->isReadOnly());
+        QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QStringLiteral("BBB-222"));
+        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QStringLiteral("Nagy"));
+        QCOMPARE(child<QLineEdit>(d, "Edit5")->text(), QStringLiteral("Pécs"));
+        QCOMPARE(child<QLineEdit>(d, "Edit6")->text(), QStringLiteral("J2"));
         setField(d, "Edit3", QStringLiteral("ZZZ-999"));  // moves to the end of the list
         setField(d, "Edit4", QStringLiteral("Nagy és Fia"));
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(CarrierEditMode, QStringLiteral("Szállító módositás"));
-    QCOMPARE(CurrentCarrierCode, b);
+    QCOMPARE(handOver().carrierCode, b);
     QCOMPARE(carrierRows(db), (QStringList{a + QStringLiteral("|AAA-111|Kiss|Győr|J1"),
                                           b + QStringLiteral("|ZZZ-999|Nagy és Fia|Pécs|J2"),
                                           c + QStringLiteral("|CCC-333|Szabó|Eger|J3")}));
     QCOMPARE(Data->ZQ30.recNo(), 2);
-    QCOMPARE(s->DBText6->text(), b);
-    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText6"), b);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
 
     // "Mégsem" leaves everything as it was.
     doubles.modalHandlers << [](QDialog* d) {
@@ -175,7 +184,7 @@ void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
         press(d, "Button2");
         QVERIFY(!d->isVisible());
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE skod = '%1'").arg(b)), QStringLiteral("Nagy és Fia"));
 }
 
@@ -210,7 +219,7 @@ void CarriersTest::validationOrder()
     QFETCH(QString, focus);
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     bool stayedOpen = false;
     QString focused;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -222,7 +231,7 @@ void CarriersTest::validationOrder()
         stayedOpen = d->isVisible();
         focused = d->focusWidget() ? d->focusWidget()->objectName() : QString();
     };
-    s->Button2Click();
+    s->addRow();
     if (message.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
         QVERIFY(!stayedOpen);
@@ -241,7 +250,7 @@ void CarriersTest::dialogFocusAndTabOrder()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     QStringList visited;
     doubles.modalHandlers << [&](QDialog* d) {
         d->activateWindow();
@@ -259,7 +268,7 @@ void CarriersTest::dialogFocusAndTabOrder()
         QApplication::processEvents();
         visited << QApplication::focusWidget()->objectName();
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(visited, (QStringList{QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Edit3"),
                                    QStringLiteral("Edit4"), QStringLiteral("Edit5"), QStringLiteral("Edit6"),
                                    QStringLiteral("Edit5"), QStringLiteral("Edit6")}));
@@ -272,7 +281,7 @@ void CarriersTest::overLongValueFailsWithoutWriting()
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     const QStringList before = carrierRows(db);
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     const QString longName(76, u'x');
     bool closed = false;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -283,7 +292,7 @@ void CarriersTest::overLongValueFailsWithoutWriting()
         press(d, "Button1");
         closed = !d->isVisible();
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba072: Újban, INSERT a szallitóban ")});
     QVERIFY(closed);
     QCOMPARE(carrierRows(db), before);
@@ -297,18 +306,18 @@ void CarriersTest::overLongValueFailsWithoutWriting()
         setField(d, "Edit5", longName);
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
     QCOMPARE(carrierRows(db), before);
-    QCOMPARE(s->Label2->text(), kCodeHeading);
-    QCOMPARE(s->DBText6->text(), a);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QCOMPARE(s.text("DBText6"), a);
     // A value that just fits is saved.
     doubles.messages.clear();
     doubles.modalHandlers << [&](QDialog* d) {
         setField(d, "Edit5", QString(75, u'ő'));
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT scim FROM szallito")), QString(75, u'ő'));
 }
@@ -318,18 +327,18 @@ void CarriersTest::failedUpdateRollsBack()
     TestDatabase db;
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
     doubles.modalHandlers << [](QDialog* d) {
         setField(d, "Edit4", QStringLiteral("Más név"));
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
     QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito")), QStringLiteral("Kiss"));
     QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s->DBText2->text(), QStringLiteral("Kiss"));
+    QCOMPARE(s.text("DBText2"), QStringLiteral("Kiss"));
 }
 
 void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
@@ -337,7 +346,7 @@ void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     bool stayedOpen = false;
     QString kept;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -348,9 +357,9 @@ void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
         Data->ZCon1.close();  // the transaction cannot be started now
         press(d, "Button1");
         stayedOpen = d->isVisible();
-        kept = Form7->Edit4->text();
+        kept = child<QLineEdit>(d, "Edit4")->text();
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba074: az insert vagy update közben a szállitóban!")});
     QVERIFY(stayedOpen);
     QCOMPARE(kept, QStringLiteral("N"));
@@ -362,22 +371,22 @@ void CarriersTest::changeOnEmptyListWritesNothing()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     QVERIFY(Data->ZQ30.isEmpty());
     doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(Form7->Edit1->text(), QString());
-        QCOMPARE(Form7->Edit4->text(), QString());
+        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
+        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QString());
         setField(d, "Edit4", QStringLiteral("N"));
         setField(d, "Edit5", QStringLiteral("C"));
         setField(d, "Edit6", QStringLiteral("J"));
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
     QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
 }
 
 void CarriersTest::unreadableRowKeepsDialogClosed()
@@ -385,26 +394,26 @@ void CarriersTest::unreadableRowKeepsDialogClosed()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     // The shared list holds something else than carriers: the row cannot be read into the dialog.
     Data->ZQ30.close();
     Data->ZQ30.setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
     Data->ZQ30.open();
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(),
              QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!Form7);
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form7")));  // nor left alive
 
     // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
     doubles.messages.clear();
-    s->FormShow();
+    s->reloadOnShow();
     Data->IBTrans1.commit();
     QVERIFY(!Data->ZQ30.active());
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!Form7);
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form7")));  // nor left alive
 }
 
 void CarriersTest::deletion_data()
@@ -430,11 +439,11 @@ void CarriersTest::deletion()
     db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfulszam) VALUES ('%1', '1')").arg(a));
     if (!usage.isEmpty())
         db.exec(usage.arg(b));
-    CurrentCarrierCode = a;
-    CarrierScreen s(Form6);
+    handOver().carrierCode = a;
+    CarrierScreen s;
     Data->ZQ30.next();
-    QCOMPARE(s->DBText6->text(), b);
-    s->Button4Click();
+    QCOMPARE(s.text("DBText6"), b);
+    s->deleteCurrentRow();
     if (deleted) {
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A szállitó sor törlölve!")});
         QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
@@ -446,8 +455,8 @@ void CarriersTest::deletion()
     QCOMPARE(db.count(QStringLiteral("szallito")), deleted ? 1 : 2);
     // Reloaded and positioned on the remembered code in every case.
     QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s->DBText6->text(), a);
-    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText6"), a);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
 }
 
 void CarriersTest::deleteLastCarrierDoesNothing()
@@ -455,16 +464,16 @@ void CarriersTest::deleteLastCarrierDoesNothing()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s(Form6);
-    s->Button4Click();
+    CarrierScreen s;
+    s->deleteCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
-    QCOMPARE(s->Label2->text(), kCodeHeading);
+    QCOMPARE(s.text("Label2"), kCodeHeading);
 
     // An empty list: nothing to delete, nothing said.
     db.exec(QStringLiteral("DELETE FROM szallito"));
-    s->FormShow();
-    s->Button4Click();
+    s->reloadOnShow();
+    s->deleteCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -474,9 +483,9 @@ void CarriersTest::failedDeleteRollsBack()
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
-    CarrierScreen s(Form6);
+    CarrierScreen s;
     RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
-    s->Button4Click();
+    s->deleteCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba61: Szállitó DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("szallito")), 2);
     QVERIFY(Data->ZQ30.active());
@@ -508,15 +517,15 @@ void CarriersTest::sortingByTitles()
     db.addCarrier(QStringLiteral("C"), QStringLiteral("Antal"), QStringLiteral("Zala"));
     const QString b = db.addCarrier(QStringLiteral("A"), QStringLiteral("Bodó"), QStringLiteral("Vác"));
     const QString c = db.addCarrier(QStringLiteral("B"), QStringLiteral("Csiki"), QStringLiteral("Eger"));
-    CurrentCarrierCode = c;
-    CarrierScreen s(Form6);
-    QCOMPARE(s->DBText1->text(), QStringLiteral("B"));
+    handOver().carrierCode = c;
+    CarrierScreen s;
+    QCOMPARE(s.text("DBText1"), QStringLiteral("B"));
     // A click on the grid's title row.
-    QHeaderView* header = s->DBGrid1->horizontalHeader();
+    QHeaderView* header = s.find<DBGrid>("DBGrid1")->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
-    QCOMPARE(s->Label2->text(), heading);
-    QCOMPARE(s->DBText1->text(), firstRendszam);
+    QCOMPARE(s.text("Label2"), heading);
+    QCOMPARE(s.text("DBText1"), firstRendszam);
     QVERIFY(doubles.messages.isEmpty());
 }
 

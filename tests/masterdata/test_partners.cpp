@@ -1,5 +1,5 @@
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "masterdata/partner_edit.h"
 #include "masterdata/partner_list.h"
 #include "registerfixture.h"
@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 
-using PartnerScreen = ShownScreen<TForm4>;
+using PartnerScreen = ShownScreen<PartnerListDialog>;
 
 namespace {
 const QString kCodeHeading = QStringLiteral("A lista, \"Kód\" szerint");
@@ -74,31 +74,34 @@ void PartnersTest::listScreenShowsRowsAndCurrentRow()
                            "VALUES ('Antal Béla', 'Győr', 'T1', 'Tanya', 'Kisalföld 3')"));
     const QString antal = db.value(QStringLiteral("SELECT fkod FROM felado WHERE fnev = 'Antal Béla'"));
     const QString antalId = db.value(QStringLiteral("SELECT idf FROM felado WHERE fnev = 'Antal Béla'"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     QCOMPARE(s->windowTitle(), QStringLiteral("Feladó-Vevö"));
-    QCOMPARE(s->DBGrid1->titles(),
+    QCOMPARE(s.find<DBGrid>("DBGrid1")->titles(),
              (QStringList{QStringLiteral("Név"), QStringLiteral("Cim"), QStringLiteral("Tenyésztésikód"),
                           QStringLiteral("Sz.név"), QStringLiteral("Sz.cim"), QStringLiteral("Kód"), QStringLiteral("ID")}));
-    QCOMPARE(s->Label6->text(), QStringLiteral("A lista, \"Név\" szerint"));
-    QCOMPARE(s->GroupBox1->title(), QStringLiteral("Adatok"));
-    QCOMPARE(s->Label1->text(), QStringLiteral("Tulajdonos/feladó neve:"));
-    QCOMPARE(s->DBText1->text(), QStringLiteral("Antal Béla"));
-    QCOMPARE(s->DBText2->text(), QStringLiteral("Győr"));
-    QCOMPARE(s->DBText3->text(), QStringLiteral("T1"));
-    QCOMPARE(s->DBText4->text(), QStringLiteral("Tanya"));
-    QCOMPARE(s->DBText5->text(), QStringLiteral("Kisalföld 3"));
-    QCOMPARE(s->DBText6->text(), antalId);
-    QCOMPARE(s->DBText7->text(), antal);
-    s->DBNavigator1->button(DBNavigator::Last)->click();
-    QCOMPARE(s->DBText1->text(), QStringLiteral("Zöld Kft."));
+    QCOMPARE(s.text("Label6"), QStringLiteral("A lista, \"Név\" szerint"));
+    QCOMPARE(s.find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Adatok"));
+    QCOMPARE(s.text("Label_DBText1"), QStringLiteral("Tulajdonos/feladó neve:"));
+    QCOMPARE(s.text("DBText1"), QStringLiteral("Antal Béla"));
+    QCOMPARE(s.text("DBText2"), QStringLiteral("Győr"));
+    QCOMPARE(s.text("DBText3"), QStringLiteral("T1"));
+    QCOMPARE(s.text("DBText4"), QStringLiteral("Tanya"));
+    QCOMPARE(s.text("DBText5"), QStringLiteral("Kisalföld 3"));
+    QCOMPARE(s.text("DBText6"), antalId);
+    QCOMPARE(s.text("DBText7"), antal);
+    s.find<DBNavigator>("DBNavigator1")->button(DBNavigator::Last)->click();
+    QCOMPARE(s.text("DBText1"), QStringLiteral("Zöld Kft."));
 
     QStringList captions;
-    for (QPushButton* b : {s->Button1, s->Button2, s->Button3, s->Button4, s->Button5})
+    QList<QPushButton*> buttons;
+    for (const char* name : {"Button1", "Button2", "Button3", "Button4", "Button5"})
+        buttons << s.find<QPushButton>(name);
+    for (QPushButton* b : buttons)
         captions << b->text();
     QCOMPARE(captions, (QStringList{QStringLiteral("Kiválaszt"), QStringLiteral("Új"), QStringLiteral("Módosít"),
                                     QStringLiteral("Töröl"), QStringLiteral("Mégsem")}));
-    QVERIFY(s->Button1->x() < s->Button2->x() && s->Button2->x() < s->Button3->x() &&
-            s->Button3->x() < s->Button4->x() && s->Button4->x() < s->Button5->x());
+    for (int i = 1; i < buttons.size(); ++i)
+        QVERIFY(buttons.at(i - 1)->x() < buttons.at(i)->x());
 }
 
 void PartnersTest::newPartnerIsSavedAndListStaysOnFirstRow()
@@ -107,12 +110,15 @@ void PartnersTest::newPartnerIsSavedAndListStaysOnFirstRow()
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
     db.addPartner(QStringLiteral("Gamma"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     Data->ZQ40.last();
-    doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(d, Form5);
+    QPointer<QDialog> editor;
+    doubles.modalHandlers << [&editor](QDialog* d) {
+        editor = d;
+        QCOMPARE(d->objectName(), QStringLiteral("Form5"));
+        QCOMPARE(qobject_cast<PartnerEditDialog*>(d)->mode(), EntryMode::New);
         QCOMPARE(d->windowTitle(), QStringLiteral("Feladó-Vevö"));
-        QVERIFY(Form5->CheckBox1->isChecked());
+        QVERIFY(child<QCheckBox>(d, "CheckBox1")->isChecked());
         setField(d, "Edit3", QStringLiteral(" Béta Bt."));
         setField(d, "Edit5", QStringLiteral("Szeged"));
         setField(d, "Edit4", QStringLiteral("HU123"));
@@ -121,18 +127,17 @@ void PartnersTest::newPartnerIsSavedAndListStaysOnFirstRow()
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button2Click();
-    QVERIFY(!Form5);
+    s->addRow();
+    QVERIFY(!editor);
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(SenderEditMode, QStringLiteral("Új feladó"));
-    QCOMPARE(CurrentSenderCode, QString());
+    QCOMPARE(handOver().partnerCode, QString());
     const QStringList rows = partnerRows(db);
     QCOMPARE(rows.size(), 3);
     const QString code = db.value(QStringLiteral("SELECT fkod FROM felado WHERE ftenykod = 'HU123'"));
     QCOMPARE(rows.last(), QStringLiteral("%1| Béta Bt.|Szeged|HU123|Major|Külterület 5 ").arg(code));
     QCOMPARE(Data->ZQ40.recNo(), 0);
-    QCOMPARE(s->DBText1->text(), QStringLiteral(" Béta Bt."));  // the leading blank sorts it first
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText1"), QStringLiteral(" Béta Bt."));  // the leading blank sorts it first
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::changedPartnerIsSavedAndListFollowsIt()
@@ -141,32 +146,32 @@ void PartnersTest::changedPartnerIsSavedAndListFollowsIt()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"), QStringLiteral("Cim A"), QStringLiteral("TA"));
     const QString b = db.addPartner(QStringLiteral("Béta"), QStringLiteral("Cim B"), QStringLiteral("TB"));
-    PartnerScreen s(Form4);
-    QCOMPARE(s->DBText7->text(), a);
+    PartnerScreen s;
+    QCOMPARE(s.text("DBText7"), a);
     doubles.modalHandlers << [a](QDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Feladó módositás"));
-        QCOMPARE(Form5->Edit2->text(), a);
-        QVERIFY(!Form5->Edit1->text().isEmpty());
-        QVERIFY(!Form5->Edit1->isEnabled() && Form5->Edit1->isReadOnly());
-        QCOMPARE(Form5->Edit3->text(), QStringLiteral("Alfa"));
-        QCOMPARE(Form5->Edit5->text(), QStringLiteral("Cim A"));
-        QCOMPARE(Form5->Edit4->text(), QStringLiteral("TA"));
-        QCOMPARE(Form5->Edit6->text(), QStringLiteral("Alfa"));
-        QCOMPARE(Form5->Edit7->text(), QStringLiteral("Cim A"));
+        QCOMPARE(qobject_cast<PartnerEditDialog*>(d)->mode(), EntryMode::Change);
+        QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), a);
+        QVERIFY(!child<QLineEdit>(d, "Edit1")->text().isEmpty());
+        QVERIFY(!child<QLineEdit>(d, "Edit1")->isEnabled() && child<QLineEdit>(d, "Edit1")->isReadOnly());
+        QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QStringLiteral("Alfa"));
+        QCOMPARE(child<QLineEdit>(d, "Edit5")->text(), QStringLiteral("Cim A"));
+        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QStringLiteral("TA"));
+        QCOMPARE(child<QLineEdit>(d, "Edit6")->text(), QStringLiteral("Alfa"));
+        QCOMPARE(child<QLineEdit>(d, "Edit7")->text(), QStringLiteral("Cim A"));
         setField(d, "Edit3", QStringLiteral("Zeta"));  // moves to the end of the list
         setField(d, "Edit4", QStringLiteral("TZ"));
         setField(d, "Edit7", QStringLiteral("Rendeltetés"));
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(SenderEditMode, QStringLiteral("Feladó módositás"));
-    QCOMPARE(CurrentSenderCode, a);
+    QCOMPARE(handOver().partnerCode, a);
     QCOMPARE(partnerRows(db), (QStringList{a + QStringLiteral("|Zeta|Cim A|TZ|Alfa|Rendeltetés"),
                                           b + QStringLiteral("|Béta|Cim B|TB|Béta|Cim B")}));
     QCOMPARE(Data->ZQ40.recNo(), 1);
-    QCOMPARE(s->DBText7->text(), a);
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText7"), a);
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::validationOrder_data()
@@ -191,7 +196,7 @@ void PartnersTest::validationOrder()
     QFETCH(QString, focus);
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     bool stayedOpen = false;
     QString focused;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -202,7 +207,7 @@ void PartnersTest::validationOrder()
         stayedOpen = d->isVisible();
         focused = d->focusWidget() ? d->focusWidget()->objectName() : QString();
     };
-    s->Button2Click();
+    s->addRow();
     if (message.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
         QVERIFY(!stayedOpen);
@@ -220,7 +225,7 @@ void PartnersTest::dialogFocusAndTabOrder()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     QStringList visited;
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
@@ -240,7 +245,7 @@ void PartnersTest::dialogFocusAndTabOrder()
         QApplication::processEvents();
         visited << QApplication::focusWidget()->objectName();
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(visited, (QStringList{"Edit3", "Edit5", "Edit4", "Edit6", "Edit7", "Button1", "Button2", "CheckBox1",
                                    "Button2"}));
 }
@@ -249,12 +254,13 @@ void PartnersTest::dialogFieldsTopToBottom()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     QStringList labels;
     QList<int> tops;
     doubles.modalHandlers << [&](QDialog* d) {
-        auto* f = static_cast<TForm5*>(d);
-        for (QLineEdit* e : {f->Edit1, f->Edit2, f->Edit3, f->Edit5, f->Edit4, f->Edit6, f->Edit7}) {
+        const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
+        for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit5", "Edit4", "Edit6", "Edit7"}) {
+            QLineEdit* e = edit(name);
             QLabel* label = nullptr;
             for (QLabel* l : d->findChildren<QLabel*>())
                 if (l->buddy() == e)
@@ -263,12 +269,14 @@ void PartnersTest::dialogFieldsTopToBottom()
             labels << label->text();
             tops << e->mapTo(d, QPoint()).y();
         }
-        for (QWidget* w : std::initializer_list<QWidget*>{f->Button1, f->CheckBox1})
+        auto* ok = child<QPushButton>(d, "Button1");
+        auto* sameAddress = child<QCheckBox>(d, "CheckBox1");
+        for (QWidget* w : std::initializer_list<QWidget*>{ok, sameAddress})
             tops << w->mapTo(d, QPoint()).y();
-        QCOMPARE(f->Button2->mapTo(d, QPoint()).y(), f->Button1->mapTo(d, QPoint()).y());
-        QCOMPARE(f->CheckBox1->text(), QStringLiteral("Tulajdonos cim = származási cim"));
+        QCOMPARE(child<QPushButton>(d, "Button2")->mapTo(d, QPoint()).y(), ok->mapTo(d, QPoint()).y());
+        QCOMPARE(sameAddress->text(), QStringLiteral("Tulajdonos cim = származási cim"));
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(labels, (QStringList{"IDf", "Fkod", "Tulajdonos név:", "Cim:", "Tenyészkód", "Származási hely név:", "Cim"}));
     // The fields, then the buttons, then the check box.
     QCOMPARE(tops.size(), 9);
@@ -281,32 +289,32 @@ void PartnersTest::ownerDataCopiedToOriginOnLeaving()
     TestDatabase db;
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"), QStringLiteral("Cim A"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     struct Seen {
         QString edit6, edit7;
     } ticked, typedAfter, unticked, onChange;
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
-        auto* f = static_cast<TForm5*>(d);
-        f->Edit3->setFocus();
-        QTest::keyClicks(f->Edit3, QStringLiteral("Kovacs"));
-        tabOut(f->Edit3);
-        QTest::keyClicks(f->Edit5, QStringLiteral("Fo utca 1"));
-        tabOut(f->Edit5);
-        ticked = {f->Edit6->text(), f->Edit7->text()};
+        const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
+        edit("Edit3")->setFocus();
+        QTest::keyClicks(edit("Edit3"), QStringLiteral("Kovacs"));
+        tabOut(edit("Edit3"));
+        QTest::keyClicks(edit("Edit5"), QStringLiteral("Fo utca 1"));
+        tabOut(edit("Edit5"));
+        ticked = {edit("Edit6")->text(), edit("Edit7")->text()};
         // A different origin name typed afterwards stays.
-        f->Edit6->setText(QStringLiteral("Tanya"));
-        typedAfter = {f->Edit6->text(), f->Edit7->text()};
+        edit("Edit6")->setText(QStringLiteral("Tanya"));
+        typedAfter = {edit("Edit6")->text(), edit("Edit7")->text()};
         // Without the tick, leaving the owner's fields copies nothing.
-        f->CheckBox1->setChecked(false);
-        f->Edit3->setFocus();
+        child<QCheckBox>(d, "CheckBox1")->setChecked(false);
+        edit("Edit3")->setFocus();
         QApplication::processEvents();
-        QTest::keyClicks(f->Edit3, QStringLiteral(" Peter"));
-        tabOut(f->Edit3);
-        unticked = {f->Edit6->text(), f->Edit7->text()};
+        QTest::keyClicks(edit("Edit3"), QStringLiteral(" Peter"));
+        tabOut(edit("Edit3"));
+        unticked = {edit("Edit6")->text(), edit("Edit7")->text()};
         press(d, "Button2");
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(ticked.edit6, QStringLiteral("Kovacs"));
     QCOMPARE(ticked.edit7, QStringLiteral("Fo utca 1"));
     QCOMPARE(typedAfter.edit6, QStringLiteral("Tanya"));
@@ -315,18 +323,18 @@ void PartnersTest::ownerDataCopiedToOriginOnLeaving()
 
     // On a change the box starts ticked again and leaving the name overwrites the origin name.
     db.exec(QStringLiteral("UPDATE felado SET fsznev = 'Major'"));
-    s->FormShow();
+    s->reloadOnShow();
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
-        auto* f = static_cast<TForm5*>(d);
-        QVERIFY(f->CheckBox1->isChecked());
-        f->Edit3->setFocus();
+        const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
+        QVERIFY(child<QCheckBox>(d, "CheckBox1")->isChecked());
+        edit("Edit3")->setFocus();
         QApplication::processEvents();
-        tabOut(f->Edit3);
-        onChange = {f->Edit6->text(), f->Edit7->text()};
+        tabOut(edit("Edit3"));
+        onChange = {edit("Edit6")->text(), edit("Edit7")->text()};
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(onChange.edit6, QStringLiteral("Alfa"));
     QCOMPARE(db.value(QStringLiteral("SELECT fsznev FROM felado WHERE fkod = '%1'").arg(a)), QStringLiteral("Alfa"));
     QVERIFY(doubles.messages.isEmpty());
@@ -338,7 +346,7 @@ void PartnersTest::overLongValueFailsWithoutWriting()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"));
     const QStringList before = partnerRows(db);
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     const QString longText(76, u'é');
     doubles.modalHandlers << [&](QDialog* d) {
         setField(d, "Edit3", QStringLiteral("Új"));
@@ -349,7 +357,7 @@ void PartnersTest::overLongValueFailsWithoutWriting()
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button2Click();
+    s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba53: Újban, INSERT a feladóban ")});
     QCOMPARE(partnerRows(db), before);
     QVERIFY(Data->ZQ40.active());
@@ -360,11 +368,11 @@ void PartnersTest::overLongValueFailsWithoutWriting()
         setField(d, "Edit4", QString(26, u'9'));  // breeding code holds 25
         press(d, "Button1");
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba054: Módositás, Update a feladóban ")});
     QCOMPARE(partnerRows(db), before);
-    QCOMPARE(s->DBText7->text(), a);
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText7"), a);
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::transactionThatCannotStartKeepsDialogOpen()
@@ -372,7 +380,7 @@ void PartnersTest::transactionThatCannotStartKeepsDialogOpen()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     bool stayedOpen = false;
     doubles.modalHandlers << [&](QDialog* d) {
         setField(d, "Edit3", QStringLiteral("Más"));
@@ -381,7 +389,7 @@ void PartnersTest::transactionThatCannotStartKeepsDialogOpen()
         press(d, "Button1");
         stayedOpen = d->isVisible();
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba055: az insert vagy update közben a feladóban!")});
     QVERIFY(stayedOpen);
     QCOMPARE(db.value(QStringLiteral("SELECT fnev FROM felado")), QStringLiteral("Alfa"));
@@ -391,20 +399,20 @@ void PartnersTest::changeOnEmptyListWritesNothing()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(Form5->Edit1->text(), QString());
+        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
         const char* names[] = {"Edit3", "Edit5", "Edit4", "Edit6", "Edit7"};
         for (const char* n : names)
             setField(d, n, QStringLiteral("x"));
         press(d, "Button1");
         QVERIFY(!d->isVisible());
     };
-    s->Button3Click();
+    s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("felado")), 0);
     QVERIFY(Data->ZQ40.active());
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::unreadableRowKeepsDialogClosed()
@@ -412,23 +420,23 @@ void PartnersTest::unreadableRowKeepsDialogClosed()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     Data->ZQ40.close();
     Data->ZQ40.setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
     Data->ZQ40.open();
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
 
     // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
     doubles.messages.clear();
-    s->FormShow();
+    s->reloadOnShow();
     Data->IBTrans1.commit();
     QVERIFY(!Data->ZQ40.active());
-    s->Button3Click();
+    s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!Form5);
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form5")));  // nor left alive
 }
 
 void PartnersTest::deletion_data()
@@ -453,11 +461,11 @@ void PartnersTest::deletion()
     db.exec(QStringLiteral("INSERT INTO kiszall (kfkod, kfulszam) VALUES ('%1', '1')").arg(a));
     if (!usage.isEmpty())
         db.exec(usage.arg(b));
-    CurrentSenderCode = a;
-    PartnerScreen s(Form4);
+    handOver().partnerCode = a;
+    PartnerScreen s;
     Data->ZQ40.next();
-    QCOMPARE(s->DBText7->text(), b);
-    s->Button4Click();
+    QCOMPARE(s.text("DBText7"), b);
+    s->deleteCurrentRow();
     if (deleted) {
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A feladó-vevö sor törlölve!")});
         QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
@@ -469,8 +477,8 @@ void PartnersTest::deletion()
              deleted ? QStringLiteral("0") : QStringLiteral("1"));
     QCOMPARE(db.count(QStringLiteral("felado")), deleted ? 1 : 2);
     QVERIFY(Data->ZQ40.active());
-    QCOMPARE(s->DBText7->text(), a);
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("DBText7"), a);
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::deleteLastPartnerDoesNothing()
@@ -478,11 +486,11 @@ void PartnersTest::deleteLastPartnerDoesNothing()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s(Form4);
-    s->Button4Click();
+    PartnerScreen s;
+    s->deleteCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("felado")), 1);
-    QCOMPARE(s->Label6->text(), kCodeHeading);
+    QCOMPARE(s.text("Label6"), kCodeHeading);
 }
 
 void PartnersTest::failedDeleteRollsBack()
@@ -491,9 +499,9 @@ void PartnersTest::failedDeleteRollsBack()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"));
     db.addPartner(QStringLiteral("Béta"));
-    PartnerScreen s(Form4);
+    PartnerScreen s;
     RowLock lock(db, QStringLiteral("UPDATE felado SET fcim = 'zárolva' WHERE fkod = '%1'").arg(a));
-    s->Button4Click();
+    s->deleteCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba41: Feladó DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("felado")), 2);
     QCOMPARE(Data->ZQ40.recordCount(), 2);
@@ -524,15 +532,15 @@ void PartnersTest::sortingByTitles()
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Cecil"), QStringLiteral("Abony"));
     db.addPartner(QStringLiteral("Aladár"), QStringLiteral("Zalaegerszeg"));
-    CurrentSenderCode = db.addPartner(QStringLiteral("Béla"), QStringLiteral("Miskolc"));
-    PartnerScreen s(Form4);
-    QCOMPARE(s->DBText1->text(), QStringLiteral("Béla"));
-    QHeaderView* header = s->DBGrid1->horizontalHeader();
+    handOver().partnerCode = db.addPartner(QStringLiteral("Béla"), QStringLiteral("Miskolc"));
+    PartnerScreen s;
+    QCOMPARE(s.text("DBText1"), QStringLiteral("Béla"));
+    QHeaderView* header = s.find<DBGrid>("DBGrid1")->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                              header->height() / 2));
-    QCOMPARE(s->Label6->text(), heading);
-    QCOMPARE(s->DBText1->text(), firstName);
+    QCOMPARE(s.text("Label6"), heading);
+    QCOMPARE(s.text("DBText1"), firstName);
 }
 
 QTEST_MAIN(PartnersTest)

@@ -1,7 +1,7 @@
 #include "core/datamodule.h"
-#include "core/globals.h"
 #include "outgoing/completion.h"
 #include "outgoing_fixture.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -35,22 +35,22 @@ void OutgoingCompletionTest::fillsExactlyRowsWithBothCodesEmpty()
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam, kfkod, khkat) VALUES ('4', '%1', 'vágás')").arg(buyer));
     departure(db, QStringLiteral("5"), carrier, buyer);
 
-    TForm13 f;
+    OutgoingCompletionDialog f;
     f.show();
     QApplication::processEvents();
     QVERIFY(Data->ZQ21.active());
     QCOMPARE(Data->ZQ21.recordCount(), 2);
-    QCOMPARE(f.DBGrid1->model()->rowCount(), 2);
+    QCOMPARE(child<DBGrid>(&f, "DBGrid1")->model()->rowCount(), 2);
 
     choose(doubles, &Data->ZQ30, QStringLiteral("skod"), carrier);
-    f.Button1->click();
-    QCOMPARE(f.Edit2->text(), carrier);
+    button(&f, "Button1")->click();
+    QCOMPARE(edit(&f, "Edit2")->text(), carrier);
     choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), buyer);
-    f.Button2->click();
-    QCOMPARE(f.Edit3->text(), buyer);
+    button(&f, "Button2")->click();
+    QCOMPARE(edit(&f, "Edit3")->text(), buyer);
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form6"), QStringLiteral("Form4")}));
-    f.Edit8->setText(QStringLiteral("KI-2011/7"));
-    f.Button5->click();
+    edit(&f, "Edit8")->setText(QStringLiteral("KI-2011/7"));
+    button(&f, "Button5")->click();
     QVERIFY(doubles.messages.isEmpty());
 
     const auto rows = db.rows(QStringLiteral(
@@ -63,7 +63,7 @@ void OutgoingCompletionTest::fillsExactlyRowsWithBothCodesEmpty()
     QCOMPARE(rows.at(4), QStringList({"5", carrier, buyer, "KI-1", "vágás", "2011.03.10", "BE-1"}));
     // The grid stays empty after the fill.
     QVERIFY(!Data->ZQ21.active());
-    QCOMPARE(f.DBGrid1->model()->rowCount(), 0);
+    QCOMPARE(child<DBGrid>(&f, "DBGrid1")->model()->rowCount(), 0);
 }
 
 void OutgoingCompletionTest::validation_data()
@@ -90,14 +90,14 @@ void OutgoingCompletionTest::validation()
     const QString carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss"));
     const QString buyer = db.addPartner(QStringLiteral("Vevő"));
     departureWithoutCodes(db, QStringLiteral("1"));
-    TForm13 f;
+    OutgoingCompletionDialog f;
     showActive(&f);
     if (withCarrier)
-        f.Edit2->setText(carrier);
+        edit(&f, "Edit2")->setText(carrier);
     if (withBuyer)
-        f.Edit3->setText(buyer);
-    f.Edit8->setText(certificate);
-    f.Button5->click();
+        edit(&f, "Edit3")->setText(buyer);
+    edit(&f, "Edit8")->setText(certificate);
+    button(&f, "Button5")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = ''")), QStringLiteral("1"));
@@ -109,14 +109,14 @@ void OutgoingCompletionTest::emptyListFillsNothing()
     TestDatabase db;
     platform::TestDoubles doubles;
     departure(db, QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("1"));
-    TForm13 f;
+    OutgoingCompletionDialog f;
     f.show();
     QApplication::processEvents();
     QVERIFY(Data->ZQ21.isEmpty());
-    f.Edit2->setText(QStringLiteral("7"));
-    f.Edit3->setText(QStringLiteral("8"));
-    f.Edit8->setText(QStringLiteral("KI"));
-    f.Button5->click();
+    edit(&f, "Edit2")->setText(QStringLiteral("7"));
+    edit(&f, "Edit3")->setText(QStringLiteral("8"));
+    edit(&f, "Edit8")->setText(QStringLiteral("KI"));
+    button(&f, "Button5")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.rows(QStringLiteral("SELECT kskod, kfkod, keubizki FROM kiszall")).first(),
              QStringList({"1", "1", "KI-1"}));
@@ -127,14 +127,14 @@ void OutgoingCompletionTest::emptyCategoryWrittenAsEmptyText()
     TestDatabase db;
     platform::TestDoubles doubles;
     departureWithoutCodes(db, QStringLiteral("1"));
-    TForm13 f;
+    OutgoingCompletionDialog f;
     f.show();
     QApplication::processEvents();
-    f.Edit2->setText(QStringLiteral("7"));
-    f.Edit3->setText(QStringLiteral("8"));
-    f.Edit8->setText(QStringLiteral("KI"));
-    f.Edit7->clear();
-    f.Button5->click();
+    edit(&f, "Edit2")->setText(QStringLiteral("7"));
+    edit(&f, "Edit3")->setText(QStringLiteral("8"));
+    edit(&f, "Edit8")->setText(QStringLiteral("KI"));
+    edit(&f, "Edit7")->clear();
+    button(&f, "Button5")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE khkat = '' AND kskod = '7'")),
              QStringLiteral("1"));
@@ -146,15 +146,15 @@ void OutgoingCompletionTest::failedUpdateRollsBack()
     platform::TestDoubles doubles;
     departureWithoutCodes(db, QStringLiteral("1"));
     departureWithoutCodes(db, QStringLiteral("2"));
-    TForm13 f;
+    OutgoingCompletionDialog f;
     f.show();
     QApplication::processEvents();
-    f.Edit2->setText(QStringLiteral("7"));
-    f.Edit3->setText(QStringLiteral("8"));
-    f.Edit8->setText(QStringLiteral("KI"));
+    edit(&f, "Edit2")->setText(QStringLiteral("7"));
+    edit(&f, "Edit3")->setText(QStringLiteral("8"));
+    edit(&f, "Edit8")->setText(QStringLiteral("KI"));
     {
         ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '2'"));
-        f.Button5->click();
+        button(&f, "Button5")->click();
     }
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba131:  Update a kiszállításban ")});
     // All or nothing: the row that could be written was rolled back with the rest.
@@ -162,7 +162,7 @@ void OutgoingCompletionTest::failedUpdateRollsBack()
     QVERIFY(!Data->IBTrans1.inTransaction());
     // The screen stays usable: the next try succeeds.
     doubles.messages.clear();
-    f.Button5->click();
+    button(&f, "Button5")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '7' AND kfkod = '8'")), QStringLiteral("2"));
 }

@@ -1,9 +1,10 @@
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "outgoing/eartag_picklist.h"
 #include "outgoing/outgoing_entry.h"
 #include "outgoing/outgoing_list.h"
 #include "outgoing_fixture.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -26,20 +27,19 @@ struct NewEntry {
     platform::TestDoubles& doubles;
     QString carrier;
     QString buyer;
-    std::unique_ptr<TForm11> form;
+    std::unique_ptr<OutgoingEntryDialog> form;
 
     NewEntry(TestDatabase& d, platform::TestDoubles& t) : db(d), doubles(t)
     {
         carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
         buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
-        OutgoingEntryMode = QStringLiteral("Új fülszám");
-        form = std::make_unique<TForm11>();
+        form = std::make_unique<OutgoingEntryDialog>(EntryMode::New);
         choose(doubles, &Data->ZQ30, QStringLiteral("skod"), carrier);
-        form->Button1->click();
+        button(form.get(), "Button1")->click();
         choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), buyer);
-        form->Button2->click();
-        form->Edit5->setText(QStringLiteral("2011.03.15"));
-        form->Edit8->setText(QStringLiteral("KI-77"));
+        button(form.get(), "Button2")->click();
+        edit(form.get(), "Edit5")->setText(QStringLiteral("2011.03.15"));
+        edit(form.get(), "Edit8")->setText(QStringLiteral("KI-77"));
     }
 };
 }  // namespace
@@ -71,39 +71,39 @@ void OutgoingEntryTest::dispatchesAnArrivedAnimal()
     platform::TestDoubles doubles;
     arrival(db, QStringLiteral("1001"), QStringLiteral("EU-BE-555"));
     NewEntry e(db, doubles);
-    TForm11& f = *e.form;
+    OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    QCOMPARE(f.Edit2->text(), e.carrier);
-    QCOMPARE(f.Edit3->text(), e.buyer);
-    QVERIFY(!f.Button3->isEnabled());
-    QVERIFY(f.Button5->isEnabled());
+    QCOMPARE(edit(&f, "Edit2")->text(), e.carrier);
+    QCOMPARE(edit(&f, "Edit3")->text(), e.buyer);
+    QVERIFY(!button(&f, "Button3")->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
 
-    focusTo(f.Edit4);
-    f.Edit4->setText(QStringLiteral("1001"));
-    focusTo(f.Edit8);
-    QCOMPARE(f.Edit6->text(), QStringLiteral("EU-BE-555"));  // copied from the arrival
+    focusTo(edit(&f, "Edit4"));
+    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+    focusTo(edit(&f, "Edit8"));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-555"));  // copied from the arrival
     QVERIFY(doubles.messages.isEmpty());
 
-    f.Button5->click();
+    button(&f, "Button5")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     const auto rows = db.rows(QStringLiteral("SELECT kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki FROM kiszall"));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first(), QStringList({e.carrier, e.buyer, QStringLiteral("1001"), QStringLiteral("2011.03.15"),
                                         QStringLiteral("EU-BE-555"), QStringLiteral("gyüjtés"), QStringLiteral("KI-77")}));
-    QCOMPARE(CurrentCarrierCode, e.carrier);
-    QCOMPARE(CurrentSenderCode, e.buyer);
+    QCOMPARE(handOver().carrierCode, e.carrier);
+    QCOMPARE(handOver().partnerCode, e.buyer);
     // Saved: "Új" enabled, "OK" disabled; the list stands on its first row (nothing was opened for change).
-    QVERIFY(f.Button3->isEnabled());
-    QVERIFY(!f.Button5->isEnabled());
+    QVERIFY(button(&f, "Button3")->isEnabled());
+    QVERIFY(!button(&f, "Button5")->isEnabled());
     QVERIFY(Data->ZQ21.active());
     QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("kfulszam")), QStringLiteral("1001"));
     // The commit closed the register lists: the panels are empty until a picker reopens them.
     QVERIFY(!Data->ZQ30.active());
 
     // "Új" re-enables OK; a second dispatch of the same animal is refused.
-    f.Button3->click();
-    QVERIFY(f.Button5->isEnabled());
-    f.Button5->click();
+    button(&f, "Button3")->click();
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    button(&f, "Button5")->click();
     QCOMPARE(doubles.lastMessage(), kDispatched);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
@@ -128,27 +128,27 @@ void OutgoingEntryTest::refusesEarTagThatCannotLeave()
     NewEntry e(db, doubles);
     arrival(db, QStringLiteral("3003"));
     departure(db, QStringLiteral("3003"), e.carrier, e.buyer);
-    TForm11& f = *e.form;
+    OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    f.Edit6->setText(QStringLiteral("kézzel"));
-    focusTo(f.Edit4);
-    f.Edit4->setText(earTag);
-    focusTo(f.Edit8);
+    edit(&f, "Edit6")->setText(QStringLiteral("kézzel"));
+    focusTo(edit(&f, "Edit4"));
+    edit(&f, "Edit4")->setText(earTag);
+    focusTo(edit(&f, "Edit8"));
     if (onLeaving.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
-        QCOMPARE(QApplication::focusWidget(), f.Edit8);
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
     } else {
         QCOMPARE(doubles.messageTexts(), QStringList{onLeaving});
-        QCOMPARE(QApplication::focusWidget(), f.Edit4);  // the user cannot move on
-        QCOMPARE(f.Edit6->text(), QStringLiteral("kézzel"));
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));  // the user cannot move on
+        QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("kézzel"));
     }
     doubles.messages.clear();
-    f.Button5->click();
+    button(&f, "Button5")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{onOk});
-    QCOMPARE(QApplication::focusWidget(), f.Edit4);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '%1'").arg(earTag)),
              earTag == QStringLiteral("3003") ? QStringLiteral("1") : QStringLiteral("0"));
-    QVERIFY(f.Button5->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
 }
 
 void OutgoingEntryTest::validationOrder_data()
@@ -180,10 +180,10 @@ void OutgoingEntryTest::validationOrder()
     platform::TestDoubles doubles;
     NewEntry e(db, doubles);
     arrival(db, QStringLiteral("1001"));
-    TForm11& f = *e.form;
+    OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    f.Edit4->setText(QStringLiteral("1001"));
-    f.Edit6->setText(QStringLiteral("BE-1"));
+    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
     // Every later field is emptied too: the first failing step must win.
     const QStringList order = {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8"};
     auto* target = f.findChild<QLineEdit*>(field);
@@ -191,7 +191,7 @@ void OutgoingEntryTest::validationOrder()
     if (!message.isEmpty())
         for (int i = order.indexOf(field) + 1; i < order.size(); ++i)
             f.findChild<QLineEdit*>(order.at(i))->clear();
-    f.Button5->click();
+    button(&f, "Button5")->click();
     if (message.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
         QCOMPARE(db.value(QStringLiteral("SELECT kikelt FROM kiszall")), value);
@@ -200,7 +200,7 @@ void OutgoingEntryTest::validationOrder()
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QVERIFY(f.Button5->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
 }
 
 void OutgoingEntryTest::changeModeKeepsItsOwnEarTag()
@@ -215,37 +215,36 @@ void OutgoingEntryTest::changeModeKeepsItsOwnEarTag()
     departure(db, QStringLiteral("1002"), carrier, buyer);
     const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '1001'"));
 
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
     QVERIFY(Data->ZQ22.locate(QStringLiteral("IDk"), id));
-    OutgoingEntryMode = QStringLiteral("Fülszám módositás");
-    TForm11 f;
-    QVERIFY(f.LoadForChange());
+    OutgoingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
     QCOMPARE(f.windowTitle(), QStringLiteral("Fülszám módositás"));
-    QCOMPARE(f.Edit1->text(), id);
-    QCOMPARE(f.Edit4->text(), QStringLiteral("1001"));
-    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.03.10"));
-    QCOMPARE(CurrentOutgoingId, id);
+    QCOMPARE(edit(&f, "Edit1")->text(), id);
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1001"));
+    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.10"));
+    QCOMPARE(handOver().outgoingId, id);
     QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("skod")), carrier);
     QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
-    QVERIFY(!f.CheckBox1->isEnabled());
+    QVERIFY(!checkBox(&f, "CheckBox1")->isEnabled());
 
     // Own ear tag kept, other data changed: saved.
-    f.Edit5->setText(QStringLiteral("2011.04.01"));
-    f.Edit8->setText(QStringLiteral("KI-NEW"));
-    f.Button5->click();
+    edit(&f, "Edit5")->setText(QStringLiteral("2011.04.01"));
+    edit(&f, "Edit8")->setText(QStringLiteral("KI-NEW"));
+    button(&f, "Button5")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam, kikelt, keubizki FROM kiszall WHERE idk = %1").arg(id)).first(),
              QStringList({QStringLiteral("1001"), QStringLiteral("2011.04.01"), QStringLiteral("KI-NEW")}));
     QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);  // the list stands on the changed row
 
     // Another dispatched animal's ear tag is refused; one still on site is taken.
-    f.Button3->click();
-    f.Edit4->setText(QStringLiteral("1002"));
-    f.Button5->click();
+    button(&f, "Button3")->click();
+    edit(&f, "Edit4")->setText(QStringLiteral("1002"));
+    button(&f, "Button5")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{kDispatched});
-    f.Edit4->setText(QStringLiteral("1003"));
-    f.Button5->click();
+    edit(&f, "Edit4")->setText(QStringLiteral("1003"));
+    button(&f, "Button5")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{kDispatched});
     QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall WHERE idk = %1").arg(id)), QStringLiteral("1003"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 2);
@@ -259,20 +258,19 @@ void OutgoingEntryTest::leavingTheFieldRefillsCertificateInChangeMode()
     const QString buyer = db.addPartner(QStringLiteral("Vevő"));
     arrival(db, QStringLiteral("1001"), QStringLiteral("ARRIVAL-CERT"));
     departure(db, QStringLiteral("1001"), carrier, buyer);  // certificate in "BE-1"
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
-    OutgoingEntryMode = QStringLiteral("Fülszám módositás");
-    TForm11 f;
-    QVERIFY(f.LoadForChange());
-    QCOMPARE(f.Edit6->text(), QStringLiteral("BE-1"));
+    OutgoingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("BE-1"));
     showActive(&f);
-    focusTo(f.Edit4);
-    focusTo(f.Edit8);
-    QCOMPARE(f.Edit6->text(), QStringLiteral("ARRIVAL-CERT"));
-    f.Edit6->setText(QStringLiteral("typed"));
-    focusTo(f.Edit4);
-    focusTo(f.Edit5);  // every time the field is left
-    QCOMPARE(f.Edit6->text(), QStringLiteral("ARRIVAL-CERT"));
+    focusTo(edit(&f, "Edit4"));
+    focusTo(edit(&f, "Edit8"));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("ARRIVAL-CERT"));
+    edit(&f, "Edit6")->setText(QStringLiteral("typed"));
+    focusTo(edit(&f, "Edit4"));
+    focusTo(edit(&f, "Edit5"));  // every time the field is left
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("ARRIVAL-CERT"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -280,14 +278,13 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
     {
         // "Mégsem" clicked with an unknown ear tag in the field: the screen closes without a word.
-        TForm11 f;
+        OutgoingEntryDialog f(EntryMode::New);
         showActive(&f);
-        focusTo(f.Edit4);
-        f.Edit4->setText(QStringLiteral("999"));
-        QTest::mouseClick(f.Button6, Qt::LeftButton);
+        focusTo(edit(&f, "Edit4"));
+        edit(&f, "Edit4")->setText(QStringLiteral("999"));
+        QTest::mouseClick(button(&f, "Button6"), Qt::LeftButton);
         QApplication::processEvents();
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
@@ -295,23 +292,23 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Tabbing onto "Mégsem" and pressing it.
-        TForm11 f;
+        OutgoingEntryDialog f(EntryMode::New);
         showActive(&f);
-        focusTo(f.Edit4);
-        f.Edit4->setText(QStringLiteral("999"));
-        focusTo(f.Button6);
+        focusTo(edit(&f, "Edit4"));
+        edit(&f, "Edit4")->setText(QStringLiteral("999"));
+        focusTo(button(&f, "Button6"));
         QVERIFY(doubles.messages.isEmpty());
-        QTest::keyClick(f.Button6, Qt::Key_Space);
+        QTest::keyClick(button(&f, "Button6"), Qt::Key_Space);
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
         QVERIFY(doubles.messages.isEmpty());
     }
     {
         // The window's close button.
-        TForm11 f;
+        OutgoingEntryDialog f(EntryMode::New);
         showActive(&f);
-        focusTo(f.Edit4);
-        f.Edit4->setText(QStringLiteral("999"));
+        focusTo(edit(&f, "Edit4"));
+        edit(&f, "Edit4")->setText(QStringLiteral("999"));
         f.close();
         QApplication::processEvents();
         QApplication::processEvents();
@@ -320,11 +317,11 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Escape in the field closes the dialog like any other: no check on the way out.
-        TForm11 f;
+        OutgoingEntryDialog f(EntryMode::New);
         showActive(&f);
-        focusTo(f.Edit4);
-        QTest::keyClicks(f.Edit4, QStringLiteral("999"));
-        QTest::keyClick(f.Edit4, Qt::Key_Escape);
+        focusTo(edit(&f, "Edit4"));
+        QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("999"));
+        QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Escape);
         QApplication::processEvents();
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
@@ -332,11 +329,11 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Control: moving to any other field runs it.
-        TForm11 f;
+        OutgoingEntryDialog f(EntryMode::New);
         showActive(&f);
-        focusTo(f.Edit4);
-        f.Edit4->setText(QStringLiteral("999"));
-        focusTo(f.Edit7);
+        focusTo(edit(&f, "Edit4"));
+        edit(&f, "Edit4")->setText(QStringLiteral("999"));
+        focusTo(edit(&f, "Edit7"));
         QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
     }
 }
@@ -364,20 +361,19 @@ void OutgoingEntryTest::increment()
     QFETCH(bool, refused);
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
-    TForm11 f;
-    f.Button3->setEnabled(true);
-    f.Button5->setEnabled(false);
-    f.Edit4->setText(before);
-    f.Edit8->setText(QStringLiteral("kept"));
-    f.CheckBox1->setChecked(ticked);
-    f.Button3->click();
-    QCOMPARE(f.Edit4->text(), after);
+    OutgoingEntryDialog f(EntryMode::New);
+    button(&f, "Button3")->setEnabled(true);
+    button(&f, "Button5")->setEnabled(false);
+    edit(&f, "Edit4")->setText(before);
+    edit(&f, "Edit8")->setText(QStringLiteral("kept"));
+    checkBox(&f, "CheckBox1")->setChecked(ticked);
+    button(&f, "Button3")->click();
+    QCOMPARE(edit(&f, "Edit4")->text(), after);
     QCOMPARE(doubles.messageTexts(),
              refused ? QStringList{QStringLiteral("A fülszám nem csak számot tartalmaz!")} : QStringList{});
-    QVERIFY(!f.Button3->isEnabled());
-    QVERIFY(f.Button5->isEnabled());
-    QCOMPARE(f.Edit8->text(), QStringLiteral("kept"));
+    QVERIFY(!button(&f, "Button3")->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("kept"));
 }
 
 void OutgoingEntryTest::pickListPositionsOnPrefixInTextOrder_data()
@@ -402,15 +398,15 @@ void OutgoingEntryTest::pickListPositionsOnPrefixInTextOrder()
     for (const char* tag : {"99", "13", "1250", "120", "100", "12", "A1"})
         arrival(db, QString::fromLatin1(tag));
     departure(db, QStringLiteral("120"), QStringLiteral("1"), QStringLiteral("1"));
-    PartialEarTag = partial;
-    TForm12 pick;
+    handOver().earTagBeginning = partial;
+    EarTagPickListDialog pick;
     QStringList order;
     for (int r = 0; r < Data->ZQ14.recordCount(); ++r)
         order << Data->ZQ14.cellText(r, Data->ZQ14.fieldIndex(QStringLiteral("bfulszam")));
     // Text order: 100 before 99; the dispatched 120 is not offered.
     QCOMPARE(order, QStringList({"100", "12", "1250", "13", "99", "A1"}));
     QCOMPARE(Data->ZQ14.fieldText(QStringLiteral("bfulszam")), current);
-    QCOMPARE(pick.DBGrid1->currentIndex().row(), Data->ZQ14.recNo());
+    QCOMPARE(child<DBGrid>(&pick, "DBGrid1")->currentIndex().row(), Data->ZQ14.recNo());
 }
 
 void OutgoingEntryTest::pickListChooseAndCancel()
@@ -419,36 +415,35 @@ void OutgoingEntryTest::pickListChooseAndCancel()
     platform::TestDoubles doubles;
     for (const char* tag : {"1200", "1210", "1300"})
         arrival(db, QString::fromLatin1(tag));
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
-    TForm11 f;
+    OutgoingEntryDialog f(EntryMode::New);
     showActive(&f);
-    focusTo(f.Edit4);
-    f.Edit4->setText(QStringLiteral("121"));
+    focusTo(edit(&f, "Edit4"));
+    edit(&f, "Edit4")->setText(QStringLiteral("121"));
 
     // A double-click opens the list on the typed prefix; it is not leaving the field.
     doubles.modalHandlers << [](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("Form12"));
         QCOMPARE(Data->ZQ14.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1210"));
         Data->ZQ14.next();
-        static_cast<TForm12*>(d)->Button1->click();  // "Kiválaszt"
+        button(d, "Button1")->click();  // "Kiválaszt"
     };
-    QTest::mouseDClick(f.Edit4, Qt::LeftButton);
+    QTest::mouseDClick(edit(&f, "Edit4"), Qt::LeftButton);
     QApplication::processEvents();
-    QCOMPARE(PartialEarTag, QStringLiteral("121"));
+    QCOMPARE(handOver().earTagBeginning, QStringLiteral("121"));
     QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form12")});
-    QCOMPARE(f.Edit4->text(), QStringLiteral("1300"));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1300"));
     QVERIFY(doubles.messages.isEmpty());
 
     // "Mégsem" changes nothing; an unknown typed beginning still gets no exit check on the way.
-    f.Edit4->setText(QStringLiteral("77"));
+    edit(&f, "Edit4")->setText(QStringLiteral("77"));
     doubles.modalHandlers << [](QDialog* d) {
         Data->ZQ14.last();
-        static_cast<TForm12*>(d)->Button3->click();  // "Mégsem"
+        button(d, "Button3")->click();  // "Mégsem"
     };
-    QTest::mouseDClick(f.Edit4, Qt::LeftButton);
+    QTest::mouseDClick(edit(&f, "Edit4"), Qt::LeftButton);
     QApplication::processEvents();
     QApplication::processEvents();
-    QCOMPARE(f.Edit4->text(), QStringLiteral("77"));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("77"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -456,13 +451,12 @@ void OutgoingEntryTest::categoryToggle()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
-    TForm11 f;
-    QCOMPARE(f.Edit7->text(), QStringLiteral("gyüjtés"));
+    OutgoingEntryDialog f(EntryMode::New);
+    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
-        QTest::mouseDClick(f.Edit7, Qt::LeftButton);
-        seen << f.Edit7->text();
+        QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
+        seen << edit(&f, "Edit7")->text();
     }
     QCOMPARE(seen, QStringList({"hizlalás", "vágás", "hizlalás"}));
 }
@@ -472,37 +466,36 @@ void OutgoingEntryTest::focusAndTabOrder()
     TestDatabase db;
     platform::TestDoubles doubles;
     arrival(db, QStringLiteral("1001"));
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
-    TForm11 f;
+    OutgoingEntryDialog f(EntryMode::New);
     showActive(&f);
-    QCOMPARE(QApplication::focusWidget(), f.Edit5);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit5"));
 
     // The whole chain, disabled controls included, as Tab would take it when they are enabled.
     QStringList chain;
-    QWidget* w = f.Edit5;
+    QWidget* w = edit(&f, "Edit5");
     do {
         if (w->focusPolicy() & Qt::TabFocus)
             chain << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != f.Edit5);
+    } while (w != edit(&f, "Edit5"));
     QCOMPARE(chain, QStringList({"Edit5", "Edit7", "Edit4", "Edit8", "Edit6", "Button3", "Button5", "Button6",
                                  "Button1", "Button2", "Edit1", "Edit2", "Edit3", "DBGrid1", "nbFirst", "nbPrior",
                                  "nbNext", "nbLast", "CheckBox1"}));
 
     // Tab leaves the date and ear-tag fields, whose key filters take no other character.
-    QTest::keyClicks(f.Edit5, QStringLiteral("2011a.03.15"));
-    QCOMPARE(f.Edit5->text(), QStringLiteral("2011.03.15"));
-    QTest::keyClick(f.Edit5, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), f.Edit7);
-    QTest::keyClick(f.Edit7, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), f.Edit4);
-    QTest::keyClicks(f.Edit4, QStringLiteral("10x01"));
-    QCOMPARE(f.Edit4->text(), QStringLiteral("1001"));
-    QTest::keyClick(f.Edit4, Qt::Key_Tab);
+    QTest::keyClicks(edit(&f, "Edit5"), QStringLiteral("2011a.03.15"));
+    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(edit(&f, "Edit5"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit7"));
+    QTest::keyClick(edit(&f, "Edit7"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("10x01"));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1001"));
+    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Tab);
     QApplication::processEvents();
-    QCOMPARE(QApplication::focusWidget(), f.Edit8);
-    QTest::keyClick(f.Edit8, Qt::Key_Tab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), f.Edit4);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
+    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -514,32 +507,31 @@ void OutgoingEntryTest::failedWritesRollBackAndRebuild()
         // New mode: a category too long for its column makes the insert fail.
         NewEntry e(db, doubles);
         arrival(db, QStringLiteral("1001"));
-        TForm11& f = *e.form;
-        f.Edit4->setText(QStringLiteral("1001"));
-        f.Edit6->setText(QStringLiteral("BE-1"));
-        f.Edit7->setText(QString(30, u'x'));
-        f.Button5->click();
+        OutgoingEntryDialog& f = *e.form;
+        edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+        edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+        edit(&f, "Edit7")->setText(QString(30, u'x'));
+        button(&f, "Button5")->click();
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ")});
         QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
         QVERIFY(Data->ZQ21.active());  // rebuilt
-        QVERIFY(f.Button3->isEnabled());
-        QVERIFY(!f.Button5->isEnabled());
+        QVERIFY(button(&f, "Button3")->isEnabled());
+        QVERIFY(!button(&f, "Button5")->isEnabled());
     }
     doubles.messages.clear();
     {
         // Change mode: another user holds the row.
         departure(db, QStringLiteral("1001"), QStringLiteral("1"), QStringLiteral("1"));
         const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall"));
-        TForm10 list;
+        OutgoingListDialog list;
         list.rebuildList();
-        OutgoingEntryMode = QStringLiteral("Fülszám módositás");
-        TForm11 f;
-        QVERIFY(f.LoadForChange());
-        f.Edit8->setText(QStringLiteral("KI-NEW"));
+        OutgoingEntryDialog f(EntryMode::Change);
+        QVERIFY(f.loadForChange());
+        edit(&f, "Edit8")->setText(QStringLiteral("KI-NEW"));
         ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE idk = %1").arg(id));
-        f.Button5->click();
+        button(&f, "Button5")->click();
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")});
-        QVERIFY(f.Button3->isEnabled());
+        QVERIFY(button(&f, "Button3")->isEnabled());
         QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
     }
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("KI-1"));

@@ -1,10 +1,11 @@
 #include "app/mainwindow.h"
 #include "core/datamodule.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_entry.h"
 #include "outgoing/outgoing_list.h"
 #include "outgoing_fixture.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -75,24 +77,24 @@ void OutgoingListTest::listsCompleteDispatchesOnly()
     departure(db, QStringLiteral("1001"), r.carrier, r.buyer);
     departureWithoutCodes(db, QStringLiteral("1002"));               // marked for dispatch at arrival
     departure(db, QStringLiteral("1003"), r.carrier, QStringLiteral("999"));  // buyer that does not exist
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
     QCOMPARE(listedEarTags(), QStringList{QStringLiteral("1001")});
-    QCOMPARE(panelText(list.GroupBox2, QStringLiteral("snev")), QStringLiteral("Kiss Fuvar"));
-    QCOMPARE(panelText(list.GroupBox1, QStringLiteral("fnev")), QStringLiteral("Vágóhíd Kft"));
-    QCOMPARE(panelText(list.GroupBox3, QStringLiteral("kfulszam")), QStringLiteral("1001"));
-    QCOMPARE(list.DBGrid1->titles().first(), QStringLiteral("Fülszám"));
+    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox2"), QStringLiteral("snev")), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox1"), QStringLiteral("fnev")), QStringLiteral("Vágóhíd Kft"));
+    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox3"), QStringLiteral("kfulszam")), QStringLiteral("1001"));
+    QCOMPARE(child<DBGrid>(&list, "DBGrid1")->titles().first(), QStringLiteral("Fülszám"));
 
     // Completing the row without codes brings it into the list.
     {
-        TForm13 completion;
+        OutgoingCompletionDialog completion;
         completion.show();
         choose(doubles, &Data->ZQ30, QStringLiteral("skod"), r.carrier);
-        completion.Button1->click();
+        button(&completion, "Button1")->click();
         choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), r.buyer);
-        completion.Button2->click();
-        completion.Edit8->setText(QStringLiteral("KI-5"));
-        completion.Button5->click();
+        button(&completion, "Button2")->click();
+        edit(&completion, "Edit8")->setText(QStringLiteral("KI-5"));
+        button(&completion, "Button5")->click();
         QVERIFY(doubles.messages.isEmpty());
     }
     list.rebuildList();
@@ -107,21 +109,21 @@ void OutgoingListTest::orderAndRepositioning()
     departure(db, QStringLiteral("30"), r.carrier, r.buyer, QStringLiteral("2011-03-02"));
     departure(db, QStringLiteral("20"), r.carrier, r.buyer, QStringLiteral("2011-03-01"));
     departure(db, QStringLiteral("10"), r.carrier, r.buyer, QStringLiteral("2011-03-02"));
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
     QCOMPARE(listedEarTags(), QStringList({"30", "20", "10"}));  // entry order
     QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("10"));  // last row
 
-    list.CheckBox1->click();
+    checkBox(&list, "CheckBox1")->click();
     QCOMPARE(listedEarTags(), QStringList({"20", "10", "30"}));  // date, then ear tag
     QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("30"));
 
     // A remembered dispatch wins over the last row, in either order.
-    CurrentOutgoingId = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '20'"));
-    list.CheckBox1->click();
+    handOver().outgoingId = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '20'"));
+    checkBox(&list, "CheckBox1")->click();
     QCOMPARE(listedEarTags(), QStringList({"30", "20", "10"}));
     QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
-    list.CheckBox1->click();
+    checkBox(&list, "CheckBox1")->click();
     QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
 }
 
@@ -131,7 +133,7 @@ void OutgoingListTest::rebuildsWhenShownAndReactivated()
     platform::TestDoubles doubles;
     Registers r(db);
     departure(db, QStringLiteral("1001"), r.carrier, r.buyer);
-    TForm10 list;
+    OutgoingListDialog list;
     showActive(&list);
     QTRY_COMPARE(listedEarTags(), QStringList{QStringLiteral("1001")});
     // A commit elsewhere closes the list; coming back to the window rebuilds it.
@@ -148,7 +150,7 @@ void OutgoingListTest::rebuildsWhenShownAndReactivated()
 namespace {
 // Two dispatches of ear tag 500 (one of them without codes, so not listed) and one of 600; the
 // list stands on 500 and "Töröl" is pressed.
-void deleteEarTag500(TestDatabase& db, platform::TestDoubles& doubles, TForm10& list)
+void deleteEarTag500(TestDatabase& db, platform::TestDoubles& doubles, OutgoingListDialog& list)
 {
     Registers r(db);
     departure(db, QStringLiteral("500"), r.carrier, r.buyer);
@@ -156,7 +158,7 @@ void deleteEarTag500(TestDatabase& db, platform::TestDoubles& doubles, TForm10& 
     departureWithoutCodes(db, QStringLiteral("500"));
     list.rebuildList();
     QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
-    list.Button4->click();
+    button(&list, "Button4")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
     // Gone at once from the program's own reads...
     QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
@@ -170,20 +172,19 @@ void OutgoingListTest::pendingDeleteKeptByLaterCommit()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm10 list;
+    OutgoingListDialog list;
     deleteEarTag500(db, doubles, list);
     // The next save anywhere commits the shared transaction, and the deletion with it.
     arrival(db, QStringLiteral("700"));
-    OutgoingEntryMode = QStringLiteral("Új fülszám");
     {
-        TForm11 entry;
-        entry.Edit2->setText(db.value(QStringLiteral("SELECT skod FROM szallito")));
-        entry.Edit3->setText(db.value(QStringLiteral("SELECT fkod FROM felado")));
-        entry.Edit4->setText(QStringLiteral("700"));
-        entry.Edit5->setText(QStringLiteral("2011.03.20"));
-        entry.Edit6->setText(QStringLiteral("BE-1"));
-        entry.Edit8->setText(QStringLiteral("KI-1"));
-        entry.Button5->click();
+        OutgoingEntryDialog entry(EntryMode::New);
+        edit(&entry, "Edit2")->setText(db.value(QStringLiteral("SELECT skod FROM szallito")));
+        edit(&entry, "Edit3")->setText(db.value(QStringLiteral("SELECT fkod FROM felado")));
+        edit(&entry, "Edit4")->setText(QStringLiteral("700"));
+        edit(&entry, "Edit5")->setText(QStringLiteral("2011.03.20"));
+        edit(&entry, "Edit6")->setText(QStringLiteral("BE-1"));
+        edit(&entry, "Edit8")->setText(QStringLiteral("KI-1"));
+        button(&entry, "Button5")->click();
     }
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 2);
@@ -196,7 +197,7 @@ void OutgoingListTest::pendingDeleteUndoneByRollback()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm10 list;
+    OutgoingListDialog list;
     deleteEarTag500(db, doubles, list);
     Data->IBTrans1.rollback();
     list.rebuildList();
@@ -209,11 +210,11 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
     TestDatabase db;
     platform::TestDoubles doubles;
     {
-        TForm10 list;
+        OutgoingListDialog list;
         deleteEarTag500(db, doubles, list);
     }
-    TForm1 main;
-    main.FormClose();
+    MainWindow main;
+    main.shutDown();
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
@@ -228,13 +229,13 @@ void OutgoingListTest::pendingDeleteSurvivesReloadOfListThatStartedTransaction()
     // A save elsewhere ended the transaction; the list's own reload starts the next one, so closing
     // the list for the rebuild after "Töröl" is the moment a dataset-started transaction would end.
     Data->IBTrans1.commit();
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
     QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
-    list.Button4->click();
+    button(&list, "Button4")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
     QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
-    list.CheckBox1->click();  // any further rebuild keeps it pending too
+    checkBox(&list, "CheckBox1")->click();  // any further rebuild keeps it pending too
     QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("1"));
     Data->IBTrans1.rollback();
@@ -248,12 +249,12 @@ void OutgoingListTest::deleteAndChangeOnEmptyListDoNothing()
     platform::TestDoubles doubles;
     // A row with an empty ear tag must survive a "Töröl" on an empty list.
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('')"));
-    TForm10 list;
+    OutgoingListDialog list;
     list.rebuildList();
     QVERIFY(Data->ZQ22.isEmpty());
-    list.Button4->click();
+    button(&list, "Button4")->click();
     QVERIFY(doubles.messages.isEmpty());
-    list.Button3->click();  // nothing to change either
+    button(&list, "Button3")->click();  // nothing to change either
     QVERIFY(doubles.modalsShown.isEmpty());
     Data->IBTrans1.commit();
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
@@ -263,13 +264,13 @@ void OutgoingListTest::failedDeleteReportedAndNothingRolledBack()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm10 list;
+    OutgoingListDialog list;
     deleteEarTag500(db, doubles, list);  // pending
     doubles.messages.clear();
     QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("600")));
     {
         ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '600'"));
-        list.Button4->click();
+        button(&list, "Button4")->click();
     }
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba101: Kiszállitás DELETE törlésekor")});
     // The earlier pending deletion is still pending, and the list was rebuilt.
@@ -288,22 +289,23 @@ void OutgoingListTest::changeFromListReopensOnChangedRow()
         arrival(db, QString::fromLatin1(tag));
         departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
     }
-    TForm10 list;
+    OutgoingListDialog list;
     showActive(&list);
     QTRY_COMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("3"));
     Data->ZQ22.first();
-    doubles.modalHandlers << [](QDialog* d) {
-        auto* entry = static_cast<TForm11*>(d);
-        QCOMPARE(Form11, entry);
-        QCOMPARE(entry->Edit4->text(), QStringLiteral("1"));
-        entry->Edit8->setText(QStringLiteral("KI-CHANGED"));
-        entry->Button5->click();
-        entry->Button6->click();
+    QPointer<QDialog> shownEntry;
+    doubles.modalHandlers << [&shownEntry](QDialog* d) {
+        shownEntry = d;
+        QCOMPARE(qobject_cast<OutgoingEntryDialog*>(d)->mode(), EntryMode::Change);
+        QCOMPARE(edit(d, "Edit4")->text(), QStringLiteral("1"));
+        edit(d, "Edit8")->setText(QStringLiteral("KI-CHANGED"));
+        button(d, "Button5")->click();
+        button(d, "Button6")->click();
     };
-    list.Button3->click();
+    button(&list, "Button3")->click();
     QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form11")});
     QVERIFY(doubles.messages.isEmpty());
-    QVERIFY(!Form11);
+    QVERIFY(!shownEntry);  // destroyed when it closed
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall WHERE kfulszam = '1'")), QStringLiteral("KI-CHANGED"));
     // The save's commit closed the list; the list, unblocked when the entry screen closes,
     // rebuilds itself.
@@ -316,12 +318,15 @@ void OutgoingListTest::menuOpensScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
-    main.Mdosits1->trigger();
-    main.Bekiszllits1->trigger();
+    MainWindow main;
+    QList<QPointer<QDialog>> shown;
+    doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
+    child<QAction>(&main, "Mdosits1")->trigger();
+    child<QAction>(&main, "Bekiszllits1")->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form10"), QStringLiteral("Form13")}));
-    QVERIFY(!Form10);
-    QVERIFY(!Form13);
+    // Each screen was destroyed when it closed.
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(!shown.at(0) && !shown.at(1));
 }
 
 QTEST_MAIN(OutgoingListTest)

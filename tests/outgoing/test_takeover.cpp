@@ -3,6 +3,7 @@
 #include "core/datamodule.h"
 #include "db/client.h"
 #include "outgoing/takeover.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -75,10 +77,10 @@ private:
             qFatal("missing fixture %s", qPrintable(name));
         return path;
     }
-    void read(TForm30& form, platform::TestDoubles& doubles, const QString& file)
+    void read(TakeoverDialog& form, platform::TestDoubles& doubles, const QString& file)
     {
         doubles.fileAnswers << file;
-        form.Button5Click();
+        form.readFile();
     }
 };
 
@@ -87,30 +89,30 @@ void TakeoverTest::screenAsListed()
     TestDatabase db;
     platform::TestDoubles doubles;
     Data->IBTable11.setReadOnly(true);
-    TForm30 form;
-    form.Label1->setText(QStringLiteral("régi"));
+    TakeoverDialog form;
+    child<QLabel>(&form, "Label1")->setText(QStringLiteral("régi"));
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
-    QCOMPARE(form.Label1->text(), QString());
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
     QVERIFY(!Data->IBTable11.readOnly());
-    QCOMPARE(form.Label2->text(),
+    QCOMPARE(child<QLabel>(&form, "Label2")->text(),
              QStringLiteral("A \"Beolvasás\" gombra az előző beolvasás törlésre kerül.  Tetszőlegesen ismételhető."));
-    QCOMPARE(form.Label3->text(), QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez."));
-    QCOMPARE(form.Label4->text(), QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a "
+    QCOMPARE(child<QLabel>(&form, "Label3")->text(), QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez."));
+    QCOMPARE(child<QLabel>(&form, "Label4")->text(), QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a "
                                                  "feladásba beszállítási eü.biz. nélkül."));
-    QCOMPARE(form.Label5->text(), QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban"));
-    QCOMPARE(form.Label6->text(), QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  "
+    QCOMPARE(child<QLabel>(&form, "Label5")->text(), QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban"));
+    QCOMPARE(child<QLabel>(&form, "Label6")->text(), QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  "
                                                  "beszállítottak között."));
-    QCOMPARE(form.DBGrid1->titles(), QStringList({"Kiszáll.dátum", "Fülszám", "Vevökód", "Hasz.kat", "Eü.biz. be",
+    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->titles(), QStringList({"Kiszáll.dátum", "Fülszám", "Vevökód", "Hasz.kat", "Eü.biz. be",
                                                   "Eü.biz. ki", "ID", "Kód"}));
-    QCOMPARE(form.DBGrid1->datasetModel()->dataset(), &Data->ZQ111);
-    QVERIFY(form.DBNavigator1->button(DBNavigator::First)->isVisible());
-    QVERIFY(form.DBNavigator1->button(DBNavigator::Last)->isVisible());
+    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->datasetModel()->dataset(), &Data->ZQ111);
+    QVERIFY(child<DBNavigator>(&form, "DBNavigator1")->button(DBNavigator::First)->isVisible());
+    QVERIFY(child<DBNavigator>(&form, "DBNavigator1")->button(DBNavigator::Last)->isVisible());
     const QList<std::tuple<QPushButton*, QString, QString, QString>> buttons = {
-        {form.Button5, "Button5", "Beolvasás", "Adat átvétel a fülszám programból"},
-        {form.Button1, "Button1", "Ellenőrzés", "Adatátvetel fülszám ellenörzése"},
-        {form.Button2, "Button2", "Feladás", "Bizonylat számonkénti összesitö készités "},
-        {form.Button3, "Button3", "Mégsem", ""}};
+        {button(&form, "Button5"), "Button5", "Beolvasás", "Adat átvétel a fülszám programból"},
+        {button(&form, "Button1"), "Button1", "Ellenőrzés", "Adatátvetel fülszám ellenörzése"},
+        {button(&form, "Button2"), "Button2", "Feladás", "Bizonylat számonkénti összesitö készités "},
+        {button(&form, "Button3"), "Button3", "Mégsem", ""}};
     for (const auto& [button, name, caption, hint] : buttons) {
         QCOMPARE(button->objectName(), name);
         QCOMPARE(button->text(), caption);
@@ -118,7 +120,7 @@ void TakeoverTest::screenAsListed()
     }
 
     // The dialog is asked with the listed settings; cancelled, it still reads the name it held.
-    form.Button5Click();
+    form.readFile();
     QCOMPARE(doubles.fileDialogsShown.size(), 1);
     const auto& s = doubles.fileDialogsShown.first();
     QCOMPARE(s.title, QStringLiteral("Megnyitásra kerülö file neve:"));
@@ -127,7 +129,7 @@ void TakeoverTest::screenAsListed()
     QCOMPARE(s.fileName, QStringLiteral("fulszam.xml"));
     QCOMPARE(doubles.messageTexts(), QStringList{kRead});
 
-    form.Button3Click();
+    button(&form, "Button3")->click();  // "Mégsem"
     QVERIFY(!form.isVisible());
 }
 
@@ -135,10 +137,13 @@ void TakeoverTest::menuOpensTheScreen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
+    MainWindow main;
     bool seen = false;
+    QPointer<QDialog> shown;
     doubles.modalHandlers << [&](QDialog* d) {
-        seen = d == Form30 && d->windowTitle() == QStringLiteral("Adatok átvétele   ( a fülszám programból)");
+        seen = qobject_cast<TakeoverDialog*>(d) &&
+               d->windowTitle() == QStringLiteral("Adatok átvétele   ( a fülszám programból)");
+        shown = d;
     };
     auto* item = main.findChild<QAction*>(QStringLiteral("Adattvtel2"));
     QVERIFY(item);
@@ -146,7 +151,7 @@ void TakeoverTest::menuOpensTheScreen()
     item->trigger();
     QVERIFY(seen);
     QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form30")});
-    QCOMPARE(Form30, nullptr);
+    QVERIFY(!shown);  // destroyed when it closed
 }
 
 void TakeoverTest::readStagesRecordsByColumn_data()
@@ -198,7 +203,7 @@ void TakeoverTest::readStagesRecordsByColumn()
     QFETCH(QStringList, messages);
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     read(form, doubles, file.isEmpty() ? db.dir() + QStringLiteral("/nincs.xml") : fixture(file));
     QCOMPARE(doubles.messageTexts(), messages);
@@ -206,7 +211,7 @@ void TakeoverTest::readStagesRecordsByColumn()
     // Committed, and the grid shows the staged rows.
     QVERIFY(Data->ZQ111.active());
     QCOMPARE(Data->ZQ111.recordCount(), expected.size());
-    QCOMPARE(form.DBGrid1->model()->rowCount(), expected.size());
+    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->model()->rowCount(), expected.size());
 }
 
 void TakeoverTest::readEmptiesPreviousRowsAndCancelKeepsFileName()
@@ -214,14 +219,14 @@ void TakeoverTest::readEmptiesPreviousRowsAndCancelKeepsFileName()
     TestDatabase db;
     platform::TestDoubles doubles;
     QVERIFY(QFile::copy(fixture(QStringLiteral("indented.xml")), db.dir() + QStringLiteral("/fulszam.xml")));
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
-    form.Button5Click();  // cancelled: "fulszam.xml" of the working directory
+    form.readFile();  // cancelled: "fulszam.xml" of the working directory
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 3);
     read(form, doubles, fixture(QStringLiteral("nested.xml")));
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall1 ORDER BY kfulszam")),
              Rows({{"801"}, {"802"}, {"804"}}));
-    form.Button5Click();  // cancelled again: the file chosen last is read again
+    form.readFile();  // cancelled again: the file chosen last is read again
     QCOMPARE(doubles.fileDialogsShown.last().fileName, fixture(QStringLiteral("nested.xml")));
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall1 ORDER BY kfulszam")),
              Rows({{"801"}, {"802"}, {"804"}}));
@@ -270,7 +275,7 @@ void TakeoverTest::earTagWithLettersRollsBackTheRead()
     QFETCH(bool, transactionEnded);
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     const Rows before = staged(db);
@@ -301,7 +306,7 @@ void TakeoverTest::failedEmptyingAddsToOldRows()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
 
@@ -330,7 +335,7 @@ void TakeoverTest::failedNormalisationStartReportsHiba303()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     // The connection is lost while the reading's error is on screen: the normalisation cannot
     // start, and nothing of the read becomes durable.
@@ -354,37 +359,37 @@ void TakeoverTest::checkListsStagedEarTagsWithoutArrival()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     // Nothing staged: nothing listed.
-    form.Button1Click();
+    form.listEarTagsWithoutArrival();
     QVERIFY(Data->ZQ111.active());
     QCOMPARE(Data->ZQ111.recordCount(), 0);
-    QCOMPARE(form.Label1->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
-    QCOMPARE(form.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(child<QLabel>(&form, "Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
 
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B1"), QStringLiteral("gyüjtés"));
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B2"), QStringLiteral("vágás"));
     addArrival(db, QStringLiteral("123"), QStringLiteral("B3"), QStringLiteral("gyüjtés"));
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
-    QCOMPARE(form.Label1->text(), QString());
-    form.Button1Click();
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
+    form.listEarTagsWithoutArrival();
     QCOMPARE(Data->ZQ111.recordCount(), 1);
     QCOMPARE(Data->ZQ111.fieldText(QStringLiteral("kfulszam")), QStringLiteral("12345678901234567890"));
     QCOMPARE(Data->ZQ111.fieldText(QStringLiteral("KIKELT")), QStringLiteral("2011.03.07"));
-    auto* model = form.DBGrid1->model();
+    auto* model = child<DBGrid>(&form, "DBGrid1")->model();
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("2011.03.07"));
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12345678901234567890"));
     QCOMPARE(model->index(0, 2).data().toString(), QString());
-    QCOMPARE(form.Label1->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 
 void TakeoverTest::failedCheckIsReported()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     Data->IBTrans1.commit();
@@ -393,19 +398,19 @@ void TakeoverTest::failedCheckIsReported()
     Data->ZCon1.close();
     doubles.messages.clear();
     try {
-        form.Button1Click();
+        form.listEarTagsWithoutArrival();
     } catch (const std::exception& e) {
         QFAIL(e.what());
     }
     QCOMPARE(doubles.messageTexts().size(), 1);
     QVERIFY(!doubles.lastMessage().isEmpty());
-    QCOMPARE(form.Label1->text(), QString());
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
     QVERIFY(form.isVisible());
 
     Data->ZCon1.setConnected(true);
-    form.Button1Click();
+    form.listEarTagsWithoutArrival();
     QCOMPARE(Data->ZQ111.recordCount(), 3);
-    QCOMPARE(form.Label1->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 
 void TakeoverTest::postingJoinsArrivalsAndRepeats()
@@ -416,11 +421,11 @@ void TakeoverTest::postingJoinsArrivalsAndRepeats()
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B2"), QStringLiteral("vágás"));
     addArrival(db, QStringLiteral("12345678901234567890"), QStringLiteral("B3"), QStringLiteral("hizlalás"));
     {
-        TForm30 form;
+        TakeoverDialog form;
         form.show();
         read(form, doubles, fixture(QStringLiteral("indented.xml")));
         doubles.messages.clear();
-        form.Button2Click();
+        form.postDepartures();
         QCOMPARE(doubles.messageTexts(), QStringList{kPosted});
         QVERIFY(!form.isVisible());
     }
@@ -435,9 +440,9 @@ void TakeoverTest::postingJoinsArrivalsAndRepeats()
     // The staging table keeps its rows; posting again duplicates every outgoing row.
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 3);
     {
-        TForm30 form;
+        TakeoverDialog form;
         form.show();
-        form.Button2Click();
+        form.postDepartures();
     }
     QCOMPARE(sorted(db.rows(query)), sorted(once + once));
 }
@@ -446,14 +451,14 @@ void TakeoverTest::failedPostingRollsBackAndStaysOpen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     // An outgoing row already holds the identifier the sequence gives next: the second posted
     // row collides, and the first must not stay either.
     db.exec(QStringLiteral("INSERT INTO kiszall (idk, kfulszam) VALUES (2, 'regi')"));
     doubles.messages.clear();
-    form.Button2Click();
+    form.postDepartures();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba305: az insert a kiszállításban!")});
     QVERIFY(form.isVisible());
     QVERIFY(!Data->IBTrans1.inTransaction());
@@ -479,7 +484,7 @@ void TakeoverTest::readChangesNothingOutsideStaging()
         return all;
     };
     const QList<QList<Rows>> before{snapshot()};
-    TForm30 form;
+    TakeoverDialog form;
     form.show();
     for (const char* file : {"indented.xml", "empty_element.xml", "ignored_parts.xml", "nested.xml", "entities.xml",
                              "windows1250.xml", "truncated.xml", "not_xml.xml", "too_many_values.xml",

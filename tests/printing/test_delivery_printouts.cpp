@@ -3,6 +3,7 @@
 #include "printing/delivery_printout.h"
 #include "printouts_fixture.h"
 #include "report/variables.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -28,10 +29,10 @@ std::unique_ptr<QDialog> makeScreen(Side side)
     return std::make_unique<OutgoingDeliveryPrintoutDialog>();
 }
 
-QLineEdit* dayField(QDialog* screen) { return screen->findChild<QLineEdit*>(QStringLiteral("Edit1")); }
-QPushButton* selectButton(QDialog* screen) { return screen->findChild<QPushButton*>(QStringLiteral("Button1")); }
-QPushButton* printButton(QDialog* screen) { return screen->findChild<QPushButton*>(QStringLiteral("Button2")); }
-DBGrid* grid(QDialog* screen) { return screen->findChild<DBGrid*>(QStringLiteral("DBGrid1")); }
+QLineEdit* dayField(QDialog* screen) { return edit(screen, "Edit1"); }
+QPushButton* selectButton(QDialog* screen) { return button(screen, "Button1"); }
+QPushButton* printButton(QDialog* screen) { return button(screen, "Button2"); }
+DBGrid* grid(QDialog* screen) { return child<DBGrid>(screen, "DBGrid1"); }
 
 // Shows the screen as the menu does, with the day typed in.
 void showWithDay(QDialog* screen, const QString& day)
@@ -363,7 +364,7 @@ void DeliveryPrintoutsTest::menuOpensTheFourScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TForm1 main;
+    MainWindow main;
     for (const char* item : {"Beszllts1", "Kiszllts1", "Telepen1", "Flszmlista1"})
         main.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({"Form14", "Form15", "Form16", "Form17"}));

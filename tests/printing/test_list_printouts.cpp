@@ -3,6 +3,7 @@
 #include "printing/onsite_printout.h"
 #include "printouts_fixture.h"
 #include "report/variables.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -17,19 +18,8 @@ using namespace fixture;
 
 namespace {
 
-template <typename T>
-T* control(QWidget* screen, const char* name)
-{
-    T* c = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-QPushButton* button(QWidget* screen, const char* name) { return control<QPushButton>(screen, name); }
-QLineEdit* edit(QWidget* screen, const char* name) { return control<QLineEdit>(screen, name); }
-QRadioButton* radio(QWidget* screen, const char* name) { return control<QRadioButton>(screen, name); }
-DBGrid* grid(QWidget* screen) { return control<DBGrid>(screen, "DBGrid1"); }
+QRadioButton* radio(QWidget* screen, const char* name) { return child<QRadioButton>(screen, name); }
+DBGrid* grid(QWidget* screen) { return child<DBGrid>(screen, "DBGrid1"); }
 
 void show(QWidget* screen)
 {

@@ -2,7 +2,7 @@
 
 #include "core/datamodule.h"
 #include "core/dbcreate.h"
-#include "core/globals.h"
+#include "core/handover.h"
 #include "db/client.h"
 
 #include <QDir>
@@ -41,7 +41,7 @@ TestDatabase::TestDatabase(bool createModule)
     QFile::setPermissions(m_dir.filePath(QStringLiteral("Dudoz.fdb")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QDir::setCurrent(m_dir.path());
-    resetProgramVariables();
+    resetHandOver();
     if (createModule)
         Data = new TData();
 }

@@ -9,7 +9,8 @@
 class TData;
 
 // A fresh Dudoz.fdb made from the schema in a temporary directory that is also the working
-// directory, and the data module connected to it (the global Data). One per test function.
+// directory, the hand-overs emptied as at start-up, and the data module connected to it (the
+// global Data). One per test function.
 class TestDatabase {
 public:
     explicit TestDatabase(bool createModule = true);

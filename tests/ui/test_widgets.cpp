@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +33,7 @@ private slots:
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void boundTextFollowsCurrentRow();
+    void detailPanelNamesAndLabels();
 };
 
 void WidgetsTest::keyFiltersTypedNotPasted_data()
@@ -299,6 +302,35 @@ void WidgetsTest::boundTextFollowsCurrentRow()
     QCOMPARE(text.text(), QStringLiteral("Második"));
     Data->ZQ30.close();
     QCOMPARE(text.text(), QString());
+}
+
+void WidgetsTest::detailPanelNamesAndLabels()
+{
+    TestDatabase db;
+    db.addCarrier(QStringLiteral("AAA"), QStringLiteral("Első"));
+    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito")});
+    Data->ZQ30.open();
+    QWidget screen;
+    int textNumber = 4;  // a panel before this one took DBText1..DBText3
+    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("GroupBox2"), QStringLiteral("Szállító"), &Data->DS30,
+                                      {{QStringLiteral("Név:"), {QStringLiteral("snev")}},
+                                       {QStringLiteral("Kód:"), {QStringLiteral("IDs"), QStringLiteral("skod")}}},
+                                      textNumber);
+    QCOMPARE(box->objectName(), QStringLiteral("GroupBox2"));
+    QCOMPARE(box->title(), QStringLiteral("Szállító"));
+    QCOMPARE(textNumber, 7);
+    const auto text = [box](const char* name) { return box->findChild<DBText*>(QString::fromLatin1(name)); };
+    QCOMPARE(text("DBText4")->text(), QStringLiteral("Első"));
+    QCOMPARE(text("DBText6")->property("field").toString(), QStringLiteral("skod"));
+    // Each caption labels the first text of its line and is named after it.
+    auto* name = box->findChild<QLabel*>(QStringLiteral("Label_DBText4"));
+    QVERIFY(name);
+    QCOMPARE(name->text(), QStringLiteral("Név:"));
+    QCOMPARE(name->buddy(), text("DBText4"));
+    auto* code = box->findChild<QLabel*>(QStringLiteral("Label_DBText5"));
+    QVERIFY(code);
+    QCOMPARE(code->buddy(), text("DBText5"));
+    QCOMPARE(text("DBText6")->accessibleName(), QStringLiteral("Kód:"));
 }
 
 QTEST_MAIN(WidgetsTest)

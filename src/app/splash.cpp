@@ -1,20 +1,18 @@
-#include "app/about.h"
+#include "app/splash.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 int g_interval = 3000;
 }
 
-void TAboutBox::setIntervalForTests(int ms) { g_interval = ms; }
-int TAboutBox::interval() { return g_interval; }
+void LoadingSplash::setIntervalForTests(int ms) { g_interval = ms; }
+int LoadingSplash::interval() { return g_interval; }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+LoadingSplash::LoadingSplash(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Betöltés..."));
@@ -24,16 +22,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     panel->setFrameShape(QFrame::StyledPanel);
     outer->addWidget(panel);
     auto* lay = new QVBoxLayout(panel);
-    Version = new QLabel(QStringLiteral("Gerundo"), panel);
-    Version->setObjectName(QStringLiteral("Version"));
-    QFont f = Version->font();
+    m_productName = new QLabel(QStringLiteral("Gerundo"), panel);
+    m_productName->setObjectName(QStringLiteral("Version"));
+    QFont f = m_productName->font();
     f.setPointSize(24);
     f.setBold(true);
-    Version->setFont(f);
-    lay->addWidget(Version);
-    Label1 = new QLabel(panel);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    lay->addWidget(Label1);
+    m_productName->setFont(f);
+    lay->addWidget(m_productName);
+    auto* empty = new QLabel(panel);
+    empty->setObjectName(QStringLiteral("Label1"));
+    lay->addWidget(empty);
     const QStringList lines = {QStringLiteral("2011."),
                                QStringLiteral("Készítette: Gerundo fejlesztők"),
                                QStringLiteral("Élőállat-gyűjtő és -kereskedő telepek nyilvántartása"),
@@ -48,16 +46,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         lay->addWidget(l);
     }
     setFixedSize(sizeHint().expandedTo(QSize(380, 260)));
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(g_interval);
-    connect(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
-    Timer1->start();  // runs from the moment the splash exists
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(g_interval);
+    connect(m_timer, &QTimer::timeout, this, &LoadingSplash::closeAndRelease);
+    m_timer->start();  // runs from the moment the splash exists
 }
 
-void TAboutBox::Timer1Timer()
+void LoadingSplash::closeAndRelease()
 {
     close();
-    deleteLater();  // the variable AboutBox keeps its old value
+    deleteLater();
 }

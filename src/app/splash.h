@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QTimer;
+
+// The loading splash: shown modally at start-up until its timer closes it; it then releases
+// itself.
+class LoadingSplash : public QDialog {
+    Q_OBJECT
+public:
+    explicit LoadingSplash(QWidget* parent = nullptr);
+
+    // Tests may shorten the splash; the program always shows it for 3000 ms.
+    static void setIntervalForTests(int ms);
+    static int interval();
+
+private:
+    void closeAndRelease();
+
+    QTimer* m_timer;
+    QLabel* m_productName;
+};

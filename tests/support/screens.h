@@ -1,0 +1,27 @@
+#pragma once
+
+// Finding a screen's controls the way the tests reach them: by the objectName the program's
+// documentation gives them (Edit4, Button5, DBText6).
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
+#include <QPushButton>
+#include <QString>
+
+// The control of the screen with that objectName; the test program stops when there is none.
+template <typename T = QWidget>
+T* child(const QObject* screen, const char* name)
+{
+    T* c = screen->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return c;
+}
+
+inline QLineEdit* edit(const QObject* screen, const char* name) { return child<QLineEdit>(screen, name); }
+inline QPushButton* button(const QObject* screen, const char* name) { return child<QPushButton>(screen, name); }
+inline QCheckBox* checkBox(const QObject* screen, const char* name) { return child<QCheckBox>(screen, name); }
+// What a label or a bound text (DBText) shows.
+inline QString shown(const QObject* screen, const char* name) { return child<QLabel>(screen, name)->text(); }
