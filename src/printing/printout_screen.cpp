@@ -7,7 +7,6 @@
 #include "ui/platform.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -16,21 +15,6 @@
 namespace printout {
 
 namespace {
-
-// Swallows Enter and Return: the day field takes no other keys than digits, "." and Backspace.
-class EnterSwallower : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
 
 // What a column must be able to show whole, judged by its field.
 QString widestValue(const QString& field)
@@ -64,8 +48,7 @@ QLineEdit* makeDayField(QWidget* parent, QLabel* label)
     field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 24);
     label->setBuddy(field);
     input::dateCharacters(field);
-    // Installed last, so it sees the keys first.
-    field->installEventFilter(new EnterSwallower(field));
+    input::ignoreEnter(field);
     return field;
 }
 
