@@ -13,6 +13,9 @@
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_list.h"
 #include "outgoing/takeover.h"
+#include "printing/delivery_printout.h"
+#include "printing/eartag_list_printout.h"
+#include "printing/onsite_printout.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -227,10 +230,10 @@ void MainWindow::openRemoteSupport() { runScreen<RemoteSupportDialog>(this); }
 void MainWindow::openHelp() { runScreen<HelpDialog>(this); }
 
 // Screens still to come: their items are in the menu and do nothing yet.
-void MainWindow::printIncomingDeliveries() {}
-void MainWindow::printOutgoingDeliveries() {}
-void MainWindow::printAnimalsOnSite() {}
-void MainWindow::printEarTagList() {}
+void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutDialog>(this); }
+void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
+void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
+void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
 void MainWindow::searchEarTag() {}
 void MainWindow::showSenderEarTagRanges() {}
 void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }

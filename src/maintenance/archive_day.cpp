@@ -9,7 +9,6 @@
 #include "ui/platform.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,21 +95,6 @@ const ScreenTexts& screenTexts(TransferDirection direction)
     return direction == TransferDirection::Archive ? archive : withdraw;
 }
 
-// The date field takes no Enter: it neither moves on nor presses a button.
-class SwallowEnter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
-
 }  // namespace
 
 DayTransferDialog::DayTransferDialog(QWidget* parent, TransferDirection direction)
@@ -189,8 +173,8 @@ void DayTransferDialog::buildLayout()
 
     input::dateCharacters(m_dispatchDate);
     input::enterAsTab(this);
-    // Installed last, so it sees Enter before the Enter-as-Tab filter does.
-    m_dispatchDate->installEventFilter(new SwallowEnter(m_dispatchDate));
+    // The date field takes no Enter: it neither moves on nor presses a button.
+    input::ignoreEnter(m_dispatchDate);
     fixAndCentre(this, QSize(1000, 560));
 }
 

@@ -52,6 +52,20 @@ private:
     QString m_allowed;
 };
 
+class EnterSwallower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
 class EnterAsTabFilter : public QObject {
 public:
     using QObject::QObject;
@@ -154,6 +168,8 @@ void dateCharacters(QLineEdit* edit)
 {
     edit->installEventFilter(new CharFilter(edit, QStringLiteral("0123456789.")));
 }
+
+void ignoreEnter(QLineEdit* edit) { edit->installEventFilter(new EnterSwallower(edit)); }
 
 void enterAsTab(QWidget* form)
 {

@@ -12,6 +12,9 @@ namespace input {
 // Typed keys only: pasted text and shortcuts pass unfiltered; Enter is left to Enter-as-Tab.
 void digitsOnly(QLineEdit* edit);     // 0-9 and Backspace
 void dateCharacters(QLineEdit* edit); // 0-9, "." and Backspace
+// Enter and Return do nothing in the field: it neither moves on nor presses a button. Call it after
+// enterAsTab, so it sees the keys first.
+void ignoreEnter(QLineEdit* edit);
 
 // Enter moves the focus to the next control, Shift+Enter to the previous one; a focused push
 // button is pressed first. Installs on every child the form has when called.
