@@ -153,7 +153,8 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     connect(m_newButton, &QPushButton::clicked, this, &OutgoingEntryDialog::prepareNextEarTag);
     connect(m_okButton, &QPushButton::clicked, this, &OutgoingEntryDialog::saveDeparture);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
-    input::onExit(m_earTag, [this] { checkEarTagArrived(); });
+    // The user cannot get past the ear tag until it holds one that has arrived.
+    input::onExitCheck(m_earTag, [this] { return checkEarTagArrived(); });
     input::onDoubleClick(m_earTag, [this] { pickEarTag(); });
     input::onDoubleClick(m_category, [this] { toggleCategory(); });
 
@@ -234,21 +235,23 @@ bool OutgoingEntryDialog::alreadyDispatched(const QString& earTag)
     return count != 0;
 }
 
-void OutgoingEntryDialog::checkEarTagArrived()
+bool OutgoingEntryDialog::checkEarTagArrived()
 {
     try {
-        if (arrivalCount(m_earTag->text()) == 0) {
-            validation::refuse(this, kNotArrived, m_earTag);
-            return;
-        }
+        if (arrivalCount(m_earTag->text()) == 0)
+            return validation::refuse(this, kNotArrived, m_earTag);
         Dataset& q = Data->ZQ13;
         setStatement(q, {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
                          QStringLiteral("WHERE bfulszam = :p1")});
         q.setParamText(QStringLiteral("p1"), m_earTag->text());
         q.open();
         m_certificateIn->setText(q.fieldText(QStringLiteral("beubiz")));
+        return true;
     } catch (const std::exception& e) {
+        // Unchecked is not arrived: the user stays in the field.
         platform::showError(this, QString::fromUtf8(e.what()));
+        m_earTag->setFocus();
+        return false;
     }
 }
 

@@ -55,6 +55,9 @@ private slots:
     void changeModeKeepsItsOwnEarTag();
     void leavingTheFieldRefillsCertificateInChangeMode();
     void cancelAndCloseNeverRunTheCheck();
+    void cannotGetPastAnEarTagThatNeverArrived_data();
+    void cannotGetPastAnEarTagThatNeverArrived();
+    void newAfterSaveShowsOneBoxAtATime();
     void increment_data();
     void increment();
     void pickListPositionsOnPrefixInTextOrder_data();
@@ -336,6 +339,135 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
         focusTo(edit(&f, "Edit7"));
         QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
     }
+}
+
+void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived_data()
+{
+    QTest::addColumn<QString>("earTag");
+    QTest::addColumn<QString>("action");  // what the user does after typing the ear tag
+    for (const char* action : {"click Button1", "click Button2", "click Button5", "click Edit8", "click DBGrid1",
+                               "key Tab", "key Return", "Tab then type"})
+        QTest::newRow(action) << QStringLiteral("555") << QString::fromLatin1(action);
+    QTest::newRow("empty field, click Button1") << QString() << QStringLiteral("click Button1");
+    // Control: an arrived ear tag lets every action through at the first click or key.
+    for (const char* action : {"click Button1", "click Button5", "key Tab", "Tab then type"})
+        QTest::newRow(qPrintable(QStringLiteral("arrived, %1").arg(QString::fromLatin1(action))))
+            << QStringLiteral("1001") << QString::fromLatin1(action);
+}
+
+void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived()
+{
+    QFETCH(QString, earTag);
+    QFETCH(QString, action);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"), QStringLiteral("EU-BE-1"));
+    OutgoingEntryDialog& f = *e.form;
+    showActive(&f);
+    const QString carrierCode = edit(&f, "Edit2")->text();
+    // A picker opened anyway would pick this row.
+    const QString otherCarrier = db.addCarrier(QStringLiteral("ZZZ-999"), QStringLiteral("Más Fuvar"));
+    choose(doubles, &Data->ZQ30, QStringLiteral("skod"), otherCarrier);
+    doubles.modalsShown.clear();
+
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QTest::keyClicks(edit(&f, "Edit4"), earTag);
+    const QString kind = action.section(u' ', 0, 0);
+    const QString target = action.section(u' ', 1);
+    if (kind == QLatin1String("click")) {
+        QTest::mouseClick(f.findChild<QWidget*>(target), Qt::LeftButton);
+    } else if (kind == QLatin1String("key")) {
+        QTest::keyClick(edit(&f, "Edit4"), target == QLatin1String("Tab") ? Qt::Key_Tab : Qt::Key_Return);
+    } else {
+        // Typed on at once, before the program had a moment between the two keys.
+        QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+    }
+    QApplication::processEvents();
+    QApplication::processEvents();
+
+    const bool arrived = earTag == QLatin1String("1001");
+    if (!arrived) {
+        // One message, the focus back in the field, and the button's action did not run.
+        QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+        QVERIFY(doubles.modalsShown.isEmpty());
+        QCOMPARE(edit(&f, "Edit2")->text(), carrierCode);
+        QCOMPARE(edit(&f, "Edit4")->text(), earTag);
+        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("KI-77"));
+        QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+        QVERIFY(button(&f, "Button5")->isEnabled());
+        return;
+    }
+    QVERIFY2(doubles.messages.isEmpty() || action == QLatin1String("click Button5"),
+             qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-1"));
+    if (action == QLatin1String("click Button1")) {
+        QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form6")});
+        QCOMPARE(edit(&f, "Edit2")->text(), otherCarrier);
+    } else if (action == QLatin1String("click Button5")) {
+        QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+        QCOMPARE(db.value(QStringLiteral("SELECT keubizbe FROM kiszall WHERE kfulszam = '1001'")),
+                 QStringLiteral("EU-BE-1"));
+    } else if (action == QLatin1String("Tab then type")) {
+        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("7"));  // Tab selected what the field held
+    }
+}
+
+void OutgoingEntryTest::newAfterSaveShowsOneBoxAtATime()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"));
+    arrival(db, QStringLiteral("1002"));
+    OutgoingEntryDialog& f = *e.form;
+    showActive(&f);
+    checkBox(&f, "CheckBox1")->setChecked(true);
+    // A real box runs the event loop while it stands: a second box must not open over it.
+    int open = 0;
+    int mostOpen = 0;
+    doubles.onMessage = [&](const platform::ShownMessage&) {
+        ++open;
+        mostOpen = std::max(mostOpen, open);
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        --open;
+    };
+
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "Button5"), Qt::LeftButton);
+    QApplication::processEvents();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QVERIFY(button(&f, "Button3")->isEnabled());  // saved
+
+    // The ear tag emptied: "Új" would say it is no number; leaving the field says first that no
+    // such ear tag arrived, and that is the only box.
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    edit(&f, "Edit4")->selectAll();
+    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Backspace);
+    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
+    QCOMPARE(mostOpen, 1);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QVERIFY(button(&f, "Button3")->isEnabled());  // "Új" did not run
+    QVERIFY(!button(&f, "Button5")->isEnabled());
+
+    // An arrived ear tag: "Új" runs at the first click and counts on from it.
+    doubles.messages.clear();
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QApplication::processEvents();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1002"));
+    QVERIFY(!button(&f, "Button3")->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    QCOMPARE(mostOpen, 1);
 }
 
 void OutgoingEntryTest::increment_data()
