@@ -333,7 +333,12 @@ void IncomingEntryDialog::saveArrival()
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
-        writeArrival();
+        if (!writeArrival() && m_mode == EntryMode::New) {
+            // The animal was not stored: no departure may be written for it, and the screen stays
+            // ready on the same ear tag, so "Új" cannot step past an ear tag that never arrived.
+            showListAgain();
+            return;
+        }
         // Only a new arrival can leave at once.
         if (m_mode == EntryMode::New && m_alsoDeparting->isChecked() && !insertDeparture())
             return;
@@ -342,16 +347,22 @@ void IncomingEntryDialog::saveArrival()
         return;
     }
 
-    // The commit closed every dataset: show the list again, now with the codes the database gave.
-    openList(true);
-    Data->ZQ11.last();
-    if (!handOver().incomingId.isEmpty())
-        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+    showListAgain();
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);
 }
 
-void IncomingEntryDialog::writeArrival()
+void IncomingEntryDialog::showListAgain()
+{
+    // The commit or rollback closed every dataset: show the list again, now with the codes the
+    // database gave.
+    openList(true);
+    Data->ZQ11.last();
+    if (!handOver().incomingId.isEmpty())
+        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+}
+
+bool IncomingEntryDialog::writeArrival()
 {
     const bool change = m_mode == EntryMode::Change;
     TransactionObject& tra = Data->IBTrans1;
@@ -388,10 +399,12 @@ void IncomingEntryDialog::writeArrival()
         handOver().carrierCode = m_carrierCode->text();
         handOver().partnerCode = m_senderCode->text();
         tra.commit();
+        return true;
     } catch (const std::exception&) {
         platform::showMessage(this, change ? QStringLiteral("Hiba094: Módositás, Update a beszállításban ")
                                            : QStringLiteral("Hiba092: Újban, INSERT a beszallitásban "));
         tra.rollback();
+        return false;
     }
 }
 

@@ -54,8 +54,11 @@ private:
     bool validate();
     // No other arrival has the ear tag; false after the refusal has spoken.
     bool earTagIsFree();
-    // The insert (new) or update (change) of the arrival, committed; a failure is said and rolled back.
-    void writeArrival();
+    // The insert (new) or update (change) of the arrival, committed; false after a failure was
+    // said and rolled back.
+    bool writeArrival();
+    // The list after a save, standing on its last row or on the arrival opened for change.
+    void showListAgain();
     // The departure written with a new arrival; false after Hiba093 has spoken.
     bool insertDeparture();
 

@@ -97,7 +97,7 @@ private slots:
     void changeModeOfDepartedAnimal();
     void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
-    void failingInsertLeavesScreenSaved();
+    void failingInsertWritesNothingElse();
     void failingDepartureInsertLeavesScreenReady();
     void failingUpdateIsRolledBack();
     void keyboardEntry();
@@ -493,7 +493,7 @@ void IncomingEntryTest::writtenForDepartureToo()
                                   QStringLiteral("empty")}}));
 }
 
-void IncomingEntryTest::failingInsertLeavesScreenSaved()
+void IncomingEntryTest::failingInsertWritesNothingElse()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
@@ -502,16 +502,28 @@ void IncomingEntryTest::failingInsertLeavesScreenSaved()
     IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
     edit(&f, "Edit8")->setText(QString(46, u'X'));  // one more than the column holds
+    checkBox(&f, "CheckBox2")->setChecked(true);
     f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ")});
+    // No arrival, and no departure of an animal that never arrived.
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
-    // The rebuild follows the error too: Saved, with the list open again.
-    QVERIFY(isSaved(f));
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    // Still Ready on the same ear tag: "Új" cannot step past it; the list is shown again.
+    QVERIFY(isReady(f));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("950"));
     QVERIFY(Data->ZQ11.active());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1"));
-    QVERIFY(Data->ZQ11.hasField(QStringLiteral("Bkod")));
     // The carrier code is remembered only after a successful insert.
     QCOMPARE(handOver().carrierCode, QString());
+
+    // Mended, the same ear tag is saved with its departure.
+    doubles.messages.clear();
+    edit(&f, "Edit8")->setText(QStringLiteral("EU-1"));
+    f.saveArrival();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QVERIFY(isSaved(f));
+    QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE beubiz = 'EU-1'")), QStringLiteral("950"));
+    QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall")), QStringLiteral("950"));
 }
 
 void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
