@@ -543,6 +543,10 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         const Value& v = m_values[i];
         switch (v.kind) {
         case Value::Kind::Text:
+            // Never "?" in place of a character: the value would be stored changed while the
+            // save reports success.
+            if (const qsizetype bad = firstUnstorable(v.text); bad >= 0)
+                throw UnstorableText(v.text, bad, v.field.isEmpty() ? m_named.names.at(i) : v.field);
             texts[i] = toWin1250(v.text);
             b->setType(&st, i, SQL_VARYING + 1);
             b->setLength(&st, i, static_cast<unsigned>(std::max<qsizetype>(1, texts[i].size())));

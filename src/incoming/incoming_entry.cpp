@@ -333,7 +333,8 @@ void IncomingEntryDialog::saveArrival()
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
-        if (!writeArrival() && m_mode == EntryMode::New) {
+        const WriteResult written = writeArrival();
+        if (written == WriteResult::TextRefused || (written == WriteResult::Failed && m_mode == EntryMode::New)) {
             // The animal was not stored: no departure may be written for it, and the screen stays
             // ready on the same ear tag, so "Új" cannot step past an ear tag that never arrived.
             showListAgain();
@@ -362,7 +363,7 @@ void IncomingEntryDialog::showListAgain()
         Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
 }
 
-bool IncomingEntryDialog::writeArrival()
+IncomingEntryDialog::WriteResult IncomingEntryDialog::writeArrival()
 {
     const bool change = m_mode == EntryMode::Change;
     TransactionObject& tra = Data->IBTrans1;
@@ -387,24 +388,26 @@ bool IncomingEntryDialog::writeArrival()
         } else {
             q.addSql(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz )"));
             q.addSql(QStringLiteral("VALUES        (   :p1,   :p2,      :p3,    :p4,    :p5,   :p6,    :p7  )"));
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_senderCode->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_senderCode);
         }
-        q.setParamText(QStringLiteral("p3"), m_earTag->text());
+        validation::bindText(q, QStringLiteral("p3"), m_earTag);
         q.setParamDateText(QStringLiteral("p4"), m_arrivalDate->text());
         q.setParamDateText(QStringLiteral("p5"), m_purchaseDate->text());
-        q.setParamText(QStringLiteral("p6"), m_category->text());
-        q.setParamText(QStringLiteral("p7"), m_certificate->text());
+        validation::bindText(q, QStringLiteral("p6"), m_category);
+        validation::bindText(q, QStringLiteral("p7"), m_certificate);
         q.execSql();
         handOver().carrierCode = m_carrierCode->text();
         handOver().partnerCode = m_senderCode->text();
         tra.commit();
-        return true;
-    } catch (const std::exception&) {
-        platform::showMessage(this, change ? QStringLiteral("Hiba094: Módositás, Update a beszállításban ")
-                                           : QStringLiteral("Hiba092: Újban, INSERT a beszallitásban "));
+        return WriteResult::Written;
+    } catch (const std::exception& e) {
+        const bool refused = validation::sayUnstorableText(this, e);
+        if (!refused)
+            platform::showMessage(this, change ? QStringLiteral("Hiba094: Módositás, Update a beszállításban ")
+                                               : QStringLiteral("Hiba092: Újban, INSERT a beszallitásban "));
         tra.rollback();
-        return false;
+        return refused ? WriteResult::TextRefused : WriteResult::Failed;
     }
 }
 

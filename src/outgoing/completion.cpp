@@ -151,15 +151,16 @@ void OutgoingCompletionDialog::completeDepartures()
             q.addSql(QStringLiteral("       keubizki = :p3, "));
             q.addSql(QStringLiteral("       khkat    = :p5  "));
             q.addSql(QStringLiteral("       WHERE kskod = :p4 AND kfkod = :p4 "));
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
-            q.setParamText(QStringLiteral("p3"), m_certificateOut->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
+            validation::bindText(q, QStringLiteral("p3"), m_certificateOut);
             q.setParamText(QStringLiteral("p4"), QString());
-            q.setParamText(QStringLiteral("p5"), m_category->text());
+            validation::bindText(q, QStringLiteral("p5"), m_category);
             q.execSql();
             Data->IBTrans1.commit();
-        } catch (const std::exception&) {
-            platform::showMessage(this, QStringLiteral("Hiba131:  Update a kiszállításban "));
+        } catch (const std::exception& e) {
+            if (!validation::sayUnstorableText(this, e))
+                platform::showMessage(this, QStringLiteral("Hiba131:  Update a kiszállításban "));
             if (Data->IBTrans1.inTransaction())
                 Data->IBTrans1.rollback();
         }

@@ -328,22 +328,33 @@ void OutgoingEntryDialog::save()
                     {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"),
                      QStringLiteral("VALUES        (   :p1,   :p2,      :p3,     :p4,      :p5,   :p6,      :p7 )")});
             }
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
-            q.setParamText(QStringLiteral("p3"), m_earTag->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
+            validation::bindText(q, QStringLiteral("p3"), m_earTag);
             q.setParamDateText(QStringLiteral("p4"), m_dispatchDate->text());
-            q.setParamText(QStringLiteral("p5"), m_certificateIn->text());
-            q.setParamText(QStringLiteral("p6"), m_category->text());
-            q.setParamText(QStringLiteral("p7"), m_certificateOut->text());
+            validation::bindText(q, QStringLiteral("p5"), m_certificateIn);
+            validation::bindText(q, QStringLiteral("p6"), m_category);
+            validation::bindText(q, QStringLiteral("p7"), m_certificateOut);
             q.execSql();
             handOver().carrierCode = m_carrierCode->text();
             handOver().partnerCode = m_buyerCode->text();
             Data->IBTrans1.commit();
-        } catch (const std::exception&) {
-            platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
-                                               : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
+        } catch (const std::exception& e) {
+            const bool refused = validation::sayUnstorableText(this, e);
+            if (!refused)
+                platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
+                                                   : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
             if (Data->IBTrans1.inTransaction())
                 Data->IBTrans1.rollback();
+            if (refused) {
+                // Nothing was written: the list again, and the screen ready for the mended field.
+                try {
+                    rebuildList();
+                } catch (const std::exception& e) {
+                    platform::showError(this, QString::fromUtf8(e.what()));
+                }
+                return;
+            }
         }
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba114: az insert vagy update közben a kiszállításban!"));

@@ -7,6 +7,7 @@
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
+#include "ui/validation.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -179,8 +180,10 @@ bool TakeoverDialog::stageRecord(const QStringList& values)
         table.setFieldText(i, values.at(i));
     try {
         table.post();
-    } catch (const std::exception&) {
-        platform::showMessage(this, QStringLiteral("Hiba304: XML -böl  INSERT kiszall1 -be "));
+    } catch (const std::exception& e) {
+        // A character the database cannot hold is named; any other refusal is Hiba304.
+        if (!validation::sayUnstorableText(this, e))
+            platform::showMessage(this, QStringLiteral("Hiba304: XML -böl  INSERT kiszall1 -be "));
         return false;
     }
     return true;

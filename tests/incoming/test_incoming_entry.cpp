@@ -98,6 +98,7 @@ private slots:
     void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
     void failingInsertWritesNothingElse();
+    void textTheDatabaseCannotHoldIsRefused();
     void failingDepartureInsertLeavesScreenReady();
     void failingUpdateIsRolledBack();
     void keyboardEntry();
@@ -524,6 +525,38 @@ void IncomingEntryTest::failingInsertWritesNothingElse()
     QVERIFY(isSaved(f));
     QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE beubiz = 'EU-1'")), QStringLiteral("950"));
     QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall")), QStringLiteral("950"));
+}
+
+void IncomingEntryTest::textTheDatabaseCannotHoldIsRefused()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("970"));
+    IncomingListDialog list;
+    list.rebuild();
+    // A change: a failed update would go on to Saved; a refused text writes nothing and stays.
+    IncomingEntryDialog f(EntryMode::Change);
+    QVERIFY(f.loadForChange());
+    edit(&f, "Edit7")->setText(QStringLiteral("hízlalás û"));
+    f.saveArrival();
+    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(QStringLiteral("Hasznositási kategória"),
+                                                                       QStringLiteral("\"û\" (U+00FB)"))});
+    QCOMPARE(db.value(QStringLiteral("SELECT bhkat FROM beszall")), QStringLiteral("gyüjtés"));
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    QVERIFY(Data->ZQ11.active());
+    // A new arrival with it: nothing written, no departure either.
+    doubles.messages.clear();
+    IncomingEntryDialog n(EntryMode::New);
+    fillValid(n, r.carrierA, r.senderA, QStringLiteral("971"));
+    edit(&n, "Edit8")->setText(QStringLiteral("EÜ-õ"));
+    checkBox(&n, "CheckBox2")->setChecked(true);
+    n.saveArrival();
+    QCOMPARE(doubles.messageTexts(),
+             QStringList{unstorableTextMessage(QStringLiteral("Eü. bizonyitvány"), QStringLiteral("\"õ\" (U+00F5)"))});
+    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    QVERIFY(isReady(n));
 }
 
 void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()

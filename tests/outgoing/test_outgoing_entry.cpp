@@ -66,6 +66,7 @@ private slots:
     void categoryToggle();
     void focusAndTabOrder();
     void failedWritesRollBackAndRebuild();
+    void textTheDatabaseCannotHoldIsRefused();
 };
 
 void OutgoingEntryTest::dispatchesAnArrivedAnimal()
@@ -667,6 +668,31 @@ void OutgoingEntryTest::failedWritesRollBackAndRebuild()
         QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
     }
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("KI-1"));
+}
+
+void OutgoingEntryTest::textTheDatabaseCannotHoldIsRefused()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"));
+    OutgoingEntryDialog& f = *e.form;
+    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+    edit(&f, "Edit8")->setText(QStringLiteral("HU-EÜ-2024/ț9"));
+    button(&f, "Button5")->click();
+    QCOMPARE(doubles.messageTexts(),
+             QStringList{unstorableTextMessage(QStringLiteral("Eü. bizonyitvány ki"), QStringLiteral("\"ț\" (U+021B)"))});
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    // Still ready for the mended field, the list shown again.
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    QVERIFY(!button(&f, "Button3")->isEnabled());
+    QVERIFY(Data->ZQ21.active());
+    doubles.messages.clear();
+    edit(&f, "Edit8")->setText(QStringLiteral("HU-EÜ-2024/9"));
+    button(&f, "Button5")->click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("HU-EÜ-2024/9"));
 }
 
 QTEST_MAIN(OutgoingEntryTest)

@@ -194,6 +194,11 @@ void TakeoverTest::readStagesRecordsByColumn_data()
                                  << Rows{{"2011.03.05", "1301", "V1", "k", "b", "k"},
                                          {"2011.03.05", "1303", "", "", "", ""}}
                                  << QStringList{"Hiba304: XML -böl  INSERT kiszall1 -be ", kRead};
+    // A character the database cannot hold: that record is dropped with a message naming it.
+    QTest::newRow("text the database cannot hold")
+        << "unstorable.xml"
+        << Rows{{"2011.03.05", "1601", "V1", "", "", ""}, {"2011.03.05", "1603", "", "", "", ""}}
+        << QStringList{unstorableTextMessage(QStringLiteral("KVKOD"), QStringLiteral("\"õ\" (U+00F5)")), kRead};
 }
 
 void TakeoverTest::readStagesRecordsByColumn()

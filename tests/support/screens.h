@@ -25,3 +25,12 @@ inline QPushButton* button(const QObject* screen, const char* name) { return chi
 inline QCheckBox* checkBox(const QObject* screen, const char* name) { return child<QCheckBox>(screen, name); }
 // What a label or a bound text (DBText) shows.
 inline QString shown(const QObject* screen, const char* name) { return child<QLabel>(screen, name)->text(); }
+
+// The refusal of a text the database cannot hold, as the person reads it: the field by its
+// caption, the character shown as it is with its code.
+inline QString unstorableTextMessage(const QString& field, const QString& shownCharacter)
+{
+    return QStringLiteral("A(z) \"%1\" mezőben álló %2 karaktert az adatbázis nem tudja tárolni. "
+                          "Semmi sem került mentésre; javítsa a mezőt, és mentse újra!")
+        .arg(field, shownCharacter);
+}
