@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 const QString kStartupFailure = QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges.");
 
@@ -47,6 +49,8 @@ private slots:
     void completeMenu();
     void tablesReopenOnReactivation();
     void closingCommitsPendingWork();
+    void endingFromOutsideCommitsPendingWork_data();
+    void endingFromOutsideCommitsPendingWork();
     void informationScreens();
 };
 
@@ -277,6 +281,43 @@ void MainWindowTest::closingCommitsPendingWork()
         QVERIFY(!Data->ZCon1.connected());
     }
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+}
+
+void MainWindowTest::endingFromOutsideCommitsPendingWork_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("screenOpen");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGTERM, a screen open") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP, a screen open") << int(SIGHUP) << true;
+}
+
+void MainWindowTest::endingFromOutsideCommitsPendingWork()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, screenOpen);
+    TestDatabase db(false);
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('124')"));
+    // The program itself, with a deletion pending in its transaction.
+    QProcess program;
+    program.setWorkingDirectory(db.dir());
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(GERUNDO_SIGNAL_DRIVER),
+                  screenOpen ? QStringList{QStringLiteral("--screen-open")} : QStringList{});
+    QVERIFY(program.waitForStarted());
+    QByteArray out;
+    while (!out.contains("ready") && program.waitForReadyRead(20000))
+        out += program.readAllStandardOutput();
+    QVERIFY2(out.contains("ready"), out.constData());
+    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(20000));
+    // Ended as on "Kilépés": a normal end, and the pending deletion is permanent.
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), QList<QStringList>{{QStringLiteral("124")}});
 }
 
 void MainWindowTest::informationScreens()
