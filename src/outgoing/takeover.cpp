@@ -17,6 +17,9 @@
 
 namespace {
 
+// KISZALL1's eight columns, and one value more: enough to know that a record has too many.
+constexpr int kValuesKept = 8 + 1;
+
 QString errorText(const std::exception& e)
 {
     if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
@@ -124,6 +127,14 @@ void TakeoverDialog::readFile()
     if (!chosen.isEmpty())
         m_fileDialog.fileName = chosen;
 
+    // The whole file is read before anything changes: a file that is missing, unreadable or no
+    // well-formed XML is said, with where reading failed, and the staging keeps what it held.
+    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName, kValuesKept);
+    if (!file.ok()) {
+        platform::showMessage(this, file.error);
+        return;
+    }
+
     try {
         // Held by the read, the transaction is not committed by the module on its own halfway
         // through (after the emptying, or when the table closes between two records): a read
@@ -138,7 +149,7 @@ void TakeoverDialog::readFile()
         platform::showMessage(this, QStringLiteral("Hiba301: kiszall1 DELETE törlésekor"));
     }
 
-    readRecords();
+    stageRecords(file.records);
     if (!normaliseEarTags())
         return;
 
@@ -156,11 +167,10 @@ void TakeoverDialog::readFile()
     platform::showMessage(this, QStringLiteral("Adatok beolvasva. "));
 }
 
-void TakeoverDialog::readRecords()
+void TakeoverDialog::stageRecords(const QList<QStringList>& records)
 {
-    // Any failure ends the reading with the error's own text; the rows stored so far stay.
+    // Any failure ends the storing with the error's own text; the rows stored so far stay.
     try {
-        const QList<QStringList> records = takeover::readRecordFile(m_fileDialog.fileName);
         for (const QStringList& record : records)
             stageRecord(record);  // a refused row has been reported; the next record follows
     } catch (const std::exception& e) {
