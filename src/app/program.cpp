@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "db/client.h"
 #include "ui/platform.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 
@@ -33,6 +34,7 @@ int runProgram(int argc, char** argv, const std::function<void(MainWindow&)>& st
     fb::preparePerUserLockDirectory();
     GerundoApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Gerundo"));
+    platform::installQtTranslations(app);
     MainWindow window;
     if (!window.startUp())
         return 0;
