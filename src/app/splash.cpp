@@ -56,6 +56,6 @@ LoadingSplash::LoadingSplash(QWidget* parent) : QDialog(parent)
 
 void LoadingSplash::closeAndRelease()
 {
-    close();
+    done(QDialog::Accepted);  // not close(): that asks reject(), which the splash refuses
     deleteLater();
 }

@@ -52,6 +52,8 @@ private slots:
     void endingFromOutsideCommitsPendingWork_data();
     void endingFromOutsideCommitsPendingWork();
     void informationScreens();
+    void splashStaysItsFullTime();
+    void aboutScreenTabMovesTheFocus();
 };
 
 void MainWindowTest::startUpOpensTheTenTables()
@@ -366,6 +368,48 @@ void MainWindowTest::informationScreens()
              QStringList({QStringLiteral("Form26"), QStringLiteral("Form27"), QStringLiteral("Form25"), QStringLiteral("Form25")}));
     // The real seam: a missing program is not an error either.
     QVERIFY(!QProcess::startDetached(QStringLiteral("ShowMyPC3000.exe"), {}));
+}
+
+void MainWindowTest::splashStaysItsFullTime()
+{
+    LoadingSplash::setIntervalForTests(400);
+    QElapsedTimer t;
+    t.start();  // the splash's time runs from its creation
+    QPointer<LoadingSplash> splash = new LoadingSplash(nullptr);
+    bool stayedAfterEscape = false;
+    bool stayedAfterClose = false;
+    QTimer::singleShot(60, [&] {
+        QTest::keyClick(splash, Qt::Key_Escape);
+        stayedAfterEscape = splash && splash->isVisible();
+        splash->close();  // the window's close button
+        stayedAfterClose = splash && splash->isVisible();
+    });
+    splash->exec();
+    QVERIFY(t.elapsed() >= 390);
+    QVERIFY(stayedAfterEscape);
+    QVERIFY(stayedAfterClose);
+    QTRY_VERIFY(!splash);  // released once its time is up
+}
+
+void MainWindowTest::aboutScreenTabMovesTheFocus()
+{
+    AboutDialog about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    auto* text = child<QPlainTextEdit>(&about, "Memo1");
+    const QString shownText = text->toPlainText();
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button(&about, "Button1"));
+    QCOMPARE(text->toPlainText(), shownText);  // no tab typed into it
+    QTest::keyClick(button(&about, "Button1"), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), text);
+    // Typing is still possible, and "Mégsem" is reached and pressed from the keyboard.
+    QTest::keyClicks(text, QStringLiteral("x"));
+    QVERIFY(text->toPlainText() != shownText);
+    QTest::keyClick(text, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(!about.isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)
