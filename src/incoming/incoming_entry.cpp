@@ -24,13 +24,6 @@
 
 namespace {
 
-// Fields the user may not change: greyed out on a silver background.
-void makeSilver(QLineEdit* edit)
-{
-    edit->setEnabled(false);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { background-color: silver; }"));
-}
-
 // The code shown in a register panel. A commit made meanwhile (a register saved from a picker)
 // closes the panel's list: then no code is shown, and writing an empty one would cut the arrival
 // off its carrier or sender, so the change fails instead.
@@ -94,10 +87,8 @@ void IncomingEntryDialog::buildLayout()
     m_category = field(QStringLiteral("Edit7"), QStringLiteral("Hasznositási kategória"));
     m_earTag = field(QStringLiteral("Edit4"), QStringLiteral("Fülszám"));
     m_certificate = field(QStringLiteral("Edit8"), QStringLiteral("Eü. bizonyitvány"));
-    for (QLineEdit* e : {m_arrivalId, m_carrierCode, m_senderCode}) {
-        e->setReadOnly(true);
-        makeSilver(e);
-    }
+    for (QLineEdit* e : {m_arrivalId, m_carrierCode, m_senderCode})
+        makeShownOnly(e, FieldShade::Silver);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
@@ -258,7 +249,7 @@ void IncomingEntryDialog::prepareForEntry()
     m_newButton->hide();
     // An animal that has already left keeps its ear tag: the departure row refers to it.
     if (domain::departureCount(Data->ZQ21, Data->ZQ12.fieldText(QStringLiteral("bfulszam"))) != 0) {
-        makeSilver(m_earTag);
+        makeShownOnly(m_earTag, FieldShade::Silver);
         m_alsoDeparting->hide();
     }
 }

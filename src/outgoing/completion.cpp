@@ -56,10 +56,8 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
     m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 4);
     m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 5);
     lay->addLayout(fields);
-    for (QLineEdit* e : {m_carrierCode, m_buyerCode}) {
-        e->setEnabled(false);
-        e->setReadOnly(true);
-    }
+    for (QLineEdit* e : {m_carrierCode, m_buyerCode})
+        makeShownOnly(e);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 

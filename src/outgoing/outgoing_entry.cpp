@@ -79,7 +79,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     lay->addLayout(fields);
 
     for (QLineEdit* e : {m_departureId, m_carrierCode, m_buyerCode})
-        e->setEnabled(false);
+        makeShownOnly(e);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
     m_earTag->setToolTip(

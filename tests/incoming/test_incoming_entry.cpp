@@ -95,6 +95,7 @@ private slots:
     void duplicateInChangeMode();
     void changeModeLoadsAndUpdates();
     void changeModeOfDepartedAnimal();
+    void greyedCodesCanBeRead();
     void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
     void failingInsertWritesNothingElse();
@@ -409,6 +410,33 @@ void IncomingEntryTest::changeModeLoadsAndUpdates()
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }
 
+void IncomingEntryTest::greyedCodesCanBeRead()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    IncomingEntryDialog f(EntryMode::New);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    scriptCarrierPick(doubles, r.carrierB);
+    f.chooseCarrier();
+    scriptSenderPick(doubles, r.senderB);
+    f.chooseSender();
+    edit(&f, "Edit1")->setText(QStringLiteral("123"));
+    for (const char* name : {"Edit1", "Edit2", "Edit3"}) {
+        QLineEdit* code = edit(&f, name);
+        QVERIFY(!code->text().isEmpty());
+        // Still out of reach and silver, and its code readable.
+        QVERIFY(!code->isEnabled());
+        const DrawnColours drawn = drawnColours(code);
+        QCOMPARE(drawn.background, QColor(192, 192, 192));
+        QVERIFY2(drawn.contrast() >= 4.5, qPrintable(QStringLiteral("%1: %2 on %3, %4 : 1")
+                                                         .arg(QString::fromLatin1(name), drawn.text.name(),
+                                                              drawn.background.name())
+                                                         .arg(drawn.contrast())));
+    }
+}
+
 void IncomingEntryTest::changeModeOfDepartedAnimal()
 {
     TestDatabase db;
@@ -424,6 +452,8 @@ void IncomingEntryTest::changeModeOfDepartedAnimal()
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(!edit(&f, "Edit4")->isEnabled());
     QVERIFY(edit(&f, "Edit4")->styleSheet().contains(QStringLiteral("silver")));
+    QCOMPARE(drawnColours(edit(&f, "Edit4")).background, QColor(192, 192, 192));
+    QVERIFY(drawnColours(edit(&f, "Edit4")).contrast() >= 4.5);
     QVERIFY(checkBox(&f, "CheckBox2")->isHidden());
     QVERIFY(button(&f, "Button3")->isHidden());
 }

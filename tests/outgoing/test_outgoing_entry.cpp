@@ -79,6 +79,11 @@ void OutgoingEntryTest::dispatchesAnArrivedAnimal()
     showActive(&f);
     QCOMPARE(edit(&f, "Edit2")->text(), e.carrier);
     QCOMPARE(edit(&f, "Edit3")->text(), e.buyer);
+    // The picked codes stay out of reach and can be read.
+    for (const char* name : {"Edit2", "Edit3"}) {
+        QVERIFY(!edit(&f, name)->isEnabled());
+        QVERIFY2(drawnColours(edit(&f, name)).contrast() >= 4.5, name);
+    }
     QVERIFY(!button(&f, "Button3")->isEnabled());
     QVERIFY(button(&f, "Button5")->isEnabled());
 
