@@ -6,6 +6,8 @@
 
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -595,7 +597,30 @@ void refresh(QWidget* parent, TableDataset& table)
 
 // ---------------------------------------------------------------- DBText
 
-DBText::DBText(QWidget* parent) : QLabel(parent) { setTextInteractionFlags(Qt::TextSelectableByMouse); }
+DBText::DBText(QWidget* parent) : QLabel(parent)
+{
+    // A value from the database is never markup.
+    setTextFormat(Qt::PlainText);
+}
+
+bool DBText::isCut() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
+
+void DBText::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    style()->drawItemText(&painter, area, static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())),
+                          palette(), isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, area.width()),
+                          foregroundRole());
+}
+
+void DBText::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    updateToolTip();
+}
+
+void DBText::updateToolTip() { setToolTip(isCut() ? text() : QString()); }
 
 void DBText::bind(DataSource* source, const QString& field)
 {
@@ -613,11 +638,11 @@ void DBText::bind(DataSource* source, const QString& field)
 
 void DBText::refresh()
 {
-    if (!m_dataset || !m_dataset->active() || !m_dataset->hasField(m_field)) {
+    if (!m_dataset || !m_dataset->active() || !m_dataset->hasField(m_field))
         setText(QString());
-        return;
-    }
-    setText(m_dataset->fieldText(m_field));
+    else
+        setText(m_dataset->fieldText(m_field));
+    updateToolTip();
 }
 
 // ---------------------------------------------------------------- list screens
@@ -657,8 +682,9 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
             auto* text = new DBText(box);
             text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
             text->setProperty("field", field);
-            // A label is no focus target, so the caption is announced through the accessible name.
-            text->setAccessibleName(line.caption);
+            // The value is the text's accessible name; the caption says what it is (and labels
+            // the line's first text as its buddy).
+            text->setAccessibleDescription(line.caption);
             text->setMinimumWidth(40);
             text->bind(source, field);
             values->addWidget(text);

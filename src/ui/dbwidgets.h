@@ -170,14 +170,23 @@ void refresh(QWidget* parent, TableDataset& table);
 }  // namespace tableedit
 
 // A label showing one field of the current row of a data source; empty while the set is closed.
+// The value is plain text. One too long for its place is shown cut with "…", and whole as its
+// tooltip; text() and screen readers always have the whole value.
 class DBText : public QLabel {
     Q_OBJECT
 public:
     explicit DBText(QWidget* parent = nullptr);
     void bind(DataSource* source, const QString& field);
     void refresh();
+    // The value does not fit: it is shown cut.
+    bool isCut() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateToolTip();
     QPointer<Dataset> m_dataset;
     QString m_field;
     std::vector<QMetaObject::Connection> m_conns;
@@ -196,8 +205,10 @@ struct PanelLine {
 
 // A titled panel of captions with texts bound to fields of the current row of source. The texts
 // are named DBText<n>, counting on from the number given (a screen numbers its panels through);
-// each caption labels the first text of its line and is named after it (buddyLabel). Each text
-// carries its field name in the property "field" and is appended to texts when given.
+// each caption labels the first text of its line and is named after it (buddyLabel); every text
+// of a line has the caption as its accessible description, so a screen reader reads the value and
+// what it is. Each text carries its field name in the property "field" and is appended to texts
+// when given.
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
                             const std::vector<PanelLine>& lines, int& textNumber,
                             std::vector<DBText*>* texts = nullptr);

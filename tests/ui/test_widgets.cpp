@@ -5,6 +5,7 @@
 #include "ui/longjob.h"
 #include "ui/platform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -34,6 +35,7 @@ private slots:
     void gridTitleClickCarriesColumn();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
+    void detailPanelShowsTheWholeValue();
 };
 
 void WidgetsTest::keyFiltersTypedNotPasted_data()
@@ -330,7 +332,58 @@ void WidgetsTest::detailPanelNamesAndLabels()
     auto* code = box->findChild<QLabel*>(QStringLiteral("Label_DBText5"));
     QVERIFY(code);
     QCOMPARE(code->buddy(), text("DBText5"));
-    QCOMPARE(text("DBText6")->accessibleName(), QStringLiteral("Kód:"));
+
+    // A screen reader reads the value, and by it what the value is.
+    for (const char* name : {"DBText4", "DBText5", "DBText6"}) {
+        QAccessibleInterface* value = QAccessible::queryAccessibleInterface(text(name));
+        QVERIFY(value);
+        QCOMPARE(value->text(QAccessible::Name), text(name)->text());
+        QCOMPARE(value->text(QAccessible::Description),
+                 QString::fromLatin1(name) == QLatin1String("DBText4") ? QStringLiteral("Név:") : QStringLiteral("Kód:"));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(text("DBText4"))->text(QAccessible::Name), QStringLiteral("Első"));
+    const auto labels = QAccessible::queryAccessibleInterface(text("DBText4"))->relations(QAccessible::Label);
+    QStringList labelledBy;  // the caption, and the panel's title around it
+    for (const auto& relation : labels)
+        labelledBy << relation.first->text(QAccessible::Name);
+    QVERIFY2(labelledBy.contains(QStringLiteral("Név:")), qPrintable(labelledBy.join(u'|')));
+}
+
+void WidgetsTest::detailPanelShowsTheWholeValue()
+{
+    TestDatabase db;
+    const QString longName = QStringLiteral("Kelet-magyarországi Állatfelvásárló és Értékesítő Zrt.");
+    db.addCarrier(QStringLiteral("AAA"), longName);
+    db.addCarrier(QStringLiteral("BBB"), QStringLiteral("Kiss <b>&amp;</b> Fia"));
+    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito ORDER BY srendszam")});
+    Data->ZQ30.open();
+    QWidget screen;
+    auto* lay = new QVBoxLayout(&screen);
+    int textNumber = 1;
+    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("GroupBox1"), QStringLiteral("Szállító"), &Data->DS30,
+                                      {{QStringLiteral("Név:"), {QStringLiteral("snev")}}}, textNumber);
+    lay->addWidget(box);
+    screen.setFixedWidth(260);  // narrower than the name
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    auto* name = box->findChild<DBText*>(QStringLiteral("DBText1"));
+    // Cut with "…", whole in the tooltip, whole for a screen reader; the panel keeps its width.
+    QCOMPARE(name->text(), longName);
+    QVERIFY(name->isCut());
+    QCOMPARE(name->toolTip(), longName);
+    QCOMPARE(QAccessible::queryAccessibleInterface(name)->text(QAccessible::Name), longName);
+    QVERIFY(screen.width() <= 260);
+    // A value that fits has no tooltip; a value is never read as markup.
+    Data->ZQ30.next();
+    QCOMPARE(name->text(), QStringLiteral("Kiss <b>&amp;</b> Fia"));
+    QCOMPARE(name->textFormat(), Qt::PlainText);
+    QVERIFY(!name->isCut());
+    QVERIFY(name->toolTip().isEmpty());
+    // Wide enough, the whole name is shown.
+    Data->ZQ30.first();
+    screen.setFixedWidth(900);
+    QTRY_VERIFY(!name->isCut());
+    QVERIFY(name->toolTip().isEmpty());
 }
 
 QTEST_MAIN(WidgetsTest)
