@@ -33,6 +33,7 @@ private slots:
     void longJobHoldsTheWindowButNotItsStopButtonOrABox();
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
+    void gridColumnsSizedToTitlesAndValues();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
     void detailPanelShowsTheWholeValue();
@@ -288,6 +289,62 @@ void WidgetsTest::gridTitleClickCarriesColumn()
     QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.first().first().toInt(), 1);
+}
+
+void WidgetsTest::gridColumnsSizedToTitlesAndValues()
+{
+    TestDatabase db;
+    const QString longName = QString(45, u'Ő');
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 3000) DO BEGIN "
+                           "INSERT INTO kiszall (kfulszam, khkat, keubizki) VALUES ('HU' || (3123456000 + :I), "
+                           "'gyüjtés', IIF(:I = 2500, '%1', 'KI-' || :I)); I = I + 1; END END")
+                .arg(longName));
+    Data->ZQ21.setSql({QStringLiteral("SELECT IDk, kfulszam, khkat, keubizki, kkod FROM kiszall ORDER BY IDk")});
+    DBGrid grid;
+    grid.setDataSource(&Data->DS21);
+    grid.setColumns({{QStringLiteral("IDK"), QStringLiteral("ID")},
+                     {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                     {QStringLiteral("KHKAT"), QStringLiteral("Hasznositási kategória")},
+                     {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
+                     {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
+    grid.resize(1100, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    Data->ZQ21.open();
+    QTest::qWait(20);
+    const QFontMetrics fm = grid.fontMetrics();
+    const auto fits = [&](int row, int column) {
+        return grid.sizeHintForIndex(grid.model()->index(row, column)).width() <= grid.columnWidth(column);
+    };
+    // Sized from the rows in sight only: nothing fetched for it.
+    QVERIFY(Data->ZQ21.fetchedCount() < 200);
+    // A short column is narrow, yet its title and values fit.
+    QVERIFY(grid.columnWidth(0) < 100);
+    QVERIFY(grid.columnWidth(0) >= grid.horizontalHeader()->sectionSizeHint(0));
+    QVERIFY(fits(0, 0));
+    // An ear tag is never cut: room for the longest the column holds (25 characters).
+    QVERIFY(grid.columnWidth(1) >= fm.horizontalAdvance(QString(25, u'8')));
+    QVERIFY(fits(0, 1));
+    // A column as wide as its title where that is wider than its values.
+    QVERIFY(grid.columnWidth(2) >= grid.horizontalHeader()->sectionSizeHint(2));
+    QVERIFY(fits(0, 2));
+    // The last column takes the rest.
+    const QHeaderView* header = grid.horizontalHeader();
+    QCOMPARE(header->sectionViewportPosition(4) + header->sectionSize(4), grid.viewport()->width());
+    // Scrolled down to a long value: its column widens, within bounds; the value whole as tooltip.
+    const int before = grid.columnWidth(3);
+    grid.scrollTo(grid.model()->index(0, 0));
+    QVERIFY(Data->ZQ21.locate(QStringLiteral("keubizki"), longName));
+    QTRY_VERIFY(grid.columnWidth(3) > before);
+    QVERIFY(grid.columnWidth(3) <= fm.averageCharWidth() * 40 + 20);
+    QVERIFY(!fits(2500, 3));
+    QVERIFY(Data->ZQ21.fetchedCount() < 3000);
+    // A column the user resized keeps the user's width, also when the list is opened again.
+    grid.horizontalHeader()->resizeSection(2, 300);
+    Data->ZQ21.close();
+    Data->ZQ21.open();
+    QTest::qWait(20);
+    QCOMPARE(grid.columnWidth(2), 300);
 }
 
 void WidgetsTest::boundTextFollowsCurrentRow()
