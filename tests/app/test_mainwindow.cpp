@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLocale>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,7 +62,13 @@ void MainWindowTest::startUpOpensTheTenTables()
     TestDatabase db(false);
     platform::TestDoubles doubles;
     MainWindow form;
+    const QLocale localeBefore;
     QVERIFY(startUp(form));
+    // Only the program's own separators, in its conversions: Qt's locale is left as it was, so a
+    // date Qt writes is not turned into "2010. 01. 01.".
+    QCOMPARE(QLocale(), localeBefore);
+    QCOMPARE(QLocale().toString(QDate(2010, 1, 1), QLocale::ShortFormat),
+             localeBefore.toString(QDate(2010, 1, 1), QLocale::ShortFormat));
     QVERIFY(Data);
     QVERIFY(doubles.messages.isEmpty());
     for (TableDataset* t : Data->tables())
