@@ -98,9 +98,10 @@ private slots:
     void greyedCodesCanBeRead();
     void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
+    void failingInsertWritesNothingElse_data();
     void failingInsertWritesNothingElse();
-    void textTheDatabaseCannotHoldIsRefused();
     void failingDepartureInsertLeavesScreenReady();
+    void failingUpdateIsRolledBack_data();
     void failingUpdateIsRolledBack();
     void keyboardEntry();
     void categoryDoubleClickToggles();
@@ -524,18 +525,30 @@ void IncomingEntryTest::writtenForDepartureToo()
                                   QStringLiteral("empty")}}));
 }
 
+void IncomingEntryTest::failingInsertWritesNothingElse_data()
+{
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused by the database") << QString(46, u'X')  // one more than the column holds
+                                              << QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ");
+    QTest::newRow("a character the database cannot hold")
+        << QStringLiteral("EÜ-õ") << unstorableTextMessage(QStringLiteral("Eü. bizonyitvány"), QStringLiteral("\"õ\" (U+00F5)"));
+}
+
 void IncomingEntryTest::failingInsertWritesNothingElse()
 {
+    QFETCH(QString, certificate);
+    QFETCH(QString, message);
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("1"));
     IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
-    edit(&f, "Edit8")->setText(QString(46, u'X'));  // one more than the column holds
+    edit(&f, "Edit8")->setText(certificate);
     checkBox(&f, "CheckBox2")->setChecked(true);
     f.saveArrival();
-    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ")});
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
     // No arrival, and no departure of an animal that never arrived.
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
@@ -555,38 +568,6 @@ void IncomingEntryTest::failingInsertWritesNothingElse()
     QVERIFY(isSaved(f));
     QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE beubiz = 'EU-1'")), QStringLiteral("950"));
     QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall")), QStringLiteral("950"));
-}
-
-void IncomingEntryTest::textTheDatabaseCannotHoldIsRefused()
-{
-    TestDatabase db;
-    platform::TestDoubles doubles;
-    const Registers r = addRegisters(db);
-    insertArrival(db, r.carrierA, r.senderA, QStringLiteral("970"));
-    IncomingListDialog list;
-    list.rebuild();
-    // A change: a failed update would go on to Saved; a refused text writes nothing and stays.
-    IncomingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
-    edit(&f, "Edit7")->setText(QStringLiteral("hízlalás û"));
-    f.saveArrival();
-    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(QStringLiteral("Hasznositási kategória"),
-                                                                       QStringLiteral("\"û\" (U+00FB)"))});
-    QCOMPARE(db.value(QStringLiteral("SELECT bhkat FROM beszall")), QStringLiteral("gyüjtés"));
-    QVERIFY(button(&f, "Button5")->isEnabled());
-    QVERIFY(Data->ZQ11.active());
-    // A new arrival with it: nothing written, no departure either.
-    doubles.messages.clear();
-    IncomingEntryDialog n(EntryMode::New);
-    fillValid(n, r.carrierA, r.senderA, QStringLiteral("971"));
-    edit(&n, "Edit8")->setText(QStringLiteral("EÜ-õ"));
-    checkBox(&n, "CheckBox2")->setChecked(true);
-    n.saveArrival();
-    QCOMPARE(doubles.messageTexts(),
-             QStringList{unstorableTextMessage(QStringLiteral("Eü. bizonyitvány"), QStringLiteral("\"õ\" (U+00F5)"))});
-    QCOMPARE(db.count(QStringLiteral("beszall")), 1);
-    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QVERIFY(isReady(n));
 }
 
 void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
@@ -613,8 +594,27 @@ void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
 }
 
+void IncomingEntryTest::failingUpdateIsRolledBack_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("saved");  // the screen goes on to Saved, as after any save
+    QTest::newRow("refused by the database")
+        << QStringLiteral("hizlalás") << QString(46, u'Y')
+        << QStringLiteral("Hiba094: Módositás, Update a beszállításban ") << true;
+    // Nothing reached the database: the screen stays for the mended field.
+    QTest::newRow("a character the database cannot hold")
+        << QStringLiteral("hízlalás û") << QStringLiteral("EU-1")
+        << unstorableTextMessage(QStringLiteral("Hasznositási kategória"), QStringLiteral("\"û\" (U+00FB)")) << false;
+}
+
 void IncomingEntryTest::failingUpdateIsRolledBack()
 {
+    QFETCH(QString, category);
+    QFETCH(QString, certificate);
+    QFETCH(QString, message);
+    QFETCH(bool, saved);
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
@@ -623,13 +623,13 @@ void IncomingEntryTest::failingUpdateIsRolledBack()
     list.rebuild();
     IncomingEntryDialog f(EntryMode::Change);
     QVERIFY(f.loadForChange());
-    edit(&f, "Edit7")->setText(QStringLiteral("hizlalás"));
-    edit(&f, "Edit8")->setText(QString(46, u'Y'));
+    edit(&f, "Edit7")->setText(category);
+    edit(&f, "Edit8")->setText(certificate);
     f.saveArrival();
-    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(db.rows(QStringLiteral("SELECT bhkat, beubiz FROM beszall")),
              (QList<QStringList>{{QStringLiteral("gyüjtés"), QStringLiteral("EU-0")}}));
-    QVERIFY(!button(&f, "Button5")->isEnabled());
+    QCOMPARE(button(&f, "Button5")->isEnabled(), !saved);
     QVERIFY(Data->ZQ11.active());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }
