@@ -697,6 +697,16 @@ DBText::DBText(QWidget* parent) : QLabel(parent)
 
 bool DBText::isCut() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
 
+void DBText::setNeverCut(bool neverCut)
+{
+    m_neverCut = neverCut;
+    if (neverCut)
+        setMinimumWidth(0);  // a fixed minimum would stand before the value's own width
+    updateGeometry();
+}
+
+QSize DBText::minimumSizeHint() const { return m_neverCut ? sizeHint() : QLabel::minimumSizeHint(); }
+
 void DBText::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -778,6 +788,7 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
             // the line's first text as its buddy).
             text->setAccessibleDescription(line.caption);
             text->setMinimumWidth(40);
+            text->setNeverCut(domain::isEarTagColumn(field));
             text->bind(source, field);
             values->addWidget(text);
             if (!first)

@@ -194,6 +194,9 @@ public:
     void refresh();
     // The value does not fit: it is shown cut.
     bool isCut() const;
+    // A value that must never be cut (an ear tag): the layout gives it its whole width.
+    void setNeverCut(bool neverCut);
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -201,6 +204,7 @@ protected:
 
 private:
     void updateToolTip();
+    bool m_neverCut = false;
     QPointer<Dataset> m_dataset;
     QString m_field;
     std::vector<QMetaObject::Connection> m_conns;
@@ -221,8 +225,8 @@ struct PanelLine {
 // are named DBText<n>, counting on from the number given (a screen numbers its panels through);
 // each caption labels the first text of its line and is named after it (buddyLabel); every text
 // of a line has the caption as its accessible description, so a screen reader reads the value and
-// what it is. Each text carries its field name in the property "field" and is appended to texts
-// when given.
+// what it is. An ear tag is never cut. Each text carries its field name in the property "field"
+// and is appended to texts when given.
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
                             const std::vector<PanelLine>& lines, int& textNumber,
                             std::vector<DBText*>* texts = nullptr);

@@ -436,8 +436,22 @@ void WidgetsTest::detailPanelShowsTheWholeValue()
     QCOMPARE(name->textFormat(), Qt::PlainText);
     QVERIFY(!name->isCut());
     QVERIFY(name->toolTip().isEmpty());
-    // Wide enough, the whole name is shown.
+    // An ear tag is never cut: the layout gives it its whole width, where a name is cut.
     Data->ZQ30.first();
+    screen.setFixedWidth(380);
+    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('HU3123456789012345678901')"));
+    Data->ZQ11.open();
+    int more = 2;
+    QGroupBox* tags = buildDetailPanel(&screen, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS11,
+                                       {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}}}, more);
+    lay->addWidget(tags);
+    auto* tag = tags->findChild<DBText*>(QStringLiteral("DBText2"));
+    QTRY_VERIFY(tag->isVisible());
+    QApplication::processEvents();
+    QVERIFY(!tag->isCut());
+    QVERIFY(name->isCut());
+    // Wide enough, the whole name is shown.
     screen.setFixedWidth(900);
     QTRY_VERIFY(!name->isCut());
     QVERIFY(name->toolTip().isEmpty());
