@@ -23,7 +23,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -177,8 +176,8 @@ bool MainWindow::startUp()
                              QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
     }
-    // 6. Separators for every conversion of the run (the conversions themselves use "," and ".").
-    QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    // 6. The decimal "," and the date "." are the program's own separators, which every conversion
+    // of the run uses (core/convert): nothing else of the desktop's or Qt's locale is changed.
     // 7-8.
     m_versionText = buildVersionText(programVersionInfo());
     setWindowTitle(buildMainCaption(m_versionText));

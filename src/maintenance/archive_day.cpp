@@ -148,7 +148,6 @@ void DayTransferDialog::buildLayout()
     m_dayList->setColumns(t.columns);
     m_listLabel->setBuddy(m_dayList);
     lay->addWidget(m_dayList, 1);
-    fitColumns();
     m_navigator = new DBNavigator(this);
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->setDataSource(&Data->DS22);
@@ -204,22 +203,6 @@ void DayTransferDialog::openDayList(const QStringList& sql, const QDate& day)
         q.addSql(line);
     q.setParamDate(QStringLiteral("p1"), day);
     q.open();
-    fitColumns();
-}
-
-// Columns as wide as their titles and the rows in sight; the ear tag as wide as the longest one the
-// field can hold, so none is ever cut.
-void DayTransferDialog::fitColumns()
-{
-    Dataset* list = m_dayList->datasetModel()->dataset();
-    if (list && list->active())
-        list->fetchUntil(50);  // a screenful to measure
-    m_dayList->resizeColumnsToContents();
-    const auto& columns = m_dayList->datasetModel()->columns();
-    for (int c = 0; c < static_cast<int>(columns.size()); ++c)
-        if (columns[static_cast<size_t>(c)].field == QLatin1String("KFULSZAM"))
-            m_dayList->setColumnWidth(c, std::max(m_dayList->columnWidth(c),
-                                                  m_dayList->fontMetrics().horizontalAdvance(QString(25, u'0')) + 12));
 }
 
 void DayTransferDialog::selectDay()
