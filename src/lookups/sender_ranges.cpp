@@ -122,7 +122,9 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent) : QDialog(pa
     m_searchButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Keresés"));
     m_searchButton->setAccessibleDescription(QStringLiteral("Részegyezéstől mutatja a listát"));
 
-    auto* lay = new QHBoxLayout(this);
+    // The sender and its buttons beside the runs; the look-up under the runs.
+    auto* lay = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     left->addWidget(m_sender);
     auto* senderButtons = new QHBoxLayout;
@@ -131,21 +133,22 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent) : QDialog(pa
     senderButtons->addStretch(1);
     left->addLayout(senderButtons);
     left->addStretch(1);
-    auto* search = new QHBoxLayout;
-    search->addWidget(m_earTagLabel);
-    search->addWidget(m_earTag);
-    search->addWidget(m_searchButton);
-    search->addStretch(1);
-    left->addLayout(search);
+    columns->addLayout(left);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_ranges, 1);
+    auto* underRanges = new QHBoxLayout;
+    underRanges->addWidget(m_navigator);
+    underRanges->addStretch(1);
+    underRanges->addWidget(m_earTagLabel);
+    underRanges->addWidget(m_earTag);
+    underRanges->addWidget(m_searchButton);
+    right->addLayout(underRanges);
+    columns->addLayout(right, 1);
+    lay->addLayout(columns, 1);
     auto* closing = new QHBoxLayout;
     closing->addStretch(1);
     closing->addWidget(m_cancelButton);
-    left->addLayout(closing);
-    lay->addLayout(left);
-    auto* right = new QVBoxLayout;
-    right->addWidget(m_ranges, 1);
-    right->addWidget(m_navigator, 0, Qt::AlignLeft);
-    lay->addLayout(right, 1);
+    lay->addLayout(closing);
 
     setTabOrder(m_pickButton, m_collectButton);
     setTabOrder(m_collectButton, m_earTag);
