@@ -40,9 +40,10 @@ const QString kSearchSql = QStringLiteral(
 // ear tag, a step of 1 with every eleventh number left out gives runs of ten.
 void fillSenderEarTags(BenchDatabase& db, bool singleRuns)
 {
-    const QString tag = singleRuns ? QStringLiteral("5000000000 + 2 * (%1)")
-                                   : QStringLiteral("5000000000 + (%1) + (%1) / 10");
-    db.exec(QStringLiteral("UPDATE beszall SET bfulszam = %1 WHERE bfkod = '1'").arg(tag.arg(QStringLiteral("idb - 1"))));
+    const QString tag =
+        singleRuns ? QStringLiteral("5000000000 + 2 * (%1)") : QStringLiteral("5000000000 + (%1) + (%1) / 10");
+    db.exec(
+        QStringLiteral("UPDATE beszall SET bfulszam = %1 WHERE bfkod = '1'").arg(tag.arg(QStringLiteral("idb - 1"))));
     db.exec(QStringLiteral("UPDATE beszall0 SET bfulszam = %1 WHERE bfkod = '1'")
                 .arg(tag.arg(QStringLiteral("%1 + idb - 1").arg(kSenderLive))));
 }
@@ -94,10 +95,12 @@ struct Bare {
             fb::Transaction tra;
             tra.start(att);
             exec(tra, QStringLiteral("DELETE FROM fulszam"));
-            exec(tra, QStringLiteral("INSERT INTO fulszam (ufultol) SELECT bfulszam FROM beszall WHERE bfkod = :p1"), code);
+            exec(tra, QStringLiteral("INSERT INTO fulszam (ufultol) SELECT bfulszam FROM beszall WHERE bfkod = :p1"),
+                 code);
             tra.commit();
             tra.start(att);
-            exec(tra, QStringLiteral("INSERT INTO fulszam (ufultol) SELECT bfulszam FROM beszall0 WHERE bfkod = :p1"), code);
+            exec(tra, QStringLiteral("INSERT INTO fulszam (ufultol) SELECT bfulszam FROM beszall0 WHERE bfkod = :p1"),
+                 code);
             tra.commit();
         }
         fb::Transaction tra;
@@ -238,9 +241,10 @@ int main(int argc, char** argv)
             if (!doubles.messages.isEmpty())
                 std::printf("failed: %s\n", qPrintable(doubles.messageTexts().join(u'\n')));
             line("bare: the same reads and inserts", bareMs, QStringLiteral("(%1 runs)").arg(runs));
-            line("\"Lekérdezés\"", screenMs, QStringLiteral("(%1x bare, target <= 1.5x; %2 runs shown)")
-                                                 .arg(screenMs / bareMs, 0, 'f', 2)
-                                                 .arg(Data->ZQ60.recordCount()));
+            line("\"Lekérdezés\"", screenMs,
+                 QStringLiteral("(%1x bare, target <= 1.5x; %2 runs shown)")
+                     .arg(screenMs / bareMs, 0, 'f', 2)
+                     .arg(Data->ZQ60.recordCount()));
         }
         delete Data;
         Data = nullptr;
@@ -279,25 +283,24 @@ int main(int argc, char** argv)
         const double screenMs = timeMs([&] { duplicates.runCheck(); });
         const int lines = duplicates.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->blockCount();
         line("bare: both ordered lists fetched", bareMs, QStringLiteral("(%1 rows)").arg(rows));
-        line("duplicate check \"Ellenörzés\"", screenMs, QStringLiteral("(%1x bare, target < 1 s; %2 lines)")
-                                                             .arg(screenMs / bareMs, 0, 'f', 2)
-                                                             .arg(lines));
+        line("duplicate check \"Ellenörzés\"", screenMs,
+             QStringLiteral("(%1x bare, target < 1 s; %2 lines)").arg(screenMs / bareMs, 0, 'f', 2).arg(lines));
     }
     {
         DeparturesWithoutArrivalDialog missing;
         missing.show();
         long rows = 0;
         const double bareMs = timeMs([&] {
-            rows = bare.fetch({QStringLiteral("SELECT kfulszam, kikelt, kskod, kfkod, IDk FROM kiszall "
-                                              "LEFT JOIN beszall on beszall.bfulszam = kiszall.kfulszam "
-                                              "WHERE bfulszam IS NULL")});
+            rows =
+                bare.fetch({QStringLiteral("SELECT kfulszam, kikelt, kskod, kfkod, IDk FROM kiszall "
+                                           "LEFT JOIN beszall on beszall.bfulszam = kiszall.kfulszam "
+                                           "WHERE bfulszam IS NULL")});
         });
         const double screenMs = timeMs([&] { missing.runCheck(); });
         const int lines = missing.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->blockCount();
         line("bare: the departures without arrival fetched", bareMs, QStringLiteral("(%1 rows)").arg(rows));
-        line("missing-arrival check \"Ellenörzés\"", screenMs, QStringLiteral("(%1x bare, target < 1 s; %2 lines)")
-                                                                   .arg(screenMs / bareMs, 0, 'f', 2)
-                                                                   .arg(lines));
+        line("missing-arrival check \"Ellenörzés\"", screenMs,
+             QStringLiteral("(%1x bare, target < 1 s; %2 lines)").arg(screenMs / bareMs, 0, 'f', 2).arg(lines));
     }
     if (!doubles.messages.isEmpty())
         std::printf("messages: %s\n", qPrintable(doubles.messageTexts().join(u'\n')));

@@ -80,8 +80,8 @@ void writeDeparturesWithoutArrival(QStringList& lines)
     const int id = missing.fieldIndex(QStringLiteral("IDk"));
     const int rows = missing.recordCount();
     for (int r = 0; r < rows; ++r)
-        lines << QStringLiteral("A fülszám = ") + missing.cellText(r, earTag) + QStringLiteral("     Sorszáma: IDk = ") +
-                     missing.cellText(r, id)
+        lines << QStringLiteral("A fülszám = ") + missing.cellText(r, earTag) +
+                     QStringLiteral("     Sorszáma: IDk = ") + missing.cellText(r, id)
               << QStringLiteral(" ");
     missing.last();
     lines << QStringLiteral(" ") << QStringLiteral("****   Vége. **** ");

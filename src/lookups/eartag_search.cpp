@@ -121,8 +121,8 @@ EarTagSearchDialog::EarTagSearchDialog(QWidget* parent) : QDialog(parent)
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->setDataSource(&Data->DS61);
     m_navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last |
-                                   DBNavigator::Delete | DBNavigator::Edit | DBNavigator::Post |
-                                   DBNavigator::Cancel | DBNavigator::Refresh);
+                                   DBNavigator::Delete | DBNavigator::Edit | DBNavigator::Post | DBNavigator::Cancel |
+                                   DBNavigator::Refresh);
 
     m_cancelButton = makeButton(this, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
 

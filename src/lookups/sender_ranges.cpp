@@ -53,16 +53,9 @@ bool nothingCanBeWritten(const fb::Error& e)
     return false;
 }
 
-QString errorText(const std::exception& e) { return QString::fromStdString(e.what()); }
-
-// Ends the shared transaction without its work; a failure to do so has nothing more to tell.
-void rollBackQuietly()
+QString errorText(const std::exception& e)
 {
-    try {
-        if (Data->IBTrans1.inTransaction())
-            Data->IBTrans1.rollback();
-    } catch (const std::exception&) {
-    }
+    return QString::fromStdString(e.what());
 }
 
 }  // namespace
@@ -202,18 +195,25 @@ void SenderEarTagRangesDialog::collectRanges()
     showSender();
 }
 
-bool SenderEarTagRangesDialog::collectEarTags()
+bool SenderEarTagRangesDialog::emptyInHeldTransaction(const QString& workTable)
 {
-    // Emptying FULSZAM is committed with the live arrivals' ear tags, or undone with them.
     try {
         Data->holdTransaction();
-        Data->ZQ60.setSql({QStringLiteral("DELETE FROM fulszam")});
+        Data->ZQ60.setSql({QStringLiteral("DELETE FROM ") + workTable});
         Data->ZQ60.execSql();
+        return true;
     } catch (const std::exception& e) {
-        rollBackQuietly();
+        Data->IBTrans1.rollbackQuietly();
         platform::showError(this, errorText(e));
         return false;
     }
+}
+
+bool SenderEarTagRangesDialog::collectEarTags()
+{
+    // Emptying FULSZAM is committed with the live arrivals' ear tags, or undone with them.
+    if (!emptyInHeldTransaction(QStringLiteral("fulszam")))
+        return false;
     // Without the live arrivals FULSZAM holds what an earlier run left there (another day's, another
     // sender's ear tags): no runs are built from it.
     if (copyArrivals(QStringLiteral("beszall"), kLiveFailed, kLiveBroken) != Step::Done)
@@ -258,7 +258,8 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
     QStringList tags;
     try {
         Dataset& earTags = Data->ZQ13;
-        earTags.setSql({QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam"), QStringLiteral("ORDER BY ufultol")});
+        earTags.setSql(
+            {QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam"), QStringLiteral("ORDER BY ufultol")});
         earTags.open();
         const int rows = earTags.recordCount();
         const int column = earTags.fieldIndex(QStringLiteral("UFULTOL"));
@@ -279,22 +280,15 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
 
     // The emptying and the runs are committed once, at the end: nothing half-built is ever shown
     // as this sender's ranges, and one transaction keeps the inserts fast.
-    try {
-        Data->holdTransaction();
-        Data->ZQ60.setSql({QStringLiteral("DELETE FROM fulszam0")});
-        Data->ZQ60.execSql();
-    } catch (const std::exception& e) {
-        rollBackQuietly();
-        platform::showError(this, errorText(e));
+    if (!emptyInHeldTransaction(QStringLiteral("fulszam0")))
         return;
-    }
     for (const eartag::Range& run : runs) {
         job.pump();
         try {
             if (!Data->IBTrans1.inTransaction())
                 Data->holdTransaction();
         } catch (const std::exception&) {
-            rollBackQuietly();
+            Data->IBTrans1.rollbackQuietly();
             platform::showMessage(this, kRunsBroken);
             return;
         }
@@ -307,14 +301,14 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
             insert.execSql();
         } catch (const fb::Error& e) {
             if (nothingCanBeWritten(e)) {
-                rollBackQuietly();
+                Data->IBTrans1.rollbackQuietly();
                 platform::showMessage(this, kRunsBroken);
                 return;
             }
             // That run is missing; the others are still stored.
             platform::showMessage(this, kRunRefused);
         } catch (const std::exception&) {
-            rollBackQuietly();
+            Data->IBTrans1.rollbackQuietly();
             platform::showMessage(this, kRunsBroken);
             return;
         }
@@ -322,12 +316,13 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
     try {
         Data->IBTrans1.commit();
     } catch (const std::exception& e) {
-        rollBackQuietly();
+        Data->IBTrans1.rollbackQuietly();
         platform::showError(this, errorText(e));
         return;
     }
     try {
-        Data->ZQ60.setSql({QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam0"), QStringLiteral("ORDER BY ufultol")});
+        Data->ZQ60.setSql(
+            {QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam0"), QStringLiteral("ORDER BY ufultol")});
         Data->ZQ60.open();
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));

@@ -39,6 +39,9 @@ public:
 
 private:
     enum class Step { Done, Failed, Broken };
+    // Empties a work table in a transaction that only an explicit commit or rollback ends; a
+    // failure is rolled back and shown.
+    bool emptyInHeldTransaction(const QString& workTable);
     bool collectEarTags();
     Step copyArrivals(const QString& table, const QString& failed, const QString& broken);
     void storeRanges(input::LongJob& job);

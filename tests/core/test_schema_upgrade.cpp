@@ -1,5 +1,5 @@
 #include "core/dbcreate.h"
-#include "db/client.h"
+#include "testdb.h"
 
 #include <QDir>
 #include <QProcess>
@@ -23,46 +23,16 @@ QString schemaWithout(const QStringList& indexes)
     return schema;
 }
 
-fb::ConnectParams params(const QString& file)
-{
-    fb::ConnectParams p;
-    p.database = file;
-    p.password = QStringLiteral("medvehagy");
-    return p;
-}
-
-void exec(const QString& file, const QString& sql)
-{
-    fb::Attachment att;
-    att.attach(params(file));
-    fb::Transaction tra;
-    tra.start(att);
-    {
-        fb::Statement st(att, tra, sql, false);
-        st.execute();
-    }
-    tra.commit();
-}
-
 // The indexes of the file but those behind its primary keys.
 QSet<QString> indexNames(const QString& file)
 {
-    fb::Attachment att;
-    att.attach(params(file));
-    fb::Transaction tra;
-    tra.start(att);
     QSet<QString> out;
-    {
-        fb::Statement st(att, tra, QStringLiteral("SELECT TRIM(rdb$index_name) FROM rdb$indices WHERE rdb$system_flag = 0 "
-                                                     "AND rdb$index_name NOT IN "
-                                                     "(SELECT rdb$index_name FROM rdb$relation_constraints "
-                                                     "WHERE rdb$index_name IS NOT NULL)"));
-        auto cur = st.openCursor();
-        std::vector<unsigned char> row(cur->columns().messageLength() + 8);
-        while (cur->fetchNext(row.data()))
-            out.insert(cur->columns().text(row.data(), 0));
-    }
-    tra.commit();
+    for (const QStringList& row :
+         testdb::rows(file, QStringLiteral("SELECT TRIM(rdb$index_name) FROM rdb$indices "
+                                           "WHERE rdb$system_flag = 0 AND rdb$index_name NOT IN "
+                                           "(SELECT rdb$index_name FROM rdb$relation_constraints "
+                                           "WHERE rdb$index_name IS NOT NULL)")))
+        out.insert(row.first());
     return out;
 }
 
@@ -111,7 +81,7 @@ void SchemaUpgradeTest::upgradeAddsTheMissingIndexesOnce()
     const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
     const QStringList missing{"IX_BESZALL_FULSZAM_NUM", "IX_BESZALL0_FKOD", "IX_FULSZAM0_FULTOL"};
     dbcreate::createDatabase(file, schemaWithout(missing));
-    exec(file, QStringLiteral("INSERT INTO beszall0 (bfulszam, bfkod) VALUES ('1001', '7')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall0 (bfulszam, bfkod) VALUES ('1001', '7')"));
     QVERIFY(!indexNames(file).contains(QStringLiteral("IX_BESZALL0_FKOD")));
 
     const auto first = dbcreate::upgradeDatabase(file);
@@ -120,21 +90,10 @@ void SchemaUpgradeTest::upgradeAddsTheMissingIndexesOnce()
     for (const QString& name : missing)
         QVERIFY2(indexNames(file).contains(name), qPrintable(name));
     // The expression index is the expression, not only the name.
-    fb::Attachment att;
-    att.attach(params(file));
-    fb::Transaction tra;
-    tra.start(att);
-    {
-        fb::Statement st(att, tra,
-                         QStringLiteral("SELECT rdb$relation_name, rdb$expression_source FROM rdb$indices "
-                                        "WHERE rdb$index_name = 'IX_BESZALL_FULSZAM_NUM'"));
-        auto cur = st.openCursor();
-        std::vector<unsigned char> row(cur->columns().messageLength() + 8);
-        QVERIFY(cur->fetchNext(row.data()));
-        QCOMPARE(cur->columns().text(row.data(), 0).trimmed(), QStringLiteral("BESZALL"));
-    }
-    tra.commit();
-    att.detach();
+    QCOMPARE(testdb::rows(file, QStringLiteral("SELECT TRIM(rdb$relation_name), "
+                                               "CAST(rdb$expression_source AS VARCHAR(100)) FROM rdb$indices "
+                                               "WHERE rdb$index_name = 'IX_BESZALL_FULSZAM_NUM'")),
+             QList<QStringList>({{"BESZALL", "(LPAD(BFULSZAM, 25, '0'))"}}));
 
     // A second run finds nothing to do.
     const auto second = dbcreate::upgradeDatabase(file);
@@ -148,8 +107,8 @@ void SchemaUpgradeTest::refusedIndexDoesNotStopTheOthers()
     const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
     dbcreate::createDatabase(file, schemaWithout({"UX_FELADO_FKOD", "IX_BESZALL0_FKOD"}));
     // Two partners with one code: the unique index cannot be built over them.
-    exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'A')"));
-    exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'B')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'A')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'B')"));
     const auto result = dbcreate::upgradeDatabase(file);
     QCOMPARE(result.created, QStringList{"IX_BESZALL0_FKOD"});
     QCOMPARE(result.refused.size(), 1);

@@ -86,6 +86,26 @@ struct RangesSite {
     }
 };
 
+// The database refuses to insert this ear tag into the work table (FULSZAM or FULSZAM0); the data
+// module starts again, so that it sees the trigger.
+void refuseInsert(TestDatabase& db, const QString& workTable, const QString& earTag)
+{
+    db.exec(QStringLiteral("CREATE EXCEPTION REFUSED 'refused here'"));
+    db.exec(QStringLiteral("CREATE TRIGGER %1_REFUSE FOR %1 BEFORE INSERT AS BEGIN "
+                           "IF (NEW.UFULTOL = '%2') THEN EXCEPTION REFUSED; END")
+                .arg(workTable, earTag));
+    delete Data;
+    Data = new TData();
+}
+
+// Shows the screen, picks the sender and presses "Lekérdezés".
+void collectFor(RangesSite& s, QDialog* screen, const QString& sender)
+{
+    showScreen(screen);
+    pick(s.doubles, screen, sender);
+    collect(screen);
+}
+
 }  // namespace
 
 class SenderRangesTest : public QObject {
@@ -253,15 +273,9 @@ void SenderRangesTest::refusedRangeIsMissingTheOthersCommit()
     RangesSite s;
     for (const char* tag : {"2001", "2002", "3001"})
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
-    s.db.exec(QStringLiteral("CREATE EXCEPTION NO_RANGE 'no range here'"));
-    s.db.exec(QStringLiteral("CREATE TRIGGER FULSZAM0_REFUSE FOR FULSZAM0 BEFORE INSERT AS BEGIN "
-                             "IF (NEW.UFULTOL = '2001') THEN EXCEPTION NO_RANGE; END"));
-    delete Data;
-    Data = new TData();  // sees the trigger
+    refuseInsert(s.db, QStringLiteral("fulszam0"), QStringLiteral("2001"));
     SenderEarTagRangesDialog screen;
-    showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
-    collect(&screen);
+    collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messageTexts(), QStringList{kRunRefused});
     QCOMPARE(shownRanges(&screen), QStringList({"1001-1010", "3001-3001"}));
     QCOMPARE(committedRanges(s.db), QStringList({"1001-1010", "3001-3001"}));
@@ -270,15 +284,9 @@ void SenderRangesTest::refusedRangeIsMissingTheOthersCommit()
 void SenderRangesTest::failedLiveCopyStopsBeforeTheRuns()
 {
     RangesSite s;
-    s.db.exec(QStringLiteral("CREATE EXCEPTION NO_TAG 'no ear tag here'"));
-    s.db.exec(QStringLiteral("CREATE TRIGGER FULSZAM_REFUSE FOR FULSZAM BEFORE INSERT AS BEGIN "
-                             "IF (NEW.UFULTOL = '1003') THEN EXCEPTION NO_TAG; END"));
-    delete Data;
-    Data = new TData();
+    refuseInsert(s.db, QStringLiteral("fulszam"), QStringLiteral("1003"));
     SenderEarTagRangesDialog screen;
-    showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
-    collect(&screen);
+    collectFor(s, &screen, s.site.szabo);
     // FULSZAM keeps what it held, and it is not passed off as Szabó's ear tags.
     QCOMPARE(s.doubles.messageTexts(), QStringList{kLiveFailed});
     QCOMPARE(committedEarTags(s.db), QStringList{"777"});
@@ -290,15 +298,9 @@ void SenderRangesTest::failedLiveCopyStopsBeforeTheRuns()
 void SenderRangesTest::failedArchiveCopyGoesOnWithTheLiveEarTags()
 {
     RangesSite s;
-    s.db.exec(QStringLiteral("CREATE EXCEPTION NO_TAG 'no ear tag here'"));
-    s.db.exec(QStringLiteral("CREATE TRIGGER FULSZAM_REFUSE FOR FULSZAM BEFORE INSERT AS BEGIN "
-                             "IF (NEW.UFULTOL = '1008') THEN EXCEPTION NO_TAG; END"));
-    delete Data;
-    Data = new TData();
+    refuseInsert(s.db, QStringLiteral("fulszam"), QStringLiteral("1008"));
     SenderEarTagRangesDialog screen;
-    showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
-    collect(&screen);
+    collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messageTexts(), QStringList{kArchiveFailed});
     QCOMPARE(committedEarTags(s.db), QStringList({"1001", "1002", "1003", "1004", "1005"}));
     QCOMPARE(shownRanges(&screen), QStringList{"1001-1005"});
@@ -310,20 +312,14 @@ void SenderRangesTest::lostConnectionStopsTheWalk()
     RangesSite s;
     for (const char* tag : {"2001", "3001", "4001"})
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
-    s.db.exec(QStringLiteral("CREATE EXCEPTION NO_RANGE 'no range here'"));
-    s.db.exec(QStringLiteral("CREATE TRIGGER FULSZAM0_REFUSE FOR FULSZAM0 BEFORE INSERT AS BEGIN "
-                             "IF (NEW.UFULTOL = '2001') THEN EXCEPTION NO_RANGE; END"));
-    delete Data;
-    Data = new TData();
-    SenderEarTagRangesDialog screen;
-    showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
+    refuseInsert(s.db, QStringLiteral("fulszam0"), QStringLiteral("2001"));
     // The connection goes while the refusal is shown: nothing more can be stored.
     s.doubles.onMessage = [](const platform::ShownMessage& m) {
         if (m.text == kRunRefused)
             Data->ZCon1.close();
     };
-    collect(&screen);
+    SenderEarTagRangesDialog screen;
+    collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messageTexts().mid(0, 2), QStringList({kRunRefused, kRunsBroken}));
     // Nothing of the walk was committed, not even the emptying.
     QCOMPARE(committedRanges(s.db), QStringList{"500-502"});
@@ -334,9 +330,7 @@ void SenderRangesTest::earTagThatIsNoNumberChangesNothing()
     RangesSite s;
     arrival(s.db, QStringLiteral("10x2"), QStringLiteral("2011-03-15"), s.site.carrier, s.site.szabo);
     SenderEarTagRangesDialog screen;
-    showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
-    collect(&screen);
+    collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messages.size(), 1);
     QCOMPARE(s.doubles.messages.first().kind, platform::BoxKind::Plain);
     QVERIFY2(s.doubles.lastMessage().contains(QStringLiteral("10x2")), qPrintable(s.doubles.lastMessage()));
