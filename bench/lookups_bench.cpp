@@ -105,32 +105,17 @@ struct Bare {
         }
         fb::Transaction tra;
         tra.start(att);
-        std::vector<std::pair<QString, QString>> runs;
+        BareRuns runs;
         {
             fb::Statement st(att, tra, QStringLiteral("SELECT * FROM fulszam ORDER BY ufultol"));
             auto cur = st.openCursor();
             const int column = cur->columns().indexOf(QStringLiteral("UFULTOL"));
             std::vector<unsigned char> buf(cur->columns().messageLength() + 8);
-            qint64 previous = -2;
-            while (cur->fetchNext(buf.data())) {
-                const QString tag = cur->columns().text(buf.data(), column);
-                const qint64 value = tag.toLongLong();
-                if (!runs.empty() && value == previous + 1)
-                    runs.back().second = tag;
-                else
-                    runs.emplace_back(tag, tag);
-                previous = value;
-            }
+            while (cur->fetchNext(buf.data()))
+                runs.add(cur->columns().text(buf.data(), column));
         }
         exec(tra, QStringLiteral("DELETE FROM fulszam0"));
-        {
-            fb::Statement ins(att, tra, QStringLiteral("INSERT INTO fulszam0 (ufultol, ufulig) VALUES (:p1, :p2)"));
-            for (const auto& [first, last] : runs) {
-                ins.bind(QStringLiteral("p1"), fb::Value::fromText(first));
-                ins.bind(QStringLiteral("p2"), fb::Value::fromText(last));
-                ins.execute();
-            }
-        }
+        runs.store(att, tra, QStringLiteral("fulszam0"));
         tra.commit();
         tra.start(att);
         {
@@ -140,7 +125,7 @@ struct Bare {
             cur->fetchNext(buf.data());
         }
         tra.commit();
-        return static_cast<int>(runs.size());
+        return runs.count();
     }
 
     // Ends the program's transaction and reads the work tables through, which collects the
