@@ -275,7 +275,16 @@ void SenderRangesTest::refusedRangeIsMissingTheOthersCommit()
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
     refuseInsert(s.db, QStringLiteral("fulszam0"), QStringLiteral("2001"));
     SenderEarTagRangesDialog screen;
+    // Half way through the walk the screen cannot be closed, nor can a click reach its buttons.
+    bool closedMidway = true;
+    s.doubles.onMessage = [&](const platform::ShownMessage&) {
+        closedMidway = screen.close();
+        QTest::mouseClick(button(&screen, "Button1"), Qt::LeftButton);
+    };
     collectFor(s, &screen, s.site.szabo);
+    QVERIFY(!closedMidway);
+    QVERIFY(screen.isVisible());
+    QCOMPARE(s.doubles.modalsShown, QStringList{"Form4"});  // the pick before, no picker midway
     QCOMPARE(s.doubles.messageTexts(), QStringList{kRunRefused});
     QCOMPARE(shownRanges(&screen), QStringList({"1001-1010", "3001-3001"}));
     QCOMPARE(committedRanges(s.db), QStringList({"1001-1010", "3001-3001"}));
