@@ -284,11 +284,9 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
         return;
     for (const eartag::Range& run : runs) {
         job.pump();
-        try {
-            if (!Data->IBTrans1.inTransaction())
-                Data->holdTransaction();
-        } catch (const std::exception&) {
-            Data->IBTrans1.rollbackQuietly();
+        // Without the transaction of the emptying, the rest would be stored beside whatever
+        // FULSZAM0 holds now.
+        if (!Data->IBTrans1.inTransaction()) {
             platform::showMessage(this, kRunsBroken);
             return;
         }
