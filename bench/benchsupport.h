@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 // A scratch database for a benchmark: created from the schema in a temporary directory that is
 // also the working directory, filled with fast server-side loops.
@@ -41,3 +43,17 @@ struct RawFetch {
     size_t bytes = 0;
 };
 RawFetch rawFetchAll(const QString& file, const QString& sql);
+
+// The floor of range building: ear tags as 64-bit integers (the benchmarks' tags fit), cut into
+// runs as they come, each run stored through one prepared insert.
+class BareRuns {
+public:
+    void add(const QString& earTag);
+    int count() const { return static_cast<int>(m_runs.size()); }
+    // INSERT INTO <table> (ufultol, ufulig) for every run, in the transaction given.
+    void store(fb::Attachment& att, fb::Transaction& tra, const QString& table) const;
+
+private:
+    std::vector<std::pair<QString, QString>> m_runs;
+    qint64 m_previous = -2;
+};

@@ -76,34 +76,21 @@ struct Bare {
     {
         fb::Transaction tra;
         tra.start(att);
-        std::vector<std::pair<QString, QString>> runs;
+        BareRuns runs;
         {
             fb::Statement st(att, tra, kSelectionSql);
             auto cur = st.openCursor();
             std::vector<unsigned char> buf(cur->columns().messageLength() + 8);
-            qint64 previous = -2;
-            while (cur->fetchNext(buf.data())) {
-                const QString tag = cur->columns().text(buf.data(), 0);
-                const qint64 value = tag.toLongLong();
-                if (!runs.empty() && value == previous + 1)
-                    runs.back().second = tag;
-                else
-                    runs.emplace_back(tag, tag);
-                previous = value;
-            }
+            while (cur->fetchNext(buf.data()))
+                runs.add(cur->columns().text(buf.data(), 0));
         }
         {
             fb::Statement del(att, tra, QStringLiteral("DELETE FROM fulszam"), false);
             del.execute();
-            fb::Statement ins(att, tra, QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES (:p1, :p2)"));
-            for (const auto& [first, last] : runs) {
-                ins.bind(QStringLiteral("p1"), fb::Value::fromText(first));
-                ins.bind(QStringLiteral("p2"), fb::Value::fromText(last));
-                ins.execute();
-            }
+            runs.store(att, tra, QStringLiteral("fulszam"));
         }
         tra.commit();
-        return static_cast<int>(runs.size());
+        return runs.count();
     }
 };
 

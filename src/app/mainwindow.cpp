@@ -4,6 +4,9 @@
 #include "app/splash.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "lookups/eartag_checks.h"
+#include "lookups/eartag_search.h"
+#include "lookups/sender_ranges.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/archive_day.h"
@@ -228,17 +231,16 @@ void MainWindow::showAbout() { runScreen<AboutDialog>(this); }
 void MainWindow::openRemoteSupport() { runScreen<RemoteSupportDialog>(this); }
 void MainWindow::openHelp() { runScreen<HelpDialog>(this); }
 
-// Screens still to come: their items are in the menu and do nothing yet.
 void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutDialog>(this); }
 void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
 void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
 void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
-void MainWindow::searchEarTag() {}
-void MainWindow::showSenderEarTagRanges() {}
+void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this); }
+void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this); }
 void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }
 void MainWindow::withdrawArchivedDay() { runScreen<ArchiveWithdrawalDialog>(this); }
-void MainWindow::listDuplicateEarTags() {}
+void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this); }
 void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
-void MainWindow::listDeparturesWithoutArrival() {}
+void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this); }
 void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
 void MainWindow::importPreviousVersion() { runScreen<LegacyImportDialog>(this); }

@@ -142,17 +142,6 @@ void setStatement(Dataset& query, const QStringList& lines, const QDate& day)
     query.setParamDate(QStringLiteral("p1"), day);
 }
 
-// Ends the shared transaction without its work after a failed write; a failure to do so changes
-// nothing for the user, who has been told already.
-void rollBackQuietly()
-{
-    try {
-        if (Data->IBTrans1.inTransaction())
-            Data->IBTrans1.rollback();
-    } catch (const std::exception&) {
-    }
-}
-
 }  // namespace
 
 DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind, QWidget* parent)
@@ -279,7 +268,7 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
         work.execSql();
     });
     if (!emptied) {
-        rollBackQuietly();
+        Data->IBTrans1.rollbackQuietly();
         return false;
     }
     for (const eartag::Range& run : ranges) {
@@ -287,7 +276,7 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
             if (!Data->IBTrans1.inTransaction())
                 Data->holdTransaction();
         } catch (const std::exception&) {
-            rollBackQuietly();
+            Data->IBTrans1.rollbackQuietly();
             platform::showMessage(this, m_kind.storeFailed);
             return false;
         }
@@ -298,7 +287,7 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
             work.execSql();
         } catch (const std::exception&) {
             platform::showMessage(this, m_kind.insertFailed);
-            rollBackQuietly();
+            Data->IBTrans1.rollbackQuietly();
             platform::showMessage(this, m_kind.storeFailed);
             return false;
         }
@@ -306,7 +295,7 @@ bool DeliveryPrintoutDialog::storeRanges(const std::vector<eartag::Range>& range
     try {
         Data->IBTrans1.commit();
     } catch (const std::exception&) {
-        rollBackQuietly();
+        Data->IBTrans1.rollbackQuietly();
         platform::showMessage(this, m_kind.storeFailed);
         return false;
     }

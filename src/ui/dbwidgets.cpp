@@ -541,6 +541,8 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent)
     connect(m_refresh, &QPushButton::clicked, this, [this] {
         if (TableDataset* t = table())
             tableedit::refresh(window(), *t);
+        else if (m_dataset)
+            rereadQuery();
     });
     setVisibleButtons(First | Prior | Next | Last);
     updateButtons();
@@ -584,7 +586,22 @@ void DBNavigator::updateButtons()
     m_edit->setEnabled(canModify && !unsaved);
     m_post->setEnabled(canModify && unsaved);
     m_cancel->setEnabled(canModify && unsaved);
-    m_refresh->setEnabled(t && t->active() && !unsaved);
+    m_refresh->setEnabled(m_dataset && m_dataset->active() && !unsaved);
+}
+
+void DBNavigator::rereadQuery()
+{
+    // The statement runs again with its parameters; the list stays on the same row number.
+    Dataset& q = *m_dataset;
+    const int row = q.recNo();
+    try {
+        q.close();
+        q.open();
+        if (row > 0 && !q.moveTo(row))
+            q.last();
+    } catch (const std::exception& e) {
+        platform::showError(window(), QString::fromStdString(e.what()));
+    }
 }
 
 void DBNavigator::setVisibleButtons(Buttons buttons)

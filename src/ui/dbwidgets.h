@@ -118,7 +118,8 @@ private:
 };
 
 // Record navigator with the buttons a screen asks for. The editing buttons act only on a writable
-// table dataset; on anything else they are unavailable.
+// table dataset; on anything else they are unavailable. Refresh reads a table again, or runs a
+// query's statement again.
 class DBNavigator : public QWidget {
     Q_OBJECT
 public:
@@ -147,6 +148,8 @@ private:
     TableDataset* table() const;
     // Moves with step, saving an unsaved row first; a refused save stays on that row.
     void move(void (Dataset::*step)());
+    // Refresh over a query: runs its statement again.
+    void rereadQuery();
     void updateButtons();
 
     QPointer<Dataset> m_dataset;
