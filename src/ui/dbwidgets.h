@@ -48,11 +48,14 @@ public:
 signals:
     // The columns of an all-fields model changed with the dataset's fields.
     void fieldsChanged();
+    // count rows were fetched above the first one (they were inserted at the top).
+    void rowsFetchedAbove(int count);
 
 private:
     void reset();
     void resolveFields();
     void onRowsFetched(int first, int last);
+    void onRowsPrepended(int count);
     void onRowInserted(int row);
     void onRowRemoved(int row);
     void onRowChanged(int row);
@@ -93,12 +96,17 @@ protected:
 
 private:
     void followDataset(int row);
+    // The rows above the fetched ones are read once the grid is scrolled to its top, and the rows in
+    // view stay where they were.
+    void fetchAboveWhenAtTop();
+    void keepRowsInView(int inserted);
     void onCurrentRowChanged(const QModelIndex& current);
     void leaveUnsavedRow();
     void updateEditing();
     void sizeColumnsToFields();
     DatasetModel* m_model;
     bool m_syncing = false;
+    bool m_fetchAboveScheduled = false;
     int m_pendingRow = -1;  // the row the user moved to while another row was unsaved
     std::vector<QMetaObject::Connection> m_datasetConns;
 };
