@@ -184,10 +184,17 @@ void Dataset::open()
     bindAll(*m_stmt);
     if (!m_stmt->hasCursor())
         throw fb::Error(QStringLiteral("%1: the statement returns no rows").arg(m_name));
-    m_forward.cursor = m_stmt->openCursor();
-    m_columns = m_forward.cursor->columns();
+    m_columns = m_stmt->columns();
     m_planLooked = false;
     m_plan.reset();
+    // A whole table read by its order key is read that way from the start: the engine then walks
+    // the order's index, where for the statement as written it may sort every row first (it
+    // does, through a register of one or two rows, on a database whose index statistics were
+    // never computed). A statement with a condition of its own is run as written.
+    if (const auto plan = orderKey(); plan && plan->where.isEmpty())
+        m_forward.pending.push_back(keyset::whole(*plan, keyset::Walk::Forward));
+    else
+        m_forward.cursor = m_stmt->openCursor();
     m_rows.reset(m_columns.messageLength());
     m_scratch.assign(m_columns.messageLength() + 8, 0);
     m_active = true;

@@ -242,16 +242,18 @@ void OrderKeyTest::tiesFollowTheIdentifier()
                            "INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt) VALUES ('%1', '%2', "
                            "MOD(:I, 3), DATE '2011-03-01'); I = I + 1; END END")
                 .arg(carrier, sender));
+    QStringList expected;
+    for (int tag = 0; tag < 3; ++tag)
+        for (int id = tag + 1; id <= 300; id += 3)
+            expected << QString::number(id);
     Dataset& q = Data->ZQ12;
+    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    QCOMPARE(everyId(q), expected);  // read from the top in the same order
     openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
     q.last();
     QVERIFY(q.keyedPlan() && q.keyedPlan()->keyAdded);
     // Ear tag 2, identifiers 3, 6, ..., 300: the last row is the last one entered.
     QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("300"));
-    QStringList expected;
-    for (int tag = 0; tag < 3; ++tag)
-        for (int id = tag + 1; id <= 300; id += 3)
-            expected << QString::number(id);
     QCOMPARE(everyId(q), expected);
     QVERIFY(q.locate(QStringLiteral("IDb"), QStringLiteral("151")));  // ear tag 0, in the middle
     QCOMPARE(everyId(q), expected);
