@@ -276,46 +276,26 @@ bool Dataset::readRow(Reader& reader, unsigned char* buffer)
     }
 }
 
-int Dataset::pullAfter(int n)
+int Dataset::pull(Reader& reader, int n, bool before)
 {
-    const int before = m_rows.count();
-    for (int i = 0; i < n && m_forward.active(); ++i) {
-        unsigned char* row = m_rows.appendRow();
+    const int had = m_rows.count();
+    const auto drop = [&] { before ? m_rows.dropFirst() : m_rows.dropLast(); };
+    for (int i = 0; i < n && reader.active(); ++i) {
+        unsigned char* row = before ? m_rows.prependRow() : m_rows.appendRow();
         bool got = false;
         try {
-            got = readRow(m_forward, row);
+            got = readRow(reader, row);
         } catch (...) {
-            m_rows.dropLast();
+            drop();
             throw;
         }
         if (!got || !keepFetchedRow(row)) {
-            m_rows.dropLast();
+            drop();
             if (got)
                 --i;
         }
     }
-    return m_rows.count() - before;
-}
-
-int Dataset::pullBefore(int n)
-{
-    const int before = m_rows.count();
-    for (int i = 0; i < n && m_backward.active(); ++i) {
-        unsigned char* row = m_rows.prependRow();
-        bool got = false;
-        try {
-            got = readRow(m_backward, row);
-        } catch (...) {
-            m_rows.dropFirst();
-            throw;
-        }
-        if (!got || !keepFetchedRow(row)) {
-            m_rows.dropFirst();
-            if (got)
-                --i;
-        }
-    }
-    return m_rows.count() - before;
+    return m_rows.count() - had;
 }
 
 int Dataset::fetchMore(int n)
@@ -323,7 +303,7 @@ int Dataset::fetchMore(int n)
     if (!m_forward.active() || n <= 0)
         return 0;
     const int before = m_rows.count();
-    const int added = pullAfter(n);
+    const int added = pull(m_forward, n, false);
     if (added > 0)
         emit rowsFetched(before, m_rows.count() - 1);
     return added;
@@ -333,7 +313,7 @@ int Dataset::fetchBefore(int n)
 {
     if (!m_backward.active() || n <= 0)
         return 0;
-    const int added = pullBefore(n);
+    const int added = pull(m_backward, n, true);
     if (added > 0) {
         if (m_current >= 0)
             m_current += added;
@@ -367,7 +347,7 @@ void Dataset::first()
     if (!m_active)
         return;
     if (!startsAtTop() && readFromTop()) {
-        pullAfter(kRowsAround);
+        pull(m_forward, kRowsAround, false);
         m_bof = true;
         m_eof = m_rows.count() == 0;
         announceRestart(m_rows.count() > 0 ? 0 : -1);
@@ -533,7 +513,7 @@ bool Dataset::readFromEnd()
         return false;
     restart();
     m_backward.pending.push_back(keyset::whole(*plan, keyset::Walk::Backward));
-    pullBefore(kRowsAround);
+    pull(m_backward, kRowsAround, true);
     return true;
 }
 
@@ -589,8 +569,8 @@ bool Dataset::locateKey(const keyset::Plan& plan, int column, const QString& val
         m_backward.pending.push_back(std::move(step));
     for (keyset::Step& step : keyset::beyond(plan, m_columns, order, keyset::Walk::Forward))
         m_forward.pending.push_back(std::move(step));
-    const int before = pullBefore(kRowsAround);
-    pullAfter(kRowsAround);
+    const int before = pull(m_backward, kRowsAround, true);
+    pull(m_forward, kRowsAround, false);
     m_bof = before == 0 && startsAtTop();
     m_eof = false;
     announceRestart(before);
@@ -607,7 +587,7 @@ bool Dataset::locateFromTop(const std::function<bool(int)>& matches)
         return false;
     int at = -1;
     for (int r = 0; at < 0; ++r) {
-        if (r >= m_rows.count() && pullAfter(4096) == 0)
+        if (r >= m_rows.count() && pull(m_forward, 4096, false) == 0)
             break;
         if (matches(r))
             at = r;

@@ -174,9 +174,9 @@ private:
     void prepare(const QString& text);
     void bindAll(fb::Statement& stmt) const;
     bool readRow(Reader& reader, unsigned char* buffer);
-    // Fetch without telling anyone (the caller announces the change).
-    int pullAfter(int n);
-    int pullBefore(int n);
+    // Fetches up to n rows from reader, before the fetched rows or after them, without telling
+    // anyone (the caller announces the change); returns how many were added.
+    int pull(Reader& reader, int n, bool before);
     // How the statement is read by its order key; null when it cannot be. Looked up once per opening.
     std::shared_ptr<const keyset::Plan> orderKey();
     fb::Statement& keyedStatement(const QString& sql);

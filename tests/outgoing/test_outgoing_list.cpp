@@ -51,6 +51,16 @@ struct Registers {
         buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
     }
 };
+
+// Ear tags 1, 2 and 3 arrived and left, with a registered carrier and buyer.
+void threeDispatchedAnimals(TestDatabase& db)
+{
+    Registers r(db);
+    for (const char* tag : {"1", "2", "3"}) {
+        arrival(db, QString::fromLatin1(tag));
+        departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
+    }
+}
 }  // namespace
 
 class OutgoingListTest : public QObject {
@@ -287,11 +297,7 @@ void OutgoingListTest::changeFromListReopensOnChangedRow()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    Registers r(db);
-    for (const char* tag : {"1", "2", "3"}) {
-        arrival(db, QString::fromLatin1(tag));
-        departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
-    }
+    threeDispatchedAnimals(db);
     OutgoingListDialog list;
     showActive(&list);
     QTRY_COMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("3"));
@@ -392,11 +398,7 @@ void OutgoingListTest::eachActionRebuildsOnce()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    Registers r(db);
-    for (const char* tag : {"1", "2", "3"}) {
-        arrival(db, QString::fromLatin1(tag));
-        departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
-    }
+    threeDispatchedAnimals(db);
     OutgoingListDialog list;
     showActive(&list);
     QTRY_VERIFY(Data->ZQ22.active());
