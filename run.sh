@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Gerundo and starts it in its working directory (default: ./workdir), creating an empty
-# Dudoz.fdb there when none exists.
+# Dudoz.fdb there when none exists and installing the report templates (a template there that is
+# newer than the program's own, say one edited on site, is kept).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 workdir=${1:-"$here/workdir"}
@@ -10,4 +11,5 @@ cmake --build "$here/build" -j"$(nproc)" --target gerundo gerundo-mkdb
 mkdir -p "$workdir"
 cd "$workdir"
 [ -f Dudoz.fdb ] || "$here/build/gerundo-mkdb" Dudoz.fdb
+cp -u "$here"/templates/*.frf .
 exec "$here/build/gerundo"

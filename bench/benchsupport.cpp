@@ -134,3 +134,23 @@ RawFetch rawFetchAll(const QString& file, const QString& sql)
     tra.commit();
     return r;
 }
+
+void BareRuns::add(const QString& earTag)
+{
+    const qint64 value = earTag.toLongLong();
+    if (!m_runs.empty() && value == m_previous + 1)
+        m_runs.back().second = earTag;
+    else
+        m_runs.emplace_back(earTag, earTag);
+    m_previous = value;
+}
+
+void BareRuns::store(fb::Attachment& att, fb::Transaction& tra, const QString& table) const
+{
+    fb::Statement ins(att, tra, QStringLiteral("INSERT INTO %1 (ufultol, ufulig) VALUES (:p1, :p2)").arg(table));
+    for (const auto& [first, last] : m_runs) {
+        ins.bind(QStringLiteral("p1"), fb::Value::fromText(first));
+        ins.bind(QStringLiteral("p2"), fb::Value::fromText(last));
+        ins.execute();
+    }
+}

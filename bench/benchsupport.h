@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 // A scratch database for a benchmark: created from the schema in a temporary directory that is
@@ -55,3 +56,17 @@ RawFetch rawFetchAll(const QString& file, const QString& sql);
 // Runs one statement in a transaction of its own on att and commits, with the bare client library:
 // the floor under a save, mostly the commit's wait for the disk.
 void rawExecuteAndCommit(fb::Attachment& att, const QString& sql);
+
+// The floor of range building: ear tags as 64-bit integers (the benchmarks' tags fit), cut into
+// runs as they come, each run stored through one prepared insert.
+class BareRuns {
+public:
+    void add(const QString& earTag);
+    int count() const { return static_cast<int>(m_runs.size()); }
+    // INSERT INTO <table> (ufultol, ufulig) for every run, in the transaction given.
+    void store(fb::Attachment& att, fb::Transaction& tra, const QString& table) const;
+
+private:
+    std::vector<std::pair<QString, QString>> m_runs;
+    qint64 m_previous = -2;
+};

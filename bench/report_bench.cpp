@@ -33,9 +33,12 @@ const QStringList kRangeListLines = {QStringLiteral("SELECT ufultol, ufulig, IDu
                                      QStringLiteral("JOIN szallito ON szallito.skod    = beszall.bskod"),
                                      QStringLiteral("JOIN felado   ON felado.fkod       = beszall.bfkod"),
                                      QStringLiteral("WHERE bszkelt = :p1")};
+// The count the range events run: the day's ear tags whose number lies in the range.
 const QString kCountSql = QStringLiteral(
     "SELECT COUNT(bfulszam) AS db\nFROM beszall\n"
-    "WHERE (bfulszam >= :p1) AND (bfulszam <= :p2) AND bszkelt = :p3");
+    "WHERE (LPAD(bfulszam, 25, '0') >= LPAD(CAST(:p1 AS VARCHAR(25)), 25, '0'))\n"
+    "AND (LPAD(bfulszam, 25, '0') <= LPAD(CAST(:p2 AS VARCHAR(25)), 25, '0'))\n"
+    "AND bfulszam SIMILAR TO '[0-9]+' AND bszkelt = :p3");
 const QDate kDay(2011, 3, 15);
 
 void openRanges()

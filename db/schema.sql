@@ -1,7 +1,8 @@
 /* Gerundo database: ten tables, identifiers and codes assigned on insert.
    Runs unchanged in isql-fb against an empty WIN1250 database:
      isql-fb -q -ch WIN1250 -user SYSDBA Dudoz.fdb -i db/schema.sql
-   The program's own tool (gerundo-mkdb) creates Dudoz.fdb from this same file.
+   The program's own tool (gerundo-mkdb) creates Dudoz.fdb from this same file, and
+   "gerundo-mkdb --upgrade Dudoz.fdb" adds to an existing file every index below that it lacks.
 
    Text columns are VARCHAR in the database's default character set WIN1250. Names and addresses
    sort in Hungarian order (PXW_HUN); ear tags and codes compare byte-wise. There are no foreign
@@ -252,6 +253,14 @@ CREATE INDEX IX_KISZALL0_FULSZAM ON KISZALL0 (KFULSZAM);
 CREATE INDEX IX_KISZALL0_KIKELT ON KISZALL0 (KIKELT);
 CREATE INDEX IX_KISZALL1_FULSZAM ON KISZALL1 (KFULSZAM);
 CREATE INDEX IX_FULSZAM_FULTOL ON FULSZAM (UFULTOL);
+/* A sender's ear tags are gathered from the live and the archived arrivals by the sender's code;
+   the sender's runs are listed and looked up by their first ear tag. */
+CREATE INDEX IX_BESZALL0_FKOD ON BESZALL0 (BFKOD);
+CREATE INDEX IX_FULSZAM0_FULTOL ON FULSZAM0 (UFULTOL);
+/* Ear tags as numbers: zero-padded to the column's width, digit strings sort as their values do.
+   The delivery papers count the day's ear tags of a range through these. */
+CREATE INDEX IX_BESZALL_FULSZAM_NUM ON BESZALL COMPUTED BY (LPAD(BFULSZAM, 25, '0'));
+CREATE INDEX IX_KISZALL_FULSZAM_NUM ON KISZALL COMPUTED BY (LPAD(KFULSZAM, 25, '0'));
 
 /* The delivery lists land on their newest row, or on a remembered one, by walking an index from
    there in either direction, and the engine walks an index one way only: so each list order has an

@@ -6,6 +6,7 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6
   libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
+  qt6-translations-l10n
   fonts-dejavu-core
   xvfb xauth poppler-utils
 )

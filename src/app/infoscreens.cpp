@@ -36,6 +36,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     m_contact = new QPlainTextEdit(this);
     m_contact->setObjectName(QStringLiteral("Memo1"));
     m_contact->setAccessibleName(QStringLiteral("Névjegy"));
+    // Tab moves on to "Mégsem", as everywhere else; the text needs no tab characters.
+    m_contact->setTabChangesFocus(true);
     m_contact->setPlainText(
         QStringLiteral("Gerundo\n"
                        "Élőállat-gyűjtő és -kereskedő telep nyilvántartása\n"

@@ -4,6 +4,9 @@
 #include "app/splash.h"
 #include "core/datamodule.h"
 #include "incoming/incoming_list.h"
+#include "lookups/eartag_checks.h"
+#include "lookups/eartag_search.h"
+#include "lookups/sender_ranges.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/archive_day.h"
@@ -13,6 +16,9 @@
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_list.h"
 #include "outgoing/takeover.h"
+#include "printing/delivery_printout.h"
+#include "printing/eartag_list_printout.h"
+#include "printing/onsite_printout.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -20,7 +26,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -174,8 +179,8 @@ bool MainWindow::startUp()
                              QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
     }
-    // 6. Separators for every conversion of the run (the conversions themselves use "," and ".").
-    QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    // 6. The decimal "," and the date "." are the program's own separators, which every conversion
+    // of the run uses (core/convert): nothing else of the desktop's or Qt's locale is changed.
     // 7-8.
     m_versionText = buildVersionText(programVersionInfo());
     setWindowTitle(buildMainCaption(m_versionText));
@@ -226,17 +231,16 @@ void MainWindow::showAbout() { runScreen<AboutDialog>(this); }
 void MainWindow::openRemoteSupport() { runScreen<RemoteSupportDialog>(this); }
 void MainWindow::openHelp() { runScreen<HelpDialog>(this); }
 
-// Screens still to come: their items are in the menu and do nothing yet.
-void MainWindow::printIncomingDeliveries() {}
-void MainWindow::printOutgoingDeliveries() {}
-void MainWindow::printAnimalsOnSite() {}
-void MainWindow::printEarTagList() {}
-void MainWindow::searchEarTag() {}
-void MainWindow::showSenderEarTagRanges() {}
+void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutDialog>(this); }
+void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
+void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
+void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
+void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this); }
+void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this); }
 void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }
 void MainWindow::withdrawArchivedDay() { runScreen<ArchiveWithdrawalDialog>(this); }
-void MainWindow::listDuplicateEarTags() {}
+void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this); }
 void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
-void MainWindow::listDeparturesWithoutArrival() {}
+void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this); }
 void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
 void MainWindow::importPreviousVersion() { runScreen<LegacyImportDialog>(this); }

@@ -49,6 +49,7 @@ LoadingSplash::LoadingSplash(QWidget* parent) : QDialog(parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);  // its full time: a coarse timer may end it early
     m_timer->setInterval(g_interval);
     connect(m_timer, &QTimer::timeout, this, &LoadingSplash::closeAndRelease);
     m_timer->start();  // runs from the moment the splash exists
@@ -56,6 +57,6 @@ LoadingSplash::LoadingSplash(QWidget* parent) : QDialog(parent)
 
 void LoadingSplash::closeAndRelease()
 {
-    close();
+    done(QDialog::Accepted);  // not close(): that asks reject(), which the splash refuses
     deleteLater();
 }

@@ -5,8 +5,8 @@
 class QLabel;
 class QTimer;
 
-// The loading splash: shown modally at start-up until its timer closes it; it then releases
-// itself.
+// The loading splash: shown modally at start-up for its full time, until its timer closes it; it
+// then releases itself.
 class LoadingSplash : public QDialog {
     Q_OBJECT
 public:
@@ -15,6 +15,10 @@ public:
     // Tests may shorten the splash; the program always shows it for 3000 ms.
     static void setIntervalForTests(int ms);
     static int interval();
+
+protected:
+    // Neither Escape nor the window's close button shortens the splash: only its timer closes it.
+    void reject() override {}
 
 private:
     void closeAndRelease();

@@ -12,6 +12,12 @@ QString dateToText(const QDate& date)
     return date.isValid() ? date.toString(kDateFormat) : QString();
 }
 
+QString dateTimeToText(const QDateTime& moment)
+{
+    return moment.isValid() ? dateToText(moment.date()) + u' ' + moment.time().toString(QStringLiteral("HH:mm:ss"))
+                            : QString();
+}
+
 std::optional<QDate> textToDate(const QString& text)
 {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})\\.(\\d{1,2})\\.(\\d{1,2})\\s*$"));
@@ -30,7 +36,7 @@ std::optional<double> textToFloat(const QString& text)
     if (!re.match(text).hasMatch())
         return std::nullopt;
     QString t = text.trimmed();
-    t.replace(u',', u'.');
+    t.replace(kDecimalSeparator, u'.');
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
@@ -38,15 +44,29 @@ std::optional<double> textToFloat(const QString& text)
     return v;
 }
 
-QString floatToText(double value)
+QString floatToText(double value, int significantDigits)
 {
-    QString s = QString::number(value, 'g', 15);
+    // QString::number is the C locale's, whatever the default locale.
+    QString s = QString::number(value, 'g', significantDigits);
     const int e = static_cast<int>(s.indexOf(u'e'));
     if (e < 0)
-        return s.replace(u'.', u',');
-    QString mantissa = s.left(e).replace(u'.', u',');
+        return s.replace(u'.', kDecimalSeparator);
+    QString mantissa = s.left(e).replace(u'.', kDecimalSeparator);
     const int exponent = s.mid(e + 1).toInt();
     return mantissa + u'E' + QString::number(exponent);
+}
+
+QString fixedPointToText(qint64 units, int scale)
+{
+    if (scale >= 0)
+        return QString::number(units);
+    const bool negative = units < 0;
+    QString digits = QString::number(negative ? -static_cast<quint64>(units) : static_cast<quint64>(units));
+    const int places = -scale;
+    while (digits.size() <= places)
+        digits.prepend(u'0');
+    digits.insert(digits.size() - places, kDecimalSeparator);
+    return negative ? u'-' + digits : digits;
 }
 
 std::optional<qint64> textToInt64(const QString& text)

@@ -1,17 +1,25 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
 
-// Every conversion between text and dates or numbers that the screens do. The program's date form
-// is year.month.day with "." as separator; the decimal separator is ",".
+// Every conversion between text and dates or numbers that the program does: the screens, the
+// database layer's text of a value, the reports' printed form. The program's date form is
+// year.month.day with "." as separator; the decimal separator is ",". These are the program's own
+// separators, whatever the locale of the desktop or of Qt: the conversions depend on no locale, and
+// start-up changes none.
 namespace convert {
 
+inline constexpr QChar kDateSeparator = u'.';
+inline constexpr QChar kDecimalSeparator = u',';
 inline const QString kDateFormat = QStringLiteral("yyyy.MM.dd");
 
 QString dateToText(const QDate& date);
+// The date form followed by the time of day: "2011.03.05 14:07:09".
+QString dateTimeToText(const QDateTime& moment);
 // Four-digit year, then month and day of one or two digits ("2011.03.05" and "2011.3.5" alike),
 // blanks around allowed. Impossible dates ("2011.02.30") give nothing.
 std::optional<QDate> textToDate(const QString& text);
@@ -19,9 +27,13 @@ std::optional<QDate> textToDate(const QString& text);
 // Floating-point text as the program reads typed numbers: blanks around, optional sign, digits,
 // "," with a fraction, an exponent.
 std::optional<double> textToFloat(const QString& text);
-// General format with at most 15 significant digits: whole numbers up to 15 digits come out as
-// plain digits ("13", "1000"); beyond that an exponent form ("1,23456789012346E19").
-QString floatToText(double value);
+// General format with at most 15 significant digits (or as many as given): whole numbers up to
+// that many digits come out as plain digits ("13", "1000"); beyond that an exponent form
+// ("1,23456789012346E19").
+QString floatToText(double value, int significantDigits = 15);
+// A whole number of units of 10^scale (scale 0 or below, as the database keeps exact numerics):
+// 12345 with scale -2 is "123,45".
+QString fixedPointToText(qint64 units, int scale);
 
 std::optional<qint32> textToInt32(const QString& text);
 std::optional<qint64> textToInt64(const QString& text);

@@ -75,6 +75,15 @@ void TransactionObject::rollback()
     m_module.transactionEnded();
 }
 
+void TransactionObject::rollbackQuietly()
+{
+    try {
+        if (inTransaction())
+            rollback();
+    } catch (const std::exception&) {
+    }
+}
+
 // ---------------------------------------------------------------- TData
 
 TData::TData(QObject* parent, const QString& database)

@@ -35,6 +35,9 @@ public:
     void commit();
     void commitRetaining();
     void rollback();
+    // Rolls back after a failed write that the person has been told about already: a failure of
+    // the rollback itself has nothing more to tell, and an ended transaction is left as it is.
+    void rollbackQuietly();
     fb::Transaction& raw() { return m_tra; }
 
 private:

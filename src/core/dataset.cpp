@@ -130,9 +130,9 @@ void Dataset::setSql(const QStringList& lines)
     m_sql = lines;
 }
 
-void Dataset::setParamText(const QString& name, const QString& value)
+void Dataset::setParamText(const QString& name, const QString& value, const QString& field)
 {
-    m_params[name.toLower()] = fb::Value::fromText(value);
+    m_params[name.toLower()] = fb::Value::fromText(value, field);
 }
 
 void Dataset::setParamDate(const QString& name, const QDate& value)
@@ -870,12 +870,12 @@ void TableDataset::setEditText(int column, const QString& text)
         // The program's own date form is converted here; any other text goes to the database as
         // typed, which accepts it as a date or says why not.
         const auto d = convert::textToDate(text);
-        value = d ? fb::Value::fromDate(*d) : fb::Value::fromText(text);
+        value = d ? fb::Value::fromDate(*d) : fb::Value::fromText(text, c.name);
     } else if (c.isInteger) {
         const auto v = convert::textToInt64(text);
-        value = v ? fb::Value::fromInt(*v) : fb::Value::fromText(text);
+        value = v ? fb::Value::fromInt(*v) : fb::Value::fromText(text, c.name);
     } else {
-        value = fb::Value::fromText(text);
+        value = fb::Value::fromText(text, c.name);
     }
     m_newValues[static_cast<size_t>(column)] = value;
     if (m_editRow >= 0)
@@ -1129,6 +1129,6 @@ void TableDataset::setFieldText(int index, const QString& value)
             throw fb::Error(QStringLiteral("'%1' is not a valid integer value").arg(value));
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromInt(*v);
     } else {
-        m_newValues[static_cast<size_t>(index)] = fb::Value::fromText(value);
+        m_newValues[static_cast<size_t>(index)] = fb::Value::fromText(value, c.name);
     }
 }

@@ -72,7 +72,9 @@ public:
     void addSql(const QString& line);
     void setSql(const QStringList& lines);
     const QStringList& sql() const { return m_sql; }
-    void setParamText(const QString& name, const QString& value);
+    // field: what the person calls the field the text comes from, named when the database cannot
+    // hold one of its characters (fb::UnstorableText).
+    void setParamText(const QString& name, const QString& value, const QString& field = {});
     void setParamDate(const QString& name, const QDate& value);
     // Converts the program's date text; a text that is no date raises fb::Error.
     void setParamDateText(const QString& name, const QString& value);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 
 // The schema is a resource of a static library: it has to be pulled in explicitly.
 static void initSchemaResource() { Q_INIT_RESOURCE(schema); }
@@ -101,6 +102,59 @@ void createDatabase(const QString& path, const QString& schema)
         throw;
     }
     att.detach();
+}
+
+QList<IndexDefinition> schemaIndexes(const QString& schema)
+{
+    static const QRegularExpression createIndex(
+        QStringLiteral("^CREATE\\s+(?:UNIQUE\\s+)?(?:(?:ASC|ASCENDING|DESC|DESCENDING)\\s+)?INDEX\\s+(\\w+)\\s+ON\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QList<IndexDefinition> out;
+    for (const QString& statement : splitScript(schema)) {
+        const auto m = createIndex.match(statement);
+        if (m.hasMatch())
+            out.append({m.captured(1).toUpper(), statement});  // unquoted names are stored in capitals
+    }
+    return out;
+}
+
+UpgradeResult upgradeDatabase(const QString& path, const QString& schema)
+{
+    if (!QFile::exists(path))
+        throw fb::Error(QStringLiteral("No database file: %1").arg(path));
+    fb::preparePerUserLockDirectory();
+    fb::ConnectParams p;
+    p.database = path;
+    p.password = QStringLiteral("medvehagy");
+    fb::Attachment att;
+    att.attach(p);
+    QSet<QString> present;
+    {
+        fb::Transaction tra;
+        tra.start(att);
+        {
+            fb::Statement names(att, tra, QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES"));
+            auto cursor = names.openCursor();
+            std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+            while (cursor->fetchNext(row.data()))
+                present.insert(cursor->columns().text(row.data(), 0));
+        }
+        tra.commit();
+    }
+    UpgradeResult result;
+    for (const IndexDefinition& index : schemaIndexes(schema)) {
+        if (present.contains(index.name))
+            continue;
+        try {
+            att.executeImmediate(index.statement);
+            result.created << index.name;
+        } catch (const fb::Error& e) {
+            // A unique index over duplicated codes, say: the others are still worth having.
+            result.refused.append({index.name, e.message()});
+        }
+    }
+    att.detach();
+    return result;
 }
 
 }  // namespace dbcreate

@@ -9,6 +9,12 @@ QString nextCategory(const QString& category)
     return category == QStringLiteral("hizlalás") ? QStringLiteral("vágás") : QStringLiteral("hizlalás");
 }
 
+bool isEarTagColumn(const QString& name)
+{
+    const QString n = name.toUpper();
+    return n.endsWith(QLatin1String("FULSZAM")) || n == QLatin1String("UFULTOL") || n == QLatin1String("UFULIG");
+}
+
 qint64 departureCount(Dataset& query, const QString& earTag)
 {
     query.close();

@@ -18,4 +18,9 @@ QString nextCategory(const QString& category);
 // query, which is left open on the count.
 qint64 departureCount(Dataset& query, const QString& earTag);
 
+// Whether a column (by name, any letter case) holds ear tags: the ear tags of arrivals and
+// departures (BFULSZAM, KFULSZAM, live, archived and staged alike) and the ear-tag runs of the work
+// tables (UFULTOL, UFULIG).
+bool isEarTagColumn(const QString& name);
+
 }  // namespace domain

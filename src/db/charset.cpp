@@ -54,6 +54,22 @@ QString fromWin1250(const char* data, int length)
     return out;
 }
 
+namespace {
+bool storable(char16_t c)
+{
+    const auto& rev = reverse().table;
+    return c < 0x80 || (c < rev.size() && rev[c] != 0);
+}
+}  // namespace
+
+qsizetype firstUnstorable(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!storable(text.at(i).unicode()))
+            return i;
+    return -1;
+}
+
 QByteArray toWin1250(const QString& text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);

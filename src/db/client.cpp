@@ -1,5 +1,6 @@
 #include "db/client.h"
 
+#include "core/convert.h"
 #include "db/charset.h"
 
 #include <firebird/Interface.h>
@@ -375,18 +376,6 @@ T load(const unsigned char* p)
     return v;
 }
 
-QString scaledText(qint64 v, int scale)
-{
-    if (scale >= 0)
-        return QString::number(v);
-    const bool neg = v < 0;
-    QString digits = QString::number(neg ? -static_cast<quint64>(v) : static_cast<quint64>(v));
-    const int s = -scale;
-    while (digits.size() <= s)
-        digits.prepend(u'0');
-    digits.insert(digits.size() - s, u',');
-    return neg ? u'-' + digits : digits;
-}
 }  // namespace
 
 QByteArray Columns::rawBytes(const unsigned char* row, int col) const
@@ -420,17 +409,17 @@ QString Columns::text(const unsigned char* row, int col) const
             --len;
         return fromWin1250(reinterpret_cast<const char*>(p), len);
     }
-    case Type::Short: return scaledText(load<short>(p), c.scale);
-    case Type::Long: return scaledText(load<int>(p), c.scale);
-    case Type::Int64: return scaledText(load<qint64>(p), c.scale);
-    case Type::Float: return QString::number(load<float>(p), 'g', 7).replace(u'.', u',');
-    case Type::Double: return QString::number(load<double>(p), 'g', 15).replace(u'.', u',');
+    case Type::Short: return convert::fixedPointToText(load<short>(p), c.scale);
+    case Type::Long: return convert::fixedPointToText(load<int>(p), c.scale);
+    case Type::Int64: return convert::fixedPointToText(load<qint64>(p), c.scale);
+    case Type::Float: return convert::floatToText(load<float>(p), 7);
+    case Type::Double: return convert::floatToText(load<double>(p));
     case Type::Boolean: return load<unsigned char>(p) ? QStringLiteral("True") : QStringLiteral("False");
     case Type::Date:
     case Type::Timestamp: {
         unsigned y, m, d;
         util()->decodeDate(load<ISC_DATE>(p), &y, &m, &d);
-        return QDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)).toString(QStringLiteral("yyyy.MM.dd"));
+        return convert::dateToText(QDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)));
     }
     case Type::Time: {
         unsigned h, mi, s, f;
@@ -544,6 +533,10 @@ void Statement::buildInput(std::vector<unsigned char>& buffer, IMessageMetadata*
         const Value& v = m_values[i];
         switch (v.kind) {
         case Value::Kind::Text:
+            // Never "?" in place of a character: the value would be stored changed while the
+            // save reports success.
+            if (const qsizetype bad = firstUnstorable(v.text); bad >= 0)
+                throw UnstorableText(v.text, bad, v.field.isEmpty() ? m_named.names.at(i) : v.field);
             texts[i] = toWin1250(v.text);
             b->setType(&st, i, SQL_VARYING + 1);
             b->setLength(&st, i, static_cast<unsigned>(std::max<qsizetype>(1, texts[i].size())));

@@ -83,8 +83,18 @@ struct Value {
     QString text;
     QDate date;
     qint64 integer = 0;
+    // What the person calls the field the text comes from (a screen's label, a column's name):
+    // a text the database cannot hold is refused naming it. Without one the parameter is named.
+    QString field;
 
-    static Value fromText(const QString& t) { Value v; v.kind = Kind::Text; v.text = t; return v; }
+    static Value fromText(const QString& t, const QString& field = {})
+    {
+        Value v;
+        v.kind = Kind::Text;
+        v.text = t;
+        v.field = field;
+        return v;
+    }
     static Value fromDate(const QDate& d) { Value v; v.kind = Kind::Date; v.date = d; return v; }
     static Value fromInt(qint64 i) { Value v; v.kind = Kind::Int; v.integer = i; return v; }
 };
@@ -142,6 +152,8 @@ public:
 
     bool hasCursor() const { return m_hasCursor; }
     const QStringList& parameterNames() const { return m_named.names; }
+    // A text value the database cannot hold is refused with fb::UnstorableText when the statement
+    // runs, before anything reaches the database.
     void bind(const QString& name, const Value& value);
     // Runs a statement that returns no cursor; a singleton SELECT's row is dropped.
     void execute();

@@ -25,4 +25,20 @@ private:
     std::vector<long> m_codes;
 };
 
+// A text value holds a character the database's character set has no place for. Refused before
+// anything reaches the database, so nothing is written; the message names the character and the
+// field, as the person who typed it knows the field.
+class UnstorableText : public Error {
+public:
+    // text: the value; at: where its first unstorable character begins; field: what the person
+    // calls the field.
+    UnstorableText(const QString& text, qsizetype at, const QString& field);
+    const QString& character() const { return m_character; }
+    const QString& field() const { return m_field; }
+
+private:
+    QString m_character;
+    QString m_field;
+};
+
 }  // namespace fb

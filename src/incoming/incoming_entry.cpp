@@ -24,13 +24,6 @@
 
 namespace {
 
-// Fields the user may not change: greyed out on a silver background.
-void makeSilver(QLineEdit* edit)
-{
-    edit->setEnabled(false);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { background-color: silver; }"));
-}
-
 // The code shown in a register panel. A commit made meanwhile (a register saved from a picker)
 // closes the panel's list: then no code is shown, and writing an empty one would cut the arrival
 // off its carrier or sender, so the change fails instead.
@@ -94,10 +87,8 @@ void IncomingEntryDialog::buildLayout()
     m_category = field(QStringLiteral("Edit7"), QStringLiteral("Hasznositási kategória"));
     m_earTag = field(QStringLiteral("Edit4"), QStringLiteral("Fülszám"));
     m_certificate = field(QStringLiteral("Edit8"), QStringLiteral("Eü. bizonyitvány"));
-    for (QLineEdit* e : {m_arrivalId, m_carrierCode, m_senderCode}) {
-        e->setReadOnly(true);
-        makeSilver(e);
-    }
+    for (QLineEdit* e : {m_arrivalId, m_carrierCode, m_senderCode})
+        makeShownOnly(e, FieldShade::Silver);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
@@ -258,7 +249,7 @@ void IncomingEntryDialog::prepareForEntry()
     m_newButton->hide();
     // An animal that has already left keeps its ear tag: the departure row refers to it.
     if (domain::departureCount(Data->ZQ21, Data->ZQ12.fieldText(QStringLiteral("bfulszam"))) != 0) {
-        makeSilver(m_earTag);
+        makeShownOnly(m_earTag, FieldShade::Silver);
         m_alsoDeparting->hide();
     }
 }
@@ -333,7 +324,13 @@ void IncomingEntryDialog::saveArrival()
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
-        writeArrival();
+        const WriteResult written = writeArrival();
+        if (written == WriteResult::TextRefused || (written == WriteResult::Failed && m_mode == EntryMode::New)) {
+            // The animal was not stored: no departure may be written for it, and the screen stays
+            // ready on the same ear tag, so "Új" cannot step past an ear tag that never arrived.
+            showListAgain();
+            return;
+        }
         // Only a new arrival can leave at once.
         if (m_mode == EntryMode::New && m_alsoDeparting->isChecked() && !insertDeparture())
             return;
@@ -342,16 +339,22 @@ void IncomingEntryDialog::saveArrival()
         return;
     }
 
-    // The commit closed every dataset: show the list again, now with the codes the database gave.
-    openList(true);
-    Data->ZQ11.last();
-    if (!handOver().incomingId.isEmpty())
-        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+    showListAgain();
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);
 }
 
-void IncomingEntryDialog::writeArrival()
+void IncomingEntryDialog::showListAgain()
+{
+    // The commit or rollback closed every dataset: show the list again, now with the codes the
+    // database gave.
+    openList(true);
+    Data->ZQ11.last();
+    if (!handOver().incomingId.isEmpty())
+        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+}
+
+IncomingEntryDialog::WriteResult IncomingEntryDialog::writeArrival()
 {
     const bool change = m_mode == EntryMode::Change;
     TransactionObject& tra = Data->IBTrans1;
@@ -376,22 +379,26 @@ void IncomingEntryDialog::writeArrival()
         } else {
             q.addSql(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz )"));
             q.addSql(QStringLiteral("VALUES        (   :p1,   :p2,      :p3,    :p4,    :p5,   :p6,    :p7  )"));
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_senderCode->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_senderCode);
         }
-        q.setParamText(QStringLiteral("p3"), m_earTag->text());
+        validation::bindText(q, QStringLiteral("p3"), m_earTag);
         q.setParamDateText(QStringLiteral("p4"), m_arrivalDate->text());
         q.setParamDateText(QStringLiteral("p5"), m_purchaseDate->text());
-        q.setParamText(QStringLiteral("p6"), m_category->text());
-        q.setParamText(QStringLiteral("p7"), m_certificate->text());
+        validation::bindText(q, QStringLiteral("p6"), m_category);
+        validation::bindText(q, QStringLiteral("p7"), m_certificate);
         q.execSql();
         handOver().carrierCode = m_carrierCode->text();
         handOver().partnerCode = m_senderCode->text();
         tra.commit();
-    } catch (const std::exception&) {
-        platform::showMessage(this, change ? QStringLiteral("Hiba094: Módositás, Update a beszállításban ")
-                                           : QStringLiteral("Hiba092: Újban, INSERT a beszallitásban "));
+        return WriteResult::Written;
+    } catch (const std::exception& e) {
+        const bool refused = validation::sayUnstorableText(this, e);
+        if (!refused)
+            platform::showMessage(this, change ? QStringLiteral("Hiba094: Módositás, Update a beszállításban ")
+                                               : QStringLiteral("Hiba092: Újban, INSERT a beszallitásban "));
         tra.rollback();
+        return refused ? WriteResult::TextRefused : WriteResult::Failed;
     }
 }
 

@@ -54,8 +54,15 @@ private:
     bool validate();
     // No other arrival has the ear tag; false after the refusal has spoken.
     bool earTagIsFree();
-    // The insert (new) or update (change) of the arrival, committed; a failure is said and rolled back.
-    void writeArrival();
+    enum class WriteResult {
+        Written,
+        Failed,       // said with the screen's numbered message and rolled back
+        TextRefused,  // a character the database cannot hold: said, nothing written
+    };
+    // The insert (new) or update (change) of the arrival, committed.
+    WriteResult writeArrival();
+    // The list after a save, standing on its last row or on the arrival opened for change.
+    void showListAgain();
     // The departure written with a new arrival; false after Hiba093 has spoken.
     bool insertDeparture();
 

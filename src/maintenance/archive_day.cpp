@@ -9,7 +9,6 @@
 #include "ui/platform.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,21 +95,6 @@ const ScreenTexts& screenTexts(TransferDirection direction)
     return direction == TransferDirection::Archive ? archive : withdraw;
 }
 
-// The date field takes no Enter: it neither moves on nor presses a button.
-class SwallowEnter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
-
 }  // namespace
 
 DayTransferDialog::DayTransferDialog(QWidget* parent, TransferDirection direction)
@@ -164,7 +148,6 @@ void DayTransferDialog::buildLayout()
     m_dayList->setColumns(t.columns);
     m_listLabel->setBuddy(m_dayList);
     lay->addWidget(m_dayList, 1);
-    fitColumns();
     m_navigator = new DBNavigator(this);
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->setDataSource(&Data->DS22);
@@ -189,8 +172,8 @@ void DayTransferDialog::buildLayout()
 
     input::dateCharacters(m_dispatchDate);
     input::enterAsTab(this);
-    // Installed last, so it sees Enter before the Enter-as-Tab filter does.
-    m_dispatchDate->installEventFilter(new SwallowEnter(m_dispatchDate));
+    // The date field takes no Enter: it neither moves on nor presses a button.
+    input::ignoreEnter(m_dispatchDate);
     fixAndCentre(this, QSize(1000, 560));
 }
 
@@ -220,22 +203,6 @@ void DayTransferDialog::openDayList(const QStringList& sql, const QDate& day)
         q.addSql(line);
     q.setParamDate(QStringLiteral("p1"), day);
     q.open();
-    fitColumns();
-}
-
-// Columns as wide as their titles and the rows in sight; the ear tag as wide as the longest one the
-// field can hold, so none is ever cut.
-void DayTransferDialog::fitColumns()
-{
-    Dataset* list = m_dayList->datasetModel()->dataset();
-    if (list && list->active())
-        list->fetchUntil(50);  // a screenful to measure
-    m_dayList->resizeColumnsToContents();
-    const auto& columns = m_dayList->datasetModel()->columns();
-    for (int c = 0; c < static_cast<int>(columns.size()); ++c)
-        if (columns[static_cast<size_t>(c)].field == QLatin1String("KFULSZAM"))
-            m_dayList->setColumnWidth(c, std::max(m_dayList->columnWidth(c),
-                                                  m_dayList->fontMetrics().horizontalAdvance(QString(25, u'0')) + 12));
 }
 
 void DayTransferDialog::selectDay()

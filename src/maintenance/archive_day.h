@@ -32,7 +32,6 @@ private:
     void runTransfer();
     void setRunning(bool running);
     void openDayList(const QStringList& sql, const QDate& day);
-    void fitColumns();
 
     maintenance::TransferDirection m_direction;
     int m_batchRows = 0;

@@ -5,6 +5,7 @@
 #include "ui/input.h"
 #include "ui/longjob.h"
 #include "ui/platform.h"
+#include "ui/textfile.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -19,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTextBlock>
@@ -427,10 +427,8 @@ void LegacyImportDialog::saveSummary()
     const QString path = platform::getSaveFileName(this, settings);
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const QByteArray text = legacy::summaryText(m_summary).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        platform::showMessage(this, QStringLiteral("Az összesítés nem menthető ide: „%1” (%2).").arg(path, file.errorString()));
+    if (const auto failure = textfile::writeUtf8(path, legacy::summaryText(m_summary))) {
+        platform::showMessage(this, QStringLiteral("Az összesítés nem menthető ide: „%1” (%2).").arg(path, *failure));
         return;
     }
     m_progressLabel->setText(QStringLiteral("Az összesítés elmentve: %1").arg(QDir::toNativeSeparators(path)));

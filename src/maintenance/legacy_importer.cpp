@@ -1,5 +1,6 @@
 #include "maintenance/legacy_importer.h"
 
+#include "core/convert.h"
 #include "core/datamodule.h"
 #include "db/error.h"
 
@@ -324,7 +325,7 @@ QString summaryText(const ImportSummary& s)
     out << QStringLiteral("Régiből import – összesítés");
     out << QStringLiteral("Könyvtár: %1").arg(s.directory);
     if (s.started.isValid())
-        out << QStringLiteral("Indítva: %1").arg(s.started.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss")));
+        out << QStringLiteral("Indítva: %1").arg(convert::dateTimeToText(s.started));
     out << QString();
     const auto row = [](const QString& name, const QString& lines, const QString& read, const QString& imported,
                         const QString& refused, const QString& state) {

@@ -59,9 +59,9 @@ void CarrierEditDialog::save()
         .stuck = QStringLiteral("Hiba074: az insert vagy update közben a szállitóban!"),
     };
     if (masterdata::saveRow(this, masterdata::carrierRegister(), mode(), m_id->text(), m_code->text(), writes,
-                            {{QStringLiteral("p2"), m_registration->text()},
-                             {QStringLiteral("p3"), m_name->text()},
-                             {QStringLiteral("p4"), m_address->text()},
-                             {QStringLiteral("p5"), m_approval->text()}}))
+                            {{QStringLiteral("p2"), m_registration},
+                             {QStringLiteral("p3"), m_name},
+                             {QStringLiteral("p4"), m_address},
+                             {QStringLiteral("p5"), m_approval}}))
         accept();
 }

@@ -87,10 +87,10 @@ void PartnerEditDialog::save()
         .stuck = QStringLiteral("Hiba055: az insert vagy update közben a feladóban!"),
     };
     if (masterdata::saveRow(this, masterdata::partnerRegister(), mode(), m_id->text(), m_code->text(), writes,
-                            {{QStringLiteral("p2"), m_ownerName->text()},
-                             {QStringLiteral("p3"), m_ownerAddress->text()},
-                             {QStringLiteral("p4"), m_breedingCode->text()},
-                             {QStringLiteral("p5"), m_originName->text()},
-                             {QStringLiteral("p6"), m_originAddress->text()}}))
+                            {{QStringLiteral("p2"), m_ownerName},
+                             {QStringLiteral("p3"), m_ownerAddress},
+                             {QStringLiteral("p4"), m_breedingCode},
+                             {QStringLiteral("p5"), m_originName},
+                             {QStringLiteral("p6"), m_originAddress}}))
         accept();
 }

@@ -4,6 +4,7 @@
 #include "core/handover.h"
 #include "db/error.h"
 #include "ui/platform.h"
+#include "ui/validation.h"
 
 #include <QLineEdit>
 
@@ -109,7 +110,7 @@ void deleteCurrentRow(QWidget* screen, const Register& reg, const Deletion& dele
 }
 
 bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString& rowId, const QString& code,
-             const Writes& writes, const std::vector<std::pair<QString, QString>>& values)
+             const Writes& writes, const std::vector<std::pair<QString, const QLineEdit*>>& values)
 {
     const bool change = mode == EntryMode::Change;
     // A change opened on an empty list has no row behind it: there is nothing to update, and an
@@ -128,14 +129,18 @@ bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString
                 w.addSql(line);
             if (change)
                 w.setParamText(QStringLiteral("p0"), rowId);
-            for (const auto& [name, value] : values)
-                w.setParamText(name, value);
+            for (const auto& [name, field] : values)
+                validation::bindText(w, name, field);
             w.execSql();
             *reg.rememberedCode = code;
             tra.commit();
-        } catch (const std::exception&) {
-            platform::showMessage(dialog, change ? writes.updateFailed : writes.insertFailed);
+        } catch (const std::exception& e) {
+            const bool refused = validation::sayUnstorableText(dialog, e);
+            if (!refused)
+                platform::showMessage(dialog, change ? writes.updateFailed : writes.insertFailed);
             tra.rollback();
+            if (refused)
+                return false;  // nothing was written: the dialog stays for the mended field
         }
     } catch (const std::exception&) {
         // The transaction could not be started or rolled back: keep the input for another try.

@@ -71,12 +71,13 @@ struct Writes {
 };
 
 // Saves the edit dialog's row: the update of the row rowId (change) or the insert (new), with the
-// values as typed, in the shared transaction (started when needed) and committed; the row's code
-// becomes the remembered code. A failing statement or commit is said and rolled back. A change
-// whose row identifier is empty (opened on an empty list) writes nothing. False only when the
-// transaction could not be started or rolled back: that is said, and the dialog keeps its input.
+// values the fields hold (parameter name, field), in the shared transaction (started when needed)
+// and committed; the row's code becomes the remembered code. A failing statement or commit is said
+// and rolled back. A change whose row identifier is empty (opened on an empty list) writes
+// nothing. False when the transaction could not be started or rolled back, or a field holds a
+// character the database cannot store: that is said, and the dialog keeps its input.
 bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString& rowId, const QString& code,
-             const Writes& writes, const std::vector<std::pair<QString, QString>>& values);
+             const Writes& writes, const std::vector<std::pair<QString, const QLineEdit*>>& values);
 
 // Fills edit fields from the columns of the list's current row; raises when the list is not
 // open, whose fields would read as empty text and pass for an empty list.

@@ -45,7 +45,6 @@ QLineEdit* RegisterEditDialog::addField(const QString& objectName, const QString
 QLineEdit* RegisterEditDialog::addShownField(const QString& objectName, const QString& caption)
 {
     QLineEdit* edit = addField(objectName, caption);
-    edit->setReadOnly(true);
-    edit->setEnabled(false);
+    makeShownOnly(edit);
     return edit;
 }

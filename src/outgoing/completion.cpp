@@ -56,10 +56,8 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
     m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 4);
     m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 5);
     lay->addLayout(fields);
-    for (QLineEdit* e : {m_carrierCode, m_buyerCode}) {
-        e->setEnabled(false);
-        e->setReadOnly(true);
-    }
+    for (QLineEdit* e : {m_carrierCode, m_buyerCode})
+        makeShownOnly(e);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
@@ -151,15 +149,16 @@ void OutgoingCompletionDialog::completeDepartures()
             q.addSql(QStringLiteral("       keubizki = :p3, "));
             q.addSql(QStringLiteral("       khkat    = :p5  "));
             q.addSql(QStringLiteral("       WHERE kskod = :p4 AND kfkod = :p4 "));
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
-            q.setParamText(QStringLiteral("p3"), m_certificateOut->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
+            validation::bindText(q, QStringLiteral("p3"), m_certificateOut);
             q.setParamText(QStringLiteral("p4"), QString());
-            q.setParamText(QStringLiteral("p5"), m_category->text());
+            validation::bindText(q, QStringLiteral("p5"), m_category);
             q.execSql();
             Data->IBTrans1.commit();
-        } catch (const std::exception&) {
-            platform::showMessage(this, QStringLiteral("Hiba131:  Update a kiszállításban "));
+        } catch (const std::exception& e) {
+            if (!validation::sayUnstorableText(this, e))
+                platform::showMessage(this, QStringLiteral("Hiba131:  Update a kiszállításban "));
             if (Data->IBTrans1.inTransaction())
                 Data->IBTrans1.rollback();
         }

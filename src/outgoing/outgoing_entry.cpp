@@ -79,7 +79,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     lay->addLayout(fields);
 
     for (QLineEdit* e : {m_departureId, m_carrierCode, m_buyerCode})
-        e->setEnabled(false);
+        makeShownOnly(e);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
     m_earTag->setToolTip(
@@ -153,7 +153,8 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     connect(m_newButton, &QPushButton::clicked, this, &OutgoingEntryDialog::prepareNextEarTag);
     connect(m_okButton, &QPushButton::clicked, this, &OutgoingEntryDialog::saveDeparture);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::close);
-    input::onExit(m_earTag, [this] { checkEarTagArrived(); });
+    // The user cannot get past the ear tag until it holds one that has arrived.
+    input::onExitCheck(m_earTag, [this] { return checkEarTagArrived(); });
     input::onDoubleClick(m_earTag, [this] { pickEarTag(); });
     input::onDoubleClick(m_category, [this] { toggleCategory(); });
 
@@ -234,21 +235,23 @@ bool OutgoingEntryDialog::alreadyDispatched(const QString& earTag)
     return count != 0;
 }
 
-void OutgoingEntryDialog::checkEarTagArrived()
+bool OutgoingEntryDialog::checkEarTagArrived()
 {
     try {
-        if (arrivalCount(m_earTag->text()) == 0) {
-            validation::refuse(this, kNotArrived, m_earTag);
-            return;
-        }
+        if (arrivalCount(m_earTag->text()) == 0)
+            return validation::refuse(this, kNotArrived, m_earTag);
         Dataset& q = Data->ZQ13;
         setStatement(q, {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
                          QStringLiteral("WHERE bfulszam = :p1")});
         q.setParamText(QStringLiteral("p1"), m_earTag->text());
         q.open();
         m_certificateIn->setText(q.fieldText(QStringLiteral("beubiz")));
+        return true;
     } catch (const std::exception& e) {
+        // Unchecked is not arrived: the user stays in the field.
         platform::showError(this, QString::fromUtf8(e.what()));
+        m_earTag->setFocus();
+        return false;
     }
 }
 
@@ -325,22 +328,33 @@ void OutgoingEntryDialog::save()
                     {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"),
                      QStringLiteral("VALUES        (   :p1,   :p2,      :p3,     :p4,      :p5,   :p6,      :p7 )")});
             }
-            q.setParamText(QStringLiteral("p1"), m_carrierCode->text());
-            q.setParamText(QStringLiteral("p2"), m_buyerCode->text());
-            q.setParamText(QStringLiteral("p3"), m_earTag->text());
+            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
+            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
+            validation::bindText(q, QStringLiteral("p3"), m_earTag);
             q.setParamDateText(QStringLiteral("p4"), m_dispatchDate->text());
-            q.setParamText(QStringLiteral("p5"), m_certificateIn->text());
-            q.setParamText(QStringLiteral("p6"), m_category->text());
-            q.setParamText(QStringLiteral("p7"), m_certificateOut->text());
+            validation::bindText(q, QStringLiteral("p5"), m_certificateIn);
+            validation::bindText(q, QStringLiteral("p6"), m_category);
+            validation::bindText(q, QStringLiteral("p7"), m_certificateOut);
             q.execSql();
             handOver().carrierCode = m_carrierCode->text();
             handOver().partnerCode = m_buyerCode->text();
             Data->IBTrans1.commit();
-        } catch (const std::exception&) {
-            platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
-                                               : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
+        } catch (const std::exception& e) {
+            const bool refused = validation::sayUnstorableText(this, e);
+            if (!refused)
+                platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
+                                                   : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
             if (Data->IBTrans1.inTransaction())
                 Data->IBTrans1.rollback();
+            if (refused) {
+                // Nothing was written: the list again, and the screen ready for the mended field.
+                try {
+                    rebuildList();
+                } catch (const std::exception& e) {
+                    platform::showError(this, QString::fromUtf8(e.what()));
+                }
+                return;
+            }
         }
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba114: az insert vagy update közben a kiszállításban!"));

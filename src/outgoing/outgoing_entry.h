@@ -34,9 +34,9 @@ public:
     void saveDeparture();
     // "Új": ready for the next animal, the ear tag one higher when "fülszám növelése" is ticked.
     void prepareNextEarTag();
-    // Leaving the ear-tag field: an ear tag that never arrived is refused, an arrived one brings
-    // its arrival's health certificate.
-    void checkEarTagArrived();
+    // Leaving the ear-tag field: an ear tag that never arrived is refused (false: the user stays
+    // in the field), an arrived one brings its arrival's health certificate.
+    bool checkEarTagArrived();
     // A double-click on the ear-tag field: the pick list of the animals on site, starting at
     // what was typed; the picked ear tag goes into the field.
     void pickEarTag();

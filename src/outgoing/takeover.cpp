@@ -7,6 +7,7 @@
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
+#include "ui/validation.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// KISZALL1's eight columns, and one value more: enough to know that a record has too many.
+constexpr int kValuesKept = 8 + 1;
 
 QString errorText(const std::exception& e)
 {
@@ -123,6 +127,14 @@ void TakeoverDialog::readFile()
     if (!chosen.isEmpty())
         m_fileDialog.fileName = chosen;
 
+    // The whole file is read before anything changes: a file that is missing, unreadable or no
+    // well-formed XML is said, with where reading failed, and the staging keeps what it held.
+    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName, kValuesKept);
+    if (!file.ok()) {
+        platform::showMessage(this, file.error);
+        return;
+    }
+
     try {
         // Held by the read, the transaction is not committed by the module on its own halfway
         // through (after the emptying, or when the table closes between two records): a read
@@ -137,7 +149,7 @@ void TakeoverDialog::readFile()
         platform::showMessage(this, QStringLiteral("Hiba301: kiszall1 DELETE törlésekor"));
     }
 
-    readRecords();
+    stageRecords(file.records);
     if (!normaliseEarTags())
         return;
 
@@ -155,11 +167,10 @@ void TakeoverDialog::readFile()
     platform::showMessage(this, QStringLiteral("Adatok beolvasva. "));
 }
 
-void TakeoverDialog::readRecords()
+void TakeoverDialog::stageRecords(const QList<QStringList>& records)
 {
-    // Any failure ends the reading with the error's own text; the rows stored so far stay.
+    // Any failure ends the storing with the error's own text; the rows stored so far stay.
     try {
-        const QList<QStringList> records = takeover::readRecordFile(m_fileDialog.fileName);
         for (const QStringList& record : records)
             stageRecord(record);  // a refused row has been reported; the next record follows
     } catch (const std::exception& e) {
@@ -179,8 +190,10 @@ bool TakeoverDialog::stageRecord(const QStringList& values)
         table.setFieldText(i, values.at(i));
     try {
         table.post();
-    } catch (const std::exception&) {
-        platform::showMessage(this, QStringLiteral("Hiba304: XML -böl  INSERT kiszall1 -be "));
+    } catch (const std::exception& e) {
+        // A character the database cannot hold is named; any other refusal is Hiba304.
+        if (!validation::sayUnstorableText(this, e))
+            platform::showMessage(this, QStringLiteral("Hiba304: XML -böl  INSERT kiszall1 -be "));
         return false;
     }
     return true;

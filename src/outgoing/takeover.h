@@ -19,8 +19,9 @@ class TakeoverDialog : public QDialog {
 public:
     explicit TakeoverDialog(QWidget* parent = nullptr);
 
-    // "Beolvasás": asks for the file, empties the staging table, stores every record of the file
-    // and rewrites the staged ear tags in their plain numeric form, all in one transaction.
+    // "Beolvasás": asks for the file and reads it; then empties the staging table, stores every
+    // record of the file and rewrites the staged ear tags in their plain numeric form, all in one
+    // transaction. A file that cannot be read is said and changes nothing.
     void readFile();
     // "Ellenőrzés": the staged ear tags that have no arrival.
     void listEarTagsWithoutArrival();
@@ -37,7 +38,8 @@ protected:
 private:
     // On showing: the file dialog's settings, the staging table writable, the check caption blank.
     void prepareForReading();
-    void readRecords();
+    // Stores the records read, one KISZALL1 row each; the first that cannot be stored ends it.
+    void stageRecords(const QList<QStringList>& records);
     // Stores the values of one record as a new KISZALL1 row, by position; false when the database
     // refused the row (said with Hiba304).
     bool stageRecord(const QStringList& values);

@@ -161,16 +161,25 @@ void ReportFeeds::countRange(Side side)
     const QString from = ranges.fieldText(QStringLiteral("ufultol"));
     const QString to = ranges.fieldText(QStringLiteral("ufulig"));
     const QLineEdit* dayField = side == Side::Incoming ? m_incomingDay.data() : m_outgoingDay.data();
+    // The day's ear tags whose numeric value lies in the range, the way the ranges were built:
+    // padded with leading zeros to the column's full width, digit strings compare as text exactly
+    // as their numbers do (a plain text comparison would find nothing between 99 and 100 and would
+    // count 100 and 1000 inside 10-11). Tags that are no number belong to no range. The padded
+    // form has an index of its own.
     count.close();
     count.clearSql();
     if (side == Side::Incoming) {
         count.addSql(QStringLiteral("SELECT COUNT(bfulszam) AS db"));
         count.addSql(QStringLiteral("FROM beszall"));
-        count.addSql(QStringLiteral("WHERE (bfulszam >= :p1) AND (bfulszam <= :p2) AND bszkelt = :p3"));
+        count.addSql(QStringLiteral("WHERE (LPAD(bfulszam, 25, '0') >= LPAD(CAST(:p1 AS VARCHAR(25)), 25, '0'))"));
+        count.addSql(QStringLiteral("AND (LPAD(bfulszam, 25, '0') <= LPAD(CAST(:p2 AS VARCHAR(25)), 25, '0'))"));
+        count.addSql(QStringLiteral("AND bfulszam SIMILAR TO '[0-9]+' AND bszkelt = :p3"));
     } else {
         count.addSql(QStringLiteral("SELECT COUNT(kfulszam) AS db"));
         count.addSql(QStringLiteral("FROM kiszall"));
-        count.addSql(QStringLiteral("WHERE (kfulszam >= :p1) AND (kfulszam <= :p2) AND kikelt = :p3"));
+        count.addSql(QStringLiteral("WHERE (LPAD(kfulszam, 25, '0') >= LPAD(CAST(:p1 AS VARCHAR(25)), 25, '0'))"));
+        count.addSql(QStringLiteral("AND (LPAD(kfulszam, 25, '0') <= LPAD(CAST(:p2 AS VARCHAR(25)), 25, '0'))"));
+        count.addSql(QStringLiteral("AND kfulszam SIMILAR TO '[0-9]+' AND kikelt = :p3"));
     }
     count.setParamText(QStringLiteral("p1"), from);
     count.setParamText(QStringLiteral("p2"), to);

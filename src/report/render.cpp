@@ -1,6 +1,7 @@
 #include "report/render.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -74,9 +75,16 @@ void paintPage(QPainter& p, const PreparedReport& report, int pageIndex, double 
         const double pad = s.padding * pixelsPerMm;
         const QRectF inner = r.adjusted(pad, 0, -pad, 0);
         const int flags = static_cast<int>(s.align) | (s.wrap ? Qt::TextWordWrap : 0);
+        // A one-line text longer than its box ends in "…", so the paper shows that it was cut.
+        QString shown = t.text;
+        if (!s.wrap && !shown.contains(u'\n')) {
+            const QFontMetricsF metrics(p.font(), p.device());
+            if (metrics.horizontalAdvance(shown) > inner.width())
+                shown = metrics.elidedText(shown, Qt::ElideRight, inner.width());
+        }
         p.save();
         p.setClipRect(r, Qt::IntersectClip);
-        p.drawText(inner, flags, t.text);
+        p.drawText(inner, flags, shown);
         p.restore();
     }
     p.restore();

@@ -1,5 +1,7 @@
 #include "report/value.h"
 
+#include "core/convert.h"
+
 #include <cmath>
 
 namespace report {
@@ -74,16 +76,13 @@ QString Value::toText() const
     switch (m_kind) {
     case Kind::Int:
         return QString::number(m_int);
-    case Kind::Float: {
+    case Kind::Float:
         // Up to 15 significant digits, "," as the decimal separator, no exponent for ordinary sizes.
-        QString t = QString::number(m_float, 'g', 15);
-        t.replace(u'.', u',');
-        return t;
-    }
+        return convert::floatToText(m_float);
     case Kind::Text:
         return m_text;
     case Kind::Date:
-        return m_date.toString(QStringLiteral("yyyy.MM.dd"));
+        return convert::dateToText(m_date);
     default:
         return {};
     }

@@ -1,16 +1,21 @@
 #include "ui/dbwidgets.h"
 
 #include "core/dataset.h"
+#include "core/domain.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -74,7 +79,6 @@ void DatasetModel::resolveFields()
 
 void DatasetModel::reset()
 {
-    bool fieldsChangedNow = false;
     beginResetModel();
     m_rows = m_dataset && m_dataset->active() ? m_dataset->fetchedCount() : 0;
     // A closed set keeps the columns it had, so a grid does not lose its layout on every reopening.
@@ -82,16 +86,15 @@ void DatasetModel::reset()
         std::vector<GridColumn> columns;
         for (const QString& f : m_dataset->fieldNames())
             columns.push_back({f, f});
-        fieldsChangedNow = columns.size() != m_columns.size() ||
-                           !std::equal(columns.begin(), columns.end(), m_columns.begin(),
-                                       [](const GridColumn& a, const GridColumn& b) { return a.field == b.field; });
-        if (fieldsChangedNow)
+        const bool changed =
+            columns.size() != m_columns.size() ||
+            !std::equal(columns.begin(), columns.end(), m_columns.begin(),
+                        [](const GridColumn& a, const GridColumn& b) { return a.field == b.field; });
+        if (changed)
             m_columns = columns;
     }
     resolveFields();
     endResetModel();
-    if (fieldsChangedNow)
-        emit fieldsChanged();
 }
 
 void DatasetModel::onRowsFetched(int first, int last)
@@ -227,10 +230,127 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(t
         updateEditing();
         fetchAboveWhenAtTop();
     });
-    connect(m_model, &DatasetModel::fieldsChanged, this, &DBGrid::sizeColumnsToFields);
     connect(m_model, &DatasetModel::rowsFetchedAbove, this, &DBGrid::keepRowsInView);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::fetchAboveWhenAtTop);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchAboveWhenAtTop);
+    // Columns sized to titles and values, the last one taking the rest.
+    horizontalHeader()->setStretchLastSection(true);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { scheduleFit(false); });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { scheduleFit(true); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] { scheduleFit(true); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scheduleFit(true); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        // By hand: that column keeps the user's width from now on.
+        if (!m_sizing && column < m_model->columnCount() - 1)
+            m_userSized.insert(m_model->columns()[static_cast<size_t>(column)].field.toUpper());
+    });
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    scheduleFit(false);
+}
+
+bool DBGrid::viewportEvent(QEvent* event)
+{
+    // A value cut by its column is shown whole as the cell's tooltip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid() && sizeHintForIndex(index).width() > visualRect(index).width()) {
+            QToolTip::showText(help->globalPos(), m_model->data(index, Qt::DisplayRole).toString(), viewport(),
+                               visualRect(index));
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+void DBGrid::scheduleFit(bool grow)
+{
+    m_fitGrowOnly = m_fitGrowOnly && grow;
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, &DBGrid::fitColumns);
+}
+
+void DBGrid::fitColumns()
+{
+    m_fitPending = false;
+    const bool growOnly = m_fitGrowOnly;
+    m_fitGrowOnly = true;
+    Dataset* ds = m_model->dataset();
+    const int columns = m_model->columnCount();
+    if (columns == 0)
+        return;
+    // A closed set keeps its columns as they were until it shows rows again; one never open yet
+    // has them as wide as their titles.
+    const bool open = ds && ds->active();
+    if (!open && m_fittedOnce)
+        return;
+    m_fittedOnce = m_fittedOnce || open;
+    fillViewport();
+    // The rows in sight, or before the grid is laid out a screenful from the top: never more than
+    // were fetched.
+    const int rows = open ? m_model->rowCount() : 0;
+    int first = std::max(0, rowAt(0));
+    int last = rowAt(viewport()->height() - 1);
+    if (!isVisible() || last < 0)
+        last = std::min(rows, first + 50) - 1;
+    m_sizing = true;
+    for (int c = 0; c < columns; ++c) {
+        if (m_userSized.contains(m_model->columns()[static_cast<size_t>(c)].field.toUpper()))
+            continue;
+        const int width = fittedWidth(c, first, last);
+        if (!growOnly || width > columnWidth(c))
+            setColumnWidth(c, width);
+    }
+    m_sizing = false;
+}
+
+void DBGrid::fillViewport()
+{
+    // The view asks for more rows on some of its own events only (not always when it is shown on a
+    // page of tabs): the rows in sight are fetched here, no more.
+    if (!isVisible())
+        return;
+    while (m_model->canFetchMore({})) {
+        const int rows = m_model->rowCount();
+        if (rows > 0 && visualRect(m_model->index(rows - 1, 0)).bottom() >= viewport()->height())
+            break;
+        m_model->fetchMore({});
+        if (m_model->rowCount() == rows)
+            break;
+    }
+}
+
+int DBGrid::fittedWidth(int column, int firstRow, int lastRow) const
+{
+    const QFontMetrics fm = fontMetrics();
+    // What a cell adds around its text: the style's margins and the grid line.
+    const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+    const int title = horizontalHeader()->sectionSizeHint(column);
+    int least = std::max(title, fm.horizontalAdvance(QString(4, u'0')) + padding);
+    const int field = m_model->fieldOf(column);
+    if (field >= 0) {
+        const fb::Columns::Column& col = m_model->dataset()->columns().at(field);
+        // An ear tag is never cut: room for the longest one the column holds, in digits.
+        if (domain::isEarTagColumn(col.name) && col.length > 0)
+            least = std::max(least, fm.horizontalAdvance(QString(static_cast<int>(col.length), u'8')) + padding);
+    }
+    const int most = std::max(least, fm.averageCharWidth() * 40 + padding);
+    int values = 0;
+    for (int r = firstRow; r <= lastRow; ++r)
+        values = std::max(values, sizeHintForIndex(m_model->index(r, column)).width());
+    // The item's own hint leaves out the grid line, which the cell gives up to it.
+    if (values > 0)
+        values += 3;
+    return std::clamp(values, least, most);
 }
 
 void DBGrid::fetchAboveWhenAtTop()
@@ -275,13 +395,13 @@ void DBGrid::setDataSource(DataSource* source)
 
 void DBGrid::setColumns(const std::vector<GridColumn>& columns)
 {
+    m_userSized.clear();
     m_model->setColumns(columns);
 }
 
 void DBGrid::showAllFields()
 {
     m_model->setAllFields(true);
-    sizeColumnsToFields();
 }
 
 QStringList DBGrid::titles() const
@@ -290,33 +410,6 @@ QStringList DBGrid::titles() const
     for (const auto& c : m_model->columns())
         out << c.title;
     return out;
-}
-
-void DBGrid::sizeColumnsToFields()
-{
-    Dataset* ds = m_model->dataset();
-    if (!ds || !ds->active())
-        return;
-    const QFontMetrics fm = fontMetrics();
-    const QFontMetrics titleFm = horizontalHeader()->fontMetrics();
-    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int field = m_model->fieldOf(c);
-        if (field < 0)
-            continue;
-        const fb::Columns::Column& col = ds->columns().at(field);
-        int chars = 12;
-        switch (col.type) {
-        case fb::Columns::Type::Varying:
-        case fb::Columns::Type::Text: chars = std::clamp(static_cast<int>(col.length), 4, 30); break;
-        case fb::Columns::Type::Date: chars = 10; break;
-        case fb::Columns::Type::Short:
-        case fb::Columns::Type::Long: chars = 10; break;
-        default: break;
-        }
-        const int title = titleFm.horizontalAdvance(m_model->columns()[static_cast<size_t>(c)].title) + 20;
-        setColumnWidth(c, std::max(title, chars * digit + 14));
-    }
 }
 
 void DBGrid::followDataset(int row)
@@ -494,6 +587,8 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent)
     connect(m_refresh, &QPushButton::clicked, this, [this] {
         if (TableDataset* t = table())
             tableedit::refresh(window(), *t);
+        else if (m_dataset)
+            rereadQuery();
     });
     setVisibleButtons(First | Prior | Next | Last);
     updateButtons();
@@ -537,7 +632,22 @@ void DBNavigator::updateButtons()
     m_edit->setEnabled(canModify && !unsaved);
     m_post->setEnabled(canModify && unsaved);
     m_cancel->setEnabled(canModify && unsaved);
-    m_refresh->setEnabled(t && t->active() && !unsaved);
+    m_refresh->setEnabled(m_dataset && m_dataset->active() && !unsaved);
+}
+
+void DBNavigator::rereadQuery()
+{
+    // The statement runs again with its parameters; the list stays on the same row number.
+    Dataset& q = *m_dataset;
+    const int row = q.recNo();
+    try {
+        q.close();
+        q.open();
+        if (row > 0 && !q.moveTo(row))
+            q.last();
+    } catch (const std::exception& e) {
+        platform::showError(window(), QString::fromStdString(e.what()));
+    }
 }
 
 void DBNavigator::setVisibleButtons(Buttons buttons)
@@ -642,7 +752,40 @@ void refresh(QWidget* parent, TableDataset& table)
 
 // ---------------------------------------------------------------- DBText
 
-DBText::DBText(QWidget* parent) : QLabel(parent) { setTextInteractionFlags(Qt::TextSelectableByMouse); }
+DBText::DBText(QWidget* parent) : QLabel(parent)
+{
+    // A value from the database is never markup.
+    setTextFormat(Qt::PlainText);
+}
+
+bool DBText::isCut() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
+
+void DBText::setNeverCut(bool neverCut)
+{
+    m_neverCut = neverCut;
+    if (neverCut)
+        setMinimumWidth(0);  // a fixed minimum would stand before the value's own width
+    updateGeometry();
+}
+
+QSize DBText::minimumSizeHint() const { return m_neverCut ? sizeHint() : QLabel::minimumSizeHint(); }
+
+void DBText::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    style()->drawItemText(&painter, area, static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())),
+                          palette(), isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, area.width()),
+                          foregroundRole());
+}
+
+void DBText::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    updateToolTip();
+}
+
+void DBText::updateToolTip() { setToolTip(isCut() ? text() : QString()); }
 
 void DBText::bind(DataSource* source, const QString& field)
 {
@@ -660,11 +803,11 @@ void DBText::bind(DataSource* source, const QString& field)
 
 void DBText::refresh()
 {
-    if (!m_dataset || !m_dataset->active() || !m_dataset->hasField(m_field)) {
+    if (!m_dataset || !m_dataset->active() || !m_dataset->hasField(m_field))
         setText(QString());
-        return;
-    }
-    setText(m_dataset->fieldText(m_field));
+    else
+        setText(m_dataset->fieldText(m_field));
+    updateToolTip();
 }
 
 // ---------------------------------------------------------------- list screens
@@ -704,9 +847,11 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
             auto* text = new DBText(box);
             text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
             text->setProperty("field", field);
-            // A label is no focus target, so the caption is announced through the accessible name.
-            text->setAccessibleName(line.caption);
+            // The value is the text's accessible name; the caption says what it is (and labels
+            // the line's first text as its buddy).
+            text->setAccessibleDescription(line.caption);
             text->setMinimumWidth(40);
+            text->setNeverCut(domain::isEarTagColumn(field));
             text->bind(source, field);
             values->addWidget(text);
             if (!first)

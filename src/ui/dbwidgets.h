@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
+#include <QSet>
 #include <QTableView>
 #include <QWidget>
 
@@ -46,8 +47,6 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
 signals:
-    // The columns of an all-fields model changed with the dataset's fields.
-    void fieldsChanged();
     // count rows were fetched above the first one (they were inserted at the top).
     void rowsFetchedAbove(int count);
 
@@ -74,13 +73,19 @@ private:
 // dataset it edits like the navigator: typing changes a cell of the current row, Insert adds a
 // row, Ctrl+Delete deletes one, Enter saves the unsaved row, Escape drops it, and leaving that
 // row saves it (a refusal shows the database's message and brings the grid back to the row).
+//
+// Columns are as wide as their titles and the values in sight, between four characters and about
+// forty (a longer value is cut, and shown whole as its tooltip); an ear-tag column is always as
+// wide as the longest ear tag it can hold, so none is ever cut; the last column takes the rest.
+// Only rows already fetched are measured: sizing never fetches. Scrolling to wider values widens
+// their columns; a column the user resized keeps the user's width.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DBGrid(QWidget* parent = nullptr);
     void setDataSource(DataSource* source);
     void setColumns(const std::vector<GridColumn>& columns);
-    // Every field of the dataset, titled by its name, each column wide enough for its values.
+    // Every field of the dataset, titled by its name.
     void showAllFields();
     DatasetModel* datasetModel() const { return m_model; }
     // Column titles as shown, in order.
@@ -93,6 +98,8 @@ protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void followDataset(int row);
@@ -103,8 +110,17 @@ private:
     void onCurrentRowChanged(const QModelIndex& current);
     void leaveUnsavedRow();
     void updateEditing();
-    void sizeColumnsToFields();
+    // Sizes the columns once the current event is done; anew (grow false) or only wider.
+    void scheduleFit(bool grow);
+    void fitColumns();
+    void fillViewport();
+    int fittedWidth(int column, int firstRow, int lastRow) const;
     DatasetModel* m_model;
+    bool m_fitPending = false;
+    bool m_fittedOnce = false;  // sized once to values of an open set
+    bool m_fitGrowOnly = true;
+    bool m_sizing = false;
+    QSet<QString> m_userSized;  // fields whose column the user resized
     bool m_syncing = false;
     bool m_fetchAboveScheduled = false;
     int m_pendingRow = -1;  // the row the user moved to while another row was unsaved
@@ -112,7 +128,8 @@ private:
 };
 
 // Record navigator with the buttons a screen asks for. The editing buttons act only on a writable
-// table dataset; on anything else they are unavailable.
+// table dataset; on anything else they are unavailable. Refresh reads a table again, or runs a
+// query's statement again.
 class DBNavigator : public QWidget {
     Q_OBJECT
 public:
@@ -141,6 +158,8 @@ private:
     TableDataset* table() const;
     // Moves with step, saving an unsaved row first; a refused save stays on that row.
     void move(void (Dataset::*step)());
+    // Refresh over a query: runs its statement again.
+    void rereadQuery();
     void updateButtons();
 
     QPointer<Dataset> m_dataset;
@@ -178,14 +197,27 @@ void refresh(QWidget* parent, TableDataset& table);
 }  // namespace tableedit
 
 // A label showing one field of the current row of a data source; empty while the set is closed.
+// The value is plain text. One too long for its place is shown cut with "…", and whole as its
+// tooltip; text() and screen readers always have the whole value.
 class DBText : public QLabel {
     Q_OBJECT
 public:
     explicit DBText(QWidget* parent = nullptr);
     void bind(DataSource* source, const QString& field);
     void refresh();
+    // The value does not fit: it is shown cut.
+    bool isCut() const;
+    // A value that must never be cut (an ear tag): the layout gives it its whole width.
+    void setNeverCut(bool neverCut);
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateToolTip();
+    bool m_neverCut = false;
     QPointer<Dataset> m_dataset;
     QString m_field;
     std::vector<QMetaObject::Connection> m_conns;
@@ -204,8 +236,10 @@ struct PanelLine {
 
 // A titled panel of captions with texts bound to fields of the current row of source. The texts
 // are named DBText<n>, counting on from the number given (a screen numbers its panels through);
-// each caption labels the first text of its line and is named after it (buddyLabel). Each text
-// carries its field name in the property "field" and is appended to texts when given.
+// each caption labels the first text of its line and is named after it (buddyLabel); every text
+// of a line has the caption as its accessible description, so a screen reader reads the value and
+// what it is. An ear tag is never cut. Each text carries its field name in the property "field"
+// and is appended to texts when given.
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
                             const std::vector<PanelLine>& lines, int& textNumber,
                             std::vector<DBText*>* texts = nullptr);

@@ -52,6 +52,20 @@ private:
     QString m_allowed;
 };
 
+class EnterSwallower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
 class EnterAsTabFilter : public QObject {
 public:
     using QObject::QObject;
@@ -92,34 +106,147 @@ protected:
     }
 };
 
+// A field left whose exit handler has not run yet. It runs posted, or at once when input reaches
+// the window before that (a click, a key): nothing the user does next acts before the field has
+// been dealt with. A check that refuses the field drops the input that would have acted.
 class ExitWatcher : public QObject {
 public:
-    ExitWatcher(QLineEdit* edit, std::function<void()> handler) : QObject(edit), m_handler(std::move(handler)) {}
+    ExitWatcher(QLineEdit* edit, std::function<bool()> check) : QObject(edit), m_edit(edit), m_check(std::move(check))
+    {
+    }
+    QLineEdit* edit() const { return m_edit; }
+    bool due() const { return m_due; }
+    // Runs the handler if it is due; false when it refused the field.
+    bool runIfDue();
+    void drop() { m_due = false; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* m_edit;
+    std::function<bool()> m_check;
+    bool m_due = false;
+};
+
+// The exit handlers due, for the input that reaches their window before they ran.
+class DueExits : public QObject {
+public:
+    static DueExits& instance()
+    {
+        static DueExits* d = new DueExits(qApp);
+        return *d;
+    }
+    void add(ExitWatcher* watcher)
+    {
+        m_due.removeAll(watcher);
+        m_due.append(watcher);
+        install();
+    }
+    void forget(ExitWatcher* watcher)
+    {
+        m_due.removeAll(watcher);
+        tidy();
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::FocusOut)
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+            break;
+        default:
             return false;
-        auto* fe = static_cast<QFocusEvent*>(event);
-        // A dialog or box opening over the window, or the window going away, is not leaving.
-        if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason)
+        }
+        if (!watched->isWidgetType())
             return false;
-        auto* edit = static_cast<QLineEdit*>(watched);
-        QWidget* next = QApplication::focusWidget();
-        if (!next || next->window() != edit->window() || next->property("leavesForm").toBool())
-            return false;  // heading for "Mégsem": the user must always be able to leave
-        QPointer<QLineEdit> guard(edit);
-        QTimer::singleShot(0, this, [this, guard] {
-            if (guard && guard->window()->isVisible())
-                m_handler();
-        });
-        return false;
+        auto* target = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::KeyPress && m_swallowKey != 0) {
+            // The rest of a key whose shortcut check found the field refused.
+            const bool same = static_cast<QKeyEvent*>(event)->key() == m_swallowKey;
+            m_swallowKey = 0;
+            tidy();
+            if (same)
+                return true;
+        }
+        bool refused = false;
+        const auto due = m_due;
+        for (const QPointer<ExitWatcher>& w : due) {
+            if (!w || !w->due() || w->edit()->window() != target->window())
+                continue;
+            if (target->property("leavesForm").toBool()) {
+                w->drop();  // heading for "Mégsem": the user must always be able to leave
+                continue;
+            }
+            if (!w->runIfDue()) {
+                refused = true;
+                break;
+            }
+        }
+        tidy();
+        if (!refused)
+            return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();  // no shortcut acts either
+            m_swallowKey = static_cast<QKeyEvent*>(event)->key();
+            install();
+        }
+        return true;
     }
 
 private:
-    std::function<void()> m_handler;
+    using QObject::QObject;
+    void install()
+    {
+        if (!m_installed) {
+            qApp->installEventFilter(this);
+            m_installed = true;
+        }
+    }
+    // Watches input only while something is due.
+    void tidy()
+    {
+        m_due.removeIf([](const QPointer<ExitWatcher>& w) { return !w || !w->due(); });
+        if (m_due.isEmpty() && m_swallowKey == 0 && m_installed) {
+            qApp->removeEventFilter(this);
+            m_installed = false;
+        }
+    }
+    QList<QPointer<ExitWatcher>> m_due;
+    bool m_installed = false;
+    int m_swallowKey = 0;
 };
+
+bool ExitWatcher::runIfDue()
+{
+    if (!m_due)
+        return true;
+    m_due = false;
+    DueExits::instance().forget(this);
+    if (!m_edit->window()->isVisible())
+        return true;  // the window went away meanwhile: closing is not leaving
+    return m_check();
+}
+
+bool ExitWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    auto* fe = static_cast<QFocusEvent*>(event);
+    // A dialog or box opening over the window, or the window going away, is not leaving.
+    if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason)
+        return false;
+    QWidget* next = QApplication::focusWidget();
+    if (!next || next->window() != m_edit->window() || next->property("leavesForm").toBool())
+        return false;  // heading for "Mégsem": the user must always be able to leave
+    m_due = true;
+    DueExits::instance().add(this);
+    QTimer::singleShot(0, this, [this] { runIfDue(); });
+    return false;
+}
 
 class DoubleClickFilter : public QObject {
 public:
@@ -155,6 +282,8 @@ void dateCharacters(QLineEdit* edit)
     edit->installEventFilter(new CharFilter(edit, QStringLiteral("0123456789.")));
 }
 
+void ignoreEnter(QLineEdit* edit) { edit->installEventFilter(new EnterSwallower(edit)); }
+
 void enterAsTab(QWidget* form)
 {
     auto* f = new EnterAsTabFilter(form);
@@ -165,7 +294,15 @@ void enterAsTab(QWidget* form)
 
 void onExit(QLineEdit* edit, std::function<void()> handler)
 {
-    edit->installEventFilter(new ExitWatcher(edit, std::move(handler)));
+    onExitCheck(edit, [handler = std::move(handler)] {
+        handler();
+        return true;
+    });
+}
+
+void onExitCheck(QLineEdit* edit, std::function<bool()> check)
+{
+    edit->installEventFilter(new ExitWatcher(edit, std::move(check)));
 }
 
 // ---------------------------------------------------------------- ReactivationRefresh

@@ -12,14 +12,24 @@ namespace input {
 // Typed keys only: pasted text and shortcuts pass unfiltered; Enter is left to Enter-as-Tab.
 void digitsOnly(QLineEdit* edit);     // 0-9 and Backspace
 void dateCharacters(QLineEdit* edit); // 0-9, "." and Backspace
+// Enter and Return do nothing in the field: it neither moves on nor presses a button. Call it after
+// enterAsTab, so it sees the keys first.
+void ignoreEnter(QLineEdit* edit);
 
 // Enter moves the focus to the next control, Shift+Enter to the previous one; a focused push
 // button is pressed first. Installs on every child the form has when called.
 void enterAsTab(QWidget* form);
 
 // "Leaving a field": calls handler when the focus moves to another control of the same window.
-// A dialog or message box opening over the window, or the window closing, is not leaving.
+// A dialog or message box opening over the window, or the window closing, is not leaving. The
+// handler runs before any later input reaches the window (the click that moved the focus onto a
+// button, a key typed into the next field), so nothing the user does next acts before it.
 void onExit(QLineEdit* edit, std::function<void()> handler);
+// As onExit, for a field the user may not get past while it holds a wrong value: check says
+// whether the value may stand. When it refuses (it has told the user and put the focus back into
+// the field), the click or key that left the field is dropped: the button it was aimed at does
+// not act, and the message is the only one shown.
+void onExitCheck(QLineEdit* edit, std::function<bool()> check);
 
 // Calls refresh when the window is shown, re-exposed or re-activated (a modal child or message box
 // over it closed), once per occasion, never from inside a paint and never while a refresh runs.

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -30,4 +31,14 @@ QPushButton* makeButton(QWidget* parent, const QString& objectName, const QStrin
     button->setObjectName(objectName);
     button->setAutoDefault(false);
     return button;
+}
+
+void makeShownOnly(QLineEdit* edit, FieldShade shade)
+{
+    edit->setReadOnly(true);
+    edit->setEnabled(false);
+    // Near-black on silver is about 10 : 1, on the window's grey about 14 : 1.
+    const QString text = QStringLiteral("QLineEdit:disabled { color: #1a1a1a; }");
+    edit->setStyleSheet(shade == FieldShade::Silver ? QStringLiteral("QLineEdit { background-color: silver; } ") + text
+                                                    : text);
 }

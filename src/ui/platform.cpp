@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace platform {
 
@@ -21,17 +22,7 @@ void record(BoxKind kind, const QString& text)
         g_doubles->onMessage(g_doubles->messages.last());
 }
 
-// The program's filter "Text|*.a|All|*.*" becomes Qt's "Text (*.a);;All (*.*)"; a directory that
-// does not exist here (a Windows path) falls back to the working directory.
-QString qtFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(u'|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(u';', u' '));
-    return filters.join(QStringLiteral(";;"));
-}
-
+// A directory that does not exist here (a Windows path) falls back to the working directory.
 QString startPath(const FileDialogSettings& s)
 {
     QString dir = s.initialDir;
@@ -45,6 +36,32 @@ QString boxTitle()
     return QApplication::applicationName().isEmpty() ? QStringLiteral("Gerundo") : QApplication::applicationName();
 }
 }  // namespace
+
+QString qtFileFilter(const QString& filter)
+{
+    static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // The description shows the patterns itself: once, and the ones that apply.
+        const QString description = QString(parts.at(i)).remove(shownPatterns).trimmed();
+        QStringList patterns;
+        for (QString pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
+            pattern = pattern.trimmed();
+            if (pattern == u"*.*")
+                pattern = QStringLiteral("*");  // every file, also one without an extension
+            // The names match their patterns in either letter case, as on the system the program
+            // comes from: "fulszam.xml" and "FULSZAM.XML" alike.
+            for (const QString& p : {pattern, pattern.toLower(), pattern.toUpper()})
+                if (!patterns.contains(p))
+                    patterns << p;
+        }
+        const QString entry = QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+        if (!entries.contains(entry))
+            entries << entry;
+    }
+    return entries.join(QStringLiteral(";;"));
+}
 
 TestDoubles::TestDoubles()
 {
@@ -168,7 +185,7 @@ QString getOpenFileName(QWidget* parent, const FileDialogSettings& s)
         g_doubles->fileDialogsShown << s;
         return g_doubles->fileAnswers.isEmpty() ? QString() : g_doubles->fileAnswers.takeFirst();
     }
-    return QFileDialog::getOpenFileName(parent, s.title, startPath(s), qtFilter(s.filter));
+    return QFileDialog::getOpenFileName(parent, s.title, startPath(s), qtFileFilter(s.filter));
 }
 
 QString getSaveFileName(QWidget* parent, const FileDialogSettings& s)
@@ -177,7 +194,7 @@ QString getSaveFileName(QWidget* parent, const FileDialogSettings& s)
         g_doubles->saveDialogsShown << s;
         return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
     }
-    return QFileDialog::getSaveFileName(parent, s.title, startPath(s), qtFilter(s.filter));
+    return QFileDialog::getSaveFileName(parent, s.title, startPath(s), qtFileFilter(s.filter));
 }
 
 bool startProgram(const QString& fileName)

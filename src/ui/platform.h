@@ -50,6 +50,9 @@ struct FileDialogSettings {
 };
 // Returns the chosen file, or an empty text when the dialog was cancelled.
 QString getOpenFileName(QWidget* parent, const FileDialogSettings& settings);
+// The program's filter as Qt's file dialogs show it, each entry once and well formed:
+// "XML files (*.XML)|*.xml|All files|*.*" gives "XML files (*.xml *.XML);;All files (*)".
+QString qtFileFilter(const QString& filter);
 
 // ---- file-save dialog
 // Returns the file to write, or an empty text when the dialog was cancelled. The filter is written

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLocale>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,6 +21,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 const QString kStartupFailure = QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges.");
@@ -47,7 +50,11 @@ private slots:
     void completeMenu();
     void tablesReopenOnReactivation();
     void closingCommitsPendingWork();
+    void endingFromOutsideCommitsPendingWork_data();
+    void endingFromOutsideCommitsPendingWork();
     void informationScreens();
+    void splashStaysItsFullTime();
+    void aboutScreenTabMovesTheFocus();
 };
 
 void MainWindowTest::startUpOpensTheTenTables()
@@ -55,7 +62,13 @@ void MainWindowTest::startUpOpensTheTenTables()
     TestDatabase db(false);
     platform::TestDoubles doubles;
     MainWindow form;
+    const QLocale localeBefore;
     QVERIFY(startUp(form));
+    // Only the program's own separators, in its conversions: Qt's locale is left as it was, so a
+    // date Qt writes is not turned into "2010. 01. 01.".
+    QCOMPARE(QLocale(), localeBefore);
+    QCOMPARE(QLocale().toString(QDate(2010, 1, 1), QLocale::ShortFormat),
+             localeBefore.toString(QDate(2010, 1, 1), QLocale::ShortFormat));
     QVERIFY(Data);
     QVERIFY(doubles.messages.isEmpty());
     for (TableDataset* t : Data->tables())
@@ -279,6 +292,43 @@ void MainWindowTest::closingCommitsPendingWork()
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
 }
 
+void MainWindowTest::endingFromOutsideCommitsPendingWork_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("screenOpen");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGTERM, a screen open") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP, a screen open") << int(SIGHUP) << true;
+}
+
+void MainWindowTest::endingFromOutsideCommitsPendingWork()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, screenOpen);
+    TestDatabase db(false);
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
+    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('124')"));
+    // The program itself, with a deletion pending in its transaction.
+    QProcess program;
+    program.setWorkingDirectory(db.dir());
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(GERUNDO_SIGNAL_DRIVER),
+                  screenOpen ? QStringList{QStringLiteral("--screen-open")} : QStringList{});
+    QVERIFY(program.waitForStarted());
+    QByteArray out;
+    while (!out.contains("ready") && program.waitForReadyRead(20000))
+        out += program.readAllStandardOutput();
+    QVERIFY2(out.contains("ready"), out.constData());
+    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(20000));
+    // Ended as on "Kilépés": a normal end, and the pending deletion is permanent.
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), QList<QStringList>{{QStringLiteral("124")}});
+}
+
 void MainWindowTest::informationScreens()
 {
     platform::TestDoubles doubles;
@@ -325,6 +375,48 @@ void MainWindowTest::informationScreens()
              QStringList({QStringLiteral("Form26"), QStringLiteral("Form27"), QStringLiteral("Form25"), QStringLiteral("Form25")}));
     // The real seam: a missing program is not an error either.
     QVERIFY(!QProcess::startDetached(QStringLiteral("ShowMyPC3000.exe"), {}));
+}
+
+void MainWindowTest::splashStaysItsFullTime()
+{
+    LoadingSplash::setIntervalForTests(400);
+    QElapsedTimer t;
+    t.start();  // the splash's time runs from its creation
+    QPointer<LoadingSplash> splash = new LoadingSplash(nullptr);
+    bool stayedAfterEscape = false;
+    bool stayedAfterClose = false;
+    QTimer::singleShot(60, [&] {
+        QTest::keyClick(splash, Qt::Key_Escape);
+        stayedAfterEscape = splash && splash->isVisible();
+        splash->close();  // the window's close button
+        stayedAfterClose = splash && splash->isVisible();
+    });
+    splash->exec();
+    QVERIFY(t.elapsed() >= 390);
+    QVERIFY(stayedAfterEscape);
+    QVERIFY(stayedAfterClose);
+    QTRY_VERIFY(!splash);  // released once its time is up
+}
+
+void MainWindowTest::aboutScreenTabMovesTheFocus()
+{
+    AboutDialog about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    auto* text = child<QPlainTextEdit>(&about, "Memo1");
+    const QString shownText = text->toPlainText();
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button(&about, "Button1"));
+    QCOMPARE(text->toPlainText(), shownText);  // no tab typed into it
+    QTest::keyClick(button(&about, "Button1"), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), text);
+    // Typing is still possible, and "Mégsem" is reached and pressed from the keyboard.
+    QTest::keyClicks(text, QStringLiteral("x"));
+    QVERIFY(text->toPlainText() != shownText);
+    QTest::keyClick(text, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(!about.isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,5 +1,6 @@
 #include "core/convert.h"
 
+#include <QLocale>
 #include <QTest>
 
 class ConvertTest : public QObject {
@@ -12,6 +13,9 @@ private slots:
     void integers();
     void earTagNumbers_data();
     void earTagNumbers();
+    void fixedPoint();
+    void noLocaleMatters_data();
+    void noLocaleMatters();
 };
 
 void ConvertTest::dates_data()
@@ -97,6 +101,39 @@ void ConvertTest::earTagNumbers()
     QFETCH(QString, plusOne);
     QCOMPARE(convert::earTagNumberText(text).value_or(QString()), plain);
     QCOMPARE(convert::earTagPlusOne(text).value_or(QString()), plusOne);
+}
+
+void ConvertTest::fixedPoint()
+{
+    QCOMPARE(convert::fixedPointToText(12345, -2), QStringLiteral("123,45"));
+    QCOMPARE(convert::fixedPointToText(-5, -3), QStringLiteral("-0,005"));
+    QCOMPARE(convert::fixedPointToText(42, 0), QStringLiteral("42"));
+    QCOMPARE(convert::floatToText(1.0f / 3, 7), QStringLiteral("0,3333333"));
+}
+
+void ConvertTest::noLocaleMatters_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("Hungarian") << QLocale(QLocale::Hungarian, QLocale::Hungary);
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+void ConvertTest::noLocaleMatters()
+{
+    // Whatever locale Qt or the desktop uses, the program's forms stay its own.
+    QFETCH(QLocale, locale);
+    const QLocale before;
+    QLocale::setDefault(locale);
+    const QDate day(2010, 1, 1);
+    QCOMPARE(convert::dateToText(day), QStringLiteral("2010.01.01"));
+    QCOMPARE(convert::dateTimeToText(QDateTime(day, QTime(14, 7, 9))), QStringLiteral("2010.01.01 14:07:09"));
+    QCOMPARE(convert::textToDate(QStringLiteral("2010.01.01")), std::optional<QDate>(day));
+    QCOMPARE(convert::textToFloat(QStringLiteral("1,5")), std::optional<double>(1.5));
+    QCOMPARE(convert::textToFloat(QStringLiteral("1.5")), std::nullopt);
+    QCOMPARE(convert::floatToText(1234.5), QStringLiteral("1234,5"));
+    QCOMPARE(convert::fixedPointToText(-123456, -2), QStringLiteral("-1234,56"));
+    QLocale::setDefault(before);
 }
 
 QTEST_MAIN(ConvertTest)

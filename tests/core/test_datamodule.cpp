@@ -1,4 +1,5 @@
 #include "core/datamodule.h"
+#include "db/error.h"
 #include "testdb.h"
 
 #include <QSignalSpy>
@@ -18,6 +19,8 @@ private slots:
     void autoCommitWhenStatementStartedTransaction();
     void noAutoCommitWhileAnotherDatasetIsOpen();
     void textRoundTripsInWin1250();
+    void textOutsideWin1250IsRefused_data();
+    void textOutsideWin1250IsRefused();
     void datesBindAndReadInProgramForm();
     void errorsCarryEngineTextAndLockConflict();
     void lazyOpenFetchesOneRow();
@@ -236,6 +239,61 @@ void DataModuleTest::textRoundTripsInWin1250()
         names << row.first();
     QCOMPARE(names, QStringList({QStringLiteral("Orosháza"), QStringLiteral("Ózd"), name, QStringLiteral("Pécs"),
                                  QStringLiteral("Zala")}));
+}
+
+void DataModuleTest::textOutsideWin1250IsRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("named");  // how the message shows the character
+    QTest::addColumn<QString>("field");  // the field's name given with the value
+    QTest::addColumn<QString>("namedField");
+    QTest::newRow("õ, a field named") << QStringLiteral("Kőrösi Józsõf") << QStringLiteral("\"õ\" (U+00F5)")
+                                       << QStringLiteral("Tulajdonos név") << QStringLiteral("Tulajdonos név");
+    QTest::newRow("û") << QStringLiteral("Bûdos") << QStringLiteral("\"û\" (U+00FB)") << QStringLiteral("Cim")
+                       << QStringLiteral("Cim");
+    QTest::newRow("ț, pasted") << QStringLiteral("Timișoara, str. Ț") << QStringLiteral("\"ș\" (U+0219)")
+                               << QStringLiteral("Cim") << QStringLiteral("Cim");
+    QTest::newRow("outside the 16-bit range") << QStringLiteral("Vevő 🐄") << QStringLiteral("\"🐄\" (U+1F404)")
+                                              << QStringLiteral("Cim") << QStringLiteral("Cim");
+    QTest::newRow("invisible, by its code") << QStringLiteral("AB\u200BC") << QStringLiteral("U+200B")
+                                            << QStringLiteral("Cim") << QStringLiteral("Cim");
+    QTest::newRow("no field given: the parameter") << QStringLiteral("õ") << QStringLiteral("\"õ\" (U+00F5)")
+                                                    << QString() << QStringLiteral("p2");
+}
+
+void DataModuleTest::textOutsideWin1250IsRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, named);
+    QFETCH(QString, field);
+    QFETCH(QString, namedField);
+    TestDatabase db;
+    Data->ZQ41.setSql({QStringLiteral("INSERT INTO felado (fnev, fcim) VALUES (:p2, :p3)")});
+    Data->ZQ41.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("Név"));
+    Data->ZQ41.setParamText(QStringLiteral("p3"), text, field);
+    if (field.isEmpty()) {
+        Data->ZQ41.setParamText(QStringLiteral("p2"), text);
+        Data->ZQ41.setParamText(QStringLiteral("p3"), QStringLiteral("x"));
+    }
+    try {
+        Data->ZQ41.execSql();
+        QFAIL("stored");
+    } catch (const fb::UnstorableText& e) {
+        QCOMPARE(e.message(), QStringLiteral("A(z) \"%1\" mezőben álló %2 karaktert az adatbázis nem tudja tárolni. "
+                                             "Semmi sem került mentésre; javítsa a mezőt, és mentse újra!")
+                                  .arg(namedField, named));
+        QCOMPARE(e.field(), namedField);
+    }
+    if (Data->IBTrans1.inTransaction())
+        Data->IBTrans1.commit();
+    QCOMPARE(db.count(QStringLiteral("felado")), 0);  // nothing written, not even with "?"
+    // Every letter WIN1250 has is stored as it is.
+    Data->ZQ41.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"));
+    Data->ZQ41.setParamText(QStringLiteral("p3"), QStringLiteral("őű"));
+    Data->ZQ41.execSql();
+    Data->IBTrans1.commit();
+    QCOMPARE(db.rows(QStringLiteral("SELECT fnev, fcim FROM felado")),
+             QList<QStringList>({{QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("őű")}}));
 }
 
 void DataModuleTest::datesBindAndReadInProgramForm()

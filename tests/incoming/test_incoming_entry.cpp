@@ -95,10 +95,13 @@ private slots:
     void duplicateInChangeMode();
     void changeModeLoadsAndUpdates();
     void changeModeOfDepartedAnimal();
+    void greyedCodesCanBeRead();
     void changeAfterRegisterWriteInPicker();
     void writtenForDepartureToo();
-    void failingInsertLeavesScreenSaved();
+    void failingInsertWritesNothingElse_data();
+    void failingInsertWritesNothingElse();
     void failingDepartureInsertLeavesScreenReady();
+    void failingUpdateIsRolledBack_data();
     void failingUpdateIsRolledBack();
     void keyboardEntry();
     void categoryDoubleClickToggles();
@@ -410,6 +413,33 @@ void IncomingEntryTest::changeModeLoadsAndUpdates()
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }
 
+void IncomingEntryTest::greyedCodesCanBeRead()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    IncomingEntryDialog f(EntryMode::New);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    scriptCarrierPick(doubles, r.carrierB);
+    f.chooseCarrier();
+    scriptSenderPick(doubles, r.senderB);
+    f.chooseSender();
+    edit(&f, "Edit1")->setText(QStringLiteral("123"));
+    for (const char* name : {"Edit1", "Edit2", "Edit3"}) {
+        QLineEdit* code = edit(&f, name);
+        QVERIFY(!code->text().isEmpty());
+        // Still out of reach and silver, and its code readable.
+        QVERIFY(!code->isEnabled());
+        const DrawnColours drawn = drawnColours(code);
+        QCOMPARE(drawn.background, QColor(192, 192, 192));
+        QVERIFY2(drawn.contrast() >= 4.5, qPrintable(QStringLiteral("%1: %2 on %3, %4 : 1")
+                                                         .arg(QString::fromLatin1(name), drawn.text.name(),
+                                                              drawn.background.name())
+                                                         .arg(drawn.contrast())));
+    }
+}
+
 void IncomingEntryTest::changeModeOfDepartedAnimal()
 {
     TestDatabase db;
@@ -425,6 +455,8 @@ void IncomingEntryTest::changeModeOfDepartedAnimal()
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(!edit(&f, "Edit4")->isEnabled());
     QVERIFY(edit(&f, "Edit4")->styleSheet().contains(QStringLiteral("silver")));
+    QCOMPARE(drawnColours(edit(&f, "Edit4")).background, QColor(192, 192, 192));
+    QVERIFY(drawnColours(edit(&f, "Edit4")).contrast() >= 4.5);
     QVERIFY(checkBox(&f, "CheckBox2")->isHidden());
     QVERIFY(button(&f, "Button3")->isHidden());
 }
@@ -495,25 +527,49 @@ void IncomingEntryTest::writtenForDepartureToo()
                                   QStringLiteral("empty")}}));
 }
 
-void IncomingEntryTest::failingInsertLeavesScreenSaved()
+void IncomingEntryTest::failingInsertWritesNothingElse_data()
 {
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused by the database") << QString(46, u'X')  // one more than the column holds
+                                              << QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ");
+    QTest::newRow("a character the database cannot hold")
+        << QStringLiteral("EÜ-õ") << unstorableTextMessage(QStringLiteral("Eü. bizonyitvány"), QStringLiteral("\"õ\" (U+00F5)"));
+}
+
+void IncomingEntryTest::failingInsertWritesNothingElse()
+{
+    QFETCH(QString, certificate);
+    QFETCH(QString, message);
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("1"));
     IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
-    edit(&f, "Edit8")->setText(QString(46, u'X'));  // one more than the column holds
+    edit(&f, "Edit8")->setText(certificate);
+    checkBox(&f, "CheckBox2")->setChecked(true);
     f.saveArrival();
-    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba092: Újban, INSERT a beszallitásban ")});
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
+    // No arrival, and no departure of an animal that never arrived.
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
-    // The rebuild follows the error too: Saved, with the list open again.
-    QVERIFY(isSaved(f));
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    // Still Ready on the same ear tag: "Új" cannot step past it; the list is shown again.
+    QVERIFY(isReady(f));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("950"));
     QVERIFY(Data->ZQ11.active());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1"));
-    QVERIFY(Data->ZQ11.hasField(QStringLiteral("Bkod")));
     // The carrier code is remembered only after a successful insert.
     QCOMPARE(handOver().carrierCode, QString());
+
+    // Mended, the same ear tag is saved with its departure.
+    doubles.messages.clear();
+    edit(&f, "Edit8")->setText(QStringLiteral("EU-1"));
+    f.saveArrival();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QVERIFY(isSaved(f));
+    QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE beubiz = 'EU-1'")), QStringLiteral("950"));
+    QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall")), QStringLiteral("950"));
 }
 
 void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
@@ -540,8 +596,27 @@ void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
 }
 
+void IncomingEntryTest::failingUpdateIsRolledBack_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("saved");  // the screen goes on to Saved, as after any save
+    QTest::newRow("refused by the database")
+        << QStringLiteral("hizlalás") << QString(46, u'Y')
+        << QStringLiteral("Hiba094: Módositás, Update a beszállításban ") << true;
+    // Nothing reached the database: the screen stays for the mended field.
+    QTest::newRow("a character the database cannot hold")
+        << QStringLiteral("hízlalás û") << QStringLiteral("EU-1")
+        << unstorableTextMessage(QStringLiteral("Hasznositási kategória"), QStringLiteral("\"û\" (U+00FB)")) << false;
+}
+
 void IncomingEntryTest::failingUpdateIsRolledBack()
 {
+    QFETCH(QString, category);
+    QFETCH(QString, certificate);
+    QFETCH(QString, message);
+    QFETCH(bool, saved);
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
@@ -550,13 +625,13 @@ void IncomingEntryTest::failingUpdateIsRolledBack()
     list.rebuild();
     IncomingEntryDialog f(EntryMode::Change);
     QVERIFY(f.loadForChange());
-    edit(&f, "Edit7")->setText(QStringLiteral("hizlalás"));
-    edit(&f, "Edit8")->setText(QString(46, u'Y'));
+    edit(&f, "Edit7")->setText(category);
+    edit(&f, "Edit8")->setText(certificate);
     f.saveArrival();
-    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba094: Módositás, Update a beszállításban ")});
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(db.rows(QStringLiteral("SELECT bhkat, beubiz FROM beszall")),
              (QList<QStringList>{{QStringLiteral("gyüjtés"), QStringLiteral("EU-0")}}));
-    QVERIFY(!button(&f, "Button5")->isEnabled());
+    QCOMPARE(button(&f, "Button5")->isEnabled(), !saved);
     QVERIFY(Data->ZQ11.active());
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
 }

@@ -4,6 +4,7 @@
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/table_unlock.h"
+#include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -399,6 +400,9 @@ void TableEditorTest::refusedEditKeepsTheRow_data()
     QTest::newRow("value too long") << 3 << "SRENDSZAM" << QString(26, u'9') << "" << "string right truncation";
     QTest::newRow("date that is no date") << 1 << "BSZKELT" << "2011.02.30" << ""
                                           << "conversion error from string \"2011.02.30\"";
+    QTest::newRow("text the database cannot hold")
+        << 3 << "SNEV" << "Kõvári" << ""
+        << unstorableTextMessage(QStringLiteral("SNEV"), QStringLiteral("\"õ\" (U+00F5)"));
     QTest::newRow("row held by another connection")
         << 3 << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
         << "update conflicts with concurrent update";

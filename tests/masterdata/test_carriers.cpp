@@ -41,6 +41,7 @@ private slots:
     void dialogFocusAndTabOrder();
     void overLongValueFailsWithoutWriting();
     void failedUpdateRollsBack();
+    void textTheDatabaseCannotHoldKeepsDialogOpen();
     void transactionThatCannotStartKeepsDialogOpen();
     void changeOnEmptyListWritesNothing();
     void unreadableRowKeepsDialogClosed();
@@ -320,6 +321,33 @@ void CarriersTest::overLongValueFailsWithoutWriting()
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT scim FROM szallito")), QString(75, u'ő'));
+}
+
+void CarriersTest::textTheDatabaseCannotHoldKeepsDialogOpen()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
+    const QStringList before = carrierRows(db);
+    CarrierScreen s;
+    bool open = false;
+    doubles.modalHandlers << [&](QDialog* d) {
+        setField(d, "Edit3", QStringLiteral("NEW-1"));
+        setField(d, "Edit4", QStringLiteral("Kõvári Fuvar"));  // pasted from elsewhere
+        setField(d, "Edit5", QStringLiteral("C"));
+        setField(d, "Edit6", QStringLiteral("J"));
+        press(d, "Button1");
+        open = d->isVisible();
+        QCOMPARE(d->findChild<QLineEdit*>(QStringLiteral("Edit4"))->text(), QStringLiteral("Kõvári Fuvar"));
+        // Mended, it is saved.
+        setField(d, "Edit4", QStringLiteral("Kővári Fuvar"));
+        press(d, "Button1");
+    };
+    s->addRow();
+    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(QStringLiteral("Név"), QStringLiteral("\"õ\" (U+00F5)"))});
+    QVERIFY(open);
+    QCOMPARE(carrierRows(db).size(), before.size() + 1);
+    QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE srendszam = 'NEW-1'")), QStringLiteral("Kővári Fuvar"));
 }
 
 void CarriersTest::failedUpdateRollsBack()

@@ -55,6 +55,9 @@ private slots:
     void changeModeKeepsItsOwnEarTag();
     void leavingTheFieldRefillsCertificateInChangeMode();
     void cancelAndCloseNeverRunTheCheck();
+    void cannotGetPastAnEarTagThatNeverArrived_data();
+    void cannotGetPastAnEarTagThatNeverArrived();
+    void newAfterSaveShowsOneBoxAtATime();
     void increment_data();
     void increment();
     void pickListPositionsOnPrefixInTextOrder_data();
@@ -65,6 +68,8 @@ private slots:
     void failedWritesRollBackAndRebuild();
     void longListLandsOnNewestOrRememberedRow_data();
     void longListLandsOnNewestOrRememberedRow();
+    void newEntryWriteFailures_data();
+    void newEntryWriteFailures();
 };
 
 void OutgoingEntryTest::dispatchesAnArrivedAnimal()
@@ -77,6 +82,11 @@ void OutgoingEntryTest::dispatchesAnArrivedAnimal()
     showActive(&f);
     QCOMPARE(edit(&f, "Edit2")->text(), e.carrier);
     QCOMPARE(edit(&f, "Edit3")->text(), e.buyer);
+    // The picked codes stay out of reach and can be read.
+    for (const char* name : {"Edit2", "Edit3"}) {
+        QVERIFY(!edit(&f, name)->isEnabled());
+        QVERIFY2(drawnColours(edit(&f, name)).contrast() >= 4.5, name);
+    }
     QVERIFY(!button(&f, "Button3")->isEnabled());
     QVERIFY(button(&f, "Button5")->isEnabled());
 
@@ -340,6 +350,135 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
 }
 
+void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived_data()
+{
+    QTest::addColumn<QString>("earTag");
+    QTest::addColumn<QString>("action");  // what the user does after typing the ear tag
+    for (const char* action : {"click Button1", "click Button2", "click Button5", "click Edit8", "click DBGrid1",
+                               "key Tab", "key Return", "Tab then type"})
+        QTest::newRow(action) << QStringLiteral("555") << QString::fromLatin1(action);
+    QTest::newRow("empty field, click Button1") << QString() << QStringLiteral("click Button1");
+    // Control: an arrived ear tag lets every action through at the first click or key.
+    for (const char* action : {"click Button1", "click Button5", "key Tab", "Tab then type"})
+        QTest::newRow(qPrintable(QStringLiteral("arrived, %1").arg(QString::fromLatin1(action))))
+            << QStringLiteral("1001") << QString::fromLatin1(action);
+}
+
+void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived()
+{
+    QFETCH(QString, earTag);
+    QFETCH(QString, action);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"), QStringLiteral("EU-BE-1"));
+    OutgoingEntryDialog& f = *e.form;
+    showActive(&f);
+    const QString carrierCode = edit(&f, "Edit2")->text();
+    // A picker opened anyway would pick this row.
+    const QString otherCarrier = db.addCarrier(QStringLiteral("ZZZ-999"), QStringLiteral("Más Fuvar"));
+    choose(doubles, &Data->ZQ30, QStringLiteral("skod"), otherCarrier);
+    doubles.modalsShown.clear();
+
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QTest::keyClicks(edit(&f, "Edit4"), earTag);
+    const QString kind = action.section(u' ', 0, 0);
+    const QString target = action.section(u' ', 1);
+    if (kind == QLatin1String("click")) {
+        QTest::mouseClick(f.findChild<QWidget*>(target), Qt::LeftButton);
+    } else if (kind == QLatin1String("key")) {
+        QTest::keyClick(edit(&f, "Edit4"), target == QLatin1String("Tab") ? Qt::Key_Tab : Qt::Key_Return);
+    } else {
+        // Typed on at once, before the program had a moment between the two keys.
+        QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+    }
+    QApplication::processEvents();
+    QApplication::processEvents();
+
+    const bool arrived = earTag == QLatin1String("1001");
+    if (!arrived) {
+        // One message, the focus back in the field, and the button's action did not run.
+        QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+        QVERIFY(doubles.modalsShown.isEmpty());
+        QCOMPARE(edit(&f, "Edit2")->text(), carrierCode);
+        QCOMPARE(edit(&f, "Edit4")->text(), earTag);
+        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("KI-77"));
+        QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+        QVERIFY(button(&f, "Button5")->isEnabled());
+        return;
+    }
+    QVERIFY2(doubles.messages.isEmpty() || action == QLatin1String("click Button5"),
+             qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-1"));
+    if (action == QLatin1String("click Button1")) {
+        QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form6")});
+        QCOMPARE(edit(&f, "Edit2")->text(), otherCarrier);
+    } else if (action == QLatin1String("click Button5")) {
+        QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+        QCOMPARE(db.value(QStringLiteral("SELECT keubizbe FROM kiszall WHERE kfulszam = '1001'")),
+                 QStringLiteral("EU-BE-1"));
+    } else if (action == QLatin1String("Tab then type")) {
+        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("7"));  // Tab selected what the field held
+    }
+}
+
+void OutgoingEntryTest::newAfterSaveShowsOneBoxAtATime()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"));
+    arrival(db, QStringLiteral("1002"));
+    OutgoingEntryDialog& f = *e.form;
+    showActive(&f);
+    checkBox(&f, "CheckBox1")->setChecked(true);
+    // A real box runs the event loop while it stands: a second box must not open over it.
+    int open = 0;
+    int mostOpen = 0;
+    doubles.onMessage = [&](const platform::ShownMessage&) {
+        ++open;
+        mostOpen = std::max(mostOpen, open);
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        --open;
+    };
+
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "Button5"), Qt::LeftButton);
+    QApplication::processEvents();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QVERIFY(button(&f, "Button3")->isEnabled());  // saved
+
+    // The ear tag emptied: "Új" would say it is no number; leaving the field says first that no
+    // such ear tag arrived, and that is the only box.
+    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
+    edit(&f, "Edit4")->selectAll();
+    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Backspace);
+    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
+    QCOMPARE(mostOpen, 1);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QVERIFY(button(&f, "Button3")->isEnabled());  // "Új" did not run
+    QVERIFY(!button(&f, "Button5")->isEnabled());
+
+    // An arrived ear tag: "Új" runs at the first click and counts on from it.
+    doubles.messages.clear();
+    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QApplication::processEvents();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1002"));
+    QVERIFY(!button(&f, "Button3")->isEnabled());
+    QVERIFY(button(&f, "Button5")->isEnabled());
+    QCOMPARE(mostOpen, 1);
+}
+
 void OutgoingEntryTest::increment_data()
 {
     QTest::addColumn<QString>("before");
@@ -501,29 +640,52 @@ void OutgoingEntryTest::focusAndTabOrder()
     QVERIFY(doubles.messages.isEmpty());
 }
 
+void OutgoingEntryTest::newEntryWriteFailures_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("saved");  // the list rebuilt and the screen Saved, as after any save
+    QTest::newRow("a category too long for its column")
+        << "Edit7" << QString(30, u'x') << QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ") << true;
+    // Nothing reached the database: the screen stays ready for the mended field.
+    QTest::newRow("a character the database cannot hold")
+        << "Edit8" << QStringLiteral("HU-EÜ-2024/ț9")
+        << unstorableTextMessage(QStringLiteral("Eü. bizonyitvány ki"), QStringLiteral("\"ț\" (U+021B)")) << false;
+}
+
+void OutgoingEntryTest::newEntryWriteFailures()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QFETCH(bool, saved);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    NewEntry e(db, doubles);
+    arrival(db, QStringLiteral("1001"));
+    OutgoingEntryDialog& f = *e.form;
+    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+    f.findChild<QLineEdit*>(field)->setText(value);
+    button(&f, "Button5")->click();
+    QCOMPARE(doubles.messageTexts(), QStringList{message});
+    QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
+    QVERIFY(Data->ZQ21.active());  // the list shown again
+    QCOMPARE(button(&f, "Button3")->isEnabled(), saved);
+    QCOMPARE(button(&f, "Button5")->isEnabled(), !saved);
+}
+
 void OutgoingEntryTest::failedWritesRollBackAndRebuild()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    {
-        // New mode: a category too long for its column makes the insert fail.
-        NewEntry e(db, doubles);
-        arrival(db, QStringLiteral("1001"));
-        OutgoingEntryDialog& f = *e.form;
-        edit(&f, "Edit4")->setText(QStringLiteral("1001"));
-        edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
-        edit(&f, "Edit7")->setText(QString(30, u'x'));
-        button(&f, "Button5")->click();
-        QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ")});
-        QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-        QVERIFY(Data->ZQ21.active());  // rebuilt
-        QVERIFY(button(&f, "Button3")->isEnabled());
-        QVERIFY(!button(&f, "Button5")->isEnabled());
-    }
-    doubles.messages.clear();
+    arrival(db, QStringLiteral("1001"));
     {
         // Change mode: another user holds the row.
-        departure(db, QStringLiteral("1001"), QStringLiteral("1"), QStringLiteral("1"));
+        const QString carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
+        const QString buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
+        departure(db, QStringLiteral("1001"), carrier, buyer);
         const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall"));
         OutgoingListDialog list;
         list.rebuildList();

@@ -9,6 +9,7 @@
 #include "ui/platform.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
@@ -57,6 +58,8 @@ private slots:
     void readStagesRecordsByColumn_data();
     void readStagesRecordsByColumn();
     void readEmptiesPreviousRowsAndCancelKeepsFileName();
+    void brokenFileKeepsTheStaging_data();
+    void brokenFileKeepsTheStaging();
     void earTagNormalisation_data();
     void earTagNormalisation();
     void earTagWithLettersRollsBackTheRead_data();
@@ -127,7 +130,8 @@ void TakeoverTest::screenAsListed()
     QCOMPARE(s.filter, QStringLiteral("XML files (*.XML)|*.xml|All files|*.*"));
     QCOMPARE(s.initialDir, QStringLiteral("C:\\fulszam\\"));
     QCOMPARE(s.fileName, QStringLiteral("fulszam.xml"));
-    QCOMPARE(doubles.messageTexts(), QStringList{kRead});
+    // There is none in the working directory: said so, not read as an empty file.
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A(z) \"fulszam.xml\" fájl nem található.")});
 
     button(&form, "Button3")->click();  // "Mégsem"
     QVERIFY(!form.isVisible());
@@ -180,9 +184,6 @@ void TakeoverTest::readStagesRecordsByColumn_data()
                                        << Rows{{"2011.03.05", "42", "K&F", "gyüjtés", "EB-<1>", ""}} << ok;
     QTest::newRow("windows-1250 prolog")
         << "windows1250.xml" << Rows{{"2011.03.05", "1401", "Vevő Kft.", "hízlalás", "Eü-Ő-1", "Eü-Ű-1"}} << ok;
-    QTest::newRow("truncated") << "truncated.xml" << Rows{} << ok;
-    QTest::newRow("not XML") << "not_xml.xml" << Rows{} << ok;
-    QTest::newRow("missing file") << "" << Rows{} << ok;
     // The reading stops at the faulty record; what was stored before it is normalised and kept.
     QTest::newRow("more values than columns") << "too_many_values.xml"
                                               << Rows{{"2011.03.05", "1001", "V1", "", "", ""}}
@@ -194,6 +195,11 @@ void TakeoverTest::readStagesRecordsByColumn_data()
                                  << Rows{{"2011.03.05", "1301", "V1", "k", "b", "k"},
                                          {"2011.03.05", "1303", "", "", "", ""}}
                                  << QStringList{"Hiba304: XML -böl  INSERT kiszall1 -be ", kRead};
+    // A character the database cannot hold: that record is dropped with a message naming it.
+    QTest::newRow("text the database cannot hold")
+        << "unstorable.xml"
+        << Rows{{"2011.03.05", "1601", "V1", "", "", ""}, {"2011.03.05", "1603", "", "", "", ""}}
+        << QStringList{unstorableTextMessage(QStringLiteral("KVKOD"), QStringLiteral("\"õ\" (U+00F5)")), kRead};
 }
 
 void TakeoverTest::readStagesRecordsByColumn()
@@ -231,6 +237,48 @@ void TakeoverTest::readEmptiesPreviousRowsAndCancelKeepsFileName()
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall1 ORDER BY kfulszam")),
              Rows({{"801"}, {"802"}, {"804"}}));
     QCOMPARE(doubles.messageTexts(), QStringList({kRead, kRead, kRead}));
+}
+
+void TakeoverTest::brokenFileKeepsTheStaging_data()
+{
+    QTest::addColumn<QString>("file");  // a fixture, or a name in the working directory
+    QTest::addColumn<QString>("message");
+    QTest::newRow("truncated") << "truncated.xml"
+                               << "nem olvasható be (10. sor, 18. oszlop): a fájl idő előtt véget ér, a vége hiányzik";
+    QTest::newRow("not XML") << "not_xml.xml" << "nem olvasható be (1. sor, 1. oszlop): ";
+    QTest::newRow("missing") << "nincs.xml" << "nem található.";
+    QTest::newRow("a folder") << "mappa" << "nem fájl, hanem mappa.";
+}
+
+void TakeoverTest::brokenFileKeepsTheStaging()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    QVERIFY(QDir(db.dir()).mkdir(QStringLiteral("mappa")));
+    TakeoverDialog form;
+    form.show();
+    read(form, doubles, fixture(QStringLiteral("indented.xml")));
+    const Rows before = staged(db);
+    QCOMPARE(before.size(), 3);
+    doubles.messages.clear();
+
+    const QString path = file.endsWith(QLatin1String(".xml")) && file != QLatin1String("nincs.xml")
+                             ? fixture(file)
+                             : QDir(db.dir()).filePath(file);
+    read(form, doubles, path);
+    // One message naming the file and where reading failed, and no "Adatok beolvasva.".
+    QCOMPARE(doubles.messages.size(), 1);
+    const QString named = QStringLiteral("A(z) \"%1\" ").arg(QDir::toNativeSeparators(path));
+    QVERIFY2(doubles.lastMessage().startsWith(named + QStringLiteral("fájl ") + message) ||
+                 doubles.lastMessage().startsWith(named + message),
+             qPrintable(doubles.lastMessage()));
+    // The staging keeps what it held, and nothing of the read is pending.
+    QCOMPARE(staged(db), before);
+    if (Data->IBTrans1.inTransaction())
+        Data->IBTrans1.commit();
+    QCOMPARE(staged(db), before);
 }
 
 void TakeoverTest::earTagNormalisation_data()

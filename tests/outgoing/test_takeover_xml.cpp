@@ -1,5 +1,8 @@
 #include "outgoing/takeover_xml.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Records = QList<QStringList>;
@@ -12,6 +15,12 @@ private slots:
     void walksDocuments_data();
     void walksDocuments();
     void trimsBlanksAndControls();
+    void brokenFiles_data();
+    void brokenFiles();
+    void missingOrUnreadableFiles();
+    void anyDepth_data();
+    void anyDepth();
+    void keepsAtMostMaxValues();
 };
 
 void TakeoverXmlTest::walksFixtures_data()
@@ -38,8 +47,6 @@ void TakeoverXmlTest::walksFixtures_data()
     QTest::newRow("windows-1250 prolog")
         << "windows1250.xml"
         << Records{{"2011.03.05", "1401", "Vevő Kft.", "hízlalás", "Eü-Ő-1", "Eü-Ű-1"}};
-    QTest::newRow("truncated") << "truncated.xml" << Records{};
-    QTest::newRow("not XML") << "not_xml.xml" << Records{};
     QTest::newRow("more values than columns")
         << "too_many_values.xml"
         << Records{{"2011.03.05", "1001", "V1"},
@@ -61,7 +68,9 @@ void TakeoverXmlTest::walksFixtures()
     QFETCH(Records, expected);
     const QString path = QFINDTESTDATA(QStringLiteral("fixtures/") + fixture);
     QVERIFY2(!path.isEmpty(), qPrintable(fixture));
-    QCOMPARE(takeover::readRecordFile(path), expected);
+    const takeover::RecordFile file = takeover::readRecordFile(path);
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.records, expected);
 }
 
 void TakeoverXmlTest::walksDocuments_data()
@@ -83,8 +92,6 @@ void TakeoverXmlTest::walksDocuments_data()
     QTest::newRow("ISO-8859-2 prolog")
         << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><R><Records><a>\xF5\xFB</a></Records></R>")
         << Records{{"őű"}};
-    QTest::newRow("undeclared entity") << QByteArray("<R><Records><a>&x;</a></Records></R>") << Records{};
-    QTest::newRow("empty file") << QByteArray() << Records{};
     // Far deeper than any real file: read like any other record, without exhausting the stack.
     const int depth = 60000;
     QTest::newRow("deep nesting") << QByteArray("<R><Records><a>1</a>") + QByteArray("<b>").repeated(depth) + "2" +
@@ -96,7 +103,9 @@ void TakeoverXmlTest::walksDocuments()
 {
     QFETCH(QByteArray, xml);
     QFETCH(Records, expected);
-    QCOMPARE(takeover::readRecords(xml), expected);
+    const takeover::RecordFile file = takeover::readRecords(xml);
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.records, expected);
 }
 
 void TakeoverXmlTest::trimsBlanksAndControls()
@@ -104,7 +113,121 @@ void TakeoverXmlTest::trimsBlanksAndControls()
     QCOMPARE(takeover::trimBlanksAndControls(QStringLiteral("\t\r\n  12 34 \x01\x1f ")), QStringLiteral("12 34"));
     QCOMPARE(takeover::trimBlanksAndControls(QStringLiteral(" \t ")), QString());
     QCOMPARE(takeover::trimBlanksAndControls(QStringLiteral("ő")), QStringLiteral("ő"));
-    QCOMPARE(takeover::readRecordFile(QStringLiteral("/nonexistent/fulszam.xml")), Records{});
+}
+
+void TakeoverXmlTest::brokenFiles_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("where");  // line and column where reading failed
+    QTest::addColumn<QString>("why");    // empty: the parser's own words
+    const auto fixture = [](const char* name) {
+        QFile f(QFINDTESTDATA(QStringLiteral("fixtures/") + QString::fromLatin1(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QTest::newRow("truncated") << fixture("truncated.xml") << "10. sor, 18. oszlop"
+                               << "a fájl idő előtt véget ér, a vége hiányzik";
+    QTest::newRow("not XML") << fixture("not_xml.xml") << "1. sor, 1. oszlop" << "";
+    QTest::newRow("empty file") << QByteArray() << "1. sor, 1. oszlop" << "a fájl üres";
+    QTest::newRow("one control character")
+        << QByteArray("<R>\n<Records>\n  <a>12\x01" "3</a>\n</Records></R>") << "3. sor, 8. oszlop"
+        << "nem megengedett karakter (U+0001)";
+    QTest::newRow("undeclared entity") << QByteArray("<R>\n<Records><a>&x;</a></Records></R>") << "2. sor, 15. oszlop"
+                                       << "";
+    QTest::newRow("bad byte in UTF-8")
+        << QByteArray("<R>\n<Records>\n<a>gyüjtés</a><b>x\xFF</b></Records></R>") << "3. sor, 19. oszlop"
+        << "a(z) UTF-8 kódolásban érvénytelen bájt (0xFF)";
+    QTest::newRow("cut UTF-8 sequence")
+        << QByteArray("<R><Records><a>\xC3(</a></Records></R>") << "1. sor, 16. oszlop"
+        << "a(z) UTF-8 kódolásban érvénytelen bájt (0xC3)";
+    QTest::newRow("bad byte after a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF<R>\xC3\xA9\xE9</R>") << "1. sor, 5. oszlop"
+        << "a(z) UTF-8 kódolásban érvénytelen bájt (0xE9)";
+    QTest::newRow("unknown encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-nincs-ilyen\"?><R/>") << "1. sor, 1. oszlop"
+        << "ismeretlen karakterkódolás: \"x-nincs-ilyen\"";
+    QTest::newRow("tags crossed") << QByteArray("<R><Records><a>1</b></Records></R>") << "1. sor, 20. oszlop" << "";
+}
+
+void TakeoverXmlTest::brokenFiles()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, where);
+    QFETCH(QString, why);
+    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("C:/fulszam/fulszam.xml"));
+    QVERIFY(!file.ok());
+    QVERIFY(file.records.isEmpty());  // a file read halfway is not taken over
+    const QString start = QStringLiteral("A(z) \"%1\" fájl nem olvasható be (%2): ")
+                              .arg(QDir::toNativeSeparators(QStringLiteral("C:/fulszam/fulszam.xml")), where);
+    QVERIFY2(file.error.startsWith(start), qPrintable(file.error));
+    if (!why.isEmpty())
+        QCOMPARE(file.error.mid(start.size()), why);
+    else
+        QVERIFY2(file.error.size() > start.size() + 3, qPrintable(file.error));
+}
+
+void TakeoverXmlTest::missingOrUnreadableFiles()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("fulszam.xml"));
+    QCOMPARE(takeover::readRecordFile(missing).error,
+             QStringLiteral("A(z) \"%1\" fájl nem található.").arg(QDir::toNativeSeparators(missing)));
+    QCOMPARE(takeover::readRecordFile(dir.path()).error,
+             QStringLiteral("A(z) \"%1\" nem fájl, hanem mappa.").arg(QDir::toNativeSeparators(dir.path())));
+    QVERIFY(takeover::readRecordFile(missing).records.isEmpty());
+}
+
+void TakeoverXmlTest::anyDepth_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<Records>("expected");
+    QTest::addColumn<bool>("wellFormed");
+    const int deep = 200000;
+    QTest::newRow("one record 200,000 levels deep")
+        << QByteArray("<R><Records><a>1</a>") + QByteArray("<b>").repeated(deep) + "2" +
+               QByteArray("</b>").repeated(deep) + "<c>3</c></Records></R>"
+        << Records{{"1", "2", "3"}} << true;
+    QTest::newRow("an element 200,000 levels deep, no record")
+        << QByteArray("<a>").repeated(deep) + QByteArray("</a>").repeated(deep) << Records{} << true;
+    QTest::newRow("200,000 levels, never closed") << QByteArray("<a>").repeated(deep) + "<Records>1" << Records{}
+                                                  << false;
+    // Every record holds the texts of the records inside it.
+    const int nested = 2000;
+    Records inRecords;
+    for (int i = 0; i < nested; ++i)
+        inRecords << QStringList{"x"};
+    QTest::newRow("records 2,000 deep") << QByteArray("<Records>").repeated(nested) + "x" +
+                                               QByteArray("</Records>").repeated(nested)
+                                        << inRecords << true;
+}
+
+void TakeoverXmlTest::anyDepth()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(Records, expected);
+    QFETCH(bool, wellFormed);
+    const takeover::RecordFile file = takeover::readRecords(xml);
+    QCOMPARE(file.ok(), wellFormed);
+    QCOMPARE(file.records, expected);
+}
+
+void TakeoverXmlTest::keepsAtMostMaxValues()
+{
+    // Records nested in records, a text at every level: each keeps no more than asked for.
+    const int nested = 100000;
+    QByteArray xml;
+    for (int i = 0; i < nested; ++i)
+        xml += "<Records>" + QByteArray::number(i);
+    xml += QByteArray("</Records>").repeated(nested);
+    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("x.xml"), 9);
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.records.size(), nested);
+    QCOMPARE(file.records.first(), QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8"}));
+    QCOMPARE(file.records.at(500), QStringList({"500", "501", "502", "503", "504", "505", "506", "507", "508"}));
+    QCOMPARE(file.records.last(), QStringList{QString::number(nested - 1)});
+    // The values a record keeps are its first ones.
+    const Records firstTwo{{"1", "2"}};
+    QCOMPARE(takeover::readRecords("<Records><a>1</a><a>2</a><a>3</a></Records>", QStringLiteral("x.xml"), 2).records,
+             firstTwo);
 }
 
 QTEST_GUILESS_MAIN(TakeoverXmlTest)

@@ -72,10 +72,11 @@ void ReportFeedsTest::rangeCounts()
     TestDatabase db;
     const QString insert = incoming ? QStringLiteral("INSERT INTO beszall (bfulszam, bszkelt) VALUES ('%1', '%2')")
                                     : QStringLiteral("INSERT INTO kiszall (kfulszam, kikelt) VALUES ('%1', '%2')");
-    for (const char* tag : {"101", "102", "103", "107", "99", "100"})
+    for (const char* tag : {"101", "102", "103", "107", "99", "100", "1000", "10", "11", "0012", "12A"})
         db.exec(insert.arg(QString::fromLatin1(tag), QStringLiteral("2011-03-15")));
     db.exec(insert.arg(QStringLiteral("102"), QStringLiteral("2011-03-14")));
-    for (const auto& [from, to] : {std::pair{"101", "103"}, std::pair{"107", "107"}, std::pair{"99", "100"}})
+    for (const auto& [from, to] : {std::pair{"101", "103"}, std::pair{"107", "107"}, std::pair{"99", "100"},
+                                   std::pair{"10", "11"}, std::pair{"11", "12"}})
         db.exec(QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES ('%1', '%2')").arg(QString::fromLatin1(from), QString::fromLatin1(to)));
 
     ReportFeeds& feeds = ReportFeeds::of(*Data);
@@ -91,10 +92,13 @@ void ReportFeedsTest::rangeCounts()
     day.setText(QStringLiteral("2011.03.15"));
 
     const report::PreparedReport pages = r.prepare();
-    // 99-100 counts by text comparison, as the count statement is written: nothing lies between.
+    // The day's ear tags whose numbers lie in the range: 99 and 100 in 99-100 (as text nothing lies
+    // between them), neither 100 nor 1000 in 10-11, 0012 (twelve) in 11-12, and no tag that is no
+    // number; 102 of the day before does not count.
     QCOMPARE(pages.lines(0), QStringList({QStringLiteral("1. 101-103: 3"), QStringLiteral("2. 107-107: 1"),
-                                          QStringLiteral("3. 99-100: 0")}));
-    QCOMPARE(report::variables().value(QStringLiteral("v_db"))->toInt(), 0);
+                                          QStringLiteral("3. 99-100: 2"), QStringLiteral("4. 10-11: 2"),
+                                          QStringLiteral("5. 11-12: 2")}));
+    QCOMPARE(report::variables().value(QStringLiteral("v_db"))->toInt(), 2);
     QVERIFY(Data->ZQ60.active());
 }
 

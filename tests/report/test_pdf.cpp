@@ -14,6 +14,7 @@ class PdfTest : public QObject {
     Q_OBJECT
 private slots:
     void hungarianTextComesBackIntactWithFontsEmbedded();
+    void textLongerThanItsBoxEndsInEllipsis();
     void unwritablePlaceIsAMessage();
     void printingSendsTheChosenPages();
 };
@@ -61,6 +62,31 @@ void PdfTest::hungarianTextComesBackIntactWithFontsEmbedded()
     const QString info = run(QStringLiteral("pdfinfo"), {file});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595 x 842 pts \\(A4\\)"))), qPrintable(info));
+}
+
+void PdfTest::textLongerThanItsBoxEndsInEllipsis()
+{
+    report::PreparedReport pages;
+    pages.styles.push_back(report::TextStyle{});
+    pages.pages.push_back(report::PreparedPage{QSizeF(210, 297), {}});
+    const QString name = QStringLiteral("Hajdúsági Mezőgazdasági Termelő és Szolgáltató Kft.");
+    pages.pages[0].texts.push_back({QRectF(20, 20, 30, 5), name, 0});
+    pages.pages[0].texts.push_back({QRectF(20, 30, 150, 5), name, 0});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("vagott.pdf"));
+    report::writePdf(pages, file);
+
+    const QStringList lines =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")})
+            .split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'\n')));
+    // The narrow box shows the beginning and the mark; the wide one the whole name.
+    QVERIFY2(lines[0].startsWith(QStringLiteral("Hajdúsági")) && lines[0].endsWith(QStringLiteral("…")),
+             qPrintable(lines[0]));
+    QVERIFY2(!lines[0].contains(QStringLiteral("Kft.")), qPrintable(lines[0]));
+    QCOMPARE(lines[1], name);
+    // The prepared text itself stays whole: find and the saved file see all of it.
+    QCOMPARE(pages.pages[0].texts[0].text, name);
 }
 
 void PdfTest::unwritablePlaceIsAMessage()

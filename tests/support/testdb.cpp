@@ -55,10 +55,10 @@ TestDatabase::~TestDatabase()
 
 QString TestDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudoz.fdb")); }
 
-void TestDatabase::exec(const QString& sql)
+void testdb::exec(const QString& file, const QString& sql)
 {
     fb::Attachment att;
-    att.attach(params(file()));
+    att.attach(params(file));
     fb::Transaction tra;
     tra.start(att);
     {
@@ -68,10 +68,10 @@ void TestDatabase::exec(const QString& sql)
     tra.commit();
 }
 
-QList<QStringList> TestDatabase::rows(const QString& sql)
+QList<QStringList> testdb::rows(const QString& file, const QString& sql)
 {
     fb::Attachment att;
-    att.attach(params(file()));
+    att.attach(params(file));
     fb::Transaction tra;
     tra.start(att);
     QList<QStringList> out;
@@ -89,6 +89,10 @@ QList<QStringList> TestDatabase::rows(const QString& sql)
     tra.commit();
     return out;
 }
+
+void TestDatabase::exec(const QString& sql) { testdb::exec(file(), sql); }
+
+QList<QStringList> TestDatabase::rows(const QString& sql) { return testdb::rows(file(), sql); }
 
 QString TestDatabase::value(const QString& sql)
 {

@@ -8,6 +8,12 @@
 
 class TData;
 
+// Plain SQL on any database file, through a connection of its own that sees only committed data.
+namespace testdb {
+void exec(const QString& file, const QString& sql);
+QList<QStringList> rows(const QString& file, const QString& sql);  // every value as text
+}  // namespace testdb
+
 // A fresh Dudoz.fdb made from the schema in a temporary directory that is also the working
 // directory, the hand-overs emptied as at start-up, and the data module connected to it (the
 // global Data). One per test function.

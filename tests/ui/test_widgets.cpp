@@ -5,6 +5,7 @@
 #include "ui/longjob.h"
 #include "ui/platform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -35,8 +36,10 @@ private slots:
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void gridScrollsUpPastTheTailAndToTheTop();
+    void gridColumnsSizedToTitlesAndValues();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
+    void detailPanelShowsTheWholeValue();
 };
 
 void WidgetsTest::keyFiltersTypedNotPasted_data()
@@ -384,6 +387,62 @@ void WidgetsTest::gridTitleClickCarriesColumn()
     QCOMPARE(spy.first().first().toInt(), 1);
 }
 
+void WidgetsTest::gridColumnsSizedToTitlesAndValues()
+{
+    TestDatabase db;
+    const QString longName = QString(45, u'Ő');
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 3000) DO BEGIN "
+                           "INSERT INTO kiszall (kfulszam, khkat, keubizki) VALUES ('HU' || (3123456000 + :I), "
+                           "'gyüjtés', IIF(:I = 2500, '%1', 'KI-' || :I)); I = I + 1; END END")
+                .arg(longName));
+    Data->ZQ21.setSql({QStringLiteral("SELECT IDk, kfulszam, khkat, keubizki, kkod FROM kiszall ORDER BY IDk")});
+    DBGrid grid;
+    grid.setDataSource(&Data->DS21);
+    grid.setColumns({{QStringLiteral("IDK"), QStringLiteral("ID")},
+                     {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
+                     {QStringLiteral("KHKAT"), QStringLiteral("Hasznositási kategória")},
+                     {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü.biz. ki")},
+                     {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
+    grid.resize(1100, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    Data->ZQ21.open();
+    QTest::qWait(20);
+    const QFontMetrics fm = grid.fontMetrics();
+    const auto fits = [&](int row, int column) {
+        return grid.sizeHintForIndex(grid.model()->index(row, column)).width() <= grid.columnWidth(column);
+    };
+    // Sized from the rows in sight only: nothing fetched for it.
+    QVERIFY(Data->ZQ21.fetchedCount() < 200);
+    // A short column is narrow, yet its title and values fit.
+    QVERIFY(grid.columnWidth(0) < 100);
+    QVERIFY(grid.columnWidth(0) >= grid.horizontalHeader()->sectionSizeHint(0));
+    QVERIFY(fits(0, 0));
+    // An ear tag is never cut: room for the longest the column holds (25 characters).
+    QVERIFY(grid.columnWidth(1) >= fm.horizontalAdvance(QString(25, u'8')));
+    QVERIFY(fits(0, 1));
+    // A column as wide as its title where that is wider than its values.
+    QVERIFY(grid.columnWidth(2) >= grid.horizontalHeader()->sectionSizeHint(2));
+    QVERIFY(fits(0, 2));
+    // The last column takes the rest.
+    const QHeaderView* header = grid.horizontalHeader();
+    QCOMPARE(header->sectionViewportPosition(4) + header->sectionSize(4), grid.viewport()->width());
+    // Scrolled down to a long value: its column widens, within bounds; the value whole as tooltip.
+    const int before = grid.columnWidth(3);
+    grid.scrollTo(grid.model()->index(0, 0));
+    QVERIFY(Data->ZQ21.locate(QStringLiteral("keubizki"), longName));
+    QTRY_VERIFY(grid.columnWidth(3) > before);
+    QVERIFY(grid.columnWidth(3) <= fm.averageCharWidth() * 40 + 20);
+    QVERIFY(!fits(2500, 3));
+    QVERIFY(Data->ZQ21.fetchedCount() < 3000);
+    // A column the user resized keeps the user's width, also when the list is opened again.
+    grid.horizontalHeader()->resizeSection(2, 300);
+    Data->ZQ21.close();
+    Data->ZQ21.open();
+    QTest::qWait(20);
+    QCOMPARE(grid.columnWidth(2), 300);
+}
+
 void WidgetsTest::boundTextFollowsCurrentRow()
 {
     TestDatabase db;
@@ -426,7 +485,72 @@ void WidgetsTest::detailPanelNamesAndLabels()
     auto* code = box->findChild<QLabel*>(QStringLiteral("Label_DBText5"));
     QVERIFY(code);
     QCOMPARE(code->buddy(), text("DBText5"));
-    QCOMPARE(text("DBText6")->accessibleName(), QStringLiteral("Kód:"));
+
+    // A screen reader reads the value, and by it what the value is.
+    for (const char* name : {"DBText4", "DBText5", "DBText6"}) {
+        QAccessibleInterface* value = QAccessible::queryAccessibleInterface(text(name));
+        QVERIFY(value);
+        QCOMPARE(value->text(QAccessible::Name), text(name)->text());
+        QCOMPARE(value->text(QAccessible::Description),
+                 QString::fromLatin1(name) == QLatin1String("DBText4") ? QStringLiteral("Név:") : QStringLiteral("Kód:"));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(text("DBText4"))->text(QAccessible::Name), QStringLiteral("Első"));
+    const auto labels = QAccessible::queryAccessibleInterface(text("DBText4"))->relations(QAccessible::Label);
+    QStringList labelledBy;  // the caption, and the panel's title around it
+    for (const auto& relation : labels)
+        labelledBy << relation.first->text(QAccessible::Name);
+    QVERIFY2(labelledBy.contains(QStringLiteral("Név:")), qPrintable(labelledBy.join(u'|')));
+}
+
+void WidgetsTest::detailPanelShowsTheWholeValue()
+{
+    TestDatabase db;
+    const QString longName = QStringLiteral("Kelet-magyarországi Állatfelvásárló és Értékesítő Zrt.");
+    db.addCarrier(QStringLiteral("AAA"), longName);
+    db.addCarrier(QStringLiteral("BBB"), QStringLiteral("Kiss <b>&amp;</b> Fia"));
+    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito ORDER BY srendszam")});
+    Data->ZQ30.open();
+    QWidget screen;
+    auto* lay = new QVBoxLayout(&screen);
+    int textNumber = 1;
+    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("GroupBox1"), QStringLiteral("Szállító"), &Data->DS30,
+                                      {{QStringLiteral("Név:"), {QStringLiteral("snev")}}}, textNumber);
+    lay->addWidget(box);
+    screen.setFixedWidth(260);  // narrower than the name
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    auto* name = box->findChild<DBText*>(QStringLiteral("DBText1"));
+    // Cut with "…", whole in the tooltip, whole for a screen reader; the panel keeps its width.
+    QCOMPARE(name->text(), longName);
+    QVERIFY(name->isCut());
+    QCOMPARE(name->toolTip(), longName);
+    QCOMPARE(QAccessible::queryAccessibleInterface(name)->text(QAccessible::Name), longName);
+    QVERIFY(screen.width() <= 260);
+    // A value that fits has no tooltip; a value is never read as markup.
+    Data->ZQ30.next();
+    QCOMPARE(name->text(), QStringLiteral("Kiss <b>&amp;</b> Fia"));
+    QCOMPARE(name->textFormat(), Qt::PlainText);
+    QVERIFY(!name->isCut());
+    QVERIFY(name->toolTip().isEmpty());
+    // An ear tag is never cut: the layout gives it its whole width, where a name is cut.
+    Data->ZQ30.first();
+    screen.setFixedWidth(380);
+    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('HU3123456789012345678901')"));
+    Data->ZQ11.open();
+    int more = 2;
+    QGroupBox* tags = buildDetailPanel(&screen, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS11,
+                                       {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}}}, more);
+    lay->addWidget(tags);
+    auto* tag = tags->findChild<DBText*>(QStringLiteral("DBText2"));
+    QTRY_VERIFY(tag->isVisible());
+    QApplication::processEvents();
+    QVERIFY(!tag->isCut());
+    QVERIFY(name->isCut());
+    // Wide enough, the whole name is shown.
+    screen.setFixedWidth(900);
+    QTRY_VERIFY(!name->isCut());
+    QVERIFY(name->toolTip().isEmpty());
 }
 
 QTEST_MAIN(WidgetsTest)

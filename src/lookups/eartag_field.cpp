@@ -1,0 +1,31 @@
+#include "lookups/eartag_field.h"
+
+#include "ui/input.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace lookups {
+
+namespace {
+constexpr int kEarTagLength = 25;  // the ear-tag columns' width
+}  // namespace
+
+QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("Edit1"));
+    field->setMaxLength(kEarTagLength);
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(kEarTagLength, u'0')) + 16);
+    label->setBuddy(field);
+    input::digitsOnly(field);
+    input::ignoreEnter(field);
+    return field;
+}
+
+QString beginningPattern(const QString& typed)
+{
+    return typed.size() >= kEarTagLength ? typed : typed + u'%';
+}
+
+}  // namespace lookups

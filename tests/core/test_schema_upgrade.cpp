@@ -1,0 +1,143 @@
+#include "core/dbcreate.h"
+#include "testdb.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The schema as an older version shipped it: without these indexes.
+QString schemaWithout(const QStringList& indexes)
+{
+    QString schema = dbcreate::builtinSchema();
+    for (const QString& name : indexes) {
+        const QRegularExpression line(QStringLiteral("CREATE (UNIQUE )?INDEX %1 [^;]*;\\n").arg(name));
+        if (!schema.contains(line))
+            qFatal("the schema creates no index %s", qPrintable(name));
+        schema.remove(line);
+    }
+    return schema;
+}
+
+// The indexes of the file but those behind its primary keys.
+QSet<QString> indexNames(const QString& file)
+{
+    QSet<QString> out;
+    for (const QStringList& row :
+         testdb::rows(file, QStringLiteral("SELECT TRIM(rdb$index_name) FROM rdb$indices "
+                                           "WHERE rdb$system_flag = 0 AND rdb$index_name NOT IN "
+                                           "(SELECT rdb$index_name FROM rdb$relation_constraints "
+                                           "WHERE rdb$index_name IS NOT NULL)")))
+        out.insert(row.first());
+    return out;
+}
+
+// Runs the creation tool as an administrator would.
+QString runTool(const QStringList& arguments, int* exitCode)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(QStringLiteral(GERUNDO_MKDB), arguments);
+    if (!tool.waitForFinished(120000))
+        return QStringLiteral("did not finish");
+    *exitCode = tool.exitCode();
+    return QString::fromLocal8Bit(tool.readAll());
+}
+
+}  // namespace
+
+class SchemaUpgradeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void schemaNamesEveryIndex();
+    void upgradeAddsTheMissingIndexesOnce();
+    void refusedIndexDoesNotStopTheOthers();
+    void commandUpgradesAnExistingFile();
+};
+
+void SchemaUpgradeTest::schemaNamesEveryIndex()
+{
+    QStringList names;
+    for (const auto& index : dbcreate::schemaIndexes())
+        names << index.name;
+    // Plain, unique and expression indexes alike.
+    for (const char* name : {"UX_FELADO_FKOD", "IX_BESZALL_FULSZAM", "IX_BESZALL0_FKOD", "IX_FULSZAM0_FULTOL",
+                             "IX_BESZALL_FULSZAM_NUM", "IX_KISZALL_FULSZAM_NUM"})
+        QVERIFY2(names.contains(QString::fromLatin1(name)), name);
+    // Every index a fresh database has beyond its primary keys comes from those statements.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("new.fdb"));
+    dbcreate::createDatabase(file);
+    QCOMPARE(indexNames(file), QSet<QString>(names.begin(), names.end()));
+}
+
+void SchemaUpgradeTest::upgradeAddsTheMissingIndexesOnce()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
+    const QStringList missing{"IX_BESZALL_FULSZAM_NUM", "IX_BESZALL0_FKOD", "IX_FULSZAM0_FULTOL"};
+    dbcreate::createDatabase(file, schemaWithout(missing));
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall0 (bfulszam, bfkod) VALUES ('1001', '7')"));
+    QVERIFY(!indexNames(file).contains(QStringLiteral("IX_BESZALL0_FKOD")));
+
+    const auto first = dbcreate::upgradeDatabase(file);
+    QCOMPARE(first.created, QStringList({"IX_BESZALL0_FKOD", "IX_FULSZAM0_FULTOL", "IX_BESZALL_FULSZAM_NUM"}));
+    QVERIFY(first.refused.isEmpty());
+    for (const QString& name : missing)
+        QVERIFY2(indexNames(file).contains(name), qPrintable(name));
+    // The expression index is the expression, not only the name.
+    QCOMPARE(testdb::rows(file, QStringLiteral("SELECT TRIM(rdb$relation_name), "
+                                               "CAST(rdb$expression_source AS VARCHAR(100)) FROM rdb$indices "
+                                               "WHERE rdb$index_name = 'IX_BESZALL_FULSZAM_NUM'")),
+             QList<QStringList>({{"BESZALL", "(LPAD(BFULSZAM, 25, '0'))"}}));
+
+    // A second run finds nothing to do.
+    const auto second = dbcreate::upgradeDatabase(file);
+    QVERIFY(second.created.isEmpty());
+    QVERIFY(second.refused.isEmpty());
+}
+
+void SchemaUpgradeTest::refusedIndexDoesNotStopTheOthers()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
+    dbcreate::createDatabase(file, schemaWithout({"UX_FELADO_FKOD", "IX_BESZALL0_FKOD"}));
+    // Two partners with one code: the unique index cannot be built over them.
+    testdb::exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'A')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO felado (fkod, fnev) VALUES ('9', 'B')"));
+    const auto result = dbcreate::upgradeDatabase(file);
+    QCOMPARE(result.created, QStringList{"IX_BESZALL0_FKOD"});
+    QCOMPARE(result.refused.size(), 1);
+    QCOMPARE(result.refused.first().first, QStringLiteral("UX_FELADO_FKOD"));
+    QVERIFY(!result.refused.first().second.isEmpty());
+}
+
+void SchemaUpgradeTest::commandUpgradesAnExistingFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
+    dbcreate::createDatabase(file, schemaWithout({"IX_KISZALL_FULSZAM_NUM", "IX_FULSZAM0_FULTOL"}));
+    int exitCode = -1;
+    QString output = runTool({QStringLiteral("--upgrade"), file}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(output.contains(QStringLiteral("index IX_FULSZAM0_FULTOL created")), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("index IX_KISZALL_FULSZAM_NUM created")), qPrintable(output));
+    QVERIFY(indexNames(file).contains(QStringLiteral("IX_KISZALL_FULSZAM_NUM")));
+
+    output = runTool({QStringLiteral("--upgrade"), file}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(output.contains(QStringLiteral("already has every index")), qPrintable(output));
+
+    // No file to upgrade is an error, and none is created.
+    const QString none = dir.filePath(QStringLiteral("nincs.fdb"));
+    runTool({QStringLiteral("--upgrade"), none}, &exitCode);
+    QCOMPARE(exitCode, 1);
+    QVERIFY(!QFile::exists(none));
+}
+
+QTEST_GUILESS_MAIN(SchemaUpgradeTest)
+#include "test_schema_upgrade.moc"
