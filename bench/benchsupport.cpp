@@ -47,10 +47,40 @@ void execOnFile(const QString& file, const QString& sql)
 
 void BenchDatabase::fill(const QString& table, const QString& columns, const QString& values, int n)
 {
-    exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < %1) DO BEGIN "
-                        "INSERT INTO %2 (%3) VALUES (%4); I = I + 1; END END")
-             .arg(n)
+    fill(table, columns, values, 0, n);
+}
+
+void BenchDatabase::fill(const QString& table, const QString& columns, const QString& values, int from, int to)
+{
+    if (to <= from)
+        return;
+    exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = %1; BEGIN WHILE (I < %2) DO BEGIN "
+                        "INSERT INTO %3 (%4) VALUES (%5); I = I + 1; END END")
+             .arg(from)
+             .arg(to)
              .arg(table, columns, values));
+}
+
+std::vector<int> benchSizes(int argc, char** argv)
+{
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        if (const int n = QString::fromLocal8Bit(argv[i]).toInt(); n > 0)
+            sizes.push_back(n);
+    if (sizes.empty())
+        sizes = {100, 100000, 1000000};
+    std::sort(sizes.begin(), sizes.end());
+    return sizes;
+}
+
+int runsAt(int rows) { return rows >= 1000000 ? 3 : 5; }
+
+QString grouped(long n)
+{
+    QString digits = QString::number(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, u',');
+    return digits;
 }
 
 double timeMs(const std::function<void()>& work, int runs)
@@ -72,6 +102,17 @@ size_t residentBytes()
     size_t pages = 0, resident = 0;
     f >> pages >> resident;
     return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+void rawExecuteAndCommit(fb::Attachment& att, const QString& sql)
+{
+    fb::Transaction tra;
+    tra.start(att);
+    {
+        fb::Statement st(att, tra, sql);
+        st.execute();
+    }
+    tra.commit();
 }
 
 RawFetch rawFetchAll(const QString& file, const QString& sql)

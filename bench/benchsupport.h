@@ -21,6 +21,8 @@ public:
     void exec(const QString& sql);
     // Inserts n rows into table: values is a PSQL expression list that may use the loop index I.
     void fill(const QString& table, const QString& columns, const QString& values, int n);
+    // The same for the loop indexes from up to (not including) to: a table grown in steps.
+    void fill(const QString& table, const QString& columns, const QString& values, int from, int to);
 
 private:
     QTemporaryDir m_dir;
@@ -33,6 +35,14 @@ fb::ConnectParams connectParams(const QString& file);
 // Runs SQL as it is (PSQL blocks allowed) on a database file, in a transaction of its own, committed.
 void execOnFile(const QString& file, const QString& sql);
 
+// The table sizes a benchmark measures at: the numbers given on its command line, else 100,
+// 100,000 and 1,000,000 rows.
+std::vector<int> benchSizes(int argc, char** argv);
+// Runs for a median at a table size: fewer where one run takes seconds.
+int runsAt(int rows);
+// "1,000,000"
+QString grouped(long n);
+
 // Median wall time of runs calls, in milliseconds.
 double timeMs(const std::function<void()>& work, int runs = 5);
 // Resident set size of this process in bytes (Linux).
@@ -43,6 +53,9 @@ struct RawFetch {
     size_t bytes = 0;
 };
 RawFetch rawFetchAll(const QString& file, const QString& sql);
+// Runs one statement in a transaction of its own on att and commits, with the bare client library:
+// the floor under a save, mostly the commit's wait for the disk.
+void rawExecuteAndCommit(fb::Attachment& att, const QString& sql);
 
 // The floor of range building: ear tags as 64-bit integers (the benchmarks' tags fit), cut into
 // runs as they come, each run stored through one prepared insert.

@@ -1,5 +1,7 @@
-// The main window's refresh on an empty and on a large database, and moving a 100,000-row
-// dataset to its last row, against the bare client library.
+// The data module at 100, 100,000 and 1,000,000 rows (or the sizes given on the command line): the
+// main window's refresh (ten tables closed and reopened), a dataset over an ordered statement
+// landing on its last row, on a remembered row and back on its first row, and a dataset over an
+// unordered statement read to its end against the bare client library (time and memory).
 #include "benchsupport.h"
 #include "core/datamodule.h"
 
@@ -17,6 +19,12 @@ double refreshMs()
             t->open();
     }, 21);
 }
+
+void line(const char* what, double ms) { std::printf("  %-58s %9.2f ms\n", what, ms); }
+
+const QString kDeparturesInOrder = QStringLiteral("SELECT * FROM kiszall ORDER BY IDk");
+const QString kDeparturesByDate = QStringLiteral("SELECT * FROM kiszall ORDER BY kikelt, kfulszam");
+const QString kDepartures = QStringLiteral("SELECT * FROM kiszall");
 }  // namespace
 
 int main(int argc, char** argv)
@@ -28,51 +36,90 @@ int main(int argc, char** argv)
     const double empty = refreshMs();
     delete Data;
     Data = nullptr;
+    std::printf("main window refresh (close and reopen ten tables), empty database: %.2f ms\n", empty);
 
-    std::printf("filling 1,000,000 rows into BESZALL and KISZALL0 ...\n");
-    db.fill(QStringLiteral("beszall"), QStringLiteral("bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz"),
-            QStringLiteral("'1', '1', 1000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), DATE '2011-01-01', "
-                           "'gyüjtés', 'EU-' || :I"),
-            1000000);
-    db.fill(QStringLiteral("kiszall0"), QStringLiteral("kskod, kfkod, kfulszam, kikelt, khkat, keubizbe, keubizki"),
-            QStringLiteral("'1', '1', 1000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), 'vágás', 'EU-' || :I, 'KI'"),
-            1000000);
-    db.fill(QStringLiteral("kiszall"), QStringLiteral("kskod, kfkod, kfulszam, kikelt, khkat, keubizbe, keubizki"),
-            QStringLiteral("'1', '1', 2000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), 'vágás', 'EU-' || :I, 'KI'"),
-            100000);
+    int filled = 0;
+    for (const int size : benchSizes(argc, argv)) {
+        std::printf("\nfilling to %s rows in BESZALL, KISZALL and KISZALL0 ...\n", qPrintable(grouped(size)));
+        std::fflush(stdout);
+        db.fill(QStringLiteral("beszall"), QStringLiteral("bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz"),
+                QStringLiteral("'1', '1', 1000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), DATE '2011-01-01', "
+                               "'gyüjtés', 'EU-' || :I"),
+                filled, size);
+        db.fill(QStringLiteral("kiszall0"), QStringLiteral("kskod, kfkod, kfulszam, kikelt, khkat, keubizbe, keubizki"),
+                QStringLiteral("'1', '1', 1000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), 'vágás', 'EU-' || :I, "
+                               "'KI'"),
+                filled, size);
+        // Every 997th departure imported without a date, every 991st without an ear tag.
+        db.fill(QStringLiteral("kiszall"), QStringLiteral("kskod, kfkod, kfulszam, kikelt, khkat, keubizbe, keubizki"),
+                QStringLiteral("'1', '1', CASE WHEN MOD(:I, 991) = 0 THEN NULL ELSE 2000000000 + :I END, "
+                               "CASE WHEN MOD(:I, 997) = 0 THEN NULL ELSE DATE '2011-01-01' + MOD(:I, 300) END, "
+                               "'vágás', 'EU-' || :I, 'KI'"),
+                filled, size);
+        filled = size;
+        const int runs = runsAt(size);
 
-    Data = new TData();
-    const double large = refreshMs();
-    std::printf("  (after the refresh IBTable1 is %s on ear tag %s, %d row(s) fetched)\n",
-                Data->IBTable1.active() ? "open" : "closed", qPrintable(Data->IBTable1.fieldText(QStringLiteral("bfulszam"))),
-                Data->IBTable1.fetchedCount());
-    std::printf("main window refresh (close and reopen ten tables)\n");
-    std::printf("  empty database       %8.2f ms\n", empty);
-    std::printf("  1,000,000-row tables %8.2f ms   ratio %.2f\n", large, large / empty);
+        Data = new TData();
+        std::printf("%s rows (median of %d runs):\n", qPrintable(grouped(size)), runs);
+        const double refresh = refreshMs();
+        std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "main window refresh (ten tables)", refresh,
+                    refresh / empty);
 
-    // Moving a 100,000-row dataset to its last row.
-    const QString sql = QStringLiteral("SELECT * FROM kiszall");
-    const double raw = timeMs([&] { rawFetchAll(db.file(), sql); }, 5);
-    const RawFetch rf = rawFetchAll(db.file(), sql);
-    Data->ZQ21.close();
-    Data->ZQ21.setSql({sql});
-    const double viaDataset = timeMs([&] {
-        Data->ZQ21.close();
-        Data->ZQ21.open();
-        Data->ZQ21.last();
-    }, 5);
-    Data->ZQ21.close();
-    const size_t before = residentBytes();
-    Data->ZQ21.open();
-    Data->ZQ21.last();
-    const size_t after = residentBytes();
-    std::printf("moving a %ld-row dataset to its last row\n", rf.rows);
-    std::printf("  bare client-library fetch %8.2f ms\n", raw);
-    std::printf("  dataset open + last       %8.2f ms   ratio %.2f (goal <= 3)\n", viaDataset, viaDataset / raw);
-    std::printf("  fetched data %.1f MiB, dataset rows %.1f MiB, resident growth %.1f MiB   ratio %.2f (goal <= 3)\n",
-                rf.bytes / 1048576.0, Data->ZQ21.fetchedBytes() / 1048576.0, (after - before) / 1048576.0,
-                static_cast<double>(after - before) / static_cast<double>(rf.bytes));
-    delete Data;
-    Data = nullptr;
+        Dataset& q = Data->ZQ21;
+        const QString middle = QString::number(size / 2 + 1);
+        for (const QString& sql : {kDeparturesInOrder, kDeparturesByDate}) {
+            const bool byDate = sql == kDeparturesByDate;
+            q.close();
+            q.setSql({sql});
+            const double last = timeMs([&] {
+                q.close();
+                q.open();
+                q.last();
+            }, runs);
+            line(byDate ? "open + last row, by date and ear tag" : "open + last row, in entry order", last);
+            const double remembered = timeMs([&] {
+                q.close();
+                q.open();
+                q.last();
+                q.locate(QStringLiteral("IDk"), middle);
+            }, runs);
+            line(byDate ? "open + last row + remembered row, by date and ear tag"
+                        : "open + last row + remembered row, in entry order",
+                 remembered);
+            if (q.fieldText(QStringLiteral("IDk")) != middle)
+                std::printf("  !! not on row %s\n", qPrintable(middle));
+            const double backToFirst = timeMs([&] {
+                q.last();
+                q.first();
+            }, runs);
+            line(byDate ? "from the last row back to the first, by date and ear tag"
+                        : "from the last row back to the first, in entry order",
+                 backToFirst);
+        }
+
+        // Reading an unordered statement to its end: every row, as a table or a printout reads it.
+        const double raw = timeMs([&] { rawFetchAll(db.file(), kDepartures); }, runs);
+        const RawFetch rf = rawFetchAll(db.file(), kDepartures);
+        q.close();
+        q.setSql({kDepartures});
+        const double all = timeMs([&] {
+            q.close();
+            q.open();
+            q.last();
+        }, runs);
+        q.close();
+        const size_t before = residentBytes();
+        q.open();
+        q.last();
+        const size_t after = residentBytes();
+        std::printf("  %-58s %9.2f ms   bare %8.2f ms   ratio %.2f\n", "unordered statement read to its last row", all,
+                    raw, all / raw);
+        std::printf("    fetched data %.1f MiB, dataset rows %.1f MiB, resident growth %.1f MiB   ratio %.2f\n",
+                    rf.bytes / 1048576.0, q.fetchedBytes() / 1048576.0, (after - before) / 1048576.0,
+                    static_cast<double>(after - before) / static_cast<double>(rf.bytes));
+        q.close();
+        delete Data;
+        Data = nullptr;
+    }
     return 0;
 }

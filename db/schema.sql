@@ -257,13 +257,11 @@ CREATE UNIQUE INDEX UX_SZALLITO_SKOD ON SZALLITO (SKOD);
 CREATE UNIQUE INDEX UX_FELADO_FKOD ON FELADO (FKOD);
 
 /* Ear tags join arrivals with departures (on site, pick list NOT EXISTS, checks, archiving); dates
-   order the day lists; codes find the uses of a carrier or partner before a delete. */
+   find the day lists; codes find the uses of a carrier or partner before a delete. */
 CREATE INDEX IX_BESZALL_FULSZAM ON BESZALL (BFULSZAM);
-CREATE INDEX IX_BESZALL_SZKELT ON BESZALL (BSZKELT);
 CREATE INDEX IX_BESZALL_SKOD ON BESZALL (BSKOD);
 CREATE INDEX IX_BESZALL_FKOD ON BESZALL (BFKOD);
 CREATE INDEX IX_KISZALL_FULSZAM ON KISZALL (KFULSZAM);
-CREATE INDEX IX_KISZALL_KIKELT ON KISZALL (KIKELT);
 CREATE INDEX IX_KISZALL_SKOD ON KISZALL (KSKOD);
 CREATE INDEX IX_KISZALL_FKOD ON KISZALL (KFKOD);
 CREATE INDEX IX_BESZALL0_FULSZAM ON BESZALL0 (BFULSZAM);
@@ -279,5 +277,19 @@ CREATE INDEX IX_FULSZAM0_FULTOL ON FULSZAM0 (UFULTOL);
    The delivery papers count the day's ear tags of a range through these. */
 CREATE INDEX IX_BESZALL_FULSZAM_NUM ON BESZALL COMPUTED BY (LPAD(BFULSZAM, 25, '0'));
 CREATE INDEX IX_KISZALL_FULSZAM_NUM ON KISZALL COMPUTED BY (LPAD(KFULSZAM, 25, '0'));
+
+/* The delivery lists land on their newest row, or on a remembered one, by walking an index from
+   there in either direction, and the engine walks an index one way only: so each list order has an
+   ascending and a descending index, driven from the delivery table (the joined registers are found
+   by their unique codes). The lists in date order are ordered by date, ear tag and identifier (the
+   identifier settles the order of equal dates and ear tags). The ascending date index serves the
+   day lists' searches by date as well; a date index of its own would draw the engine into sorting
+   a range of dates instead of walking this one. */
+CREATE DESCENDING INDEX IX_BESZALL_IDB_DESC ON BESZALL (IDB);
+CREATE INDEX IX_BESZALL_SZKELT_FULSZAM ON BESZALL (BSZKELT, BFULSZAM, IDB);
+CREATE DESCENDING INDEX IX_BESZALL_SZKELT_FULSZAM_DESC ON BESZALL (BSZKELT, BFULSZAM, IDB);
+CREATE DESCENDING INDEX IX_KISZALL_IDK_DESC ON KISZALL (IDK);
+CREATE INDEX IX_KISZALL_KIKELT_FULSZAM ON KISZALL (KIKELT, KFULSZAM, IDK);
+CREATE DESCENDING INDEX IX_KISZALL_KIKELT_FULSZAM_DESC ON KISZALL (KIKELT, KFULSZAM, IDK);
 
 COMMIT;

@@ -31,8 +31,10 @@ void Connection::close()
         } catch (const fb::Error&) {
         }
     }
-    for (Dataset* ds : m_module.datasets())
+    for (Dataset* ds : m_module.datasets()) {
+        ds->m_keyedStatements.clear();
         ds->m_stmt.reset();
+    }
     m_att.detach();
 }
 
@@ -240,4 +242,67 @@ void TData::transactionEnded()
     m_autoByStatement = false;
     // Work left pending in the shared transaction is committed or undone now.
     workLocks.sharedTransactionEnded();
+}
+
+// ---------------------------------------------------------------- reading by the order key
+
+keyset::Catalog TData::catalog()
+{
+    keyset::Catalog c;
+    c.primaryKey = [this](const QString& table) {
+        fb::Statement stmt(ZCon1.attachment(), IBTrans1.raw(),
+                           QStringLiteral("SELECT TRIM(s.RDB$FIELD_NAME), i.RDB$SEGMENT_COUNT "
+                                          "FROM RDB$RELATION_CONSTRAINTS c "
+                                          "JOIN RDB$INDICES i ON i.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
+                                          "JOIN RDB$INDEX_SEGMENTS s ON s.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
+                                          "WHERE c.RDB$RELATION_NAME = :t AND c.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'"));
+        stmt.bind(QStringLiteral("t"), fb::Value::fromText(table));
+        auto cursor = stmt.openCursor();
+        std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+        QString key;
+        if (cursor->fetchNext(row.data()) && cursor->columns().integer(row.data(), 1) == 1)
+            key = cursor->columns().text(row.data(), 0);
+        cursor->close();
+        return key;
+    };
+    c.isUnique = [this](const QString& table, const QString& column) {
+        fb::Statement stmt(ZCon1.attachment(), IBTrans1.raw(),
+                           QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES i "
+                                          "JOIN RDB$INDEX_SEGMENTS s ON s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
+                                          "WHERE i.RDB$RELATION_NAME = :t AND i.RDB$UNIQUE_FLAG = 1 "
+                                          "AND i.RDB$SEGMENT_COUNT = 1 AND COALESCE(i.RDB$INDEX_INACTIVE, 0) = 0 "
+                                          "AND s.RDB$FIELD_NAME = :c"));
+        stmt.bind(QStringLiteral("t"), fb::Value::fromText(table));
+        stmt.bind(QStringLiteral("c"), fb::Value::fromText(column));
+        auto cursor = stmt.openCursor();
+        std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+        const bool unique = cursor->fetchNext(row.data()) && cursor->columns().integer(row.data(), 0) > 0;
+        cursor->close();
+        return unique;
+    };
+    return c;
+}
+
+std::shared_ptr<const keyset::Plan> TData::orderKeyOf(Dataset& dataset)
+{
+    const QString text = dataset.statementText();
+    if (const auto it = m_orderKeys.constFind(text); it != m_orderKeys.constEnd())
+        return *it;
+    std::shared_ptr<const keyset::Plan> plan;
+    if (const auto shape = keyset::parse(text)) {
+        try {
+            if (auto found = keyset::makePlan(*shape, dataset.columns(), catalog())) {
+                // The statements it needs first are prepared now: one the engine refuses leaves the
+                // dataset reading from the top, as any other statement.
+                dataset.keyedStatement(keyset::whole(*found, keyset::Walk::Forward).sql);
+                dataset.keyedStatement(keyset::whole(*found, keyset::Walk::Backward).sql);
+                dataset.keyedStatement(keyset::probe(*found, fb::Value::fromInt(0)).sql);
+                plan = std::make_shared<const keyset::Plan>(std::move(*found));
+            }
+        } catch (const fb::Error&) {
+            plan.reset();
+        }
+    }
+    m_orderKeys.insert(text, plan);
+    return plan;
 }

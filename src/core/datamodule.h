@@ -5,8 +5,10 @@
 #include "core/worklock.h"
 #include "db/client.h"
 
+#include <QHash>
 #include <QObject>
 
+#include <memory>
 #include <vector>
 
 class TData;
@@ -93,6 +95,11 @@ public:
 
 private:
     friend class Dataset;
+    // How a dataset's statement is read by its order key, worked out once per statement text (the
+    // statement's shape, the keys and unique indexes the database declares); null when it cannot be.
+    std::shared_ptr<const keyset::Plan> orderKeyOf(Dataset& dataset);
+    keyset::Catalog catalog();
+    QHash<QString, std::shared_ptr<const keyset::Plan>> m_orderKeys;
     const Dataset* m_autoStarter = nullptr;
     bool m_autoByStatement = false;
     bool m_closingAll = false;

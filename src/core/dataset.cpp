@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 // ---------------------------------------------------------------- RowStore
 
@@ -12,6 +13,7 @@ void RowStore::reset(unsigned rowLength)
 {
     m_chunks.clear();
     m_count = 0;
+    m_head = 0;
     m_stride = (rowLength + 7u) & ~7u;  // keep every row 8-byte aligned
     if (m_stride == 0)
         m_stride = 8;
@@ -19,13 +21,11 @@ void RowStore::reset(unsigned rowLength)
 
 unsigned char* RowStore::appendRow()
 {
-    const int chunk = m_count / kRowsPerChunk;
-    if (chunk >= static_cast<int>(m_chunks.size()))
+    const int slot = m_head + m_count;
+    if (slot / kRowsPerChunk >= static_cast<int>(m_chunks.size()))
         m_chunks.emplace_back(new unsigned char[static_cast<size_t>(m_stride) * kRowsPerChunk]);
-    unsigned char* p = m_chunks[static_cast<size_t>(chunk)].get() +
-                       static_cast<size_t>(m_count % kRowsPerChunk) * m_stride;
     ++m_count;
-    return p;
+    return row(m_count - 1);
 }
 
 void RowStore::dropLast()
@@ -34,14 +34,37 @@ void RowStore::dropLast()
         --m_count;
 }
 
+unsigned char* RowStore::prependRow()
+{
+    if (m_head == 0) {
+        m_chunks.emplace(m_chunks.begin(), new unsigned char[static_cast<size_t>(m_stride) * kRowsPerChunk]);
+        m_head = kRowsPerChunk;
+    }
+    --m_head;
+    ++m_count;
+    return row(0);
+}
+
+void RowStore::dropFirst()
+{
+    if (m_count == 0)
+        return;
+    ++m_head;
+    --m_count;
+}
+
 const unsigned char* RowStore::row(int i) const
 {
-    return m_chunks[static_cast<size_t>(i / kRowsPerChunk)].get() + static_cast<size_t>(i % kRowsPerChunk) * m_stride;
+    const int slot = m_head + i;
+    return m_chunks[static_cast<size_t>(slot / kRowsPerChunk)].get() +
+           static_cast<size_t>(slot % kRowsPerChunk) * m_stride;
 }
 
 unsigned char* RowStore::row(int i)
 {
-    return m_chunks[static_cast<size_t>(i / kRowsPerChunk)].get() + static_cast<size_t>(i % kRowsPerChunk) * m_stride;
+    const int slot = m_head + i;
+    return m_chunks[static_cast<size_t>(slot / kRowsPerChunk)].get() +
+           static_cast<size_t>(slot % kRowsPerChunk) * m_stride;
 }
 
 unsigned char* RowStore::insertRow(int at)
@@ -69,8 +92,23 @@ Dataset::Dataset(TData& module, const QString& name) : m_module(module), m_name(
 
 Dataset::~Dataset()
 {
-    m_cursor.reset();
+    m_forward.cursor.reset();
+    m_backward.cursor.reset();
+    m_keyedStatements.clear();
     m_stmt.reset();
+}
+
+void Dataset::Reader::clear()
+{
+    if (cursor) {
+        try {
+            cursor->close();
+        } catch (const fb::Error&) {
+            // the transaction may already be gone; the cursor is dropped either way
+        }
+        cursor.reset();
+    }
+    pending.clear();
 }
 
 // Changing the statement of an open dataset closes it first, so it never shows rows of another one.
@@ -146,8 +184,17 @@ void Dataset::open()
     bindAll(*m_stmt);
     if (!m_stmt->hasCursor())
         throw fb::Error(QStringLiteral("%1: the statement returns no rows").arg(m_name));
-    m_cursor = m_stmt->openCursor();
-    m_columns = m_cursor->columns();
+    m_columns = m_stmt->columns();
+    m_planLooked = false;
+    m_plan.reset();
+    // A whole table read by its order key is read that way from the start: the engine then walks
+    // the order's index, where for the statement as written it may sort every row first (it
+    // does, through a register of one or two rows, on a database whose index statistics were
+    // never computed). A statement with a condition of its own is run as written.
+    if (const auto plan = orderKey(); plan && plan->where.isEmpty())
+        m_forward.pending.push_back(keyset::whole(*plan, keyset::Walk::Forward));
+    else
+        m_forward.cursor = m_stmt->openCursor();
     m_rows.reset(m_columns.messageLength());
     m_scratch.assign(m_columns.messageLength() + 8, 0);
     m_active = true;
@@ -187,14 +234,10 @@ void Dataset::closeQuietly()
 {
     if (!m_active)
         return;
-    if (m_cursor) {
-        try {
-            m_cursor->close();
-        } catch (const fb::Error&) {
-            // the transaction may already be gone; the cursor is dropped either way
-        }
-        m_cursor.reset();
-    }
+    m_forward.clear();
+    m_backward.clear();
+    m_planLooked = false;
+    m_plan.reset();
     m_active = false;
     m_rows.reset(0);
     m_columns = fb::Columns();
@@ -212,40 +255,76 @@ void Dataset::close()
     m_module.datasetClosed(this);
 }
 
-int Dataset::fetchMore(int n)
+bool Dataset::readRow(Reader& reader, unsigned char* buffer)
 {
-    if (!m_cursor || n <= 0)
-        return 0;
-    const int before = m_rows.count();
-    for (int i = 0; i < n; ++i) {
-        unsigned char* row = m_rows.appendRow();
+    for (;;) {
+        if (reader.cursor) {
+            if (reader.cursor->fetchNext(buffer))
+                return true;
+            reader.cursor->close();
+            reader.cursor.reset();
+        }
+        if (reader.pending.empty())
+            return false;
+        const keyset::Step step = std::move(reader.pending.front());
+        reader.pending.pop_front();
+        fb::Statement& stmt = keyedStatement(step.sql);
+        bindAll(stmt);
+        for (const auto& [name, value] : step.params)
+            stmt.bind(name, value);
+        reader.cursor = stmt.openCursor();
+    }
+}
+
+int Dataset::pull(Reader& reader, int n, bool before)
+{
+    const int had = m_rows.count();
+    const auto drop = [&] { before ? m_rows.dropFirst() : m_rows.dropLast(); };
+    for (int i = 0; i < n && reader.active(); ++i) {
+        unsigned char* row = before ? m_rows.prependRow() : m_rows.appendRow();
         bool got = false;
         try {
-            got = m_cursor->fetchNext(row);
+            got = readRow(reader, row);
         } catch (...) {
-            m_rows.dropLast();
+            drop();
             throw;
         }
-        if (!got) {
-            m_rows.dropLast();
-            m_cursor->close();
-            m_cursor.reset();
-            break;
-        }
-        if (!keepFetchedRow(row)) {
-            m_rows.dropLast();
-            --i;
+        if (!got || !keepFetchedRow(row)) {
+            drop();
+            if (got)
+                --i;
         }
     }
-    const int added = m_rows.count() - before;
+    return m_rows.count() - had;
+}
+
+int Dataset::fetchMore(int n)
+{
+    if (!m_forward.active() || n <= 0)
+        return 0;
+    const int before = m_rows.count();
+    const int added = pull(m_forward, n, false);
     if (added > 0)
         emit rowsFetched(before, m_rows.count() - 1);
     return added;
 }
 
+int Dataset::fetchBefore(int n)
+{
+    if (!m_backward.active() || n <= 0)
+        return 0;
+    const int added = pull(m_backward, n, true);
+    if (added > 0) {
+        if (m_current >= 0)
+            m_current += added;
+        emit rowsPrepended(added);
+    }
+    return added;
+}
+
 bool Dataset::fetchUntil(int row)
 {
-    while (m_rows.count() <= row && m_cursor)
+    while (m_rows.count() <= row && m_forward.active())
         fetchMore(std::max(256, row + 1 - m_rows.count()));
     return row < m_rows.count();
 }
@@ -258,10 +337,22 @@ void Dataset::setCurrent(int row)
     emit currentChanged(row);
 }
 
+namespace {
+// Rows read around a row the list lands on: a screenful and more either side.
+constexpr int kRowsAround = 100;
+}  // namespace
+
 void Dataset::first()
 {
     if (!m_active)
         return;
+    if (!startsAtTop() && readFromTop()) {
+        pull(m_forward, kRowsAround, false);
+        m_bof = true;
+        m_eof = m_rows.count() == 0;
+        announceRestart(m_rows.count() > 0 ? 0 : -1);
+        return;
+    }
     m_bof = true;
     m_eof = m_rows.count() == 0;
     setCurrent(m_rows.count() > 0 ? 0 : -1);
@@ -271,8 +362,16 @@ void Dataset::last()
 {
     if (!m_active)
         return;
-    while (m_cursor)
-        fetchMore(4096);
+    if (!allFetched()) {
+        if (readFromEnd()) {
+            m_eof = true;
+            m_bof = m_rows.count() == 0;
+            announceRestart(m_rows.count() - 1);
+            return;
+        }
+        while (m_forward.active())
+            fetchMore(4096);
+    }
     m_eof = true;
     m_bof = m_rows.count() == 0;
     setCurrent(m_rows.count() - 1);
@@ -297,6 +396,8 @@ void Dataset::prior()
 {
     if (!m_active || m_current < 0)
         return;
+    if (m_current == 0)
+        fetchBefore(kRowsAround);
     if (m_current > 0) {
         m_bof = false;
         m_eof = false;
@@ -311,7 +412,7 @@ bool Dataset::moveTo(int row)
 {
     if (!m_active || row < 0 || !fetchUntil(row))
         return false;
-    m_bof = row == 0;
+    m_bof = row == 0 && startsAtTop();
     m_eof = false;
     setCurrent(row);
     return true;
@@ -322,12 +423,22 @@ bool Dataset::locate(const QString& field, const QString& value, LocateOptions o
     if (!m_active)
         return false;
     const int col = requireField(field);
+    // A row found by the driving table's key is the only one with that key: the statements that
+    // read by the order key find it wherever it stands.
+    if (!options.caseInsensitive && !options.partialKey) {
+        const fb::Columns::Type t = m_columns.at(col).type;
+        if (t == fb::Columns::Type::Short || t == fb::Columns::Type::Long || t == fb::Columns::Type::Int64)
+            if (const auto plan = orderKey(); plan && plan->keyColumn == col)
+                return locateKey(*plan, col, value);
+    }
     const auto matches = [&](int r) {
         const QString v = m_columns.text(m_rows.row(r), col);
         if (options.partialKey)
             return v.startsWith(value, options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
         return v.compare(value, options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
     };
+    if (!startsAtTop())
+        return locateFromTop(matches);
     for (int r = 0;; ++r) {
         if (r >= m_rows.count() && !fetchUntil(r))
             return false;
@@ -342,9 +453,157 @@ int Dataset::recordCount()
 {
     if (!m_active)
         return 0;
-    while (m_cursor)
+    while (m_backward.active())
+        fetchBefore(4096);
+    while (m_forward.active())
         fetchMore(4096);
     return m_rows.count();
+}
+
+// ---------------------------------------------------------------- reading by the order key
+
+std::shared_ptr<const keyset::Plan> Dataset::orderKey()
+{
+    if (m_planLooked)
+        return m_plan;
+    m_planLooked = true;
+    m_plan = m_module.orderKeyOf(*this);
+    return m_plan;
+}
+
+fb::Statement& Dataset::keyedStatement(const QString& sql)
+{
+    auto it = m_keyedStatements.find(sql);
+    if (it != m_keyedStatements.end())
+        return *it->second;
+    auto stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), sql);
+    // Its rows go among the statement's own: the same columns in the same places.
+    const fb::Columns& c = stmt->columns();
+    bool same = stmt->hasCursor() && c.count() == m_columns.count() && c.messageLength() == m_columns.messageLength();
+    for (int i = 0; same && i < c.count(); ++i)
+        same = c.at(i).type == m_columns.at(i).type && c.at(i).offset == m_columns.at(i).offset &&
+               c.at(i).nullOffset == m_columns.at(i).nullOffset;
+    if (!same)
+        throw fb::Error(QStringLiteral("%1: the statement read by its order key gives other columns").arg(m_name));
+    return *m_keyedStatements.emplace(sql, std::move(stmt)).first->second;
+}
+
+void Dataset::restart()
+{
+    m_forward.clear();
+    m_backward.clear();
+    // Statements of earlier orders and conditions pile up as a screen changes its statement; none
+    // is in use once both readers are idle.
+    if (m_keyedStatements.size() > 24)
+        m_keyedStatements.clear();
+    m_rows.reset(m_columns.messageLength());
+}
+
+void Dataset::announceRestart(int current)
+{
+    m_current = current;
+    emit rowsReset();
+    emit currentChanged(m_current);
+}
+
+bool Dataset::readFromEnd()
+{
+    const auto plan = orderKey();
+    if (!plan)
+        return false;
+    restart();
+    m_backward.pending.push_back(keyset::whole(*plan, keyset::Walk::Backward));
+    pull(m_backward, kRowsAround, true);
+    return true;
+}
+
+bool Dataset::readFromTop()
+{
+    const auto plan = orderKey();
+    if (!plan)
+        return false;
+    restart();
+    m_forward.pending.push_back(keyset::whole(*plan, keyset::Walk::Forward));
+    return true;
+}
+
+bool Dataset::locateKey(const keyset::Plan& plan, int column, const QString& value)
+{
+    for (int r = 0; r < m_rows.count(); ++r) {
+        if (m_columns.text(m_rows.row(r), column) == value) {
+            moveTo(r);
+            return true;
+        }
+    }
+    if (startsAtTop() && allFetched())
+        return false;
+    // Every key reads as plain decimal digits: any other text, or a number the column cannot
+    // hold, is no row's key.
+    bool ok = false;
+    const qint64 key = value.toLongLong(&ok);
+    const fb::Columns::Type type = m_columns.at(column).type;
+    const qint64 limit = type == fb::Columns::Type::Short   ? std::numeric_limits<qint16>::max()
+                         : type == fb::Columns::Type::Long ? std::numeric_limits<qint32>::max()
+                                                           : std::numeric_limits<qint64>::max();
+    if (!ok || QString::number(key) != value || key > limit || key < -limit - 1)
+        return false;
+
+    const keyset::Step probe = keyset::probe(plan, fb::Value::fromInt(key));
+    std::vector<unsigned char> found(m_columns.messageLength() + 8);
+    {
+        fb::Statement& stmt = keyedStatement(probe.sql);
+        bindAll(stmt);
+        for (const auto& [name, v] : probe.params)
+            stmt.bind(name, v);
+        auto cursor = stmt.openCursor();
+        const bool got = cursor->fetchNext(found.data());
+        cursor->close();
+        if (!got)
+            return false;
+    }
+    // The rows around it: the ones before, nearest first, and the ones after.
+    const std::vector<fb::Value> order = keyset::keyOf(plan, m_columns, found.data());
+    restart();
+    std::memcpy(m_rows.appendRow(), found.data(), m_columns.messageLength());
+    for (keyset::Step& step : keyset::beyond(plan, m_columns, order, keyset::Walk::Backward))
+        m_backward.pending.push_back(std::move(step));
+    for (keyset::Step& step : keyset::beyond(plan, m_columns, order, keyset::Walk::Forward))
+        m_forward.pending.push_back(std::move(step));
+    const int before = pull(m_backward, kRowsAround, true);
+    pull(m_forward, kRowsAround, false);
+    m_bof = before == 0 && startsAtTop();
+    m_eof = false;
+    announceRestart(before);
+    return true;
+}
+
+bool Dataset::locateFromTop(const std::function<bool(int)>& matches)
+{
+    // The fetched rows do not start at the top: read from the top, and where no row matches, stay
+    // on the row that was current (found again by its key once every row is read).
+    const QString currentKey =
+        m_current >= 0 && m_plan ? m_columns.text(m_rows.row(m_current), m_plan->keyColumn) : QString();
+    if (!readFromTop())
+        return false;
+    int at = -1;
+    for (int r = 0; at < 0; ++r) {
+        if (r >= m_rows.count() && pull(m_forward, 4096, false) == 0)
+            break;
+        if (matches(r))
+            at = r;
+    }
+    const bool found = at >= 0;
+    if (!found && !currentKey.isEmpty()) {
+        for (int r = 0; r < m_rows.count() && at < 0; ++r)
+            if (m_columns.text(m_rows.row(r), m_plan->keyColumn) == currentKey)
+                at = r;
+    }
+    if (at < 0)
+        at = m_rows.count() > 0 ? 0 : -1;
+    m_bof = at == 0;
+    m_eof = false;
+    announceRestart(at);
+    return found;
 }
 
 QStringList Dataset::fieldNames() const
@@ -633,14 +892,7 @@ QString TableDataset::shownText(int row, int column) const
 
 fb::Value TableDataset::messageValue(const fb::Columns& columns, const unsigned char* row, int column)
 {
-    if (columns.isNull(row, column))
-        return {};
-    const fb::Columns::Type t = columns.at(column).type;
-    if (isIntegerType(t) && columns.at(column).scale == 0)
-        return fb::Value::fromInt(columns.integer(row, column));
-    if (isDateType(t))
-        return fb::Value::fromDate(columns.date(row, column));
-    return fb::Value::fromText(columns.text(row, column));
+    return keyset::valueOf(columns, row, column);
 }
 
 QString TableDataset::keyText(const fb::Columns& columns, const unsigned char* row,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/keyset.h"
 #include "db/client.h"
 
 #include <QDate>
@@ -8,6 +9,9 @@
 #include <QSet>
 #include <QStringList>
 
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,6 +24,8 @@ public:
     void reset(unsigned rowLength);
     unsigned char* appendRow();  // space for one more row (uninitialised)
     void dropLast();             // the row appended last turned out not to exist
+    unsigned char* prependRow();  // space for a row before the first one (uninitialised)
+    void dropFirst();             // the row prepended last turned out not to be wanted
     // Space for a row at position at, the rows from there on moving down one (uninitialised).
     unsigned char* insertRow(int at);
     void removeRow(int at);
@@ -33,6 +39,7 @@ private:
     static constexpr int kRowsPerChunk = 512;
     unsigned m_stride = 0;
     int m_count = 0;
+    int m_head = 0;  // unused places at the start of the first chunk, for rows prepended
     std::vector<std::unique_ptr<unsigned char[]>> m_chunks;
 };
 
@@ -44,6 +51,13 @@ struct LocateOptions {
 // A named dataset of the data module: a statement put together line by line, bound by parameter
 // name, opened or executed in the module's one transaction. Rows are fetched lazily: opening reads
 // the first row only; navigation, locate and the grid fetch what they need.
+//
+// The fetched rows are one unbroken stretch of the result. Opening starts it at the first row. For
+// a statement the data module can read by its order key (keyset.h), moving to the last row, or
+// locating a row by the driving table's primary key, replaces the stretch by the rows around that
+// row, read by statements that start there; the rows before it are fetched as they are asked for
+// (fetchBefore, prior), and first() starts from the top again. Row numbers (recNo, moveTo,
+// cellText) count within the fetched rows: from the first row of the result while startsAtTop().
 class Dataset : public QObject {
     Q_OBJECT
 public:
@@ -79,7 +93,7 @@ public:
     bool isEmpty() const { return m_active && m_rows.count() == 0; }
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
-    int recNo() const { return m_current; }  // 0-based current row, -1 when none
+    int recNo() const { return m_current; }  // 0-based current row among the fetched ones, -1 when none
     void first();
     void last();
     void next();
@@ -91,9 +105,17 @@ public:
 
     // --- fetching (grids)
     int fetchedCount() const { return m_rows.count(); }
-    bool allFetched() const { return !m_cursor; }
+    bool allFetched() const { return !m_forward.active(); }
     int fetchMore(int n);  // returns how many rows were added
     bool fetchUntil(int row);
+    // The fetched rows begin with the first row of the result.
+    bool startsAtTop() const { return !m_backward.active(); }
+    // Fetches up to n rows before the first fetched one; returns how many were added (the row
+    // numbers of the fetched rows grow by that much, the current row stays the same row).
+    int fetchBefore(int n);
+    // The order key the rows are read by, when the statement has one and it was needed (tests and
+    // benchmarks look at it); null otherwise.
+    const keyset::Plan* keyedPlan() const { return m_plan.get(); }
 
     // --- reading the current row; a missing value reads as "" or 0, so does a closed or empty set
     int fieldCount() const { return m_columns.count(); }
@@ -113,6 +135,11 @@ signals:
     void closed();
     void currentChanged(int row);
     void rowsFetched(int first, int last);
+    // count rows were fetched before the first fetched row: the rows shown move down by that much.
+    void rowsPrepended(int count);
+    // The fetched rows were replaced by another stretch of the result (the last rows, or the rows
+    // around a located row); currentChanged follows.
+    void rowsReset();
     // Rows that an edit of the set itself added, removed or rewrote (a table dataset's changes).
     void rowInserted(int row);
     void rowRemoved(int row);
@@ -137,8 +164,32 @@ protected:
     virtual bool keepFetchedRow(const unsigned char* row) const { return true; }
 
 private:
+    // Where more rows come from in one direction: the cursor being read, then the statements still
+    // to run, one after another.
+    struct Reader {
+        std::unique_ptr<fb::Cursor> cursor;
+        std::deque<keyset::Step> pending;
+        bool active() const { return cursor || !pending.empty(); }
+        void clear();
+    };
+
     void prepare(const QString& text);
     void bindAll(fb::Statement& stmt) const;
+    bool readRow(Reader& reader, unsigned char* buffer);
+    // Fetches up to n rows from reader, before the fetched rows or after them, without telling
+    // anyone (the caller announces the change); returns how many were added.
+    int pull(Reader& reader, int n, bool before);
+    // How the statement is read by its order key; null when it cannot be. Looked up once per opening.
+    std::shared_ptr<const keyset::Plan> orderKey();
+    fb::Statement& keyedStatement(const QString& sql);
+    // Drops the fetched rows and both readers, ready for another stretch of the result.
+    void restart();
+    // Announces a new stretch of rows, with the current row in it.
+    void announceRestart(int current);
+    bool readFromEnd();
+    bool readFromTop();
+    bool locateKey(const keyset::Plan& plan, int column, const QString& value);
+    bool locateFromTop(const std::function<bool(int)>& matches);
 
     TData& m_module;
     QString m_name;
@@ -146,7 +197,12 @@ private:
     QMap<QString, fb::Value> m_params;
     std::unique_ptr<fb::Statement> m_stmt;
     QString m_preparedText;
-    std::unique_ptr<fb::Cursor> m_cursor;
+    Reader m_forward;   // the rows after the last fetched one
+    Reader m_backward;  // the rows before the first fetched one; idle while the rows start at the top
+    bool m_planLooked = false;
+    std::shared_ptr<const keyset::Plan> m_plan;
+    // The statements that read by the order key, prepared once per text.
+    std::map<QString, std::unique_ptr<fb::Statement>> m_keyedStatements;
     fb::Columns m_columns;
     RowStore m_rows;
     std::vector<unsigned char> m_scratch;

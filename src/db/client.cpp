@@ -342,8 +342,9 @@ Columns::Columns(IMessageMetadata* meta)
         const char* alias = meta->getAlias(&st, i);
         st.check();
         c.name = QString::fromUtf8(alias).trimmed();
+        c.field = QString::fromUtf8(meta->getField(&st, i)).trimmed();
         if (c.name.isEmpty())
-            c.name = QString::fromUtf8(meta->getField(&st, i)).trimmed();
+            c.name = c.field;
         c.relation = QString::fromUtf8(meta->getRelation(&st, i)).trimmed();
         const unsigned t = meta->getType(&st, i) & ~1u;
         c.scale = meta->getScale(&st, i);
@@ -627,6 +628,14 @@ std::vector<unsigned char> Statement::executeReturning()
     releaseIfAny(inMeta);
     st.check();
     return out;
+}
+
+QString Statement::plan() const
+{
+    Status st;
+    const char* text = m_stmt->getPlan(&st, false);
+    st.check();
+    return QString::fromUtf8(text).trimmed();
 }
 
 quint64 Statement::affectedRecords() const

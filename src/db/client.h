@@ -114,6 +114,7 @@ public:
     enum class Type { Text, Varying, Short, Long, Int64, Float, Double, Date, Time, Timestamp, Boolean, Other };
     struct Column {
         QString name;   // alias as the statement names it, upper case as the engine reports it
+        QString field;  // the table column it reads, for a plain column (the engine names expressions)
         QString relation;
         Type type = Type::Other;
         int scale = 0;
@@ -165,6 +166,8 @@ public:
     quint64 affectedRecords() const;
     std::unique_ptr<Cursor> openCursor();
     const Columns& columns() const { return m_columns; }
+    // The engine's plan, as isql shows it ("PLAN JOIN (...)").
+    QString plan() const;
 
 private:
     void buildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta) const;

@@ -170,7 +170,8 @@ void IncomingListDialog::changeCurrentArrival()
         if (entry.loadForChange())
             platform::showModal(&entry);
     }
-    rebuild();
+    // Once, also when the closing entry screen has scheduled the window's own refresh.
+    m_refresh->trigger();
 }
 
 void IncomingListDialog::deleteCurrentEarTag()
@@ -186,22 +187,20 @@ void IncomingListDialog::deleteCurrentEarTag()
     } else {
         Dataset& q = Data->ZQ11;
         try {
-            // Remember the arrival entered just before the first one with this ear tag: the list
-            // ends there after the delete.
+            // Remember the arrival entered just before the first one with this ear tag (or the
+            // first arrival, when none comes before it): the list ends there after the delete.
             q.close();
             q.clearSql();
-            q.addSql(QStringLiteral("SELECT * FROM beszall"));
-            q.addSql(QStringLiteral("ORDER BY IDb"));
+            q.addSql(QStringLiteral("SELECT COALESCE("));
+            q.addSql(QStringLiteral("  (SELECT MAX(b.IDb) FROM beszall b"));
+            q.addSql(QStringLiteral("    WHERE b.IDb < (SELECT MIN(t.IDb) FROM beszall t"));
+            // An ear tag compares without its trailing blanks; a blank one is also a missing one.
+            q.addSql(convert::isBlank(tag) ? QStringLiteral("      WHERE t.bfulszam = :p1 OR t.bfulszam IS NULL)),")
+                                           : QStringLiteral("      WHERE t.bfulszam = :p1)),"));
+            q.addSql(QStringLiteral("  (SELECT MIN(f.IDb) FROM beszall f)) AS IDb"));
+            q.addSql(QStringLiteral("FROM RDB$DATABASE"));
+            q.setParamText(QStringLiteral("p1"), tag);
             q.open();
-            const int tagColumn = q.fieldIndex(QStringLiteral("bfulszam"));
-            const QString wanted = convert::trimRight(tag);
-            for (int r = 0; q.fetchUntil(r); ++r) {
-                if (convert::trimRight(q.cellText(r, tagColumn)) == wanted) {
-                    q.moveTo(r);
-                    q.prior();
-                    break;
-                }
-            }
             handOver().incomingId = q.fieldText(QStringLiteral("IDb"));
 
             q.close();
@@ -221,5 +220,6 @@ void IncomingListDialog::deleteCurrentEarTag()
             platform::showMessage(this, QStringLiteral("Hiba81: Beszállitás DELETE törlésekor"));
         }
     }
-    rebuild();
+    // Once, also when a box over the window has scheduled the window's own refresh.
+    m_refresh->trigger();
 }

@@ -34,6 +34,8 @@ void DatasetModel::setDataset(Dataset* dataset)
         m_conns.push_back(connect(dataset, &Dataset::opened, this, &DatasetModel::reset));
         m_conns.push_back(connect(dataset, &Dataset::closed, this, &DatasetModel::reset));
         m_conns.push_back(connect(dataset, &Dataset::rowsFetched, this, &DatasetModel::onRowsFetched));
+        m_conns.push_back(connect(dataset, &Dataset::rowsPrepended, this, &DatasetModel::onRowsPrepended));
+        m_conns.push_back(connect(dataset, &Dataset::rowsReset, this, &DatasetModel::reset));
         m_conns.push_back(connect(dataset, &Dataset::rowInserted, this, &DatasetModel::onRowInserted));
         m_conns.push_back(connect(dataset, &Dataset::rowRemoved, this, &DatasetModel::onRowRemoved));
         m_conns.push_back(connect(dataset, &Dataset::rowChanged, this, &DatasetModel::onRowChanged));
@@ -102,6 +104,14 @@ void DatasetModel::onRowsFetched(int first, int last)
     beginInsertRows({}, m_rows, last);
     m_rows = last + 1;
     endInsertRows();
+}
+
+void DatasetModel::onRowsPrepended(int count)
+{
+    beginInsertRows({}, 0, count - 1);
+    m_rows += count;
+    endInsertRows();
+    emit rowsFetchedAbove(count);
 }
 
 void DatasetModel::onRowInserted(int row)
@@ -218,7 +228,11 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(t
         if (m_model->dataset())
             followDataset(m_model->dataset()->recNo());
         updateEditing();
+        fetchAboveWhenAtTop();
     });
+    connect(m_model, &DatasetModel::rowsFetchedAbove, this, &DBGrid::keepRowsInView);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::fetchAboveWhenAtTop);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchAboveWhenAtTop);
     // Columns sized to titles and values, the last one taking the rest.
     horizontalHeader()->setStretchLastSection(true);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { scheduleFit(false); });
@@ -339,6 +353,28 @@ int DBGrid::fittedWidth(int column, int firstRow, int lastRow) const
     return std::clamp(values, least, most);
 }
 
+void DBGrid::fetchAboveWhenAtTop()
+{
+    // Checked once the view has settled: a scroll in progress may still move the top.
+    if (m_fetchAboveScheduled)
+        return;
+    m_fetchAboveScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fetchAboveScheduled = false;
+        Dataset* ds = m_model->dataset();
+        const QScrollBar* bar = verticalScrollBar();
+        if (ds && ds->active() && !ds->startsAtTop() && bar->value() <= bar->minimum())
+            ds->fetchBefore(100);
+    });
+}
+
+void DBGrid::keepRowsInView(int inserted)
+{
+    updateGeometries();
+    const int shift = verticalScrollMode() == ScrollPerItem ? inserted : verticalHeader()->sectionPosition(inserted);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + shift);
+}
+
 void DBGrid::setDataSource(DataSource* source)
 {
     for (auto& c : m_datasetConns)
@@ -385,6 +421,9 @@ void DBGrid::followDataset(int row)
         selectionModel()->clearSelection();
     } else if (row < m_model->rowCount()) {
         const QModelIndex idx = m_model->index(row, std::max(0, currentIndex().column()));
+        // Rows just replaced are laid out first: the view scrolls to its new current row at once,
+        // and by the old extent it would stop short of it (and, at the old end, ask for more rows).
+        executeDelayedItemsLayout();
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(idx);
     }
@@ -463,6 +502,13 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
 
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
+    // Ctrl+Home goes to the first row of the list, also when the rows fetched begin further down.
+    if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+        if (Dataset* ds = m_model->dataset(); ds && ds->active() && !ds->startsAtTop()) {
+            ds->first();
+            return;
+        }
+    }
     TableDataset* t = m_model->table();
     if (t && t->canModify() && state() != QAbstractItemView::EditingState) {
         const int key = event->key();

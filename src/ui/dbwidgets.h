@@ -46,10 +46,15 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+signals:
+    // count rows were fetched above the first one (they were inserted at the top).
+    void rowsFetchedAbove(int count);
+
 private:
     void reset();
     void resolveFields();
     void onRowsFetched(int first, int last);
+    void onRowsPrepended(int count);
     void onRowInserted(int row);
     void onRowRemoved(int row);
     void onRowChanged(int row);
@@ -98,6 +103,10 @@ protected:
 
 private:
     void followDataset(int row);
+    // The rows above the fetched ones are read once the grid is scrolled to its top, and the rows in
+    // view stay where they were.
+    void fetchAboveWhenAtTop();
+    void keepRowsInView(int inserted);
     void onCurrentRowChanged(const QModelIndex& current);
     void leaveUnsavedRow();
     void updateEditing();
@@ -113,6 +122,7 @@ private:
     bool m_sizing = false;
     QSet<QString> m_userSized;  // fields whose column the user resized
     bool m_syncing = false;
+    bool m_fetchAboveScheduled = false;
     int m_pendingRow = -1;  // the row the user moved to while another row was unsaved
     std::vector<QMetaObject::Connection> m_datasetConns;
 };

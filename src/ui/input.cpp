@@ -351,6 +351,10 @@ void ReactivationRefresh::schedule()
         return;
     m_pending = true;
     QTimer::singleShot(0, this, [this] {
+        // A refresh run meanwhile (a screen's own, after the dialog or box that scheduled this one
+        // closed) has already shown the window as it is now.
+        if (!m_pending)
+            return;
         m_pending = false;
         trigger();
     });

@@ -36,7 +36,8 @@ void onExitCheck(QLineEdit* edit, std::function<bool()> check);
 class ReactivationRefresh : public QObject {
 public:
     ReactivationRefresh(QWidget* window, std::function<void()> refresh);
-    // Runs the refresh now (used by tests and by screens that want it at once).
+    // Runs the refresh now (used by tests and by screens that want it at once); a refresh
+    // scheduled for an occasion before it is not run again.
     void trigger();
     bool running() const { return m_running; }
 

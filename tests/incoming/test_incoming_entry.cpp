@@ -105,6 +105,8 @@ private slots:
     void failingUpdateIsRolledBack();
     void keyboardEntry();
     void categoryDoubleClickToggles();
+    void longListLandsOnNewestOrRememberedRow_data();
+    void longListLandsOnNewestOrRememberedRow();
 };
 
 void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
@@ -701,6 +703,47 @@ void IncomingEntryTest::categoryDoubleClickToggles()
     edit(&f, "Edit7")->setText(QStringLiteral("tenyésztés"));
     QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
     QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("hizlalás"));
+}
+
+void IncomingEntryTest::longListLandsOnNewestOrRememberedRow_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("nothing remembered") << "";
+    QTest::newRow("an arrival changed earlier") << "200";
+}
+
+void IncomingEntryTest::longListLandsOnNewestOrRememberedRow()
+{
+    QFETCH(QString, remembered);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 450) DO BEGIN "
+                           "INSERT INTO beszall (bskod, bfkod, bfulszam) VALUES ('%1', '%2', 5000 + :I); "
+                           "I = I + 1; END END")
+                .arg(r.carrierA, r.senderA));
+    handOver().incomingId = remembered;
+    IncomingEntryDialog f(EntryMode::New);
+    f.show();
+    auto* grid = child<DBGrid>(&f, "DBGrid1");
+    // Opened on the newest arrival, the list read around it only.
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("450"));
+    QVERIFY(Data->ZQ11.fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
+
+    // OK: on the newest row again (the one just saved), unless an arrival was opened for change.
+    fillValid(f, r.carrierA, r.senderA, QStringLiteral("777"));
+    button(&f, "Button5")->click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), remembered.isEmpty() ? QStringLiteral("451") : remembered);
+    QVERIFY(Data->ZQ11.fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
+
+    // "Új": on the remembered arrival, or on the first row (no move to the last row first).
+    button(&f, "Button3")->click();
+    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), remembered.isEmpty() ? QStringLiteral("1") : remembered);
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
+    QCOMPARE(Data->ZQ11.recordCount(), 451);
 }
 
 QTEST_MAIN(IncomingEntryTest)

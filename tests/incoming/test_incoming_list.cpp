@@ -57,6 +57,28 @@ QStringList listed(const QString& field)
 
 QString current(const QString& field) { return Data->ZQ12.fieldText(field); }
 
+// n arrivals on seven days, ear tags repeating every fifty; every 13th without a date and every
+// 17th without an ear tag, as imported rows come.
+void manyArrivals(TestDatabase& db, const Registers& r, int n)
+{
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < %1) DO BEGIN "
+                           "INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz) VALUES ("
+                           "'%2', '%3', CASE WHEN MOD(:I, 17) = 3 THEN NULL ELSE 1000 + MOD(:I * 37, 50) END, "
+                           "CASE WHEN MOD(:I, 13) = 4 THEN NULL ELSE DATEADD(MOD(:I, 7) DAY TO DATE '2011-03-01') END, "
+                           "DATE '2011-03-01', 'gyüjtés', 'EU'); I = I + 1; END END")
+                .arg(n)
+                .arg(r.carrierA, r.senderA));
+}
+
+// The arrivals' identifiers in the list's order, the way the database orders them.
+QStringList idsInOrder(TestDatabase& db, const QString& order)
+{
+    QStringList out;
+    for (const QStringList& row : db.rows(QStringLiteral("SELECT IDb FROM beszall ") + order))
+        out << row.first();
+    return out;
+}
+
 }  // namespace
 
 class IncomingListTest : public QObject {
@@ -70,6 +92,10 @@ private slots:
     void failedDeleteIsRolledBack();
     void newArrivalsAppearWhenEntryCloses();
     void changeThroughTheList();
+    void longListLandsOnItsLastOrRememberedRow_data();
+    void longListLandsOnItsLastOrRememberedRow();
+    void eachActionRebuildsOnce();
+    void deleteInALongListRemembersTheRowBefore();
 };
 
 void IncomingListTest::menuOpensListOfRegisteredArrivals()
@@ -314,6 +340,155 @@ void IncomingListTest::changeThroughTheList()
     QCOMPARE(handOver().incomingId, QStringLiteral("2"));
     QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("810"));
     QVERIFY(!entry);  // destroyed when it closed
+}
+
+void IncomingListTest::longListLandsOnItsLastOrRememberedRow_data()
+{
+    QTest::addColumn<bool>("byDate");
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QString>("order");
+    const QString byDate = QStringLiteral("ORDER BY bszkelt, bfulszam, IDb");
+    const QString inEntryOrder = QStringLiteral("ORDER BY IDb");
+    QTest::newRow("entry order, last row") << false << "" << inEntryOrder;
+    QTest::newRow("date order, last row") << true << "" << byDate;
+    QTest::newRow("entry order, changed row") << false << "321" << inEntryOrder;
+    QTest::newRow("date order, changed row") << true << "321" << byDate;
+    QTest::newRow("date order, changed row without a date") << true << "161" << byDate;   // 160 % 13 == 4
+    QTest::newRow("date order, changed row without an ear tag") << true << "4" << byDate;  // 3 % 17 == 3
+    QTest::newRow("date order, first row") << true << "firstByDate" << byDate;
+    QTest::newRow("entry order, removed row") << false << "99999" << inEntryOrder;
+}
+
+void IncomingListTest::longListLandsOnItsLastOrRememberedRow()
+{
+    QFETCH(bool, byDate);
+    QFETCH(QString, remembered);
+    QFETCH(QString, order);
+    TestDatabase db;
+    const Registers r = addRegisters(db);
+    manyArrivals(db, r, 600);
+    const QStringList ids = idsInOrder(db, order);
+    if (remembered == QStringLiteral("firstByDate"))
+        remembered = ids.first();
+    IncomingListDialog list;
+    list.resize(920, 660);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
+    handOver().incomingId = remembered;
+    child<QRadioButton>(&list, byDate ? "RadioButton1" : "RadioButton2")->click();
+    const QString expected = ids.contains(remembered) ? remembered : ids.last();
+    QCOMPARE(current(QStringLiteral("IDb")), expected);
+    // Only the rows around it were read, and they are the list's rows there.
+    Dataset& q = Data->ZQ12;
+    QVERIFY(q.fetchedCount() < 300);
+    const int at = static_cast<int>(ids.indexOf(expected));
+    QCOMPARE(q.startsAtTop(), at == q.recNo());
+    QStringList around;
+    for (int row = 0; row < q.fetchedCount(); ++row)
+        around << q.cellText(row, q.fieldIndex(QStringLiteral("IDb")));
+    QCOMPARE(around, ids.mid(at - q.recNo(), around.size()));
+    // The grid and the panels show that row.
+    auto* grid = child<DBGrid>(&list, "DBGrid1");
+    QCOMPARE(grid->currentIndex().row(), q.recNo());
+    QApplication::processEvents();
+    QVERIFY(grid->visualRect(grid->currentIndex()).intersects(grid->viewport()->rect()));
+    QCOMPARE(shown(&list, "DBText19"), expected);
+    // The whole list, read from there up and down, is the list.
+    QCOMPARE(q.recordCount(), ids.size());
+    QCOMPARE(listed(QStringLiteral("IDb")), ids);
+    QCOMPARE(current(QStringLiteral("IDb")), expected);
+}
+
+void IncomingListTest::eachActionRebuildsOnce()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    for (const char* tag : {"90", "91", "92"})
+        insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
+    IncomingListDialog list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
+    QTest::qWait(30);
+    int rebuilds = 0;
+    QObject::connect(&Data->ZQ12, &Dataset::opened, &list, [&] { ++rebuilds; });
+    const auto settle = [] {
+        QTest::qWait(50);
+        QApplication::processEvents();
+    };
+
+    // "Módosít": the entry screen is shown over the list and saves a change.
+    doubles.modalHandlers << [](QDialog* d) {
+        edit(d, "Edit8")->setText(QStringLiteral("EU-CHANGED"));
+        button(d, "Button5")->click();
+        button(d, "Button6")->click();
+    };
+    button(&list, "Button3")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+    QCOMPARE(current(QStringLiteral("beubiz")), QStringLiteral("EU-CHANGED"));
+
+    // "Új": the entry screen is shown and closed.
+    rebuilds = 0;
+    button(&list, "Button2")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+
+    // The order options.
+    rebuilds = 0;
+    child<QRadioButton>(&list, "RadioButton1")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+
+    // "Töröl".
+    rebuilds = 0;
+    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("91")));
+    button(&list, "Button4")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
+    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"90", "92"}));
+}
+
+void IncomingListTest::deleteInALongListRemembersTheRowBefore()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const Registers r = addRegisters(db);
+    manyArrivals(db, r, 600);
+    // Ear tag 1000 + (i * 37 mod 50): tag 1037 first stands on i = 1 (IDb 2), then every 50th.
+    db.exec(QStringLiteral("DELETE FROM beszall WHERE IDb = 2"));
+    const QString tag = QStringLiteral("1037");
+    const QString first = db.value(QStringLiteral("SELECT MIN(IDb) FROM beszall WHERE bfulszam = '1037'"));
+    const QString before = db.value(QStringLiteral("SELECT MAX(IDb) FROM beszall WHERE IDb < %1").arg(first));
+    QVERIFY(!before.isEmpty());
+    IncomingListDialog list;
+    list.rebuild();
+    QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), db.value(QStringLiteral(
+                                                           "SELECT MAX(IDb) FROM beszall WHERE bfulszam = '1037'"))));
+    list.deleteCurrentEarTag();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM beszall WHERE bfulszam = '%1'").arg(tag)),
+             QStringLiteral("0"));
+    QCOMPARE(handOver().incomingId, before);
+    QCOMPARE(current(QStringLiteral("IDb")), before);
+
+    // An arrival without an ear tag: the missing and the blank ones are the same ear tag here.
+    doubles.messages.clear();
+    db.exec(QStringLiteral("UPDATE beszall SET bfulszam = '' WHERE IDb = 100"));
+    const QString firstWithout = db.value(QStringLiteral("SELECT MIN(IDb) FROM beszall WHERE bfulszam IS NULL"));
+    QVERIFY(firstWithout.toInt() < 100);
+    const QString beforeWithout =
+        db.value(QStringLiteral("SELECT MAX(IDb) FROM beszall WHERE IDb < %1").arg(firstWithout));
+    Data->IBTrans1.commit();
+    list.rebuild();
+    QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QStringLiteral("100")));
+    list.deleteCurrentEarTag();
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
+    QCOMPARE(handOver().incomingId, beforeWithout);
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM beszall WHERE IDb = 100")), QStringLiteral("0"));
 }
 
 QTEST_MAIN(IncomingListTest)

@@ -66,6 +66,8 @@ private slots:
     void categoryToggle();
     void focusAndTabOrder();
     void failedWritesRollBackAndRebuild();
+    void longListLandsOnNewestOrRememberedRow_data();
+    void longListLandsOnNewestOrRememberedRow();
     void newEntryWriteFailures_data();
     void newEntryWriteFailures();
 };
@@ -697,6 +699,46 @@ void OutgoingEntryTest::failedWritesRollBackAndRebuild()
         QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
     }
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("KI-1"));
+}
+
+
+void OutgoingEntryTest::longListLandsOnNewestOrRememberedRow_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("nothing remembered") << "";
+    QTest::newRow("a departure changed earlier") << "200";
+}
+
+void OutgoingEntryTest::longListLandsOnNewestOrRememberedRow()
+{
+    QFETCH(QString, remembered);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 450) DO BEGIN "
+                           "INSERT INTO kiszall (kfulszam, kikelt) VALUES (5000 + :I, DATE '2011-03-01'); "
+                           "I = I + 1; END END"));
+    arrival(db, QStringLiteral("1001"));
+    handOver().outgoingId = remembered;
+    NewEntry e(db, doubles);
+    OutgoingEntryDialog& f = *e.form;
+    f.show();
+    // Opened on the newest departure, the list read around it only.
+    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), QStringLiteral("450"));
+    QVERIFY(Data->ZQ21.fetchedCount() < 300);
+    auto* grid = child<DBGrid>(&f, "DBGrid1");
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ21.recNo());
+
+    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
+    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+    button(&f, "Button5")->click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    // The rebuilt list stands on the remembered departure, or on its first row.
+    const QString expected = remembered.isEmpty() ? QStringLiteral("1") : remembered;
+    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), expected);
+    QVERIFY(Data->ZQ21.fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ21.recNo());
+    QCOMPARE(Data->ZQ21.recordCount(), 451);
+    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), expected);
 }
 
 QTEST_MAIN(OutgoingEntryTest)

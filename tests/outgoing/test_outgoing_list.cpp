@@ -51,6 +51,16 @@ struct Registers {
         buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
     }
 };
+
+// Ear tags 1, 2 and 3 arrived and left, with a registered carrier and buyer.
+void threeDispatchedAnimals(TestDatabase& db)
+{
+    Registers r(db);
+    for (const char* tag : {"1", "2", "3"}) {
+        arrival(db, QString::fromLatin1(tag));
+        departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
+    }
+}
 }  // namespace
 
 class OutgoingListTest : public QObject {
@@ -67,6 +77,9 @@ private slots:
     void failedDeleteReportedAndNothingRolledBack();
     void changeFromListReopensOnChangedRow();
     void menuOpensScreens();
+    void longListLandsOnItsLastOrChangedRow_data();
+    void longListLandsOnItsLastOrChangedRow();
+    void eachActionRebuildsOnce();
 };
 
 void OutgoingListTest::listsCompleteDispatchesOnly()
@@ -284,11 +297,7 @@ void OutgoingListTest::changeFromListReopensOnChangedRow()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    Registers r(db);
-    for (const char* tag : {"1", "2", "3"}) {
-        arrival(db, QString::fromLatin1(tag));
-        departure(db, QString::fromLatin1(tag), r.carrier, r.buyer);
-    }
+    threeDispatchedAnimals(db);
     OutgoingListDialog list;
     showActive(&list);
     QTRY_COMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("3"));
@@ -327,6 +336,105 @@ void OutgoingListTest::menuOpensScreens()
     // Each screen was destroyed when it closed.
     QCOMPARE(shown.size(), 2);
     QVERIFY(!shown.at(0) && !shown.at(1));
+}
+
+void OutgoingListTest::longListLandsOnItsLastOrChangedRow_data()
+{
+    QTest::addColumn<bool>("byDate");
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("entry order, last row") << false << "";
+    QTest::newRow("date order, last row") << true << "";
+    QTest::newRow("entry order, changed row") << false << "250";
+    QTest::newRow("date order, changed row") << true << "250";
+    QTest::newRow("date order, changed row without a date") << true << "18";  // 17 % 11 == 6
+    QTest::newRow("date order, gone") << true << "99999";
+}
+
+void OutgoingListTest::longListLandsOnItsLastOrChangedRow()
+{
+    QFETCH(bool, byDate);
+    QFETCH(QString, remembered);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Registers r(db);
+    // 500 departures over five days with ear tags repeating every forty, every 11th imported
+    // without a date, every 19th without a buyer (not listed).
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 500) DO BEGIN "
+                           "INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt) VALUES ('%1', "
+                           "CASE WHEN MOD(:I, 19) = 2 THEN '' ELSE '%2' END, 2000 + MOD(:I * 7, 40), "
+                           "CASE WHEN MOD(:I, 11) = 6 THEN NULL "
+                           "ELSE DATEADD(MOD(:I, 5) DAY TO DATE '2011-03-01') END); "
+                           "I = I + 1; END END")
+                .arg(r.carrier, r.buyer));
+    QStringList ids;
+    for (const QStringList& row :
+         db.rows(QStringLiteral("SELECT IDk FROM kiszall WHERE kfkod <> '' ORDER BY ") +
+                 (byDate ? QStringLiteral("kikelt, kfulszam, IDk") : QStringLiteral("IDk"))))
+        ids << row.first();
+    OutgoingListDialog list;
+    showActive(&list);
+    QTRY_VERIFY(Data->ZQ22.active());
+    handOver().outgoingId = remembered;
+    if (byDate)
+        checkBox(&list, "CheckBox1")->click();
+    else
+        list.refresher()->trigger();
+    const QString expected = ids.contains(remembered) ? remembered : ids.last();
+    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("IDk")), expected);
+    QVERIFY(Data->ZQ22.fetchedCount() < 300);
+    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox3"), QStringLiteral("IDk")), expected);
+    auto* grid = child<DBGrid>(&list, "DBGrid1");
+    QCOMPARE(grid->currentIndex().row(), Data->ZQ22.recNo());
+    // Every departure listed, in order, around it.
+    QCOMPARE(listedEarTags().size(), ids.size());
+    QStringList all;
+    for (int row = 0; row < Data->ZQ22.fetchedCount(); ++row)
+        all << Data->ZQ22.cellText(row, Data->ZQ22.fieldIndex(QStringLiteral("IDk")));
+    QCOMPARE(all, ids);
+    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("IDk")), expected);
+}
+
+void OutgoingListTest::eachActionRebuildsOnce()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    threeDispatchedAnimals(db);
+    OutgoingListDialog list;
+    showActive(&list);
+    QTRY_VERIFY(Data->ZQ22.active());
+    QTest::qWait(30);
+    int rebuilds = 0;
+    QObject::connect(&Data->ZQ22, &Dataset::opened, &list, [&] { ++rebuilds; });
+    const auto settle = [] {
+        QTest::qWait(50);
+        QApplication::processEvents();
+    };
+
+    doubles.modalHandlers << [](QDialog* d) {
+        edit(d, "Edit8")->setText(QStringLiteral("KI-CHANGED"));
+        button(d, "Button5")->click();
+        button(d, "Button6")->click();
+    };
+    button(&list, "Button3")->click();  // "Módosít"
+    settle();
+    QCOMPARE(rebuilds, 1);
+    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("keubizki")), QStringLiteral("KI-CHANGED"));
+
+    rebuilds = 0;
+    button(&list, "Button2")->click();  // "Új", closed at once
+    settle();
+    QCOMPARE(rebuilds, 1);
+
+    rebuilds = 0;
+    checkBox(&list, "CheckBox1")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+
+    rebuilds = 0;
+    button(&list, "Button4")->click();  // "Töröl"
+    settle();
+    QCOMPARE(rebuilds, 1);
+    QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
 }
 
 QTEST_MAIN(OutgoingListTest)

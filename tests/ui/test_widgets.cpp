@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -30,9 +31,11 @@ private slots:
     void leavingAFieldButNotTowardsCancel();
     void refreshGuardsAgainstLoops();
     void refreshWhenAModalOverTheWindowCloses();
+    void ownRefreshAfterAModalRunsOnce();
     void longJobHoldsTheWindowButNotItsStopButtonOrABox();
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
+    void gridScrollsUpPastTheTailAndToTheTop();
     void gridColumnsSizedToTitlesAndValues();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
@@ -216,6 +219,25 @@ void WidgetsTest::refreshWhenAModalOverTheWindowCloses()
     QCOMPARE(refreshes, 2);
 }
 
+void WidgetsTest::ownRefreshAfterAModalRunsOnce()
+{
+    QWidget window;
+    int refreshes = 0;
+    auto* refresh = new input::ReactivationRefresh(&window, [&] { ++refreshes; });
+    window.show();
+    QTRY_COMPARE(refreshes, 1);
+    {
+        QDialog modal(&window);
+        QTimer::singleShot(50, &modal, &QDialog::accept);
+        modal.exec();
+    }
+    // The screen refreshes at once after its dialog; the refresh the closing scheduled is that one.
+    refresh->trigger();
+    QCOMPARE(refreshes, 2);
+    QTest::qWait(50);
+    QCOMPARE(refreshes, 2);
+}
+
 void WidgetsTest::longJobHoldsTheWindowButNotItsStopButtonOrABox()
 {
     QDialog window;
@@ -276,6 +298,80 @@ void WidgetsTest::gridFollowsDatasetLazily()
     QCOMPARE(Data->IBTable1.recNo(), 10);
     Data->IBTrans1.commit();  // closing empties the grid
     QCOMPARE(grid.model()->rowCount(), 0);
+}
+
+void WidgetsTest::gridScrollsUpPastTheTailAndToTheTop()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 1000) DO BEGIN "
+                           "INSERT INTO beszall (bfulszam) VALUES (10000 + :I); I = I + 1; END END"));
+    Dataset& q = Data->ZQ11;
+    q.setSql({QStringLiteral("SELECT bfulszam, IDb FROM beszall ORDER BY IDb")});
+    q.open();
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    DBGrid grid;
+    DBNavigator navigator;
+    lay->addWidget(&grid);
+    lay->addWidget(&navigator);
+    grid.setDataSource(&Data->DS11);
+    navigator.setDataSource(&Data->DS11);
+    grid.setColumns(
+        {{QStringLiteral("bfulszam"), QStringLiteral("Fülszám")}, {QStringLiteral("IDb"), QStringLiteral("ID")}});
+    window.resize(300, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto idAt = [&grid](int y) {
+        return grid.model()->index(grid.rowAt(y), 1).data().toString();
+    };
+
+    // The last row: the grid shows the tail, the last row in view, and reads nothing above it.
+    q.last();
+    const int tail = q.fetchedCount();
+    QTest::qWait(20);
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));
+    QVERIFY(tail < 500);
+    QCOMPARE(q.fetchedCount(), tail);
+    QCOMPARE(grid.currentIndex().row(), q.recNo());
+    QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
+
+    // Scrolled to its top, the grid reads the rows above and keeps the rows in view where they are.
+    const int fetched = q.fetchedCount();
+    grid.verticalScrollBar()->setValue(0);
+    const QString topRow = idAt(1);
+    QTRY_VERIFY(q.fetchedCount() > fetched);
+    QApplication::processEvents();
+    QCOMPARE(idAt(1), topRow);
+    QVERIFY(grid.verticalScrollBar()->value() > 0);
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));  // the current row stays
+    QCOMPARE(grid.model()->index(grid.currentIndex().row(), 1).data().toString(), QStringLiteral("1000"));
+    // Up the keys, past the rows read so far: on the first row read, the rows above it come in.
+    grid.setFocus();
+    grid.setCurrentIndex(grid.model()->index(0, 0));
+    const int firstRead = q.fieldText(QStringLiteral("IDb")).toInt();
+    const int before = q.fetchedCount();
+    QTRY_VERIFY(q.fetchedCount() > before);
+    QTest::keyClick(&grid, Qt::Key_Up);
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")).toInt(), firstRead - 1);
+
+    // Ctrl+Home: the very first row, at the top of the grid.
+    q.last();
+    QApplication::processEvents();
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    QVERIFY(q.startsAtTop());
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(grid.currentIndex().row(), 0);
+    QCOMPARE(idAt(1), QStringLiteral("1"));
+
+    // The navigator's first button likewise.
+    q.last();
+    QApplication::processEvents();
+    QVERIFY(!q.startsAtTop());
+    navigator.button(DBNavigator::First)->click();
+    QApplication::processEvents();
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(idAt(1), QStringLiteral("1"));
 }
 
 void WidgetsTest::gridTitleClickCarriesColumn()
