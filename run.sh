@@ -10,6 +10,7 @@ cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$here/build" -j"$(nproc)" --target gerundo gerundo-mkdb
 mkdir -p "$workdir"
 cd "$workdir"
-[ -f Dudoz.fdb ] || "$here/build/gerundo-mkdb" Dudoz.fdb
+# A desk on a server (GERUNDO_DATABASE set) opens the database made there; none is made here.
+[ -n "${GERUNDO_DATABASE:-}" ] || [ -f Dudoz.fdb ] || "$here/build/gerundo-mkdb" Dudoz.fdb
 cp -u "$here"/templates/*.frf .
 exec "$here/build/gerundo"

@@ -652,6 +652,7 @@ std::unique_ptr<Cursor> Statement::openCursor()
     IMessageMetadata* inMeta = nullptr;
     buildInput(in, inMeta);
     Status st;
+    // Forward-only (no cursor flags): a connection to a server has no scrollable cursors.
     IResultSet* rs = m_stmt->openCursor(&st, m_tra.raw(), inMeta, in.empty() ? nullptr : in.data(), m_outMeta, 0);
     releaseIfAny(inMeta);
     st.check();

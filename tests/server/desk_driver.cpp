@@ -1,0 +1,172 @@
+// One desk of the two-desk test: the program's data module on the database GERUNDO_DATABASE names,
+// its screens driven by commands read one a line from standard input. Every box a screen shows is
+// written as "message <text>" (line breaks as "\n"); "ok" ends each answer.
+//   add TAG CARRIER SENDER   an arrival inserted in the shared transaction (not committed)
+//   hold TAG                 the arrivals of TAG updated in the shared transaction (not committed)
+//   list                     the arrivals list screen rebuilt: "tags <ear tags in list order>"
+//   tables                   the ten tables closed and opened again, as the main window refreshes:
+//                            "arrivals <ear tags of the arrivals table in its order>"
+//   delete TAG               the arrivals list on TAG, its deletion of the ear tag
+//   commit | rollback        the shared transaction
+//   open WORK…               one more screen guarding the named work (FULSZAM, FULSZAM0, KISZALL1,
+//                            KISZALL) takes it: "taken", or the box shown
+//   close                    those screens close
+//   deletion                 the dispatch deletion screen, its "Törlés" clicked; it stays open
+//   close-deletion           the dispatch deletion screen closes through "Mégsem"
+#include "core/datamodule.h"
+#include "db/client.h"
+#include "incoming/incoming_list.h"
+#include "maintenance/dispatch_deletion.h"
+#include "ui/platform.h"
+#include "ui/sharedwork.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+void say(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+std::optional<SharedWork> workNamed(const QString& name)
+{
+    for (SharedWork w : {SharedWork::EarTagWorkTable, SharedWork::SenderRanges, SharedWork::TakeoverStaging,
+                         SharedWork::DepartureMoves})
+        if (lockName(w) == name)
+            return w;
+    return std::nullopt;
+}
+
+// A screen that only guards its work, as the screens doing it guard theirs.
+class GuardingScreen : public QDialog {
+public:
+    explicit GuardingScreen(std::vector<SharedWork> works) : m_guard(this, std::move(works)) {}
+    bool take() { return m_guard.take(); }
+
+private:
+    SharedWorkGuard m_guard;
+};
+
+void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>& guarding,
+         std::unique_ptr<DispatchDeletionDialog>& deletion)
+{
+    const QString command = words.value(0);
+    if (command == QLatin1String("add") && words.size() == 4) {
+        Data->ZQ23.setSql({QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz)"),
+                           QStringLiteral("VALUES (:p2, :p3, :p1, CURRENT_DATE, CURRENT_DATE, 'gyüjtés', 'EU')")});
+        Data->ZQ23.setParamText(QStringLiteral("p1"), words[1]);
+        Data->ZQ23.setParamText(QStringLiteral("p2"), words[2]);
+        Data->ZQ23.setParamText(QStringLiteral("p3"), words[3]);
+        Data->ZQ23.execSql();
+    } else if (command == QLatin1String("hold") && words.size() == 2) {
+        Data->ZQ23.setSql({QStringLiteral("UPDATE beszall SET beubiz = beubiz"), QStringLiteral("WHERE bfulszam = :p1")});
+        Data->ZQ23.setParamText(QStringLiteral("p1"), words[1]);
+        Data->ZQ23.execSql();
+    } else if (command == QLatin1String("list")) {
+        IncomingListDialog list;
+        list.rebuild();
+        QStringList tags;
+        for (int r = 0; Data->ZQ12.moveTo(r); ++r)
+            tags << Data->ZQ12.fieldText(QStringLiteral("bfulszam"));
+        say(QStringLiteral("tags ") + tags.join(u' '));
+    } else if (command == QLatin1String("tables")) {
+        Data->reopenTables();
+        QStringList tags;
+        for (int r = 0; Data->IBTable1.moveTo(r); ++r)
+            tags << Data->IBTable1.fieldText(QStringLiteral("bfulszam"));
+        say(QStringLiteral("arrivals ") + tags.join(u' '));
+    } else if (command == QLatin1String("delete") && words.size() == 2) {
+        IncomingListDialog list;
+        list.rebuild();
+        int r = 0;
+        while (Data->ZQ12.moveTo(r) && Data->ZQ12.fieldText(QStringLiteral("bfulszam")) != words[1])
+            ++r;
+        list.deleteCurrentEarTag();
+    } else if (command == QLatin1String("commit")) {
+        Data->IBTrans1.commit();
+    } else if (command == QLatin1String("rollback")) {
+        Data->IBTrans1.rollback();
+    } else if (command == QLatin1String("open") && words.size() > 1) {
+        std::vector<SharedWork> works;
+        for (const QString& name : words.mid(1)) {
+            const auto work = workNamed(name);
+            if (!work) {
+                say(QStringLiteral("unknown work ") + name);
+                return;
+            }
+            works.push_back(*work);
+        }
+        auto screen = std::make_unique<GuardingScreen>(std::move(works));
+        if (screen->take()) {
+            say(QStringLiteral("taken"));
+            guarding.push_back(std::move(screen));
+        }
+    } else if (command == QLatin1String("close")) {
+        for (auto& screen : guarding)
+            screen->reject();
+        guarding.clear();
+    } else if (command == QLatin1String("deletion")) {
+        deletion = std::make_unique<DispatchDeletionDialog>();
+        deletion->show();
+        QTest::mouseClick(deletion->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    } else if (command == QLatin1String("close-deletion")) {
+        if (deletion)
+            QTest::mouseClick(deletion->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        deletion.reset();
+    } else {
+        say(QStringLiteral("unknown command ") + words.join(u' '));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    fb::preparePerUserLockDirectory();
+    QApplication app(argc, argv);
+    platform::TestDoubles doubles;
+    doubles.onMessage = [](const platform::ShownMessage& m) {
+        QString text = m.text;
+        say(QStringLiteral("message ") + text.replace(u'\n', QStringLiteral("\\n")));
+    };
+    Data = new TData();
+    try {
+        Data->ZCon1.setConnected(true);
+    } catch (const std::exception& e) {
+        say(QStringLiteral("cannot connect: ") + QString::fromUtf8(e.what()));
+        return 1;
+    }
+    say(QStringLiteral("ready"));
+    std::vector<std::unique_ptr<GuardingScreen>> guarding;
+    std::unique_ptr<DispatchDeletionDialog> deletion;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const QStringList words = QString::fromStdString(line).split(u' ', Qt::SkipEmptyParts);
+        if (words.value(0) == QLatin1String("quit"))
+            break;
+        try {
+            run(words, guarding, deletion);
+        } catch (const std::exception& e) {
+            say(QStringLiteral("failed ") + QString::fromUtf8(e.what()));
+        }
+        say(QStringLiteral("ok"));
+    }
+    guarding.clear();
+    deletion.reset();
+    delete Data;
+    Data = nullptr;
+    return 0;
+}
