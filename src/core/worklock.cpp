@@ -186,24 +186,17 @@ WorkClaim::Result WorkClaim::claim()
     return Result::Claimed;
 }
 
-void WorkClaim::release()
-{
-    if (!m_claimed)
-        return;
-    m_claimed = false;
-    if (auto* module = static_cast<TData*>(m_module.data()))
-        for (SharedWork work : m_works)
-            module->workLocks.release(work);
-    m_module = nullptr;
-}
+void WorkClaim::release() { letGo(&WorkLocks::release); }
 
-void WorkClaim::releaseWithSharedTransaction()
+void WorkClaim::releaseWithSharedTransaction() { letGo(&WorkLocks::releaseWithSharedTransaction); }
+
+void WorkClaim::letGo(void (WorkLocks::*how)(SharedWork))
 {
     if (!m_claimed)
         return;
     m_claimed = false;
     if (auto* module = static_cast<TData*>(m_module.data()))
         for (SharedWork work : m_works)
-            module->workLocks.releaseWithSharedTransaction(work);
+            (module->workLocks.*how)(work);
     m_module = nullptr;
 }

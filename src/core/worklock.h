@@ -92,6 +92,8 @@ public:
     void releaseWithSharedTransaction();
 
 private:
+    void letGo(void (WorkLocks::*how)(SharedWork));
+
     std::vector<SharedWork> m_works;
     QPointer<QObject> m_module;  // the TData claimed on
     bool m_claimed = false;
