@@ -11,17 +11,29 @@
 //   open WORK…               one more screen guarding the named work (FULSZAM, FULSZAM0, KISZALL1,
 //                            KISZALL) takes it: "taken", or the box shown
 //   close                    those screens close
+//   screen NAME              the screen NAME opened and its shared work started as a person does:
+//                            takeover ("Beolvasás"), printout (the arrivals' printout, "Kiválaszt"
+//                            on today), ranges (a sender's ranges, "Lekérdezés"), archive or
+//                            withdrawal ("Kiválaszt", then the run on today); it stays open
+//   close                    those screens close too
 //   deletion                 the dispatch deletion screen, its "Törlés" clicked; it stays open
 //   close-deletion           the dispatch deletion screen closes through "Mégsem"
+#include "core/convert.h"
 #include "core/datamodule.h"
 #include "db/client.h"
 #include "incoming/incoming_list.h"
+#include "lookups/sender_ranges.h"
+#include "maintenance/archive_day.h"
 #include "maintenance/dispatch_deletion.h"
+#include "outgoing/takeover.h"
+#include "printing/delivery_printout.h"
 #include "ui/platform.h"
 #include "ui/sharedwork.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -60,8 +72,50 @@ private:
     SharedWorkGuard m_guard;
 };
 
+void click(QDialog& screen, const char* button)
+{
+    QTest::mouseClick(screen.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+// The screen of the name, shown, its shared work started; null for an unknown name.
+std::unique_ptr<QDialog> startScreen(const QString& name)
+{
+    const QString today = convert::dateToText(QDate::currentDate());
+    if (name == QLatin1String("takeover")) {
+        auto screen = std::make_unique<TakeoverDialog>();
+        screen->show();
+        screen->readFile();
+        return screen;
+    }
+    if (name == QLatin1String("printout")) {
+        auto screen = std::make_unique<IncomingDeliveryPrintoutDialog>();
+        screen->show();
+        screen->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(today);
+        screen->selectDay();
+        return screen;
+    }
+    if (name == QLatin1String("ranges")) {
+        auto screen = std::make_unique<SenderEarTagRangesDialog>();
+        screen->show();
+        screen->collectRanges();
+        return screen;
+    }
+    std::unique_ptr<QDialog> screen;
+    if (name == QLatin1String("archive"))
+        screen = std::make_unique<ArchiveDialog>();
+    else if (name == QLatin1String("withdrawal"))
+        screen = std::make_unique<ArchiveWithdrawalDialog>();
+    else
+        return nullptr;
+    screen->show();
+    screen->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(today);
+    click(*screen, "Button1");
+    click(*screen, "Button2");
+    return screen;
+}
+
 void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>& guarding,
-         std::unique_ptr<DispatchDeletionDialog>& deletion)
+         std::vector<std::unique_ptr<QDialog>>& screens, std::unique_ptr<DispatchDeletionDialog>& deletion)
 {
     const QString command = words.value(0);
     if (command == QLatin1String("add") && words.size() == 4) {
@@ -114,17 +168,25 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
             say(QStringLiteral("taken"));
             guarding.push_back(std::move(screen));
         }
+    } else if (command == QLatin1String("screen") && words.size() == 2) {
+        if (auto screen = startScreen(words[1]))
+            screens.push_back(std::move(screen));
+        else
+            say(QStringLiteral("unknown screen ") + words[1]);
     } else if (command == QLatin1String("close")) {
         for (auto& screen : guarding)
             screen->reject();
         guarding.clear();
+        for (auto& screen : screens)
+            screen->reject();
+        screens.clear();
     } else if (command == QLatin1String("deletion")) {
         deletion = std::make_unique<DispatchDeletionDialog>();
         deletion->show();
-        QTest::mouseClick(deletion->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        click(*deletion, "Button1");
     } else if (command == QLatin1String("close-deletion")) {
         if (deletion)
-            QTest::mouseClick(deletion->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+            click(*deletion, "Button2");
         deletion.reset();
     } else {
         say(QStringLiteral("unknown command ") + words.join(u' '));
@@ -151,6 +213,7 @@ int main(int argc, char** argv)
     }
     say(QStringLiteral("ready"));
     std::vector<std::unique_ptr<GuardingScreen>> guarding;
+    std::vector<std::unique_ptr<QDialog>> screens;
     std::unique_ptr<DispatchDeletionDialog> deletion;
     std::string line;
     while (std::getline(std::cin, line)) {
@@ -158,13 +221,14 @@ int main(int argc, char** argv)
         if (words.value(0) == QLatin1String("quit"))
             break;
         try {
-            run(words, guarding, deletion);
+            run(words, guarding, screens, deletion);
         } catch (const std::exception& e) {
             say(QStringLiteral("failed ") + QString::fromUtf8(e.what()));
         }
         say(QStringLiteral("ok"));
     }
     guarding.clear();
+    screens.clear();
     deletion.reset();
     delete Data;
     Data = nullptr;

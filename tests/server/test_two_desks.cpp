@@ -266,6 +266,17 @@ private:
 QString busy(const QString& text) { return QStringLiteral("message ") + text; }
 
 const QString kTryAgain = QStringLiteral("\\nPróbálja újra, ha ott befejezték, és bezárták azt az ablakot.");
+const QString kWorkTableBusy = QStringLiteral("Foglalt: a FULSZAM fülszám-munkatáblát most egy másik gép használja "
+                                              "(nyomtatás, beszállító fülszámai, arhiválás vagy visszavonás).")
+    + kTryAgain;
+const QString kRangesBusy = QStringLiteral("Foglalt: a FULSZAM0 fülszám-tartomány táblát most egy másik gép használja "
+                                           "(beszállító fülszámai).")
+    + kTryAgain;
+const QString kStagingBusy =
+    QStringLiteral("Foglalt: a KISZALL1 átvételi táblát most egy másik gép használja (adatátvétel).") + kTryAgain;
+const QString kMovesBusy = QStringLiteral("Foglalt: a kiszállítások áthelyezése vagy törlése most egy másik gépen "
+                                          "folyik (arhiválás, visszavonás vagy kiszállítás törlése).")
+    + kTryAgain;
 
 }  // namespace
 
@@ -280,6 +291,8 @@ private slots:
     void eachDeskSeesTheOthersCommittedRowsAfterItsRefresh();
     void sharedWorkIsDoneByOneDeskAtATime_data();
     void sharedWorkIsDoneByOneDeskAtATime();
+    void screensWaitForTheWorkAnotherDeskDoes_data();
+    void screensWaitForTheWorkAnotherDeskDoes();
     void dispatchDeletionHoldsUntilItsDeletionIsCommitted();
     void aDeskThatDiesLetsItsWorkGo();
 
@@ -379,24 +392,13 @@ void TwoDesksTest::sharedWorkIsDoneByOneDeskAtATime_data()
     QTest::addColumn<QString>("secondTakes");
     QTest::addColumn<QString>("secondReads");
 
-    const QString workTable = QStringLiteral("Foglalt: a FULSZAM fülszám-munkatáblát most egy másik gép használja "
-                                             "(nyomtatás, beszállító fülszámai, arhiválás vagy visszavonás).")
-        + kTryAgain;
-    const QString moves = QStringLiteral("Foglalt: a kiszállítások áthelyezése vagy törlése most egy másik gépen folyik "
-                                         "(arhiválás, visszavonás vagy kiszállítás törlése).")
-        + kTryAgain;
     // Printouts against a sender's ranges (FULSZAM and FULSZAM0) and against archiving.
-    QTest::newRow("printout, then ranges") << "FULSZAM" << "FULSZAM FULSZAM0" << workTable;
-    QTest::newRow("ranges, then ranges") << "FULSZAM FULSZAM0" << "FULSZAM FULSZAM0" << workTable;
-    QTest::newRow("ranges table alone")
-        << "FULSZAM0" << "FULSZAM0"
-        << QStringLiteral("Foglalt: a FULSZAM0 fülszám-tartomány táblát most egy másik gép használja "
-                          "(beszállító fülszámai).") + kTryAgain;
-    QTest::newRow("archiving, then printout") << "FULSZAM KISZALL" << "FULSZAM" << workTable;
-    QTest::newRow("dispatch deletion, then archiving") << "KISZALL" << "FULSZAM KISZALL" << moves;
-    QTest::newRow("takeover, then takeover")
-        << "KISZALL1" << "KISZALL1"
-        << QStringLiteral("Foglalt: a KISZALL1 átvételi táblát most egy másik gép használja (adatátvétel).") + kTryAgain;
+    QTest::newRow("printout, then ranges") << "FULSZAM" << "FULSZAM FULSZAM0" << kWorkTableBusy;
+    QTest::newRow("ranges, then ranges") << "FULSZAM FULSZAM0" << "FULSZAM FULSZAM0" << kWorkTableBusy;
+    QTest::newRow("ranges table alone") << "FULSZAM0" << "FULSZAM0" << kRangesBusy;
+    QTest::newRow("archiving, then printout") << "FULSZAM KISZALL" << "FULSZAM" << kWorkTableBusy;
+    QTest::newRow("dispatch deletion, then archiving") << "KISZALL" << "FULSZAM KISZALL" << kMovesBusy;
+    QTest::newRow("takeover, then takeover") << "KISZALL1" << "KISZALL1" << kStagingBusy;
 }
 
 void TwoDesksTest::sharedWorkIsDoneByOneDeskAtATime()
@@ -419,15 +421,51 @@ void TwoDesksTest::sharedWorkIsDoneByOneDeskAtATime()
     QCOMPARE(first.ask(QStringLiteral("open ") + firstTakes), QStringList{QStringLiteral("taken")});
 }
 
+void TwoDesksTest::screensWaitForTheWorkAnotherDeskDoes_data()
+{
+    QTest::addColumn<QString>("firstDoes");
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("secondReads");
+
+    QTest::newRow("takeover") << "KISZALL1" << "takeover" << kStagingBusy;
+    QTest::newRow("printout") << "FULSZAM" << "printout" << kWorkTableBusy;
+    QTest::newRow("ranges, work table") << "FULSZAM" << "ranges" << kWorkTableBusy;
+    QTest::newRow("ranges, runs") << "FULSZAM0" << "ranges" << kRangesBusy;
+    QTest::newRow("archive, work table") << "FULSZAM" << "archive" << kWorkTableBusy;
+    QTest::newRow("archive, departures") << "KISZALL" << "archive" << kMovesBusy;
+    QTest::newRow("withdrawal, work table") << "FULSZAM" << "withdrawal" << kWorkTableBusy;
+    QTest::newRow("withdrawal, departures") << "KISZALL" << "withdrawal" << kMovesBusy;
+}
+
+// The screens themselves, as a person starts their work: refused while the other desk does it,
+// free once that desk is done.
+void TwoDesksTest::screensWaitForTheWorkAnotherDeskDoes()
+{
+    QFETCH(QString, firstDoes);
+    QFETCH(QString, screen);
+    QFETCH(QString, secondReads);
+    Desk first(m_database, QStringLiteral("first"));
+    Desk second(m_database, QStringLiteral("second"));
+    QVERIFY(first.ready() && second.ready());
+
+    QCOMPARE(first.ask(QStringLiteral("open ") + firstDoes), QStringList{QStringLiteral("taken")});
+    QCOMPARE(second.ask(QStringLiteral("screen ") + screen), QStringList{busy(secondReads)});
+    QCOMPARE(second.ask(QStringLiteral("close")), QStringList{});
+    QCOMPARE(first.ask(QStringLiteral("close")), QStringList{});
+    const QStringList done = second.ask(QStringLiteral("screen ") + screen);
+    QVERIFY2(!done.contains(busy(secondReads)), qPrintable(done.join(u'\n')));
+    // Now the first desk waits for the second.
+    QCOMPARE(first.ask(QStringLiteral("open ") + firstDoes), QStringList{busy(secondReads)});
+    QCOMPARE(second.ask(QStringLiteral("close")), QStringList{});
+}
+
 void TwoDesksTest::dispatchDeletionHoldsUntilItsDeletionIsCommitted()
 {
     testdb::exec(m_database, QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('301')"));
     Desk first(m_database, QStringLiteral("first"));
     Desk second(m_database, QStringLiteral("second"));
     QVERIFY(first.ready() && second.ready());
-    const QString busyMoves = busy(QStringLiteral("Foglalt: a kiszállítások áthelyezése vagy törlése most egy másik "
-                                                  "gépen folyik (arhiválás, visszavonás vagy kiszállítás törlése).")
-                                   + kTryAgain);
+    const QString busyMoves = busy(kMovesBusy);
     const QString deleted = QStringLiteral("message A kiszállitás sorok törölve!");
 
     QCOMPARE(first.ask(QStringLiteral("deletion")), QStringList{deleted});
