@@ -1,8 +1,10 @@
-/* Gerundo database: ten tables, identifiers and codes assigned on insert.
+/* Gerundo database: ten tables, identifiers and codes assigned on insert, and the table of claims
+   of the desks that share it (GERUNDO_LOCK).
    Runs unchanged in isql-fb against an empty WIN1250 database:
      isql-fb -q -ch WIN1250 -user SYSDBA Dudoz.fdb -i db/schema.sql
    The program's own tool (gerundo-mkdb) creates Dudoz.fdb from this same file, and
-   "gerundo-mkdb --upgrade Dudoz.fdb" adds to an existing file every index below that it lacks.
+   "gerundo-mkdb --upgrade Dudoz.fdb" adds to an existing file every index below that it lacks,
+   and GERUNDO_LOCK with its rows.
 
    Text columns are VARCHAR in the database's default character set WIN1250. Names and addresses
    sort in Hungarian order (PXW_HUN); ear tags and codes compare byte-wise. There are no foreign
@@ -151,6 +153,20 @@ CREATE TABLE KISZALL1 (
   KKOD VARCHAR(5),
   CONSTRAINT PK_KISZALL1 PRIMARY KEY (IDK)
 );
+/* Work that desks sharing this database through a Firebird server must not do at the same time:
+   refilling the work tables FULSZAM, FULSZAM0 and KISZALL1, and moving or deleting departures by
+   whole days. A desk claims the work by updating its row in a transaction of its own that it never
+   commits (nowait): another desk's update then fails at once, and that desk says the work is busy.
+   The claim ends with that transaction, and with the connection of a desk that dies. */
+CREATE TABLE GERUNDO_LOCK (
+  NAME VARCHAR(31) NOT NULL,
+  TAKEN TIMESTAMP,
+  CONSTRAINT PK_GERUNDO_LOCK PRIMARY KEY (NAME)
+);
+INSERT INTO GERUNDO_LOCK (NAME) VALUES ('FULSZAM');
+INSERT INTO GERUNDO_LOCK (NAME) VALUES ('FULSZAM0');
+INSERT INTO GERUNDO_LOCK (NAME) VALUES ('KISZALL1');
+INSERT INTO GERUNDO_LOCK (NAME) VALUES ('KISZALL');
 /* One sequence per table gives both the identifier and the code of a new row. */
 CREATE SEQUENCE GEN_SZALLITO;
 CREATE SEQUENCE GEN_FELADO;

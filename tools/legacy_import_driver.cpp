@@ -4,6 +4,7 @@
 //                                               after each committed line (N lines so far)
 //   gerundo-legacy-import check DIR/            compares ./Dudoz.fdb with the files: the rows must be
 //                                               exactly the first N lines, whole; prints N
+#include "core/database_settings.h"
 #include "core/datamodule.h"
 #include "db/client.h"
 #include "legacy_sample.h"
@@ -59,11 +60,8 @@ int importDirectory(const QString& dir)
 int checkDirectory(const QString& dir)
 {
     fb::preparePerUserLockDirectory();
-    fb::ConnectParams params;
-    params.database = TData::kDatabase;
-    params.password = QStringLiteral("medvehagy");
     fb::Attachment att;
-    att.attach(params);
+    att.attach(dbsettings::programParams());
     fb::Transaction tra;
     tra.start(att);
     int matched = 0;

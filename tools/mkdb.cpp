@@ -1,7 +1,11 @@
 // Creates an empty Gerundo database from the schema compiled into the program, or brings an
-// existing one up to the schema's indexes.
-//   gerundo-mkdb [Dudoz.fdb]
-//   gerundo-mkdb --upgrade [Dudoz.fdb]
+// existing one up to the schema's tables and indexes.
+//   gerundo-mkdb [DATABASE]
+//   gerundo-mkdb --upgrade [DATABASE]
+// DATABASE is a file or a database on a server ("host:/path/Dudoz.fdb"); without it, the one the
+// program opens (GERUNDO_DATABASE, or Dudoz.fdb). On a server the user and password are the
+// program's (GERUNDO_USER, GERUNDO_PASSWORD).
+#include "core/database_settings.h"
 #include "core/dbcreate.h"
 #include "db/error.h"
 
@@ -15,7 +19,7 @@ namespace {
 
 int create(const QString& path)
 {
-    if (QFile::exists(path)) {
+    if (!dbsettings::isOnServer(path) && QFile::exists(path)) {
         std::fprintf(stderr, "%s already exists; nothing done\n", qPrintable(path));
         return 0;
     }
@@ -38,11 +42,15 @@ int upgrade(const QString& path)
         std::fprintf(stderr, "cannot upgrade %s: %s\n", qPrintable(path), qPrintable(e.message()));
         return 1;
     }
+    for (const QString& name : result.createdTables)
+        std::printf("%s: table %s created\n", qPrintable(path), qPrintable(name));
     for (const QString& name : result.created)
         std::printf("%s: index %s created\n", qPrintable(path), qPrintable(name));
+    const QStringList tables = dbcreate::schemaTablesWithRows();
     for (const auto& [name, message] : result.refused)
-        std::fprintf(stderr, "%s: index %s not created: %s\n", qPrintable(path), qPrintable(name), qPrintable(message));
-    if (result.created.isEmpty() && result.refused.isEmpty())
+        std::fprintf(stderr, "%s: %s %s not created: %s\n", qPrintable(path), tables.contains(name) ? "table" : "index",
+                     qPrintable(name), qPrintable(message));
+    if (result.createdTables.isEmpty() && result.created.isEmpty() && result.refused.isEmpty())
         std::printf("%s already has every index; nothing done\n", qPrintable(path));
     return result.refused.isEmpty() ? 0 : 1;
 }
@@ -57,9 +65,9 @@ int main(int argc, char** argv)
     if (upgrading)
         args.removeFirst();
     if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(QLatin1String("--")))) {
-        std::fprintf(stderr, "usage: gerundo-mkdb [--upgrade] [Dudoz.fdb]\n");
+        std::fprintf(stderr, "usage: gerundo-mkdb [--upgrade] [DATABASE]\n");
         return 2;
     }
-    const QString path = args.isEmpty() ? QStringLiteral("Dudoz.fdb") : args.first();
+    const QString path = args.isEmpty() ? dbsettings::database() : args.first();
     return upgrading ? upgrade(path) : create(path);
 }

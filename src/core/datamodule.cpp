@@ -4,13 +4,7 @@ TData* Data = nullptr;
 
 // ---------------------------------------------------------------- Connection
 
-Connection::Connection(TData& module) : m_module(module)
-{
-    params.user = QStringLiteral("SYSDBA");
-    params.password = QStringLiteral("medvehagy");
-    params.charset = QStringLiteral("WIN1250");
-    params.dialect = 3;
-}
+Connection::Connection(TData& module) : m_module(module) {}
 
 void Connection::setConnected(bool on)
 {
@@ -28,6 +22,8 @@ void Connection::close()
 {
     if (!connected())
         return;
+    // Claims are transactions of their own on this connection: they end before it does.
+    m_module.workLocks.releaseAll();
     m_module.closeAllDatasets();
     if (m_module.IBTrans1.inTransaction()) {
         try {
@@ -90,6 +86,7 @@ TData::TData(QObject* parent, const QString& database)
     : QObject(parent),
       ZCon1(*this),
       IBTrans1(*this),
+      workLocks(*this),
       IBTable1(*this, QStringLiteral("IBTable1"), QStringLiteral("BESZALL"), true),
       IBTable2(*this, QStringLiteral("IBTable2"), QStringLiteral("KISZALL"), true),
       IBTable3(*this, QStringLiteral("IBTable3"), QStringLiteral("SZALLITO"), true),
@@ -142,7 +139,7 @@ TData::TData(QObject* parent, const QString& database)
     // A row changed through a grid on these tables is made permanent at once.
     for (TableDataset* t : tables())
         t->setCommitEachChange(true);
-    ZCon1.params.database = database;
+    ZCon1.params = dbsettings::params(database);
     // Connected at load, with the transaction active from the start.
     ZCon1.setConnected(true);
     IBTrans1.startTransaction();
@@ -243,6 +240,8 @@ void TData::transactionEnded()
 {
     m_autoStarter = nullptr;
     m_autoByStatement = false;
+    // Work left pending in the shared transaction is committed or undone now.
+    workLocks.sharedTransactionEnded();
 }
 
 // ---------------------------------------------------------------- reading by the order key

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/database_settings.h"
 #include "core/dataset.h"
+#include "core/worklock.h"
 #include "db/client.h"
 
 #include <QHash>
@@ -11,7 +13,8 @@
 
 class TData;
 
-// The module's connection: the database is named by bare file name, found in the working directory.
+// The module's connection: by default Dudoz.fdb in the working directory, or the database the
+// settings name (core/database_settings.h).
 class Connection {
 public:
     explicit Connection(TData& module);
@@ -52,15 +55,15 @@ class TData : public QObject {
     std::vector<class Dataset*> m_datasets;
 
 public:
-    // The connection string lives here and nowhere else.
-    static inline const QString kDatabase = QStringLiteral("Dudoz.fdb");
-
-    // Connects and starts the transaction; a failure raises fb::Error.
-    explicit TData(QObject* parent = nullptr, const QString& database = kDatabase);
+    // Connects and starts the transaction; a failure raises fb::Error. Without a database the
+    // settings name it (Dudoz.fdb in the working directory unless GERUNDO_DATABASE says otherwise).
+    explicit TData(QObject* parent = nullptr, const QString& database = dbsettings::database());
     ~TData() override;
 
     Connection ZCon1;
     TransactionObject IBTrans1;
+    // The shared work this program has claimed against other desks on the same database.
+    WorkLocks workLocks;
 
     TableDataset IBTable1, IBTable2, IBTable3, IBTable4, IBTable5, IBTable6, IBTable7, IBTable8, IBTable9,
         IBTable10, IBTable11;

@@ -1,5 +1,6 @@
 #include "core/dbcreate.h"
 
+#include "core/database_settings.h"
 #include "db/client.h"
 
 #include <QFile>
@@ -81,24 +82,27 @@ QString builtinSchema()
 
 void createDatabase(const QString& path, const QString& schema)
 {
-    if (QFile::exists(path))
+    const bool onServer = dbsettings::isOnServer(path);
+    // A server refuses an existing file itself.
+    if (!onServer && QFile::exists(path))
         throw fb::Error(QStringLiteral("Database file already exists: %1").arg(path));
     fb::preparePerUserLockDirectory();
-    fb::ConnectParams p;
-    p.database = path;
-    p.user = QStringLiteral("SYSDBA");
-    p.password = QStringLiteral("medvehagy");
     const QStringList statements = splitScript(schema);
     if (statements.isEmpty())
         throw fb::Error(QStringLiteral("The database schema is empty"));
     fb::Attachment att;
-    att.create(p);
+    att.create(dbsettings::params(path));
     try {
         for (const QString& stmt : statements)
             att.executeImmediate(stmt);
     } catch (...) {
-        att.detach();
-        QFile::remove(path);
+        // Nothing half made stays behind, on a server either.
+        try {
+            att.drop();
+        } catch (const fb::Error&) {
+        }
+        if (!onServer)
+            QFile::remove(path);
         throw;
     }
     att.detach();
@@ -118,30 +122,72 @@ QList<IndexDefinition> schemaIndexes(const QString& schema)
     return out;
 }
 
+namespace {
+QSet<QString> namesIn(fb::Attachment& att, const QString& sql)
+{
+    QSet<QString> out;
+    fb::Transaction tra;
+    tra.start(att);
+    {
+        fb::Statement names(att, tra, sql);
+        auto cursor = names.openCursor();
+        std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+        while (cursor->fetchNext(row.data()))
+            out.insert(cursor->columns().text(row.data(), 0));
+    }
+    tra.commit();
+    return out;
+}
+}  // namespace
+
+QStringList schemaTablesWithRows(const QString& schema, QList<QStringList>* statements)
+{
+    static const QRegularExpression createTable(QStringLiteral("^CREATE\\s+TABLE\\s+(\\w+)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression insertInto(QStringLiteral("^INSERT\\s+INTO\\s+(\\w+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QStringList tables;
+    QList<QStringList> perTable;
+    for (const QString& statement : splitScript(schema)) {
+        if (const auto m = createTable.match(statement); m.hasMatch()) {
+            tables << m.captured(1).toUpper();
+            perTable << QStringList{statement};
+        } else if (const auto i = insertInto.match(statement); i.hasMatch()) {
+            const qsizetype at = tables.indexOf(i.captured(1).toUpper());
+            if (at >= 0)
+                perTable[at] << statement;
+        }
+    }
+    if (statements)
+        *statements = perTable;
+    return tables;
+}
+
 UpgradeResult upgradeDatabase(const QString& path, const QString& schema)
 {
-    if (!QFile::exists(path))
+    if (!dbsettings::isOnServer(path) && !QFile::exists(path))
         throw fb::Error(QStringLiteral("No database file: %1").arg(path));
     fb::preparePerUserLockDirectory();
-    fb::ConnectParams p;
-    p.database = path;
-    p.password = QStringLiteral("medvehagy");
     fb::Attachment att;
-    att.attach(p);
-    QSet<QString> present;
-    {
-        fb::Transaction tra;
-        tra.start(att);
-        {
-            fb::Statement names(att, tra, QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES"));
-            auto cursor = names.openCursor();
-            std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
-            while (cursor->fetchNext(row.data()))
-                present.insert(cursor->columns().text(row.data(), 0));
-        }
-        tra.commit();
-    }
+    att.attach(dbsettings::params(path));
     UpgradeResult result;
+    // Tables first (the indexes may be on them), each with the rows the schema gives it.
+    const QSet<QString> tablesPresent =
+        namesIn(att, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS"));
+    QList<QStringList> tableStatements;
+    const QStringList tables = schemaTablesWithRows(schema, &tableStatements);
+    for (qsizetype t = 0; t < tables.size(); ++t) {
+        if (tablesPresent.contains(tables[t]))
+            continue;
+        try {
+            for (const QString& statement : tableStatements[t])
+                att.executeImmediate(statement);
+            result.createdTables << tables[t];
+        } catch (const fb::Error& e) {
+            result.refused.append({tables[t], e.message()});
+        }
+    }
+    const QSet<QString> present = namesIn(att, QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES"));
     for (const IndexDefinition& index : schemaIndexes(schema)) {
         if (present.contains(index.name))
             continue;

@@ -172,6 +172,24 @@ void Attachment::detach()
     m_att = nullptr;
 }
 
+void Attachment::drop()
+{
+    if (!m_att)
+        return;
+    Status st;
+    m_att->dropDatabase(&st);
+    if (st.operator&()->getState() & IStatus::STATE_ERRORS) {
+        // Not dropped (another attachment uses it): at least let go of ours.
+        Status again;
+        m_att->detach(&again);
+        if (again.operator&()->getState() & IStatus::STATE_ERRORS)
+            m_att->release();
+        m_att = nullptr;
+        st.check();
+    }
+    m_att = nullptr;
+}
+
 void Attachment::executeImmediate(const QString& sql)
 {
     if (!m_att)

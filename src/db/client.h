@@ -48,6 +48,8 @@ public:
     void attach(const ConnectParams& params);
     void create(const ConnectParams& params, int pageSize = 8192);
     void detach();
+    // Deletes the attached database (a file half created, say), wherever it lies.
+    void drop();
     bool isAttached() const { return m_att != nullptr; }
     // Executes a statement outside any transaction of ours (DDL); commits on its own.
     void executeImmediate(const QString& sql);

@@ -60,7 +60,8 @@ QString errorText(const std::exception& e)
 
 }  // namespace
 
-SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent) : QDialog(parent)
+SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
+    : QDialog(parent), m_sharedWork(this, {SharedWork::EarTagWorkTable, SharedWork::SenderRanges})
 {
     setObjectName(QStringLiteral("Form19"));
     setWindowTitle(QStringLiteral("Beszállító fülszámai"));
@@ -186,6 +187,8 @@ void SenderEarTagRangesDialog::showSender()
 
 void SenderEarTagRangesDialog::collectRanges()
 {
+    if (!m_sharedWork.take())
+        return;
     {
         // Nothing on the screen takes input and it cannot close until the runs are stored.
         input::LongJob job(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/sharedwork.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,6 +20,9 @@ class LongJob;
 // FULSZAM, cuts them in text order into runs and stores the runs in FULSZAM0, which the grid shows
 // and which stays for the next visit; "Keresés" shows the runs whose first ear tag begins with the
 // typed digits.
+//
+// FULSZAM and FULSZAM0 are shared by every desk on the database: from "Lekérdezés" until the screen
+// closes this desk holds them.
 //
 // The sender is the one the screen shows: the first partner by name when the screen opens, the
 // one picked with "Beszállító" afterwards. A pick is also handed over to the other screens
@@ -49,6 +54,7 @@ private:
     void showSender();
 
     QString m_senderCode;
+    SharedWorkGuard m_sharedWork;
     QGroupBox* m_sender;
     QPushButton* m_pickButton;
     QPushButton* m_collectButton;

@@ -98,7 +98,9 @@ const ScreenTexts& screenTexts(TransferDirection direction)
 }  // namespace
 
 DayTransferDialog::DayTransferDialog(QWidget* parent, TransferDirection direction)
-    : QDialog(parent), m_direction(direction)
+    : QDialog(parent),
+      m_direction(direction),
+      m_sharedWork(this, {SharedWork::EarTagWorkTable, SharedWork::DepartureMoves})
 {
     const ScreenTexts& t = screenTexts(direction);
     setObjectName(t.objectName);
@@ -238,6 +240,11 @@ void DayTransferDialog::runTransfer()
     if (!day) {
         platform::showMessage(this, kBadDate);
         m_dispatchDate->setFocus();
+        return;
+    }
+    if (!m_sharedWork.take()) {
+        // Nothing ran: the day selected can still be moved once the other desk is done.
+        m_runButton->setEnabled(true);
         return;
     }
     bool done = false;

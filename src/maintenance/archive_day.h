@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maintenance/day_transfer.h"
+#include "ui/sharedwork.h"
 
 #include <QDialog>
 
@@ -13,7 +14,9 @@ class QPushButton;
 // A screen that moves the finished business of one dispatch day between the live tables and the
 // archive: the user types the day, "Kiválaszt" lists its departures, and the run button moves
 // them with the arrivals of the same ear tags. While a run goes the screen takes no input and
-// cannot be closed; the message line tells the step reached and the rows moved so far.
+// cannot be closed; the message line tells the step reached and the rows moved so far. A run uses
+// the work table FULSZAM and moves whole days, which no other desk on the database may do at the
+// same time: from the run until the screen closes this desk holds both.
 class DayTransferDialog : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +37,7 @@ private:
     void openDayList(const QStringList& sql, const QDate& day);
 
     maintenance::TransferDirection m_direction;
+    SharedWorkGuard m_sharedWork;
     int m_batchRows = 0;
     bool m_shown = false;
     bool m_running = false;

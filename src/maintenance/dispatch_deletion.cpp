@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-DispatchDeletionDialog::DispatchDeletionDialog(QWidget* parent) : QDialog(parent)
+DispatchDeletionDialog::DispatchDeletionDialog(QWidget* parent)
+    : QDialog(parent), m_sharedWork(this, {SharedWork::DepartureMoves})
 {
     setObjectName(QStringLiteral("Form23"));
     setWindowTitle(QStringLiteral("Kiszállítottak törlése"));
@@ -64,6 +65,8 @@ void DispatchDeletionDialog::buildLayout()
 
 void DispatchDeletionDialog::deleteAllDispatches()
 {
+    if (!m_sharedWork.take())
+        return;
     // An unsaved row of the grid belongs to the rows that go: it goes with them.
     Data->IBTable2.cancel();
     try {
@@ -78,6 +81,7 @@ void DispatchDeletionDialog::deleteAllDispatches()
         q.execSql();
         // No commit here: the deletion stays in the shared transaction until its next commit (a
         // save anywhere, or the main window's closing), and a rollback before that undoes it.
+        m_sharedWork.keepUntilCommitted();
         platform::showMessage(this, QStringLiteral("A kiszállitás sorok törölve!"));
     } catch (const std::exception&) {
         // The engine has undone the failed statement; nothing else pending is rolled back.

@@ -36,7 +36,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-TakeoverDialog::TakeoverDialog(QWidget* parent) : QDialog(parent)
+TakeoverDialog::TakeoverDialog(QWidget* parent)
+    : QDialog(parent), m_sharedWork(this, {SharedWork::TakeoverStaging})
 {
     setObjectName(QStringLiteral("Form30"));
     setWindowTitle(QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
@@ -122,6 +123,8 @@ void TakeoverDialog::prepareForReading()
 void TakeoverDialog::readFile()
 {
     m_checkCaption->clear();
+    if (!m_sharedWork.take())
+        return;
     // A cancelled dialog keeps the name it held: the read goes ahead with that file.
     const QString chosen = platform::getOpenFileName(this, m_fileDialog);
     if (!chosen.isEmpty())
@@ -265,6 +268,8 @@ void TakeoverDialog::listEarTagsWithoutArrival()
 
 void TakeoverDialog::postDepartures()
 {
+    if (!m_sharedWork.take())
+        return;
     try {
         if (!Data->IBTrans1.inTransaction())
             Data->IBTrans1.startTransaction();

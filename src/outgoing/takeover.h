@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/platform.h"
+#include "ui/sharedwork.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -13,7 +14,9 @@ class QShowEvent;
 
 // "Adatátvétel": takes over the ear tags of departing animals from the XML file of the separate
 // ear-tag program. "Beolvasás" stages the file in KISZALL1, "Ellenőrzés" lists the staged ear tags
-// that never arrived, "Feladás" posts the staged rows into KISZALL.
+// that never arrived, "Feladás" posts the staged rows into KISZALL. KISZALL1 is shared by every desk
+// on the database: from "Beolvasás" or "Feladás" until the screen closes this desk holds it, so the
+// rows it posts are the rows it read.
 class TakeoverDialog : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +49,7 @@ private:
 
     // The file-open dialog's settings; its file name is the one the next read uses.
     platform::FileDialogSettings m_fileDialog;
+    SharedWorkGuard m_sharedWork;
     QLabel* m_checkCaption;
     DBGrid* m_list;
     DBNavigator* m_navigator;

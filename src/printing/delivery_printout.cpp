@@ -145,7 +145,7 @@ void setStatement(Dataset& query, const QStringList& lines, const QDate& day)
 }  // namespace
 
 DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind, QWidget* parent)
-    : QDialog(parent), m_kind(kind)
+    : QDialog(parent), m_kind(kind), m_sharedWork(this, {SharedWork::EarTagWorkTable})
 {
     setObjectName(kind.objectName);
     setWindowTitle(kind.caption);
@@ -230,6 +230,8 @@ bool DeliveryPrintoutDialog::selectDay()
     m_printButton->setEnabled(false);
     const auto day = printout::dayOrComplain(this, m_day);
     if (!day)
+        return false;
+    if (!m_sharedWork.take())
         return false;
 
     QStringList tags;

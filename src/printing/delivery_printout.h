@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/eartag_ranges.h"
+#include "ui/sharedwork.h"
 
 #include <QDate>
 #include <QDialog>
@@ -26,7 +27,8 @@ struct DeliveryPrintoutKind;
 // FULSZAM as the day's runs of consecutive ear tags, all or nothing: a failure leaves FULSZAM as it
 // was and "Nyomtat" unusable until a "Kiválaszt" succeeds, so a paper never shows another day's
 // runs. "Nyomtat" then shows the range list, and when that preview closes, the summary per sender
-// (buyer) and carrier.
+// (buyer) and carrier. FULSZAM is shared by every desk on the database: from "Kiválaszt" until the
+// screen closes this desk holds it, so no other desk rebuilds it under the paper.
 class DeliveryPrintoutDialog : public QDialog {
     Q_OBJECT
 public:
@@ -48,6 +50,7 @@ private:
     void onDayLeft();
 
     const DeliveryPrintoutKind& m_kind;
+    SharedWorkGuard m_sharedWork;
     bool m_shown = false;
     QLabel* m_dayLabel;
     QLineEdit* m_day;
