@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "db/charset.h"
+#include "db/status.h"
 
 #include <firebird/Interface.h>
 
@@ -16,13 +17,9 @@ using namespace Firebird;
 
 namespace fb {
 
-namespace {
+using detail::Status;
 
-constexpr unsigned kWin1250Id = 51;
-
-// The engine's own texts are ASCII, but the values it quotes (a key that collided, a name) come in
-// the connection character set; a file name may come as UTF-8.
-QString messageText(const char* buf)
+QString detail::messageText(const char* buf)
 {
     const QByteArray bytes(buf);
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -30,35 +27,28 @@ QString messageText(const char* buf)
     return (utf8.hasError() ? fromWin1250(bytes.constData(), static_cast<int>(bytes.size())) : text).trimmed();
 }
 
-// A status object that turns a failed call into fb::Error with the engine's formatted text.
-class Status {
-public:
-    Status() : m_status(master()->getStatus()), m_wrapper(m_status) {}
-    ~Status() { m_status->dispose(); }
-    CheckStatusWrapper* operator&() { return &m_wrapper; }
-    void check()
-    {
-        if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
-            return;
-        char buf[2048];
-        util()->formatStatus(buf, sizeof(buf), m_status);
-        std::vector<long> codes;
-        const intptr_t* v = m_status->getErrors();
-        while (v && *v != isc_arg_end) {
-            const intptr_t kind = v[0];
-            if (kind == isc_arg_gds)
-                codes.push_back(static_cast<long>(v[1]));
-            v += (kind == isc_arg_cstring) ? 3 : 2;
-        }
-        m_wrapper.init();
-        const long first = codes.empty() ? 0 : codes.front();
-        throw Error(messageText(buf), first, std::move(codes));
+void detail::Status::check()
+{
+    if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
+        return;
+    char buf[2048];
+    util()->formatStatus(buf, sizeof(buf), m_status);
+    std::vector<long> codes;
+    const intptr_t* v = m_status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const intptr_t kind = v[0];
+        if (kind == isc_arg_gds)
+            codes.push_back(static_cast<long>(v[1]));
+        v += (kind == isc_arg_cstring) ? 3 : 2;
     }
+    m_wrapper.init();
+    const long first = codes.empty() ? 0 : codes.front();
+    throw Error(messageText(buf), first, std::move(codes));
+}
 
-private:
-    IStatus* m_status;
-    CheckStatusWrapper m_wrapper;
-};
+namespace {
+
+constexpr unsigned kWin1250Id = 51;
 
 template <typename T>
 void releaseIfAny(T*& p)
@@ -244,6 +234,24 @@ void Transaction::start(Attachment& att)
     Status st;
     m_tra = att.raw()->startTransaction(&st, sizeof(tpb), tpb);
     st.check();
+}
+
+qint64 Transaction::id() const
+{
+    if (!m_tra)
+        return 0;
+    const unsigned char items[] = {isc_info_tra_id};
+    unsigned char answer[32] = {};
+    Status st;
+    m_tra->getInfo(&st, sizeof(items), items, sizeof(answer), answer);
+    st.check();
+    if (answer[0] != isc_info_tra_id)
+        return 0;
+    const unsigned len = answer[1] | (static_cast<unsigned>(answer[2]) << 8);
+    qint64 value = 0;
+    for (unsigned i = 0; i < len && i < 8; ++i)
+        value |= static_cast<qint64>(answer[3 + i]) << (8 * i);
+    return value;
 }
 
 void Transaction::commit()

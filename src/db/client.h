@@ -72,6 +72,8 @@ public:
     void commitRetaining();
     void rollback();
     bool isActive() const { return m_tra != nullptr; }
+    // The engine's number of the transaction (as CURRENT_TRANSACTION gives it); 0 when not active.
+    qint64 id() const;
     Firebird::ITransaction* raw() const { return m_tra; }
 
 private:
