@@ -19,7 +19,11 @@ QString grouped(qint64 n)
 DayLine::DayLine(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("DayLine"));
-    auto* row = new QHBoxLayout(this);
+    // One line right under the menu; the window's remaining space stays below it.
+    auto* column = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row);
+    column->addStretch(1);
     auto pair = [this, row](const QString& caption, const QString& name, const QString& accessible) {
         auto* label = new QLabel(caption, this);
         label->setObjectName(name + QStringLiteral("Label"));

@@ -86,7 +86,7 @@ qint64 TransactionObject::writesSoFar()
     // first look at them.
     fb::Attachment& att = m_module.ZCon1.attachment();
     fb::Transaction look;
-    look.start(att);
+    look.startReadOnly(att);
     qint64 writes = 0;
     {
         fb::Statement st(att, look,

@@ -6,7 +6,7 @@ namespace {
 std::vector<qint64> readOneRow(fb::Attachment& att, const QString& sql, const QDate& day = {})
 {
     fb::Transaction tra;
-    tra.start(att);
+    tra.startReadOnly(att);
     std::vector<qint64> values;
     {
         fb::Statement st(att, tra, sql);

@@ -236,6 +236,19 @@ void Transaction::start(Attachment& att)
     st.check();
 }
 
+void Transaction::startReadOnly(Attachment& att)
+{
+    if (m_tra)
+        return;
+    if (!att.isAttached())
+        throw Error(QStringLiteral("Database not assigned"));
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+    Status st;
+    m_tra = att.raw()->startTransaction(&st, sizeof(tpb), tpb);
+    st.check();
+}
+
 qint64 Transaction::id() const
 {
     if (!m_tra)

@@ -68,6 +68,8 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     void start(Attachment& att);
+    // A transaction that only reads: it writes nothing to the database, not even at its end.
+    void startReadOnly(Attachment& att);
     void commit();
     void commitRetaining();
     void rollback();

@@ -77,7 +77,7 @@ QStringList missingTables(const QString& file)
     fb::Attachment att;
     att.attach(dbsettings::params(file));
     fb::Transaction tra;
-    tra.start(att);
+    tra.startReadOnly(att);
     QStringList present;
     {
         fb::Statement st(att, tra,
