@@ -1,3 +1,5 @@
+#include "app/mainwindow.h"
+#include "app/splash.h"
 #include "core/database_settings.h"
 #include "core/datamodule.h"
 #include "db/service.h"
@@ -5,7 +7,9 @@
 #include "testdb.h"
 #include "ui/platform.h"
 
+#include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -74,6 +78,7 @@ private slots:
     void failureOnTheWayLeavesTheOriginal();
     void cancelledDialogsDoNothing();
     void serverDatabaseIsNotRestored();
+    void throughTheMainWindowsMenu();
 };
 
 void BackupRestoreTest::fileNames()
@@ -371,6 +376,39 @@ void BackupRestoreTest::serverDatabaseIsNotRestored()
              QStringLiteral("A kiszolgálón lévő adatbázist (iroda:/srv/gerundo/Dudoz.fdb) a program nem tölti "
                             "vissza: más munkahelyek is használhatják.\nA visszatöltést a kiszolgáló gépén, a "
                             "többi munkahely kiléptetése után kell elvégezni."));
+}
+
+void BackupRestoreTest::throughTheMainWindowsMenu()
+{
+    TestDatabase db(false);
+    sampleRows(db);
+    platform::TestDoubles doubles;
+    LoadingSplash::setIntervalForTests(20);
+    MainWindow form;
+    QVERIFY(form.startUp());
+    form.show();
+    auto onSite = [&form] { return form.findChild<QLabel*>(QStringLiteral("AnimalsOnSite"))->text(); };
+    QCOMPARE(onSite(), QStringLiteral("1"));
+
+    const QString file = QDir(db.dir()).filePath(QStringLiteral("menu.fbk"));
+    doubles.saveAnswers << file;
+    form.findChild<QAction*>(QStringLiteral("Mentes1"))->trigger();
+    QVERIFY(QFile::exists(file));
+
+    db.exec(QStringLiteral("DELETE FROM kiszall"));
+    db.exec(QStringLiteral("INSERT INTO beszall (bfulszam, bszkelt) VALUES ('HU3000', '2026-12-10')"));
+    form.recountOnSite();
+    QCOMPARE(onSite(), QStringLiteral("3"));
+    doubles.fileAnswers << file;
+    doubles.questionAnswers << true;
+    form.findChild<QAction*>(QStringLiteral("Visszatoltes1"))->trigger();
+    QVERIFY2(doubles.lastMessage().startsWith(QStringLiteral("A visszatöltés kész: ")), qPrintable(doubles.lastMessage()));
+    // The tables read the restored file at once, and the day line counts it.
+    for (TableDataset* t : Data->tables())
+        QVERIFY(t->active());
+    QCOMPARE(Data->IBTable1.recordCount(), 2);
+    QCOMPARE(Data->IBTable2.recordCount(), 1);
+    QCOMPARE(onSite(), QStringLiteral("1"));
 }
 
 QTEST_MAIN(BackupRestoreTest)
