@@ -84,24 +84,13 @@ qint64 TransactionObject::writesSoFar()
 {
     // Read in a transaction of its own: the monitoring tables show a transaction the state of its
     // first look at them.
-    fb::Attachment& att = m_module.ZCon1.attachment();
-    fb::Transaction look;
-    look.startReadOnly(att);
-    qint64 writes = 0;
-    {
-        fb::Statement st(att, look,
-                         QStringLiteral("SELECT COALESCE(SUM(r.MON$RECORD_INSERTS + r.MON$RECORD_UPDATES "
-                                        "+ r.MON$RECORD_DELETES), 0) FROM MON$TRANSACTIONS t "
-                                        "JOIN MON$RECORD_STATS r ON r.MON$STAT_ID = t.MON$STAT_ID "
-                                        "WHERE t.MON$TRANSACTION_ID = :id"));
-        st.bind(QStringLiteral("id"), fb::Value::fromInt(m_tra.id()));
-        auto cursor = st.openCursor();
-        std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
-        if (cursor->fetchNext(row.data()))
-            writes = cursor->columns().integer(row.data(), 0);
-    }
-    look.commit();
-    return writes;
+    const auto v = fb::readIntegers(m_module.ZCon1.attachment(),
+                                    QStringLiteral("SELECT COALESCE(SUM(r.MON$RECORD_INSERTS + r.MON$RECORD_UPDATES "
+                                                   "+ r.MON$RECORD_DELETES), 0) FROM MON$TRANSACTIONS t "
+                                                   "JOIN MON$RECORD_STATS r ON r.MON$STAT_ID = t.MON$STAT_ID "
+                                                   "WHERE t.MON$TRANSACTION_ID = :id"),
+                                    {{QStringLiteral("id"), fb::Value::fromInt(m_tra.id())}});
+    return v.empty() ? 0 : v[0];
 }
 
 void TransactionObject::rollback()

@@ -225,27 +225,26 @@ Transaction::~Transaction()
 
 void Transaction::start(Attachment& att)
 {
-    if (m_tra)
-        return;
-    if (!att.isAttached())
-        throw Error(QStringLiteral("Database not assigned"));
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                         isc_tpb_rec_version, isc_tpb_nowait};
-    Status st;
-    m_tra = att.raw()->startTransaction(&st, sizeof(tpb), tpb);
-    st.check();
+    begin(att, tpb, sizeof(tpb));
 }
 
 void Transaction::startReadOnly(Attachment& att)
+{
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+    begin(att, tpb, sizeof(tpb));
+}
+
+void Transaction::begin(Attachment& att, const unsigned char* tpb, unsigned length)
 {
     if (m_tra)
         return;
     if (!att.isAttached())
         throw Error(QStringLiteral("Database not assigned"));
-    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
-                                        isc_tpb_rec_version, isc_tpb_nowait};
     Status st;
-    m_tra = att.raw()->startTransaction(&st, sizeof(tpb), tpb);
+    m_tra = att.raw()->startTransaction(&st, length, tpb);
     st.check();
 }
 
@@ -713,6 +712,25 @@ void Cursor::close()
         st.check();
     }
     m_rs = nullptr;
+}
+
+std::vector<qint64> readIntegers(Attachment& att, const QString& sql, const std::vector<std::pair<QString, Value>>& values)
+{
+    Transaction tra;
+    tra.startReadOnly(att);
+    std::vector<qint64> row;
+    {
+        Statement st(att, tra, sql);
+        for (const auto& [name, value] : values)
+            st.bind(name, value);
+        auto cursor = st.openCursor();
+        std::vector<unsigned char> buffer(cursor->columns().messageLength() + 8);
+        if (cursor->fetchNext(buffer.data()))
+            for (int i = 0; i < cursor->columns().count(); ++i)
+                row.push_back(cursor->columns().integer(buffer.data(), i));
+    }
+    tra.commit();
+    return row;
 }
 
 }  // namespace fb

@@ -79,6 +79,7 @@ public:
     Firebird::ITransaction* raw() const { return m_tra; }
 
 private:
+    void begin(Attachment& att, const unsigned char* tpb, unsigned length);
     Firebird::ITransaction* m_tra = nullptr;
 };
 
@@ -203,5 +204,11 @@ private:
     Firebird::IResultSet* m_rs;
     Columns m_columns;
 };
+
+// The first row of a query, its columns as integers (empty when there is no row), read in a
+// read-only transaction of its own on att: it sees what is committed, and other transactions of
+// the connection are left alone.
+std::vector<qint64> readIntegers(Attachment& att, const QString& sql,
+                                 const std::vector<std::pair<QString, Value>>& values = {});
 
 }  // namespace fb

@@ -122,7 +122,7 @@ bool backUp(QWidget* window, TData& data)
     dialog.title = onServer ? QStringLiteral("Mentés (a kiszolgáló gépén)") : QStringLiteral("Mentés");
     dialog.filter = QStringLiteral("Firebird mentés (*.fbk)|*.fbk|Minden fájl|*.*");
     dialog.initialDir = onServer ? QString() : QFileInfo(database).absolutePath();
-    dialog.fileName = backupFileName(onServer ? QStringLiteral("Dudoz") : database, QDateTime::currentDateTime());
+    dialog.fileName = backupFileName(database, QDateTime::currentDateTime());
     const QString file = platform::getSaveFileName(window, dialog);
     if (file.isEmpty())
         return false;
