@@ -197,8 +197,13 @@ bool MainWindow::startUp()
     if (QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
     m_refresh = new input::ReactivationRefresh(this, [this] { refreshTables(); });
-    refreshDayCounts();
-    recountOnSite();
+    // The day line only informs: the program works without it.
+    try {
+        refreshDayCounts();
+        recountOnSite();
+    } catch (const std::exception&) {
+        m_dayLine->clear();
+    }
     return true;
 }
 

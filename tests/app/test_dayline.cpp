@@ -45,10 +45,14 @@ QString shown(const MainWindow& form, const char* name)
     return label ? label->text() : QStringLiteral("<none>");
 }
 
-bool startUp(MainWindow& form)
+// Starts the main window as the program does (with a short splash) and shows it.
+bool startShown(MainWindow& form)
 {
     LoadingSplash::setIntervalForTests(20);
-    return form.startUp();
+    if (!form.startUp())
+        return false;
+    form.show();
+    return true;
 }
 }  // namespace
 
@@ -107,8 +111,7 @@ void DayLineTest::mainWindowShowsTheDay()
     load(db, {"HU3@0"}, depart);
     platform::TestDoubles doubles;
     MainWindow form;
-    QVERIFY(startUp(form));
-    form.show();
+    QVERIFY(startShown(form));
     QCOMPARE(shown(form, "Today"), QStringLiteral("2011.03.15"));
     QCOMPARE(shown(form, "TodayArrivals"), QStringLiteral("2"));
     QCOMPARE(shown(form, "TodayDepartures"), QStringLiteral("1"));
@@ -144,8 +147,7 @@ void DayLineTest::onSiteRecountedAfterAWritingScreenOnly()
     load(db, {"HU1@-1"}, arrive);
     platform::TestDoubles doubles;
     MainWindow form;
-    QVERIFY(startUp(form));
-    form.show();
+    QVERIFY(startShown(form));
     QCOMPARE(shown(form, "AnimalsOnSite"), QStringLiteral("1"));
 
     // Another desk records an arrival: a plain refresh renews the day, not the on-site count.
