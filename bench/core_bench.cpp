@@ -1,9 +1,11 @@
 // The data module at 100, 100,000 and 1,000,000 rows (or the sizes given on the command line): the
-// main window's refresh (ten tables closed and reopened), a dataset over an ordered statement
+// main window's refresh (ten tables closed and reopened), its day line (a day's arrivals and
+// departures, the animals on site), a dataset over an ordered statement
 // landing on its last row, on a remembered row and back on its first row, and a dataset over an
 // unordered statement read to its end against the bare client library (time and memory).
 #include "benchsupport.h"
 #include "core/datamodule.h"
+#include "core/day_counts.h"
 
 #include <QCoreApplication>
 
@@ -64,6 +66,26 @@ int main(int argc, char** argv)
         const double refresh = refreshMs();
         std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "main window refresh (ten tables)", refresh,
                     refresh / empty);
+        // The day line: a day's counts with every refresh, the animals on site now and then.
+        const QDate day = QDate(2011, 1, 1).addDays(size % 300);
+        daycounts::Day counted;
+        const double dayCounts = timeMs([&] { counted = daycounts::countDay(Data->ZCon1.attachment(), day); }, 21);
+        line("day line: a day's arrivals and departures", dayCounts);
+        std::printf("    (%s arrivals, %s departures that day)\n", qPrintable(grouped(static_cast<long>(counted.arrivals))),
+                    qPrintable(grouped(static_cast<long>(counted.departures))));
+        const double refreshWithDay = timeMs([&] {
+            for (TableDataset* t : Data->tables())
+                t->close();
+            for (TableDataset* t : Data->tables())
+                t->open();
+            daycounts::countDay(Data->ZCon1.attachment(), day);
+        }, 21);
+        std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "main window refresh with the day's counts",
+                    refreshWithDay, refreshWithDay / empty);
+        qint64 onSite = 0;
+        const double onSiteMs = timeMs([&] { onSite = daycounts::countOnSite(Data->ZCon1.attachment()); }, runs);
+        line("day line: animals on site (arrived, not departed)", onSiteMs);
+        std::printf("    (%s animals on site)\n", qPrintable(grouped(static_cast<long>(onSite))));
 
         Dataset& q = Data->ZQ21;
         const QString middle = QString::number(size / 2 + 1);

@@ -1,8 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "app/dayline.h"
 #include "app/infoscreens.h"
 #include "app/splash.h"
 #include "core/datamodule.h"
+#include "core/day_counts.h"
 #include "incoming/incoming_list.h"
 #include "lookups/eartag_checks.h"
 #include "lookups/eartag_search.h"
@@ -10,6 +12,7 @@
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/archive_day.h"
+#include "maintenance/backup_restore.h"
 #include "maintenance/legacy_import.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
@@ -72,6 +75,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     buildMenu();
+    m_dayLine = new DayLine(this);
+    setCentralWidget(m_dayLine);
     resize(640, 120);
 }
 
@@ -152,6 +157,11 @@ void MainWindow::buildMenu()
     separator(m_utilitiesMenu, QStringLiteral("N2"));
     m_importPreviousVersion = item(m_utilitiesMenu, QStringLiteral("Rgiblimport1"), QStringLiteral("Régiből import"),
                                    &W::importPreviousVersion);
+    // Beyond the documented menu: the database's own backup and its restore.
+    separator(m_utilitiesMenu, QStringLiteral("N3"));
+    m_backUp = item(m_utilitiesMenu, QStringLiteral("Mentes1"), QStringLiteral("Mentés"), &W::backUpDatabase);
+    m_restore =
+        item(m_utilitiesMenu, QStringLiteral("Visszatoltes1"), QStringLiteral("Visszatöltés"), &W::restoreDatabase);
 
     m_quit = bar->addAction(QStringLiteral("&Kilépés"));
     m_quit->setObjectName(QStringLiteral("Kilps1"));
@@ -187,6 +197,13 @@ bool MainWindow::startUp()
     if (QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
     m_refresh = new input::ReactivationRefresh(this, [this] { refreshTables(); });
+    // The day line only informs: the program works without it.
+    try {
+        refreshDayCounts();
+        recountOnSite();
+    } catch (const std::exception&) {
+        m_dayLine->clear();
+    }
     return true;
 }
 
@@ -195,6 +212,31 @@ void MainWindow::refreshTables()
     if (!Data)
         return;
     Data->reopenTables();
+    refreshDayCounts();
+}
+
+void MainWindow::refreshDayCounts()
+{
+    if (!Data || !Data->ZCon1.connected())
+        return;
+    const QDate today = platform::today();
+    const daycounts::Day day = daycounts::countDay(Data->ZCon1.attachment(), today);
+    m_dayLine->showDay(today, day.arrivals, day.departures);
+}
+
+void MainWindow::recountOnSite()
+{
+    if (!Data || !Data->ZCon1.connected())
+        return;
+    m_dayLine->showOnSite(daycounts::countOnSite(Data->ZCon1.attachment()));
+}
+
+template <typename Screen>
+void MainWindow::runWritingScreen()
+{
+    runScreen<Screen>(this);
+    refreshDayCounts();
+    recountOnSite();
 }
 
 void MainWindow::shutDown()
@@ -221,10 +263,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void MainWindow::openIncomingDeliveries() { runScreen<IncomingListDialog>(this); }
-void MainWindow::openOutgoingDeliveries() { runScreen<OutgoingListDialog>(this); }
-void MainWindow::openTakeover() { runScreen<TakeoverDialog>(this); }
-void MainWindow::openDataCompletion() { runScreen<OutgoingCompletionDialog>(this); }
+void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>(); }
+void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(); }
+void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(); }
+void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(); }
 void MainWindow::openPartners() { runScreen<PartnerListDialog>(this); }
 void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this); }
 void MainWindow::showAbout() { runScreen<AboutDialog>(this); }
@@ -237,10 +279,27 @@ void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this
 void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
 void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this); }
 void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this); }
-void MainWindow::archiveDispatchDay() { runScreen<ArchiveDialog>(this); }
-void MainWindow::withdrawArchivedDay() { runScreen<ArchiveWithdrawalDialog>(this); }
+void MainWindow::archiveDispatchDay() { runWritingScreen<ArchiveDialog>(); }
+void MainWindow::withdrawArchivedDay() { runWritingScreen<ArchiveWithdrawalDialog>(); }
 void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this); }
-void MainWindow::deleteDepartures() { runScreen<DispatchDeletionDialog>(this); }
+void MainWindow::deleteDepartures() { runWritingScreen<DispatchDeletionDialog>(); }
 void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this); }
-void MainWindow::editTables() { runScreen<TableEditorDialog>(this); }
-void MainWindow::importPreviousVersion() { runScreen<LegacyImportDialog>(this); }
+void MainWindow::editTables() { runWritingScreen<TableEditorDialog>(); }
+void MainWindow::importPreviousVersion() { runWritingScreen<LegacyImportDialog>(); }
+
+void MainWindow::backUpDatabase()
+{
+    if (Data)
+        backup::backUp(this, *Data);
+}
+
+void MainWindow::restoreDatabase()
+{
+    if (!Data)
+        return;
+    const bool replaced = backup::restore(this, *Data);
+    // Reconnected either way: the tables read the database that is in place now.
+    refreshTables();
+    if (replaced)
+        recountOnSite();
+}

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+class DayLine;
 class QAction;
 class QMenu;
 namespace input {
@@ -33,8 +34,10 @@ public:
     // the number and date separators, the caption. False when the database could not be reached:
     // the message was shown and the program must end.
     bool startUp();
-    // Closes and reopens IBTable1..IBTable10, in order.
+    // Closes and reopens IBTable1..IBTable10, in order, and counts today's arrivals and departures.
     void refreshTables();
+    // Counts the animals on site again (at start-up and after a screen that writes has closed).
+    void recountOnSite();
     // Shut-down, once: pending work is committed with retaining and the connection closed.
     void shutDown();
 
@@ -79,6 +82,13 @@ private:
     void openRemoteSupport();
     void openHelp();
     void importPreviousVersion();
+    void backUpDatabase();
+    void restoreDatabase();
+
+    // Opens a screen that may change arrivals or departures; the counts are renewed after it.
+    template <typename Screen>
+    void runWritingScreen();
+    void refreshDayCounts();
 
     QString m_versionText;
     input::ReactivationRefresh* m_refresh = nullptr;
@@ -111,5 +121,8 @@ private:
     QAction* m_remoteSupport;
     QAction* m_help;
     QAction* m_importPreviousVersion;
+    QAction* m_backUp;
+    QAction* m_restore;
+    DayLine* m_dayLine;
     QAction* m_quit;
 };

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "db/charset.h"
+#include "db/status.h"
 
 #include <firebird/Interface.h>
 
@@ -16,13 +17,9 @@ using namespace Firebird;
 
 namespace fb {
 
-namespace {
+using detail::Status;
 
-constexpr unsigned kWin1250Id = 51;
-
-// The engine's own texts are ASCII, but the values it quotes (a key that collided, a name) come in
-// the connection character set; a file name may come as UTF-8.
-QString messageText(const char* buf)
+QString detail::messageText(const char* buf)
 {
     const QByteArray bytes(buf);
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -30,35 +27,28 @@ QString messageText(const char* buf)
     return (utf8.hasError() ? fromWin1250(bytes.constData(), static_cast<int>(bytes.size())) : text).trimmed();
 }
 
-// A status object that turns a failed call into fb::Error with the engine's formatted text.
-class Status {
-public:
-    Status() : m_status(master()->getStatus()), m_wrapper(m_status) {}
-    ~Status() { m_status->dispose(); }
-    CheckStatusWrapper* operator&() { return &m_wrapper; }
-    void check()
-    {
-        if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
-            return;
-        char buf[2048];
-        util()->formatStatus(buf, sizeof(buf), m_status);
-        std::vector<long> codes;
-        const intptr_t* v = m_status->getErrors();
-        while (v && *v != isc_arg_end) {
-            const intptr_t kind = v[0];
-            if (kind == isc_arg_gds)
-                codes.push_back(static_cast<long>(v[1]));
-            v += (kind == isc_arg_cstring) ? 3 : 2;
-        }
-        m_wrapper.init();
-        const long first = codes.empty() ? 0 : codes.front();
-        throw Error(messageText(buf), first, std::move(codes));
+void detail::Status::check()
+{
+    if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
+        return;
+    char buf[2048];
+    util()->formatStatus(buf, sizeof(buf), m_status);
+    std::vector<long> codes;
+    const intptr_t* v = m_status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const intptr_t kind = v[0];
+        if (kind == isc_arg_gds)
+            codes.push_back(static_cast<long>(v[1]));
+        v += (kind == isc_arg_cstring) ? 3 : 2;
     }
+    m_wrapper.init();
+    const long first = codes.empty() ? 0 : codes.front();
+    throw Error(messageText(buf), first, std::move(codes));
+}
 
-private:
-    IStatus* m_status;
-    CheckStatusWrapper m_wrapper;
-};
+namespace {
+
+constexpr unsigned kWin1250Id = 51;
 
 template <typename T>
 void releaseIfAny(T*& p)
@@ -235,15 +225,45 @@ Transaction::~Transaction()
 
 void Transaction::start(Attachment& att)
 {
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+    begin(att, tpb, sizeof(tpb));
+}
+
+void Transaction::startReadOnly(Attachment& att)
+{
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+    begin(att, tpb, sizeof(tpb));
+}
+
+void Transaction::begin(Attachment& att, const unsigned char* tpb, unsigned length)
+{
     if (m_tra)
         return;
     if (!att.isAttached())
         throw Error(QStringLiteral("Database not assigned"));
-    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                        isc_tpb_rec_version, isc_tpb_nowait};
     Status st;
-    m_tra = att.raw()->startTransaction(&st, sizeof(tpb), tpb);
+    m_tra = att.raw()->startTransaction(&st, length, tpb);
     st.check();
+}
+
+qint64 Transaction::id() const
+{
+    if (!m_tra)
+        return 0;
+    const unsigned char items[] = {isc_info_tra_id};
+    unsigned char answer[32] = {};
+    Status st;
+    m_tra->getInfo(&st, sizeof(items), items, sizeof(answer), answer);
+    st.check();
+    if (answer[0] != isc_info_tra_id)
+        return 0;
+    const unsigned len = answer[1] | (static_cast<unsigned>(answer[2]) << 8);
+    qint64 value = 0;
+    for (unsigned i = 0; i < len && i < 8; ++i)
+        value |= static_cast<qint64>(answer[3 + i]) << (8 * i);
+    return value;
 }
 
 void Transaction::commit()
@@ -693,6 +713,25 @@ void Cursor::close()
         st.check();
     }
     m_rs = nullptr;
+}
+
+std::vector<qint64> readIntegers(Attachment& att, const QString& sql, const std::vector<std::pair<QString, Value>>& values)
+{
+    Transaction tra;
+    tra.startReadOnly(att);
+    std::vector<qint64> row;
+    {
+        Statement st(att, tra, sql);
+        for (const auto& [name, value] : values)
+            st.bind(name, value);
+        auto cursor = st.openCursor();
+        std::vector<unsigned char> buffer(cursor->columns().messageLength() + 8);
+        if (cursor->fetchNext(buffer.data()))
+            for (int i = 0; i < cursor->columns().count(); ++i)
+                row.push_back(cursor->columns().integer(buffer.data(), i));
+    }
+    tra.commit();
+    return row;
 }
 
 }  // namespace fb

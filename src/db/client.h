@@ -68,13 +68,18 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     void start(Attachment& att);
+    // A transaction that only reads: it writes nothing to the database, not even at its end.
+    void startReadOnly(Attachment& att);
     void commit();
     void commitRetaining();
     void rollback();
     bool isActive() const { return m_tra != nullptr; }
+    // The engine's number of the transaction (as CURRENT_TRANSACTION gives it); 0 when not active.
+    qint64 id() const;
     Firebird::ITransaction* raw() const { return m_tra; }
 
 private:
+    void begin(Attachment& att, const unsigned char* tpb, unsigned length);
     Firebird::ITransaction* m_tra = nullptr;
 };
 
@@ -199,5 +204,11 @@ private:
     Firebird::IResultSet* m_rs;
     Columns m_columns;
 };
+
+// The first row of a query, its columns as integers (empty when there is no row), read in a
+// read-only transaction of its own on att: it sees what is committed, and other transactions of
+// the connection are left alone.
+std::vector<qint64> readIntegers(Attachment& att, const QString& sql,
+                                 const std::vector<std::pair<QString, Value>>& values = {});
 
 }  // namespace fb

@@ -220,7 +220,8 @@ void MainWindowTest::completeMenu()
          {{"Duplaflszm1", "Dupla fülszám"}, {"Kiszlltstrlse1", "Kiszállítás törlése"},
           {"Beszlltsblhinyzik1", "Beszállításból hiányzik"}, {"Beszllitott1", "Adatok"}, {"N1", "-"},
           {"Nvjegy1", "&Névjegy"}, {"Tvsegtsg1", "Távsegítség"}, {"Sg1", "Súgó"}, {"N2", "-"},
-          {"Rgiblimport1", "Régiből import"}}},
+          {"Rgiblimport1", "Régiből import"}, {"N3", "-"}, {"Mentes1", "Mentés"},
+          {"Visszatoltes1", "Visszatöltés"}}},
         {{"Kilps1", "&Kilépés"}, {}},
     };
     const QList<QAction*> top = form.menuBar()->actions();
