@@ -74,4 +74,4 @@ HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent)
     connect(m_helpButton, &QPushButton::clicked, this, &HelpDialog::requestHelp);
 }
 
-void HelpDialog::requestHelp() { platform::requestHelpContents(); }
+void HelpDialog::requestHelp() { platform::requestHelpContents(this); }

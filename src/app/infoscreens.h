@@ -37,7 +37,8 @@ class HelpDialog : public QDialog {
     Q_OBJECT
 public:
     explicit HelpDialog(QWidget* parent = nullptr);
-    // "Segítség": one request for the contents of the application's help.
+    // "Segítség": one request for the contents of the application's help (the help window); the
+    // screen stays open behind it.
     void requestHelp();
 
 private:

@@ -1,5 +1,7 @@
 #include "ui/platform.h"
 
+#include "ui/helpwindow.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -206,13 +208,12 @@ bool startProgram(const QString& fileName)
     return QProcess::startDetached(fileName, {});
 }
 
-void requestHelpContents()
+void requestHelpContents(QWidget* parent)
 {
-    if (g_doubles) {
+    if (g_doubles)
         ++g_doubles->helpRequests;
-        return;
-    }
-    // The program configures no help file, so there is nothing to show.
+    HelpWindow help(parent);
+    showModal(&help);
 }
 
 QDate today()

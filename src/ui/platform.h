@@ -63,8 +63,9 @@ QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings);
 // Starts an outside program by file name, without parameters and without waiting; false when it
 // could not be started (the program says nothing about that).
 bool startProgram(const QString& fileName);
-// Asks the help service for the contents of the application's help; nothing happens without help.
-void requestHelpContents();
+// Asks the help service for the contents of the application's help: the program's own help window
+// opens on its contents page, modally over parent (under the test doubles through showModal).
+void requestHelpContents(QWidget* parent);
 QDate today();
 
 // ---- report previews
