@@ -49,7 +49,6 @@ void TransactionObject::startTransaction()
     if (!m_module.ZCon1.connected())
         throw fb::Error(QStringLiteral("Database not assigned"));
     m_tra.start(m_module.ZCon1.attachment());
-    m_retainedWrites = 0;
 }
 
 void TransactionObject::commit()
@@ -62,36 +61,10 @@ void TransactionObject::commit()
 void TransactionObject::commitRetaining()
 {
     // The transaction stays open, and so do the datasets reading in it.
-    qint64 writes = -1;
-    try {
-        writes = writesSoFar();
-    } catch (const fb::Error&) {
-        // Not counted: the next question about pending work may come once too often.
-    }
     m_tra.commitRetaining();
-    if (writes >= 0)
-        m_retainedWrites = writes;
 }
 
-qint64 TransactionObject::pendingWrites()
-{
-    if (!m_tra.isActive() || !m_module.ZCon1.connected())
-        return 0;
-    return writesSoFar() - m_retainedWrites;
-}
-
-qint64 TransactionObject::writesSoFar()
-{
-    // Read in a transaction of its own: the monitoring tables show a transaction the state of its
-    // first look at them.
-    const auto v = fb::readIntegers(m_module.ZCon1.attachment(),
-                                    QStringLiteral("SELECT COALESCE(SUM(r.MON$RECORD_INSERTS + r.MON$RECORD_UPDATES "
-                                                   "+ r.MON$RECORD_DELETES), 0) FROM MON$TRANSACTIONS t "
-                                                   "JOIN MON$RECORD_STATS r ON r.MON$STAT_ID = t.MON$STAT_ID "
-                                                   "WHERE t.MON$TRANSACTION_ID = :id"),
-                                    {{QStringLiteral("id"), fb::Value::fromInt(m_tra.id())}});
-    return v.empty() ? 0 : v[0];
-}
+qint64 TransactionObject::pendingWrites() const { return static_cast<qint64>(m_tra.writeStatements()); }
 
 void TransactionObject::rollback()
 {

@@ -41,19 +41,14 @@ public:
     // Rolls back after a failed write that the person has been told about already: a failure of
     // the rollback itself has nothing more to tell, and an ended transaction is left as it is.
     void rollbackQuietly();
-    // Rows the transaction inserted, changed or deleted that are not committed yet (since it
-    // started or was last committed with retaining), as the engine counts them.
-    qint64 pendingWrites();
+    // Writing statements run in the transaction that are not committed yet (since it started or
+    // was last committed with retaining); 0 when nothing waits for a commit.
+    qint64 pendingWrites() const;
     fb::Transaction& raw() { return m_tra; }
 
 private:
-    qint64 writesSoFar();
-
     TData& m_module;
     fb::Transaction m_tra;
-    // writesSoFar() at the last commit with retaining: a retained transaction keeps its number,
-    // and the engine's counts go on.
-    qint64 m_retainedWrites = 0;
 };
 
 // The data module: connection, transaction, every named dataset and data source of the program.

@@ -246,24 +246,7 @@ void Transaction::begin(Attachment& att, const unsigned char* tpb, unsigned leng
     Status st;
     m_tra = att.raw()->startTransaction(&st, length, tpb);
     st.check();
-}
-
-qint64 Transaction::id() const
-{
-    if (!m_tra)
-        return 0;
-    const unsigned char items[] = {isc_info_tra_id};
-    unsigned char answer[32] = {};
-    Status st;
-    m_tra->getInfo(&st, sizeof(items), items, sizeof(answer), answer);
-    st.check();
-    if (answer[0] != isc_info_tra_id)
-        return 0;
-    const unsigned len = answer[1] | (static_cast<unsigned>(answer[2]) << 8);
-    qint64 value = 0;
-    for (unsigned i = 0; i < len && i < 8; ++i)
-        value |= static_cast<qint64>(answer[3 + i]) << (8 * i);
-    return value;
+    m_writeStatements = 0;
 }
 
 void Transaction::commit()
@@ -283,6 +266,7 @@ void Transaction::commitRetaining()
     Status st;
     m_tra->commitRetaining(&st);
     st.check();
+    m_writeStatements = 0;
 }
 
 void Transaction::rollback()
@@ -521,6 +505,8 @@ Statement::Statement(Attachment& att, Transaction& tra, const QString& sql, bool
     st.check();
     try {
         m_hasCursor = (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
+        const unsigned type = m_stmt->getType(&st);
+        m_mayWrite = type != isc_info_sql_stmt_select && type != isc_info_sql_stmt_select_for_upd;
         m_outMeta = m_stmt->getOutputMetadata(&st);
         st.check();
         m_columns = Columns(m_outMeta);
@@ -647,6 +633,8 @@ std::vector<unsigned char> Statement::executeReturning()
                     m_columns.count() ? out.data() : nullptr);
     releaseIfAny(inMeta);
     st.check();
+    if (m_mayWrite)
+        ++m_tra.m_writeStatements;
     return out;
 }
 
@@ -676,6 +664,8 @@ std::unique_ptr<Cursor> Statement::openCursor()
     IResultSet* rs = m_stmt->openCursor(&st, m_tra.raw(), inMeta, in.empty() ? nullptr : in.data(), m_outMeta, 0);
     releaseIfAny(inMeta);
     st.check();
+    if (m_mayWrite)  // a block or procedure that returns rows may write too
+        ++m_tra.m_writeStatements;
     return std::make_unique<Cursor>(rs, m_columns);
 }
 

@@ -74,13 +74,16 @@ public:
     void commitRetaining();
     void rollback();
     bool isActive() const { return m_tra != nullptr; }
-    // The engine's number of the transaction (as CURRENT_TRANSACTION gives it); 0 when not active.
-    qint64 id() const;
+    // Statements that may have written (anything but a SELECT) run in the transaction since it
+    // started or was last committed with retaining: 0 means nothing is waiting for a commit.
+    quint64 writeStatements() const { return m_writeStatements; }
     Firebird::ITransaction* raw() const { return m_tra; }
 
 private:
+    friend class Statement;
     void begin(Attachment& att, const unsigned char* tpb, unsigned length);
     Firebird::ITransaction* m_tra = nullptr;
+    quint64 m_writeStatements = 0;
 };
 
 // A bound parameter value.
@@ -185,6 +188,7 @@ private:
     Firebird::IMessageMetadata* m_outMeta = nullptr;
     Columns m_columns;
     bool m_hasCursor = false;
+    bool m_mayWrite = false;
 };
 
 class Cursor {
