@@ -213,6 +213,13 @@ void Dataset::open()
     emit currentChanged(m_current);
 }
 
+std::unique_ptr<fb::Statement> Dataset::prepareCopy() const
+{
+    auto stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), statementText());
+    bindAll(*stmt);
+    return stmt;
+}
+
 void Dataset::execSql()
 {
     close();
