@@ -122,7 +122,6 @@ void DatasetRows::start()
             m_fields.push_back(field);
         }
         m_buffer.assign(cols.messageLength() + 8, 0);
-        m_cursor = m_statement->openCursor();
     } catch (const fb::Error& e) {
         throw SourceError(e.message());
     }
@@ -140,11 +139,14 @@ std::vector<Column> DatasetRows::columns()
 bool DatasetRows::next(Row& row)
 {
     start();
-    if (!m_cursor)
-        return false;
     unsigned char* buffer = m_buffer.data();
     try {
+        if (!m_cursor && !m_finished)
+            m_cursor = m_statement->openCursor();
+        if (!m_cursor)
+            return false;
         if (!m_cursor->fetchNext(buffer)) {
+            m_finished = true;
             m_cursor->close();
             m_cursor.reset();
             return false;

@@ -25,7 +25,8 @@ struct DatasetField {
 // Every row a dataset's statement gives, not only the ones the dataset fetched so far: the statement
 // runs again, with the parameters as bound now, through a cursor of its own in the program's
 // transaction, and is read to its end a row at a time. The dataset's fetched rows and current row
-// stay as they were. The kinds of the columns follow the database's column types: DATE is a date,
+// stay as they were. The statement is prepared when the columns are asked for; it runs at the first
+// row. The kinds of the columns follow the database's column types: DATE is a date,
 // integers and decimals are numbers, everything else is text.
 class DatasetRows : public RowSource {
 public:
@@ -35,6 +36,9 @@ public:
 
     std::vector<Column> columns() override;
     bool next(Row& row) override;
+    // The statement and cursor are its own (the engine's client is safe across threads), so the
+    // rows may come in the export's reading thread while the window stays painted.
+    bool readsInAnyThread() const override { return true; }
 
 private:
     struct Field {
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<fb::Statement> m_statement;
     std::unique_ptr<fb::Cursor> m_cursor;
     std::vector<unsigned char> m_buffer;
+    bool m_finished = false;
     std::string m_utf8;
 };
 

@@ -13,6 +13,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <future>
+#include <atomic>
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
@@ -172,6 +174,7 @@ public:
     Block* takeFree(const std::function<bool()>& waiting, bool& cancelled)
     {
         std::unique_lock lock(m_mutex);
+        auto due = std::chrono::steady_clock::now() + kReportEvery;
         for (;;) {
             if (m_failed)
                 return nullptr;
@@ -180,7 +183,8 @@ public:
                 m_free.pop_front();
                 return b;
             }
-            if (m_cv.wait_for(lock, kReportEvery) == std::cv_status::timeout) {
+            if (m_cv.wait_until(lock, due) == std::cv_status::timeout) {
+                due = std::chrono::steady_clock::now() + kReportEvery;
                 lock.unlock();
                 if (!waiting()) {
                     cancelled = true;
@@ -214,10 +218,12 @@ public:
     {
         bool cancelled = false;
         std::unique_lock lock(m_mutex);
+        auto due = std::chrono::steady_clock::now() + kReportEvery;
         while (!m_writerDone) {
-            if (m_cv.wait_for(lock, kReportEvery) == std::cv_status::timeout) {
+            if (m_cv.wait_until(lock, due) == std::cv_status::timeout) {
+                due = std::chrono::steady_clock::now() + kReportEvery;
                 lock.unlock();
-                if (!cancelled && !waiting())
+                if (!waiting())
                     cancelled = true;
                 lock.lock();
             }
@@ -227,7 +233,7 @@ public:
     // Reads rows of source into b until it is full, the source has no more (more becomes false) or
     // fails (failure says why), or it is time to hear from the caller again.
     void fill(Block& b, RowSource& source, int width, qint64& rows, bool& more, QString& failure,
-              const QElapsedTimer& sinceReport)
+              const std::function<bool()>& enough)
     {
         b.clear();
         Row row;
@@ -244,6 +250,8 @@ public:
                 failure = e.message();
             } catch (const std::bad_alloc&) {
                 failure = QStringLiteral("Nincs elég memória.");
+            } catch (const std::exception& e) {
+                failure = QString::fromLocal8Bit(e.what());
             }
             if (!got) {
                 b.cells.resize(row.m_first);
@@ -253,8 +261,7 @@ public:
             }
             ++b.rows;
             ++rows;
-            // A slow source still hands over what it has, and the caller hears of it, in time.
-            if ((rows & 63) == 0 && sinceReport.elapsed() >= kReportEvery.count())
+            if ((rows & 63) == 0 && enough())
                 return;
         }
     }
@@ -382,22 +389,60 @@ Result write(RowSource& source, const QString& fileName, Format format, const Op
     const auto report = [&](bool finishing) { return !progress || progress(Progress{rows, finishing}); };
     const int width = static_cast<int>(columns.size());
 
-    bool more = true;
-    while (more) {
-        Block* b = pipe.takeFree([&] { return report(false); }, cancelled);
-        if (!b)
-            break;
-        pipe.fill(*b, source, width, rows, more, sourceFailure, sinceReport);
-        pipe.give(b);
-        if (!sourceFailure.isEmpty())
-            break;
-        if (more || sinceReport.elapsed() >= kReportEvery.count()) {
-            sinceReport.restart();
-            if (!report(false)) {
+    // Reads every row into blocks for the writer. waiting: called while no empty block is there;
+    // afterBlock: after each block handed over; enough: now and then within a block, true to hand
+    // over what is there. Each answers whether to go on (false: cancelled).
+    const auto readAll = [&](const std::function<bool()>& waiting, const std::function<bool()>& afterBlock,
+                             const std::function<bool()>& enough, std::atomic<qint64>* published) {
+        bool more = true;
+        while (more) {
+            bool stopped = false;
+            Block* b = pipe.takeFree(waiting, stopped);
+            if (!b) {
+                cancelled = cancelled || stopped;
+                return;
+            }
+            pipe.fill(*b, source, width, rows, more, sourceFailure, enough);
+            if (published)
+                published->store(rows);
+            pipe.give(b);
+            if (!sourceFailure.isEmpty())
+                return;
+            if (!afterBlock()) {
                 cancelled = true;
-                break;
+                return;
             }
         }
+    };
+
+    if (source.readsInAnyThread()) {
+        // The rows are read in a thread of their own: a source that waits (a statement the engine
+        // sorts before its first row) keeps the caller's window painted all the same.
+        std::atomic<bool> stop{false};
+        std::atomic<qint64> read{0};
+        std::promise<void> finished;
+        std::future<void> done = finished.get_future();
+        const auto goOn = [&] { return !stop.load(); };
+        std::thread reader([&] {
+            readAll(goOn, goOn, [] { return false; }, &read);
+            finished.set_value();
+        });
+        // The caller is still called after cancelling: its window stays painted until the reader
+        // comes back from the engine.
+        while (done.wait_for(kReportEvery) != std::future_status::ready)
+            if (progress && !progress(Progress{read.load(), false}))
+                stop.store(true);
+        reader.join();
+        cancelled = cancelled || stop.load();
+    } else {
+        // A slow source still hands over what it has, and the caller hears of it, in time.
+        const auto due = [&] { return sinceReport.elapsed() >= kReportEvery.count(); };
+        readAll([&] { return report(false); },
+                [&] {
+                    sinceReport.restart();
+                    return report(false);
+                },
+                due, nullptr);
     }
 
     // Every row is read: the caller hears the count once more, and may still cancel.

@@ -16,9 +16,9 @@
 // as a thousand. The file appears whole or not at all: the rows go to a side file beside it,
 // renamed to the chosen name at the end; a cancelled or failed export leaves neither file.
 //
-// The source is read in the calling thread (it may be the program's database connection); the file
-// is written in a thread of its own, so the caller's progress callback keeps running (and the window
-// painted) also while the workbook is packed at the end.
+// The file is written in a thread of its own, so the caller's progress callback keeps running (and
+// the window painted) also while the workbook is packed at the end. The source is read in the
+// calling thread, or in a thread of its own when it says it may be.
 namespace spreadsheet {
 
 // What a column holds, and so how its cells are formatted.
@@ -71,6 +71,10 @@ public:
     // Fills row with the next row's values; false when no row is left. A failure to read throws
     // SourceError (its message is shown to the person).
     virtual bool next(Row& row) = 0;
+    // True when next() may be called from a thread of the export's own (never two at once): the
+    // rows are then read there, and the caller's window stays painted even while one row takes
+    // long to come. columns() is always asked in the calling thread.
+    virtual bool readsInAnyThread() const { return false; }
 };
 
 class SourceError : public std::runtime_error {
