@@ -5,7 +5,7 @@
 // adds while it runs (sampled at every progress call) and the longest stretch between two progress
 // calls, which is the longest the window would go without being painted.
 #include "benchsupport.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "export/dataset_rows.h"
 #include "export/spreadsheet.h"
 
@@ -245,7 +245,7 @@ int main(int argc, char** argv)
                 filled, size);
         filled = size;
         const int runs = size >= 1000000 ? 3 : 5;
-        Data = new TData();
+        openBenchSession();
 
         const RawFetch fetch = rawFetchAll(db.file(), kStatement.join(u'\n'));
         const double fetchMs = timeMs([&] { rawFetchAll(db.file(), kStatement.join(u'\n')); }, runs);
@@ -273,8 +273,7 @@ int main(int argc, char** argv)
         QFile::remove(xlsxPath);
         QFile::remove(csvPath);
         QFile::remove(barePath);
-        delete Data;
-        Data = nullptr;
+        closeBenchSession();
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "export/dataset_rows.h"
 #include "export/spreadsheet.h"
 #include "testdb.h"

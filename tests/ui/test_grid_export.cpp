@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/grid_export.h"
