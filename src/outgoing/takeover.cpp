@@ -17,9 +17,6 @@
 
 namespace {
 
-// KISZALL1's eight columns, and one value more: enough to know that a record has too many.
-constexpr int kValuesKept = 8 + 1;
-
 QString errorText(const std::exception& e)
 {
     if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
@@ -132,7 +129,7 @@ void TakeoverDialog::readFile()
 
     // The whole file is read before anything changes: a file that is missing, unreadable or no
     // well-formed XML is said, with where reading failed, and the staging keeps what it held.
-    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName, kValuesKept);
+    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName);
     if (!file.ok()) {
         platform::showMessage(this, file.error);
         return;
