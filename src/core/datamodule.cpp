@@ -47,7 +47,7 @@ void TransactionObject::startTransaction()
     if (m_tra.isActive())
         return;
     if (!m_module.ZCon1.connected())
-        throw fb::Error(QStringLiteral("Database not assigned"));
+        throw fb::Error(fb::notConnectedMessage());
     m_tra.start(m_module.ZCon1.attachment());
 }
 

@@ -158,7 +158,7 @@ WorkClaim::Result WorkClaim::claim()
     if (m_claimed)
         return Result::Claimed;
     if (!Data) {
-        m_failure = QStringLiteral("Database not assigned");
+        m_failure = fb::notConnectedMessage();
         return Result::Failed;
     }
     m_failure.clear();

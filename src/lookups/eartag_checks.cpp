@@ -153,7 +153,7 @@ void EarTagCheckDialog::runCheck()
     try {
         m_kind.write(lines);
     } catch (const std::exception& e) {
-        failure = QString::fromStdString(e.what());
+        failure = platform::errorText(e);
     }
     m_report->setPlainText(lines.join(u'\n'));
     m_saveButton->setEnabled(true);

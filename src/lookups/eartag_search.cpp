@@ -182,7 +182,7 @@ bool EarTagSearchDialog::openList(const QStringList& lines)
         list.open();
         return true;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
         return false;
     }
 }

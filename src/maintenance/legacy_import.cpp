@@ -298,7 +298,7 @@ void LegacyImportDialog::runImport()
     } catch (const std::exception& e) {
         m_job = nullptr;
         setRunning(false);
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     m_hasSummary = true;

@@ -3,10 +3,10 @@
 #include "core/convert.h"
 #include "core/datamodule.h"
 #include "db/error.h"
+#include "ui/platform.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace legacy {
 
@@ -34,7 +34,7 @@ QString errorText(const std::exception& e)
 {
     if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
         return fbError->message();
-    return QString::fromUtf8(e.what());
+    return platform::errorText(e);
 }
 
 // Why the database refused a line, in words the person can act on.
@@ -42,10 +42,9 @@ QString refusalReason(const std::exception& e)
 {
     const auto* fbError = dynamic_cast<const fb::Error*>(&e);
     if (fbError && fbError->hasCode(kConvertError)) {
-        static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
-        const auto match = quoted.match(fbError->message());
-        if (match.hasMatch())
-            return QStringLiteral("a(z) „%1” nem dátum").arg(match.captured(1));
+        const QString text = fbError->argument(kConvertError);
+        if (!text.isEmpty())
+            return QStringLiteral("a(z) „%1” nem dátum").arg(text);
         return QStringLiteral("egy dátum nem értelmezhető");
     }
     if (fbError && (fbError->hasCode(kStringTruncation) || fbError->hasCode(kArithmeticError)))

@@ -105,7 +105,7 @@ void deleteCurrentRow(QWidget* screen, const Register& reg, const Deletion& dele
             platform::showMessage(screen, deletion.failed);
         }
     } catch (const std::exception& e) {
-        platform::showError(screen, QString::fromStdString(e.what()));
+        platform::showError(screen, e);
     }
 }
 
@@ -153,7 +153,7 @@ bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString
 void fillFromCurrentRow(const Dataset& list, std::initializer_list<std::pair<QLineEdit*, QString>> fields)
 {
     if (!list.active())
-        throw fb::Error(QStringLiteral("%1 is not open").arg(list.name()));
+        throw fb::Error(QStringLiteral("A(z) %1 lista nincs megnyitva.").arg(list.name()));
     for (const auto& [edit, column] : fields)
         edit->setText(list.fieldText(column));
 }

@@ -61,7 +61,7 @@ RegisterListDialog::RegisterListDialog(masterdata::ListScreen screen, QWidget* p
     try {
         masterdata::reopen(*m_screen.reg.list, m_screen.loadLines);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -110,7 +110,7 @@ void RegisterListDialog::reloadOnShow()
         masterdata::locateRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingOnShow);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -151,7 +151,7 @@ void RegisterListDialog::reloadAfterWrite()
         masterdata::reloadOnRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingAfterWrite);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -166,6 +166,6 @@ void RegisterListDialog::sortByColumn(int column)
         masterdata::reopen(*m_screen.reg.list, {m_screen.reg.selectLine, order->orderLine});
         m_heading->setText(order->heading);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }

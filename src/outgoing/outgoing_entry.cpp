@@ -249,7 +249,7 @@ bool OutgoingEntryDialog::checkEarTagArrived()
         return true;
     } catch (const std::exception& e) {
         // Unchecked is not arrived: the user stays in the field.
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         m_earTag->setFocus();
         return false;
     }
@@ -264,7 +264,7 @@ void OutgoingEntryDialog::pickEarTag()
         if (const auto picked = pickList.pickedEarTag())
             m_earTag->setText(*picked);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -301,7 +301,7 @@ void OutgoingEntryDialog::saveDeparture()
         if (!validate())
             return;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     save();
@@ -351,7 +351,7 @@ void OutgoingEntryDialog::save()
                 try {
                     rebuildList();
                 } catch (const std::exception& e) {
-                    platform::showError(this, QString::fromUtf8(e.what()));
+                    platform::showError(this, e);
                 }
                 return;
             }
@@ -363,7 +363,7 @@ void OutgoingEntryDialog::save()
     try {
         rebuildList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);

@@ -201,9 +201,9 @@ void TakeoverTest::readStagesRecordsByColumn_data()
     // The reading stops at the faulty record; what was stored before it is normalised and kept.
     QTest::newRow("more values than columns") << "too_many_values.xml"
                                               << Rows{{"2011.03.05", "1001", "V1", "", "", ""}}
-                                              << QStringList{"List index out of bounds (8)", kRead};
+                                              << QStringList{"A(z) KISZALL1 táblának nincs 9. oszlopa (8 oszlopa van).", kRead};
     QTest::newRow("non-date in date position") << "bad_date.xml" << Rows{{"2011.03.05", "1101", "", "", "", ""}}
-                                               << QStringList{"'márc. 5.' is not a valid date", kRead};
+                                               << QStringList{"Érvénytelen dátum: „márc. 5.” (mező: KIKELT)", kRead};
     // A refused row is dropped and the reading goes on.
     QTest::newRow("refused row") << "duplicate_id.xml"
                                  << Rows{{"2011.03.05", "1301", "V1", "k", "b", "k"},
@@ -417,11 +417,11 @@ void TakeoverTest::failedNormalisationStartReportsHiba303()
     // The connection is lost while the reading's error is on screen: the normalisation cannot
     // start, and nothing of the read becomes durable.
     doubles.onMessage = [&](const platform::ShownMessage& m) {
-        if (m.text.contains(QStringLiteral("valid date")))
+        if (m.text.startsWith(QStringLiteral("Érvénytelen dátum")))
             Data->ZCon1.close();
     };
     read(form, doubles, fixture(QStringLiteral("bad_date.xml")));
-    QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("'márc. 5.' is not a valid date"),
+    QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("Érvénytelen dátum: „márc. 5.” (mező: KIKELT)"),
                                                   QStringLiteral("Hiba303: az Update közben a kiszállítás1 -ben!")}));
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 0);
     Data->ZCon1.setConnected(true);
