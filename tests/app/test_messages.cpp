@@ -10,7 +10,9 @@
 #include "hungarian.h"
 #include "outgoing/takeover_xml.h"
 #include "testdb.h"
+#include "report/prepared.h"
 #include "ui/platform.h"
+#include "ui/textfile.h"
 
 #include <ibase.h>
 
@@ -269,6 +271,23 @@ const QList<ErrorPath>& errorPaths()
              return takeover::readRecords(xml + "]><R>&g;</R>").error;
          },
          {"fulszam.xml", "1. sor", "entitás"}},
+        // Files the program writes.
+        {"text file into a folder that does not exist",
+         [](TestDatabase& db) {
+             return textfile::writeUtf8(db.dir() + QStringLiteral("/nincs/ilyen/osszesites.txt"), QStringLiteral("x"))
+                 .value_or(QStringLiteral("<no failure>"));
+         },
+         {"A mappája nem létezik."}},
+        {"report pages into a folder that does not exist",
+         [](TestDatabase& db) {
+             try {
+                 report::savePrepared(report::PreparedReport{}, db.dir() + QStringLiteral("/nincs/lista.frp"));
+             } catch (const std::exception& e) {
+                 return platform::errorText(e);
+             }
+             return QStringLiteral("<no failure>");
+         },
+         {"lista.frp", "A mappája nem létezik."}},
         // What the standard error box says of failures that are not the program's own.
         {"failure of the C++ library",
          [](TestDatabase&) { return platform::errorText(std::out_of_range("vector::_M_range_check: __n >= size()")); },
