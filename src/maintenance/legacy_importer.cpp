@@ -1,7 +1,8 @@
 #include "maintenance/legacy_importer.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "ui/platform.h"
 
@@ -139,7 +140,7 @@ QString stateText(const FileSummary& f)
 }
 
 LegacyImporter::LegacyImporter(TData& data, ImportObserver& observer)
-    : m_data(data), m_observer(observer), m_dateCheck(data, QStringLiteral("legacyDateCheck"))
+    : m_data(data), m_observer(observer), m_dateCheck(data.session().database(), QStringLiteral("legacyDateCheck"))
 {
     m_dateCheck.setSql({QStringLiteral("SELECT CAST(CAST(:p1 AS VARCHAR(10)) AS DATE) AS d FROM rdb$database")});
     for (int i = 1; i <= 7; ++i)

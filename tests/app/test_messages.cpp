@@ -3,7 +3,9 @@
 // conversions, the XML reader, the restore service, failures of the C++ library), each message
 // checked for its content and for English words; and every text the source code gives a person,
 // read from the source files, checked for English sentences.
-#include "core/datamodule.h"
+#include "core/database.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "db/error.h"
 #include "db/service.h"
@@ -27,8 +29,8 @@
 
 namespace {
 
-// The data module the test database made.
-TData& module() { return *Data; }
+// The database the test database's session opened.
+Database& module() { return Data->session().database(); }
 
 // The message of the fb::Error that work raises; a work that raises none fails the test.
 QString failureOf(const std::function<void()>& work)
@@ -166,7 +168,7 @@ const QList<ErrorPath>& errorPaths()
          {"adatbázis-kiszolgáló"}},
         {"connection closed",
          [](TestDatabase&) {
-             module().ZCon1.close();
+             module().connection().close();
              return failureOf([&] {
                  Dataset q(module(), QStringLiteral("próba"));
                  q.setSql({QStringLiteral("SELECT 1 AS n FROM rdb$database")});
