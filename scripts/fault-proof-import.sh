@@ -8,6 +8,9 @@
 # each one whole: the import commits one line at a time, so a kill may lose only the line in hand.
 # The import prints "committed N" after each commit; a kill between the commit and the print leaves
 # one line more in the database than printed, which is the only difference allowed.
+# A database that fails is kept in $KEEP (default: a directory under the current one) with the
+# validation service's detailed report beside it (fbsvcmgr action_validate).
+# TMPDIR chooses where the databases are written: on disk by default, TMPDIR=/dev/shm for tmpfs.
 set -euo pipefail
 
 ROUNDS=${1:-20}
@@ -25,6 +28,7 @@ if [ -z "$GFIX" ]; then
 fi
 
 WORK=$(mktemp -d)
+KEEP=${KEEP:-$PWD/fault-proof-kept}
 trap 'rm -rf "$WORK"' EXIT
 export FIREBIRD_LOCK=$WORK/lock
 mkdir -p "$WORK/legacy" "$WORK/template"
@@ -75,7 +79,14 @@ for round in $(seq 1 "$ROUNDS"); do
     elif [ "$present" -ne "$printed" ] && [ "$present" -ne $((printed + 1)) ]; then
         result="rows differ from the committed lines"
     fi
-    [ "$result" = ok ] || failures=$((failures + 1))
+    if [ "$result" != ok ]; then
+        failures=$((failures + 1))
+        mkdir -p "$KEEP"
+        cp "$WORK/db/Dudoz.fdb" "$KEEP/round$round.fdb"
+        (cd "$WORK/db" && fbsvcmgr service_mgr -user SYSDBA action_validate dbname "$WORK/db/Dudoz.fdb" \
+            >"$KEEP/round$round.validation.txt" 2>&1 || true)
+        cp "$WORK/out.txt" "$KEEP/round$round.out.txt"
+    fi
     printf '%5d %8d %8d %8d %8s  %s\n' "$round" "$target" "$extra_ms" "$printed" "$present" "$result"
 done
 

@@ -170,9 +170,10 @@ void MainWindow::buildMenu()
 
 bool MainWindow::startUp()
 {
-    // 1. The splash stays for its full time before the database is even looked at; it releases
-    // itself when its timer closes it.
-    (new LoadingSplash(nullptr))->exec();
+    // 1. The splash stays for its full time before the database is even looked at, unless the
+    // program is asked to end meanwhile.
+    if (!LoadingSplash::showFullTime())
+        return false;
     // 2-4. Data module, connection, the ten tables.
     try {
         Data = new TData(qApp);

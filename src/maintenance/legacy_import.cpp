@@ -104,7 +104,8 @@ public:
         m_sinceShown.restart();
     }
 
-    bool stopRequested() override { return m_dialog.m_stopRequested; }
+    // The stop button, or the program asked to end from outside (a shutdown, a logout).
+    bool stopRequested() override { return m_dialog.m_stopRequested || input::LongJob::endRequested(); }
 
 private:
     void pump(bool force)
