@@ -44,6 +44,8 @@ private slots:
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void gridScrollsUpPastTheTailAndToTheTop();
+    void gridCtrlEndAndCtrlHomeInOnePress_data();
+    void gridCtrlEndAndCtrlHomeInOnePress();
     void gridColumnsSizedToTitlesAndValues();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
@@ -434,6 +436,92 @@ void WidgetsTest::gridFollowsDatasetLazily()
     QCOMPARE(Data->IBTable1.recNo(), 10);
     Data->IBTrans1.commit();  // closing empties the grid
     QCOMPARE(grid.model()->rowCount(), 0);
+}
+
+void WidgetsTest::gridCtrlEndAndCtrlHomeInOnePress_data()
+{
+    QTest::addColumn<bool>("table");     // a table dataset (the table editor's), else a query
+    QTest::addColumn<QString>("start");  // where the grid stands: "first", "middle", "last"
+    QTest::addColumn<int>("column");
+    for (const bool table : {false, true})
+        for (const char* start : {"first", "middle", "last"})
+            for (const int column : {0, 1, 2})
+                QTest::addRow("%s, from the %s row, column %d", table ? "table" : "query", start, column)
+                    << table << QString::fromLatin1(start) << column;
+}
+
+void WidgetsTest::gridCtrlEndAndCtrlHomeInOnePress()
+{
+    QFETCH(bool, table);
+    QFETCH(QString, start);
+    QFETCH(int, column);
+    TestDatabase db;
+    const int rows = 5000;
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < %1) DO BEGIN "
+                           "INSERT INTO beszall (bfulszam, bhkat) VALUES (10000 + :I, 'bika'); I = I + 1; END END")
+                .arg(rows));
+    Dataset* ds = nullptr;
+    DataSource* source = nullptr;
+    if (table) {
+        ds = &Data->IBTable1;
+        source = &Data->DS1;
+        QCOMPARE(Data->IBTable1.tableName(), QStringLiteral("BESZALL"));
+    } else {
+        ds = &Data->ZQ11;
+        source = &Data->DS11;
+        Data->ZQ11.setSql({QStringLiteral("SELECT IDb, bfulszam, bhkat FROM beszall ORDER BY IDb")});
+    }
+    ds->open();
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    DBGrid grid;
+    lay->addWidget(&grid);
+    grid.setDataSource(source);
+    grid.setColumns({{QStringLiteral("IDb"), QStringLiteral("ID")},
+                     {QStringLiteral("bfulszam"), QStringLiteral("Fülszám")},
+                     {QStringLiteral("bhkat"), QStringLiteral("Kategória")}});
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    grid.setFocus();
+    if (start == QLatin1String("middle"))
+        QVERIFY(ds->locate(QStringLiteral("IDb"), QStringLiteral("2500")));
+    else if (start == QLatin1String("last"))
+        ds->last();
+    QApplication::processEvents();
+    grid.setCurrentIndex(grid.model()->index(grid.currentIndex().row(), column));
+    const auto idShown = [&grid] { return grid.model()->index(grid.currentIndex().row(), 0).data().toString(); };
+
+    // One press: the last row of the whole table, shown and current, in the same column.
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(ds->fieldText(QStringLiteral("IDb")), QString::number(rows));
+    QCOMPARE(idShown(), QString::number(rows));
+    QCOMPARE(grid.currentIndex().column(), column);
+    QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
+    // A second press stays there.
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(idShown(), QString::number(rows));
+    QCOMPARE(grid.currentIndex().column(), column);
+
+    // And back to the first row in one press.
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(ds->fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(idShown(), QStringLiteral("1"));
+    QCOMPARE(grid.currentIndex().row(), 0);
+    QCOMPARE(grid.currentIndex().column(), column);
+    QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(idShown(), QStringLiteral("1"));
+    QCOMPARE(grid.currentIndex().column(), column);
+
+    // Home and End without Ctrl still move within the row.
+    QTest::keyClick(&grid, Qt::Key_End);
+    QCOMPARE(grid.currentIndex().column(), 2);
+    QCOMPARE(idShown(), QStringLiteral("1"));
 }
 
 void WidgetsTest::gridScrollsUpPastTheTailAndToTheTop()
