@@ -3,6 +3,7 @@
 #include "app/dayline.h"
 #include "app/infoscreens.h"
 #include "app/splash.h"
+#include "app/startup_check.h"
 #include "core/datamodule.h"
 #include "core/day_counts.h"
 #include "incoming/incoming_list.h"
@@ -174,6 +175,9 @@ bool MainWindow::startUp()
     // program is asked to end meanwhile.
     if (!LoadingSplash::showFullTime())
         return false;
+    // After a run that did not end cleanly, the database's indexes are checked and mended first.
+    if (!startupcheck::afterUncleanEnd(nullptr))
+        return false;
     // 2-4. Data module, connection, the ten tables.
     try {
         Data = new TData(qApp);
@@ -190,6 +194,7 @@ bool MainWindow::startUp()
                              QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
     }
+    startupcheck::markRunning();  // removed again at a clean end
     // 6. The decimal "," and the date "." are the program's own separators, which every conversion
     // of the run uses (core/convert): nothing else of the desktop's or Qt's locale is changed.
     // 7-8.
@@ -252,6 +257,7 @@ void MainWindow::shutDown()
         Data->IBTrans1.commitRetaining();
     if (Data->ZCon1.connected())
         Data->ZCon1.close();
+    startupcheck::markCleanEnd();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
