@@ -1,7 +1,7 @@
 // The legacy import without its screen, for support and for the fault proof:
 //   gerundo-legacy-import generate DIR/ LINES   writes sample legacy files of about LINES lines
 //   gerundo-legacy-import import DIR/           imports DIR/ into ./Dudoz.fdb; prints "committed N"
-//                                               after each committed line (N lines so far)
+//                                               after each commit (N lines committed so far)
 //   gerundo-legacy-import check DIR/            compares ./Dudoz.fdb with the files: the rows must be
 //                                               exactly the first N lines, whole; prints N
 #include "core/database_settings.h"
@@ -34,9 +34,11 @@ public:
     {
         if (file.imported == m_importedInFile)
             return;
-        // Printed after the commit: a kill between the two leaves one line more than printed.
+        // Printed after the commit: a kill between the two leaves one group of lines more than
+        // printed.
+        m_committed += file.imported - m_importedInFile;
         m_importedInFile = file.imported;
-        std::printf("committed %d\n", ++m_committed);
+        std::printf("committed %d\n", m_committed);
         std::fflush(stdout);
     }
 

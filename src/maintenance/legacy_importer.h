@@ -3,6 +3,7 @@
 #include "maintenance/legacy_format.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -72,7 +73,9 @@ public:
 };
 
 // Reads the six legacy files from a directory and appends their lines to the live and archive
-// delivery tables and the two registers, one transaction and commit per line.
+// delivery tables and the two registers. Lines are committed in groups (a few hundred lines, or a
+// quarter of a second), and always before anything is said to the person or the run ends: the
+// counts of imported lines are committed lines.
 class LegacyImporter {
 public:
     LegacyImporter(TData& data, ImportObserver& observer);
@@ -92,9 +95,15 @@ private:
     LineEnd importLine(const FileLayout& layout, FileSummary& file, QByteArrayView line, int lineNumber,
                        QString& breakReason);
 
+    // Commits the lines written since the last commit and counts them as imported; on failure
+    // they are lost, the reason noted (and said), and the run must break.
+    bool commitWritten(const FileLayout& layout, FileSummary& file, int lineNumber, QString& breakReason);
+
     TData& m_data;
     ImportObserver& m_observer;
     QStringList m_parameterNames;
+    int m_written = 0;  // lines of the file in hand written since the last commit
+    QElapsedTimer m_sinceCommit;
 };
 
 }  // namespace legacy
