@@ -73,7 +73,7 @@ public:
 };
 
 // Reads the six legacy files from a directory and appends their lines to the live and archive
-// delivery tables and the two registers. Lines are committed in groups (a few hundred lines, or a
+// delivery tables and the two registers. Lines are committed in groups (twenty lines, or fewer after a
 // quarter of a second), and always before anything is said to the person or the run ends: the
 // counts of imported lines are committed lines.
 class LegacyImporter {
