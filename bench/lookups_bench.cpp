@@ -8,7 +8,7 @@
 // through its screen (the report written into the memo) against a bare fetch of its statements.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "lookups/eartag_checks.h"
 #include "lookups/eartag_search.h"
 #include "lookups/sender_ranges.h"
@@ -205,7 +205,7 @@ int main(int argc, char** argv)
         std::printf("\n== \"Lekérdezés\" of a sender with %d ear tags (%d live, %d archived), %s ==\n",
                     kSenderLive + kSenderArchived, kSenderLive, kSenderArchived,
                     singleRuns ? "20,000 runs of one" : "2,000 runs of ten");
-        Data = new TData();
+        openBenchSession();
         {
             SenderEarTagRangesDialog screen;
             screen.show();
@@ -231,12 +231,12 @@ int main(int argc, char** argv)
                      .arg(screenMs / bareMs, 0, 'f', 2)
                      .arg(Data->ZQ60.recordCount()));
         }
-        delete Data;
+        closeBenchSession();
         Data = nullptr;
     }
 
     std::printf("\n== the ear-tag search among %d arrivals ==\n", kLive);
-    Data = new TData();
+    openBenchSession();
     {
         // The search for a beginning that only the last thousand ear tags in text order have.
         EarTagSearchDialog search;
@@ -289,7 +289,7 @@ int main(int argc, char** argv)
     }
     if (!doubles.messages.isEmpty())
         std::printf("messages: %s\n", qPrintable(doubles.messageTexts().join(u'\n')));
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     std::printf("resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
     return 0;

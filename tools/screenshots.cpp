@@ -9,8 +9,8 @@
 #include "app/infoscreens.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
-#include "core/database_settings.h"
-#include "core/datamodule.h"
+#include "db/database_settings.h"
+#include "storage/shared_datasets.h"
 #include "core/dbcreate.h"
 #include "core/handover.h"
 #include "db/client.h"
@@ -259,21 +259,23 @@ std::vector<Screen> screens(platform::TestDoubles& doubles)
         {"eartag-search", [](Opened& o, MainWindow&) { o.show(new EarTagSearchDialog); }},
         {"sender-eartag-ranges", [](Opened& o, MainWindow&) { o.show(new SenderEarTagRangesDialog); }},
         // "Feladó", "Szállító"
-        {"partner-list", [](Opened& o, MainWindow&) { o.show(new PartnerListDialog); }},
-        {"partner-edit-new", [](Opened& o, MainWindow&) { o.show(new PartnerEditDialog(EntryMode::New)); }},
+        {"partner-list", [](Opened& o, MainWindow& m) { o.show(new PartnerListDialog(*m.session())); }},
+        {"partner-edit-new",
+         [](Opened& o, MainWindow& m) { o.show(new PartnerEditDialog(*m.session(), EntryMode::New)); }},
         {"partner-edit-change",
-         [](Opened& o, MainWindow&) {
-             auto* list = o.show(new PartnerListDialog);
-             auto* edit = o.add(new PartnerEditDialog(EntryMode::Change, list));
+         [](Opened& o, MainWindow& m) {
+             auto* list = o.show(new PartnerListDialog(*m.session()));
+             auto* edit = o.add(new PartnerEditDialog(*m.session(), EntryMode::Change, list));
              edit->fillFromList();
              o.show(edit);
          }},
-        {"carrier-list", [](Opened& o, MainWindow&) { o.show(new CarrierListDialog); }},
-        {"carrier-edit-new", [](Opened& o, MainWindow&) { o.show(new CarrierEditDialog(EntryMode::New)); }},
+        {"carrier-list", [](Opened& o, MainWindow& m) { o.show(new CarrierListDialog(*m.session())); }},
+        {"carrier-edit-new",
+         [](Opened& o, MainWindow& m) { o.show(new CarrierEditDialog(*m.session(), EntryMode::New)); }},
         {"carrier-edit-change",
-         [](Opened& o, MainWindow&) {
-             auto* list = o.show(new CarrierListDialog);
-             auto* edit = o.add(new CarrierEditDialog(EntryMode::Change, list));
+         [](Opened& o, MainWindow& m) {
+             auto* list = o.show(new CarrierListDialog(*m.session()));
+             auto* edit = o.add(new CarrierEditDialog(*m.session(), EntryMode::Change, list));
              edit->fillFromList();
              o.show(edit);
          }},

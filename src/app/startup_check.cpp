@@ -1,6 +1,6 @@
 #include "app/startup_check.h"
 
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "core/index_check.h"
 #include "db/error.h"
 #include "db/service.h"

@@ -1,7 +1,7 @@
 #include "core/index_check.h"
 
 #include "core/convert.h"
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "lookups/eartag_checks.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 #include "ui/textfile.h"

@@ -1,6 +1,6 @@
 #include "lookups/eartag_search.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "lookups/eartag_field.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"

@@ -1,6 +1,7 @@
 #include "lookups/sender_ranges.h"
 
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "core/eartag_ranges.h"
 #include "core/handover.h"
 #include "lookups/eartag_field.h"
@@ -61,7 +62,7 @@ QString errorText(const std::exception& e)
 }  // namespace
 
 SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(this, {SharedWork::EarTagWorkTable, SharedWork::SenderRanges})
+    : QDialog(parent), m_sharedWork(Data->workLocks, this, {SharedWork::EarTagWorkTable, SharedWork::SenderRanges})
 {
     setObjectName(QStringLiteral("Form19"));
     setWindowTitle(QStringLiteral("Beszállító fülszámai"));
@@ -75,12 +76,12 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
                                  {QStringLiteral("Származási hely:"), {QStringLiteral("fsznev")}},
                                  {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
                                  {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-                                textNumber, &texts);
+                                &textNumber, &texts);
     // The documented names of the panel's captions, line by line, and of its code texts (the row id
     // is DBText14, the code DBText13).
     const char* captions[] = {"Label10", "Label6", "Label8", "Label9", "Label7", "Label11"};
     for (size_t i = 0; i < std::size(captions); ++i)
-        m_sender->findChild<QLabel*>(QStringLiteral("Label_") + texts[i]->objectName())
+        m_sender->findChild<QLabel*>(texts[i]->objectName() + QStringLiteral("Label"))
             ->setObjectName(QString::fromLatin1(captions[i]));
     texts[5]->setObjectName(QStringLiteral("DBText14"));
     texts[6]->setObjectName(QStringLiteral("DBText13"));
@@ -94,7 +95,7 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
     m_cancelButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Mégsem"));
     m_cancelButton->setAccessibleDescription(QStringLiteral("Kilépés"));
 
-    m_ranges = makeListGrid(this, &Data->DS60,
+    m_ranges = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS60,
                             {{QStringLiteral("IDU"), QStringLiteral("Sorszám")},
                              {QStringLiteral("UFULTOL"), QStringLiteral("Fülszámtól")},
                              {QStringLiteral("UFULIG"), QStringLiteral("Fülszámig")}});
@@ -107,7 +108,7 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
         m_ranges->setColumnWidth(1, std::max(25 * digit, titles) + 16);
         m_ranges->setColumnWidth(2, std::max(25 * digit, titles) + 16);
     }
-    m_navigator = makeListNavigator(this, &Data->DS60);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS60);
 
     m_earTagLabel = new QLabel(QStringLiteral("Fülszám:"), this);
     m_earTagLabel->setObjectName(QStringLiteral("Label1"));
@@ -172,14 +173,14 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
 
 void SenderEarTagRangesDialog::pickSender()
 {
-    m_senderCode = ::pickSender(this);
+    m_senderCode = ::pickSender(Data->session(), this);
     handOver().partnerCode = m_senderCode;
 }
 
 void SenderEarTagRangesDialog::showSender()
 {
     try {
-        masterdata::reopenPartnersOn(m_senderCode);
+        Data->session().partners().openOn(m_senderCode);
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
     }

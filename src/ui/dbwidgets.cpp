@@ -833,19 +833,19 @@ void DBText::refresh()
 
 // ---------------------------------------------------------------- list screens
 
-DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
+DBGrid* makeListGrid(QWidget* parent, const QString& name, DataSource* source, const std::vector<GridColumn>& columns)
 {
     auto* grid = new DBGrid(parent);
-    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setObjectName(name);
     grid->setDataSource(source);
     grid->setColumns(columns);
     return grid;
 }
 
-DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
+DBNavigator* makeListNavigator(QWidget* parent, const QString& name, DataSource* source)
 {
     auto* navigator = new DBNavigator(parent);
-    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setObjectName(name);
     navigator->setDataSource(source);
     navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
     return navigator;
@@ -853,8 +853,10 @@ DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
 
 // ---------------------------------------------------------------- detail panels
 
+QString fieldTextName(const QString& field) { return field.toLower() + QStringLiteral("Text"); }
+
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber, std::vector<DBText*>* texts)
+                            const std::vector<PanelLine>& lines, int* textNumber, std::vector<DBText*>* texts)
 {
     auto* box = new QGroupBox(title, parent);
     box->setObjectName(name);
@@ -866,7 +868,7 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
         DBText* first = nullptr;
         for (const QString& field : line.fields) {
             auto* text = new DBText(box);
-            text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
+            text->setObjectName(textNumber ? QStringLiteral("DBText%1").arg((*textNumber)++) : fieldTextName(field));
             text->setProperty("field", field);
             // The value is the text's accessible name; the caption says what it is (and labels
             // the line's first text as its buddy).

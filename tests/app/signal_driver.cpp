@@ -10,9 +10,9 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
 #include "app/splash.h"
-#include "core/datamodule.h"
 #include "legacy_sample.h"
 #include "maintenance/legacy_import.h"
+#include "storage/shared_datasets.h"
 #include "ui/modal.h"
 
 #include <QApplication>

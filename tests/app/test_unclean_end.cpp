@@ -2,7 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/splash.h"
 #include "app/startup_check.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/index_check.h"
 #include "db/client.h"
 #include "db/service.h"

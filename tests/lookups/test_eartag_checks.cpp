@@ -1,7 +1,8 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "lookups/eartag_checks.h"
 #include "lookups_fixture.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/platform.h"
 
@@ -197,7 +198,7 @@ void EarTagChecksTest::databaseErrorKeepsTheLinesSoFar()
     arrival(db, QStringLiteral("42"), QStringLiteral("2011-03-15"), site.carrier, site.szabo);
     // The departures' statement cannot run any more.
     db.exec(QStringLiteral("ALTER TABLE kiszall DROP keubizki"));
-    Data = new TData();
+    db.openSession();
     platform::TestDoubles doubles;
     DuplicateEarTagsDialog screen;
     runCheck(&screen);

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "lookups/eartag_search.h"
 #include "lookups_fixture.h"
 #include "screens.h"
@@ -318,7 +318,7 @@ void EarTagSearchTest::menuOpensTheFourScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     for (const char* item : {"Flszm1", "Beszlltiflszmok1", "Duplaflszm1", "Beszlltsblhinyzik1"})
         main.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({"Form18", "Form19", "Form22", "Form32"}));

@@ -1,8 +1,9 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "lookups/sender_ranges.h"
 #include "lookups_fixture.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -57,9 +58,9 @@ void showScreen(QDialog* screen)
 void pick(platform::TestDoubles& doubles, QDialog* screen, const QString& code)
 {
     doubles.modalHandlers << [code](QDialog* picker) {
-        QCOMPARE(picker->objectName(), QStringLiteral("Form4"));
+        QCOMPARE(picker->objectName(), QStringLiteral("partnerListDialog"));
         QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), code));
-        button(picker, "Button1")->click();
+        button(picker, "chooseButton")->click();
     };
     QTest::mouseClick(button(screen, "Button1"), Qt::LeftButton);
 }
@@ -94,8 +95,7 @@ void refuseInsert(TestDatabase& db, const QString& workTable, const QString& ear
     db.exec(QStringLiteral("CREATE TRIGGER %1_REFUSE FOR %1 BEFORE INSERT AS BEGIN "
                            "IF (NEW.UFULTOL = '%2') THEN EXCEPTION REFUSED; END")
                 .arg(workTable, earTag));
-    delete Data;
-    Data = new TData();
+    db.openSession();
 }
 
 // Shows the screen, picks the sender and presses "Lekérdezés".
@@ -284,7 +284,7 @@ void SenderRangesTest::refusedRangeIsMissingTheOthersCommit()
     collectFor(s, &screen, s.site.szabo);
     QVERIFY(!closedMidway);
     QVERIFY(screen.isVisible());
-    QCOMPARE(s.doubles.modalsShown, QStringList{"Form4"});  // the pick before, no picker midway
+    QCOMPARE(s.doubles.modalsShown, QStringList{"partnerListDialog"});  // the pick before, no picker midway
     QCOMPARE(s.doubles.messageTexts(), QStringList{kRunRefused});
     QCOMPARE(shownRanges(&screen), QStringList({"1001-1010", "3001-3001"}));
     QCOMPARE(committedRanges(s.db), QStringList({"1001-1010", "3001-3001"}));

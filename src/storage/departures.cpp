@@ -1,0 +1,25 @@
+#include "storage/departures.h"
+
+#include "storage/statements.h"
+
+Departures::Departures(Database& database) : m_database(database), m_counts(database, QStringLiteral("departureCounts"))
+{
+}
+
+qint64 Departures::countWithCarrier(const QString& carrierCode)
+{
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = :code")},
+                             {{QStringLiteral("code"), carrierCode}});
+}
+
+qint64 Departures::countWithBuyer(const QString& buyerCode)
+{
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfkod = :code")},
+                             {{QStringLiteral("code"), buyerCode}});
+}
+
+qint64 Departures::countForEarTag(const QString& earTag)
+{
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = :earTag")},
+                             {{QStringLiteral("earTag"), earTag}});
+}
