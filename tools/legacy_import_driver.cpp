@@ -21,29 +21,43 @@ namespace {
 
 class PrintingObserver : public legacy::ImportObserver {
 public:
-    void tell(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    // Every message follows a commit (the import commits before it says anything): the file's
+    // last lines are counted there.
+    void tell(const QString& text) override
+    {
+        printCommitted();
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
     bool lineRefused(const QString& text) override
     {
+        printCommitted();
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     }
     void fileLoaded(const legacy::FileLayout&, const QString&, QByteArrayView, const QList<legacy::LineSpan>&) override
     {
+        m_file = nullptr;
         m_importedInFile = 0;
     }
     void lineDone(const legacy::FileLayout&, const legacy::FileSummary& file) override
     {
-        if (file.imported == m_importedInFile)
+        m_file = &file;
+        printCommitted();
+    }
+
+private:
+    // Printed after the commit: a kill between the two leaves one group of lines more than printed.
+    void printCommitted()
+    {
+        if (!m_file || m_file->imported == m_importedInFile)
             return;
-        // Printed after the commit: a kill between the two leaves one group of lines more than
-        // printed.
-        m_committed += file.imported - m_importedInFile;
-        m_importedInFile = file.imported;
+        m_committed += m_file->imported - m_importedInFile;
+        m_importedInFile = m_file->imported;
         std::printf("committed %d\n", m_committed);
         std::fflush(stdout);
     }
 
-private:
+    const legacy::FileSummary* m_file = nullptr;  // the file in hand, as the import counts it
     int m_committed = 0;
     int m_importedInFile = 0;
 };
