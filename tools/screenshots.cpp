@@ -256,8 +256,9 @@ std::vector<Screen> screens(platform::TestDoubles& doubles)
              o.show(preview);
          }},
         // "Keresés"
-        {"eartag-search", [](Opened& o, MainWindow&) { o.show(new EarTagSearchDialog); }},
-        {"sender-eartag-ranges", [](Opened& o, MainWindow&) { o.show(new SenderEarTagRangesDialog); }},
+        {"eartag-search", [](Opened& o, MainWindow& m) { o.show(new EarTagSearchDialog(*m.session())); }},
+        {"sender-eartag-ranges",
+         [](Opened& o, MainWindow& m) { o.show(new SenderEarTagRangesDialog(*m.session())); }},
         // "Feladó", "Szállító"
         {"partner-list", [](Opened& o, MainWindow& m) { o.show(new PartnerListDialog(*m.session())); }},
         {"partner-edit-new",
@@ -284,8 +285,9 @@ std::vector<Screen> screens(platform::TestDoubles& doubles)
         {"archive-withdrawal",
          [](Opened& o, MainWindow&) { selectDay(o.show(new ArchiveWithdrawalDialog), QStringLiteral("2011.02.03")); }},
         // "Segédlet"
-        {"duplicate-eartags", [](Opened& o, MainWindow&) { o.show(new DuplicateEarTagsDialog); }},
-        {"departures-without-arrival", [](Opened& o, MainWindow&) { o.show(new DeparturesWithoutArrivalDialog); }},
+        {"duplicate-eartags", [](Opened& o, MainWindow& m) { o.show(new DuplicateEarTagsDialog(*m.session())); }},
+        {"departures-without-arrival",
+         [](Opened& o, MainWindow& m) { o.show(new DeparturesWithoutArrivalDialog(*m.session())); }},
         {"dispatch-deletion", [](Opened& o, MainWindow&) { o.show(new DispatchDeletionDialog); }},
         {"table-editor", [](Opened& o, MainWindow&) { o.show(new TableEditorDialog); }},
         {"table-editor-password", [](Opened& o, MainWindow&) { o.show(new PasswordDialog); }},
