@@ -1,7 +1,7 @@
 // The legacy import without its screen, for support and for the fault proof:
 //   gerundo-legacy-import generate DIR/ LINES   writes sample legacy files of about LINES lines
 //   gerundo-legacy-import import DIR/           imports DIR/ into ./Dudoz.fdb; prints "committed N"
-//                                               after each committed line (N lines so far)
+//                                               after each commit (N lines committed so far)
 //   gerundo-legacy-import check DIR/            compares ./Dudoz.fdb with the files: the rows must be
 //                                               exactly the first N lines, whole; prints N
 #include "db/database_settings.h"
@@ -21,24 +21,43 @@ namespace {
 
 class PrintingObserver : public legacy::ImportObserver {
 public:
-    void tell(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    // Every message follows a commit (the import commits before it says anything): the file's
+    // last lines are counted there.
+    void tell(const QString& text) override
+    {
+        printCommitted();
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
     bool lineRefused(const QString& text) override
     {
+        printCommitted();
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     }
-    void fileOpened(const legacy::FileLayout&, const legacy::FileSummary&) override { m_importedInFile = 0; }
+    void fileOpened(const legacy::FileLayout&, const legacy::FileSummary&) override
+    {
+        m_file = nullptr;
+        m_importedInFile = 0;
+    }
     void lineDone(const legacy::FileLayout&, const legacy::FileSummary& file) override
     {
-        if (file.imported == m_importedInFile)
-            return;
-        // Printed after the commit: a kill between the two leaves one line more than printed.
-        m_importedInFile = file.imported;
-        std::printf("committed %d\n", ++m_committed);
-        std::fflush(stdout);
+        m_file = &file;
+        printCommitted();
     }
 
 private:
+    // Printed after the commit: a kill between the two leaves one group of lines more than printed.
+    void printCommitted()
+    {
+        if (!m_file || m_file->imported == m_importedInFile)
+            return;
+        m_committed += m_file->imported - m_importedInFile;
+        m_importedInFile = m_file->imported;
+        std::printf("committed %d\n", m_committed);
+        std::fflush(stdout);
+    }
+
+    const legacy::FileSummary* m_file = nullptr;  // the file in hand, as the import counts it
     int m_committed = 0;
     int m_importedInFile = 0;
 };

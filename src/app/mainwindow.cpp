@@ -3,6 +3,7 @@
 #include "app/dayline.h"
 #include "app/infoscreens.h"
 #include "app/splash.h"
+#include "app/startup_check.h"
 #include "storage/session.h"
 #include "storage/shared_datasets.h"
 #include "core/day_counts.h"
@@ -173,9 +174,13 @@ void MainWindow::buildMenu()
 
 bool MainWindow::startUp()
 {
-    // 1. The splash stays for its full time before the database is even looked at; it releases
-    // itself when its timer closes it.
-    (new LoadingSplash(nullptr))->exec();
+    // 1. The splash stays for its full time before the database is even looked at, unless the
+    // program is asked to end meanwhile.
+    if (!LoadingSplash::showFullTime())
+        return false;
+    // After a run that did not end cleanly, the database's indexes are checked and mended first.
+    if (!startupcheck::afterUncleanEnd(nullptr))
+        return false;
     // 2-4. Data module, connection, the ten tables.
     try {
         if (!m_session) {
@@ -194,6 +199,7 @@ bool MainWindow::startUp()
                              QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
     }
+    startupcheck::markRunning();  // removed again at a clean end
     // 6. The decimal "," and the date "." are the program's own separators, which every conversion
     // of the run uses (core/convert): nothing else of the desktop's or Qt's locale is changed.
     // 7-8.
@@ -258,6 +264,7 @@ void MainWindow::shutDown()
     Connection& connection = m_session->database().connection();
     if (connection.connected())
         connection.close();
+    startupcheck::markCleanEnd();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

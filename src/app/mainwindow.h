@@ -36,8 +36,8 @@ public:
     ~MainWindow() override;
 
     // Start-up: the splash for its full time, the data module and connection, the ten tables,
-    // the number and date separators, the caption. False when the database could not be reached:
-    // the message was shown and the program must end.
+    // the number and date separators, the caption. False when the program must end: the database
+    // could not be reached (the message was shown), or the program was asked to end meanwhile.
     bool startUp();
     // Closes and reopens IBTable1..IBTable10, in order, and counts today's arrivals and departures.
     void refreshTables();

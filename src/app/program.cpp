@@ -3,6 +3,7 @@
 #include "app/exit_signals.h"
 #include "app/mainwindow.h"
 #include "db/client.h"
+#include "ui/longjob.h"
 #include "ui/platform.h"
 #include "ui/translations.h"
 
@@ -36,15 +37,27 @@ int runProgram(int argc, char** argv, const std::function<void(MainWindow&)>& st
     app.setApplicationName(QStringLiteral("Gerundo"));
     platform::installQtTranslations(app);
     MainWindow window;
-    if (!window.startUp())
-        return 0;
+    // Read from the first moment on: the splash and the start-up message end at once as well.
+    bool endRequested = false;
     ExitSignals fromOutside;
-    QObject::connect(&fromOutside, &ExitSignals::received, &window, [&window] {
-        // As "Kilépés" (the main window's closing commits and disconnects), and out of any screen
-        // open over it: every running event loop ends.
-        window.close();
+    QObject::connect(&fromOutside, &ExitSignals::received, &window, [&window, &endRequested] {
+        endRequested = true;
+        if (input::LongJob::anyRunning()) {
+            // A job inside a screen's handler (an import) stops at its next step; the connection
+            // is closed below once it has returned, not under it.
+            input::LongJob::requestEnd();
+        } else {
+            // As "Kilépés" (the main window's closing commits and disconnects).
+            window.close();
+        }
+        // Out of any screen, box or splash open: every running event loop ends, and one opened
+        // from here on returns at once.
         QCoreApplication::exit(0);
     });
+    if (!window.startUp() || endRequested) {
+        window.shutDown();
+        return 0;
+    }
     window.show();
     if (started)
         started(window);

@@ -9,6 +9,16 @@ namespace {
 int g_interval = 3000;
 }
 
+bool LoadingSplash::showFullTime()
+{
+    auto* splash = new LoadingSplash(nullptr);
+    // Only the timer accepts the splash (it refuses to be rejected), and it then releases itself.
+    if (splash->exec() == QDialog::Accepted)
+        return true;
+    delete splash;
+    return false;
+}
+
 void LoadingSplash::setIntervalForTests(int ms) { g_interval = ms; }
 int LoadingSplash::interval() { return g_interval; }
 

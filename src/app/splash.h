@@ -12,6 +12,10 @@ class LoadingSplash : public QDialog {
 public:
     explicit LoadingSplash(QWidget* parent = nullptr);
 
+    // Shows the splash modally for its full time; false when the program was asked to end meanwhile
+    // (its event loop was ended from outside before the timer closed it).
+    static bool showFullTime();
+
     // Tests may shorten the splash; the program always shows it for 3000 ms.
     static void setIntervalForTests(int ms);
     static int interval();

@@ -229,4 +229,15 @@ void restoreDatabase(const ConnectParams& params, const QString& file, bool repl
     requireFinished(svc.follow(progress), QLatin1String("finishing, closing, and going home"));
 }
 
+QStringList validateDatabase(const ConnectParams& params, const ServiceProgress& progress)
+{
+    const ServiceTarget target = serviceTarget(params.database);
+    ServiceManager svc(params, target.serviceManager);
+    Builder spb(IXpbBuilder::SPB_START);
+    spb.tag(isc_action_svc_validate);
+    spb.text(isc_spb_dbname, QFile::encodeName(target.database));
+    svc.start(spb);
+    return svc.follow(progress);
+}
+
 }  // namespace fb

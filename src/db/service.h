@@ -31,4 +31,11 @@ void backupDatabase(const ConnectParams& params, const QString& file, const Serv
 void restoreDatabase(const ConnectParams& params, const QString& file, bool replace,
                      const ServiceProgress& progress = {});
 
+// Checks the database's tables and their indexes with the engine's online validation (what
+// "gfix -v -full" checks of them, while the database may stay in use): every line of its report
+// goes to progress as it comes ("Relation 130 (BESZALL)", "Index 2 (IX_BESZALL_FULSZAM)",
+// "Error: Index 2 is corrupt …"); returns the lines. Damage is reported in the lines, not raised; a
+// database that cannot be reached raises fb::Error.
+QStringList validateDatabase(const ConnectParams& params, const ServiceProgress& progress = {});
+
 }  // namespace fb

@@ -139,7 +139,8 @@ public:
         show(layout, progress, progress.read >= progress.lines);
     }
 
-    bool stopRequested() override { return m_dialog.m_stopRequested; }
+    // The stop button, or the program asked to end from outside (a shutdown, a logout).
+    bool stopRequested() override { return m_dialog.m_stopRequested || input::LongJob::endRequested(); }
 
 private:
     // Painting every line or chunk would cost more than the work itself; 20 times a second is smooth.

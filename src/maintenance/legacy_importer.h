@@ -4,6 +4,7 @@
 #include "maintenance/legacy_format.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -95,7 +96,9 @@ public:
 };
 
 // Reads the six legacy files from a directory and appends their lines to the live and archive
-// delivery tables and the two registers, one transaction and commit per line.
+// delivery tables and the two registers. Lines are committed in groups (twenty lines, or fewer after a
+// quarter of a second), and always before anything is said to the person or the run ends: the
+// counts of imported lines are committed lines.
 class LegacyImporter {
 public:
     LegacyImporter(TData& data, ImportObserver& observer);
@@ -117,16 +120,24 @@ private:
     bool importFile(const FileLayout& layout, FileSummary& file, ImportSummary& summary);
     LineEnd importLine(const FileLayout& layout, FileSummary& file, QByteArrayView line, int lineNumber, bool lastLine,
                        QString& breakReason);
-    // Tells the person of a line left out for what it holds, and notes it. Stop when asked to.
-    LineEnd refuseLine(const FileLayout& layout, FileSummary& file, int lineNumber, const QString& why);
+    // A line that becomes no row: noted and counted, the lines written before it committed, then the
+    // person asked whether to go on.
+    LineEnd refuseLine(const FileLayout& layout, FileSummary& file, int lineNumber, const QString& why,
+                       QString& breakReason);
     // The date the database would store for a date field's text, or nothing when it cannot tell (the
     // insert then says so).
     std::optional<QDate> storedDate(const QString& text);
+
+    // Commits the lines written since the last commit and counts them as imported; on failure
+    // they are lost, the reason noted (and said), and the run must break.
+    bool commitWritten(const FileLayout& layout, FileSummary& file, int lineNumber, QString& breakReason);
 
     TData& m_data;
     ImportObserver& m_observer;
     QStringList m_parameterNames;
     Dataset m_dateCheck;
+    int m_written = 0;  // lines of the file in hand written since the last commit
+    QElapsedTimer m_sinceCommit;
 };
 
 }  // namespace legacy

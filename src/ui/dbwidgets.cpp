@@ -441,7 +441,10 @@ void DBGrid::followDataset(int row)
     if (row < 0) {
         selectionModel()->clearSelection();
     } else if (row < m_model->rowCount()) {
-        const QModelIndex idx = m_model->index(row, std::max(0, currentIndex().column()));
+        // The column stays, also when the rows were replaced under the view (a jump to the last
+        // row reads a new stretch, and the view forgot its current cell).
+        const int column = currentIndex().isValid() ? currentIndex().column() : m_lastColumn;
+        const QModelIndex idx = m_model->index(row, std::clamp(column, 0, std::max(0, m_model->columnCount() - 1)));
         // Rows just replaced are laid out first: the view scrolls to its new current row at once,
         // and by the old extent it would stop short of it (and, at the old end, ask for more rows).
         executeDelayedItemsLayout();
@@ -449,6 +452,13 @@ void DBGrid::followDataset(int row)
         scrollTo(idx);
     }
     m_syncing = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.isValid())
+        m_lastColumn = current.column();
 }
 
 void DBGrid::onCurrentRowChanged(const QModelIndex& current)
@@ -523,10 +533,21 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
 
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
-    // Ctrl+Home goes to the first row of the list, also when the rows fetched begin further down.
-    if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
-        if (Dataset* ds = m_model->dataset(); ds && ds->active() && !ds->startsAtTop()) {
-            ds->first();
+    // Ctrl+Home and Ctrl+End go to the first and the last row of the whole list in one press, as
+    // the navigator's first and last buttons do, whatever part of it was read so far; the column
+    // stays. (The view alone would go to the last row read, which asks for the next hundred, and
+    // to the last column.)
+    const auto withoutKeypad = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Home || event->key() == Qt::Key_End) && withoutKeypad == Qt::ControlModifier &&
+        state() != QAbstractItemView::EditingState) {
+        if (Dataset* ds = m_model->dataset(); ds && ds->active()) {
+            // An unsaved row is saved first; a refused save stays on it.
+            if (TableDataset* t = m_model->table(); t && !tableedit::saveRow(this, *t))
+                return;
+            if (event->key() == Qt::Key_Home)
+                ds->first();
+            else
+                ds->last();
             return;
         }
     }

@@ -74,6 +74,7 @@ private:
 // dataset it edits like the navigator: typing changes a cell of the current row, Insert adds a
 // row, Ctrl+Delete deletes one, Enter saves the unsaved row, Escape drops it, and leaving that
 // row saves it (a refusal shows the database's message and brings the grid back to the row).
+// Ctrl+Home and Ctrl+End go to the first and last row of the whole list, the column unchanged.
 //
 // Columns are as wide as their titles and the values in sight, between four characters and about
 // forty (a longer value is cut, and shown whole as its tooltip); an ear-tag column is always as
@@ -102,6 +103,7 @@ protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void showEvent(QShowEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
@@ -130,6 +132,7 @@ private:
     bool m_syncing = false;
     bool m_fetchAboveScheduled = false;
     int m_pendingRow = -1;  // the row the user moved to while another row was unsaved
+    int m_lastColumn = 0;   // the column of the last current cell
     std::vector<QMetaObject::Connection> m_datasetConns;
 };
 

@@ -3,6 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,26 +28,85 @@ namespace input {
 
 namespace {
 
+// Lets only the allowed characters into a field, however they come: typed, pasted (the paste
+// shortcut, the context menu's paste, the middle button's selection), dropped or composed. Of
+// pasted, dropped and composed text the allowed characters are kept and the rest dropped ("HU 12a34"
+// gives "1234"), so a prefix search cannot be turned into a "contains" search by a pasted "%".
+// Text the program itself puts into the field is left as it is.
 class CharFilter : public QObject {
 public:
-    CharFilter(QObject* parent, QString allowed) : QObject(parent), m_allowed(std::move(allowed)) {}
+    CharFilter(QLineEdit* edit, QString allowed) : QObject(edit), m_edit(edit), m_allowed(std::move(allowed)) {}
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress)
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return filterKey(static_cast<QKeyEvent*>(event));
+        case QEvent::ContextMenu:
+            showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+                QGuiApplication::clipboard()->supportsSelection() && !m_edit->isReadOnly()) {
+                m_edit->deselect();
+                paste(QClipboard::Selection);
+                return true;
+            }
             return false;
-        auto* ke = static_cast<QKeyEvent*>(event);
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            // Nothing to drop here: the drag shows that it would not be taken.
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (kept(drag->mimeData()->text()).isEmpty()) {
+                drag->ignore();
+                return true;
+            }
+            return false;
+        }
+        case QEvent::Drop:
+            return filterDrop(static_cast<QDropEvent*>(event));
+        case QEvent::InputMethod: {
+            auto* ime = static_cast<QInputMethodEvent*>(event);
+            if (!ime->commitString().isEmpty())
+                ime->setCommitString(kept(ime->commitString()), ime->replacementStart(), ime->replacementLength());
+            return false;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QString kept(const QString& text) const
+    {
+        QString out;
+        for (const QChar c : text)
+            if (m_allowed.contains(c))
+                out += c;
+        return out;
+    }
+
+    bool filterKey(QKeyEvent* ke)
+    {
+        if (ke->matches(QKeySequence::Paste)) {
+            paste(QClipboard::Clipboard);
+            return true;
+        }
         const int key = ke->key();
         if (key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter)
             return false;
         const QString text = ke->text();
         if (text.isEmpty())
             return false;  // cursor keys and the like
-        // Keys that type nothing carry control characters as text (Tab, Delete, Escape, and
-        // shortcuts such as Ctrl+V): they keep moving the focus, deleting, closing, pasting, and
-        // pasted text is not filtered. A printable character is filtered whatever the modifiers,
-        // so AltGr combinations cannot type one either.
+        // Keys that type nothing carry control characters as text (Tab, Delete, Escape), and
+        // Ctrl with a key is a shortcut (select all, copy, undo): they keep moving the focus,
+        // deleting, closing, copying. A printable character is filtered whatever other modifiers
+        // come with it, so AltGr combinations (reported as Ctrl+Alt on some platforms) cannot
+        // type one either.
+        const auto mods = ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (mods == Qt::ControlModifier)
+            return false;
         if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
             return false;
         for (const QChar c : text)
@@ -48,8 +115,63 @@ protected:
         return false;
     }
 
-private:
+    // Inserts the allowed characters of the clipboard in place of the selection; nothing at all
+    // (the selection stays) when it holds none.
+    void paste(QClipboard::Mode mode)
+    {
+        if (m_edit->isReadOnly())
+            return;
+        const QString text = kept(QGuiApplication::clipboard()->text(mode));
+        if (!text.isEmpty())
+            m_edit->insert(text);
+    }
+
+    // The field's own menu, with its paste going through the filter.
+    void showContextMenu(const QPoint& globalPos)
+    {
+        QMenu* menu = m_edit->createStandardContextMenu();
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions()) {
+            // The menu's paste is the entry connected to the field's paste() (Qt connects it by
+            // name in some versions, by function in others).
+            const bool byName = disconnect(action, SIGNAL(triggered()), m_edit, SLOT(paste()));
+            const bool byFunction = disconnect(action, &QAction::triggered, m_edit, &QLineEdit::paste);
+            if (!byName && !byFunction)
+                continue;
+            action->setObjectName(QStringLiteral("edit-paste"));
+            connect(action, &QAction::triggered, m_edit, [this] { paste(QClipboard::Clipboard); });
+            action->setEnabled(action->isEnabled() && !kept(QGuiApplication::clipboard()->text()).isEmpty());
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(globalPos);
+    }
+
+    // The field takes the drop as it would, with the allowed characters of the dropped text.
+    bool filterDrop(QDropEvent* drop)
+    {
+        if (m_forwarding)
+            return false;
+        const QString text = kept(drop->mimeData()->text());
+        if (text.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        QMimeData filtered;
+        filtered.setText(text);
+        QDropEvent copy(drop->position(), drop->possibleActions(), &filtered, drop->buttons(), drop->modifiers());
+        copy.setDropAction(drop->dropAction());
+        m_forwarding = true;
+        QCoreApplication::sendEvent(m_edit, &copy);
+        m_forwarding = false;
+        drop->setDropAction(copy.dropAction());
+        drop->setAccepted(copy.isAccepted());
+        return true;
+    }
+
+    QLineEdit* m_edit;
     QString m_allowed;
+    bool m_forwarding = false;
 };
 
 class EnterSwallower : public QObject {

@@ -9,9 +9,11 @@ class QWidget;
 
 namespace input {
 
-// Typed keys only: pasted text and shortcuts pass unfiltered; Enter is left to Enter-as-Tab.
-void digitsOnly(QLineEdit* edit);     // 0-9 and Backspace
-void dateCharacters(QLineEdit* edit); // 0-9, "." and Backspace
+// Only the allowed characters reach the field: a typed key that is none is discarded, and of
+// pasted, dropped or composed text only the allowed characters are kept. Backspace, the cursor
+// keys, Tab and shortcuts act as usual; Enter is left to Enter-as-Tab.
+void digitsOnly(QLineEdit* edit);     // 0-9
+void dateCharacters(QLineEdit* edit); // 0-9 and "."
 // Enter and Return do nothing in the field: it neither moves on nor presses a button. Call it after
 // enterAsTab, so it sees the keys first.
 void ignoreEnter(QLineEdit* edit);

@@ -6,15 +6,29 @@
 
 namespace input {
 
+namespace {
+int g_running = 0;
+bool g_endRequested = false;
+}  // namespace
+
+bool LongJob::anyRunning() { return g_running > 0; }
+void LongJob::requestEnd() { g_endRequested = true; }
+bool LongJob::endRequested() { return g_endRequested; }
+
 LongJob::LongJob(QWidget* window, QList<QWidget*> allowed) : m_window(window)
 {
+    ++g_running;
     for (QWidget* w : allowed)
         m_allowed.append(w);
     qApp->installEventFilter(this);
     m_sincePump.start();
 }
 
-LongJob::~LongJob() { qApp->removeEventFilter(this); }
+LongJob::~LongJob()
+{
+    qApp->removeEventFilter(this);
+    --g_running;
+}
 
 void LongJob::pump(bool force)
 {

@@ -24,6 +24,14 @@ public:
     // 40 ms unless forced), so a job may call it after every row.
     void pump(bool force = false);
 
+    // Whether a job runs now (inside some handler, anywhere in the program).
+    static bool anyRunning();
+    // The program was asked to end from outside while a job ran: a job that can stop between its
+    // steps (the legacy import) stops at the next one, as on its stop button, and the program
+    // ends once the job has returned. It stays set for the rest of the run.
+    static void requestEnd();
+    static bool endRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

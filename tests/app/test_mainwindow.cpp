@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -296,38 +297,63 @@ void MainWindowTest::closingCommitsPendingWork()
 void MainWindowTest::endingFromOutsideCommitsPendingWork_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::addColumn<bool>("screenOpen");
-    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-    QTest::newRow("SIGINT") << int(SIGINT) << false;
-    QTest::newRow("SIGTERM, a screen open") << int(SIGTERM) << true;
-    QTest::newRow("SIGHUP, a screen open") << int(SIGHUP) << true;
+    QTest::addColumn<QString>("state");  // the signal driver's argument
+    const QList<std::pair<const char*, int>> signals_ = {{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"SIGINT", SIGINT}};
+    const QList<std::pair<const char*, QString>> states = {
+        {"main window", QString()},
+        {"a screen open", QStringLiteral("--screen-open")},
+        {"splash", QStringLiteral("--splash")},
+        {"start-up message", QStringLiteral("--startup-message")},
+        {"import running", QStringLiteral("--importing")},
+    };
+    for (const auto& [stateName, state] : states)
+        for (const auto& [signalName, signalNumber] : signals_)
+            QTest::addRow("%s, %s", signalName, stateName) << signalNumber << state;
 }
 
 void MainWindowTest::endingFromOutsideCommitsPendingWork()
 {
     QFETCH(int, signalNumber);
-    QFETCH(bool, screenOpen);
+    QFETCH(QString, state);
     TestDatabase db(false);
-    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
-    db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('124')"));
-    // The program itself, with a deletion pending in its transaction.
+    const bool importing = state == QLatin1String("--importing");
+    if (!importing) {  // the import would first ask about tables that are not empty
+        db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('123')"));
+        db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('124')"));
+    }
+    const QString file = db.file();
+    // The program itself, in the state asked for; for the start-up message without a database.
+    QTemporaryDir empty;
+    const bool noDatabase = state == QLatin1String("--startup-message");
     QProcess program;
-    program.setWorkingDirectory(db.dir());
+    program.setWorkingDirectory(noDatabase ? empty.path() : db.dir());
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(GERUNDO_SIGNAL_DRIVER),
-                  screenOpen ? QStringList{QStringLiteral("--screen-open")} : QStringList{});
+    program.start(QStringLiteral(GERUNDO_SIGNAL_DRIVER), state.isEmpty() ? QStringList{} : QStringList{state});
     QVERIFY(program.waitForStarted());
     QByteArray out;
-    while (!out.contains("ready") && program.waitForReadyRead(20000))
+    while (!out.contains("ready") && program.waitForReadyRead(60000))
         out += program.readAllStandardOutput();
     QVERIFY2(out.contains("ready"), out.constData());
     QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+    // The splash would stay a minute and the start-up message until answered: the program ends
+    // because it was asked to.
     QVERIFY(program.waitForFinished(20000));
-    // Ended as on "Kilépés": a normal end, and the pending deletion is permanent.
+    // Ended as on "Kilépés": a normal end...
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), QList<QStringList>{{QStringLiteral("124")}});
+    const QList<QStringList> left = testdb::rows(file, QStringLiteral("SELECT kfulszam FROM kiszall ORDER BY 1"));
+    if (state.isEmpty() || state == QLatin1String("--screen-open")) {
+        // ...and the pending deletion is permanent.
+        QCOMPARE(left, QList<QStringList>{{QStringLiteral("124")}});
+    } else if (importing) {
+        // ...the import stopped after a committed line: what it wrote stays, the rest was not read.
+        const int arrivals = testdb::rows(file, QStringLiteral("SELECT COUNT(*) FROM beszall")).at(0).at(0).toInt();
+        QVERIFY2(arrivals > 100, qPrintable(QString::number(arrivals)));
+        QVERIFY(testdb::rows(file, QStringLiteral("SELECT COUNT(*) FROM felado")).at(0).at(0).toInt() == 0);
+    } else {
+        // ...before the database was even opened.
+        QCOMPARE(left, (QList<QStringList>{{QStringLiteral("123")}, {QStringLiteral("124")}}));
+    }
 }
 
 void MainWindowTest::informationScreens()

@@ -7,6 +7,10 @@
 #include "ui/platform.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 
@@ -69,6 +73,8 @@ private slots:
     void searchMatchesTheBeginning();
     void typedTextIsOnlyCompared();
     void onlyDigitsAreTyped();
+    void pastedTextIsFilteredLikeTyped_data();
+    void pastedTextIsFilteredLikeTyped();
     void titleClickListsTheChosenTableSorted_data();
     void titleClickListsTheChosenTableSorted();
     void otherTitlesDoNothing();
@@ -140,7 +146,8 @@ void EarTagSearchTest::typedTextIsOnlyCompared()
     QVERIFY2(s.doubles.messages.isEmpty(), qPrintable(s.doubles.messageTexts().join(u'\n')));
     QCOMPARE(gridColumn(grid(&screen), 0), QStringList{QString(25, u'7')});
 
-    // Pasted text passes the key filter; it is still only a value compared with the ear tags.
+    // Whatever text stands in the field (the program's own, not typed), it is only a value compared
+    // with the ear tags.
     edit(&screen, "earTagEdit")->setText(QStringLiteral("1' OR '1'='1"));
     QTest::mouseClick(button(&screen, "searchButton"), Qt::LeftButton);
     QVERIFY2(s.doubles.messages.isEmpty(), qPrintable(s.doubles.messageTexts().join(u'\n')));
@@ -163,6 +170,49 @@ void EarTagSearchTest::onlyDigitsAreTyped()
     QCOMPARE(order(&screen), kHint);
     QCOMPARE(gridColumn(grid(&screen), 0).size(), 5);
     QVERIFY(field->hasFocus());
+}
+
+void EarTagSearchTest::pastedTextIsFilteredLikeTyped_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("byMenu");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("found");
+    // "%123" would have made the beginning search a "contains" search: 0123456789 holds 123 too.
+    const QStringList beginning123{"1230", "1234567890"};
+    QTest::newRow("wildcard, Ctrl+V") << "%123" << false << "123" << beginning123;
+    QTest::newRow("wildcard, menu") << "%123" << true << "123" << beginning123;
+    QTest::newRow("letters and blanks") << "HU 12a3" << false << "123" << beginning123;
+    QTest::newRow("underscore and quote") << "1_0'" << false << "10" << QStringList{"10"};
+}
+
+void EarTagSearchTest::pastedTextIsFilteredLikeTyped()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(bool, byMenu);
+    QFETCH(QString, field);
+    QFETCH(QStringList, found);
+    SearchSite s;
+    EarTagSearchDialog screen(s.db.session());
+    showScreen(&screen);
+    QLineEdit* earTag = edit(&screen, "earTagEdit");
+    earTag->setFocus();
+    QApplication::clipboard()->setText(clipboard);
+    if (byMenu) {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), earTag->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(earTag, &menuEvent);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"));
+        QVERIFY(paste);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+    } else {
+        QTest::keyClick(earTag, Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(earTag->text(), field);
+    QTest::mouseClick(button(&screen, "searchButton"), Qt::LeftButton);
+    QVERIFY2(s.doubles.messages.isEmpty(), qPrintable(s.doubles.messageTexts().join(u'\n')));
+    QCOMPARE(gridColumn(grid(&screen), 0), found);
 }
 
 void EarTagSearchTest::titleClickListsTheChosenTableSorted_data()

@@ -189,6 +189,7 @@ private slots:
     void declinedWarningImportsNothing();
     void stopButtonEndsBetweenLinesAndRunIsGuarded();
     void stopWhileRunningKeepsCommittedLines();
+    void linesAreCommittedInGroupsAndBeforeEveryWord();
     void stopFromTheFailureBox();
     void lostConnectionGivesTheStopMessage();
     void summarySavedAsUtf8Text();
@@ -676,6 +677,37 @@ void LegacyImportTest::stopWhileRunningKeepsCommittedLines()
              QStringList({QStringLiteral("Az import leállítva a(z) beszall.txt %1. sora előtt. Az addig beírt sorok "
                                          "megmaradtak; a fájl többi sora és a további fájlok nem kerültek be.")
                               .arg(tags.size() + 1)}));
+}
+
+void LegacyImportTest::linesAreCommittedInGroupsAndBeforeEveryWord()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    const QString dir = legacyDir(db);
+    const int lines = 2000;
+    const int badLine = 1234;
+    writeFile(dir + "beszall.txt", arrivalFile(lines, badLine));
+    const auto nextTransaction = [&db] {
+        return db.value(QStringLiteral("SELECT MON$NEXT_TRANSACTION FROM MON$DATABASE")).toLongLong();
+    };
+    const qint64 before = nextTransaction();
+    // Whenever the person is told something, what the import wrote so far is committed: another
+    // connection, which sees only committed rows, finds exactly the lines before.
+    QList<std::pair<QString, int>> seen;
+    doubles.onMessage = [&](const platform::ShownMessage& m) { seen << std::pair{m.text, db.count("beszall")}; };
+    s.run(dir);
+    QCOMPARE(seen.value(0), (std::pair{QStringLiteral("Hiba311: Újban, INSERT az beszall "), badLine - 1}));
+    QCOMPARE(seen.value(1), (std::pair{kClosing.at(0), lines - 1}));
+    // The refused line went alone: the lines of its group before and after it are in, whole.
+    QStringList expected = expectedTags(1, badLine - 1) + expectedTags(badLine + 1, lines);
+    QCOMPARE(earTags(db), expected);
+    QCOMPARE(s.summaryRow("beszall.txt"),
+             (QStringList{"beszall.txt", QString::number(lines), QString::number(lines), QString::number(lines - 1),
+                          "1", "kész"}));
+    // Written in groups, not a transaction per line.
+    const qint64 used = nextTransaction() - before;
+    QVERIFY2(used < lines / 4, qPrintable(QStringLiteral("%1 transactions for %2 lines").arg(used).arg(lines)));
 }
 
 void LegacyImportTest::stopFromTheFailureBox()

@@ -13,6 +13,11 @@
 #include <QLabel>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -23,8 +28,11 @@
 class WidgetsTest : public QObject {
     Q_OBJECT
 private slots:
-    void keyFiltersTypedNotPasted_data();
-    void keyFiltersTypedNotPasted();
+    void keyFiltersTyped_data();
+    void keyFiltersTyped();
+    void pastedAndDroppedTextFiltered_data();
+    void pastedAndDroppedTextFiltered();
+    void nothingToPasteLeavesTheField();
     void tabLeavesAFilteredField_data();
     void tabLeavesAFilteredField();
     void enterMovesLikeTab();
@@ -36,13 +44,15 @@ private slots:
     void gridFollowsDatasetLazily();
     void gridTitleClickCarriesColumn();
     void gridScrollsUpPastTheTailAndToTheTop();
+    void gridCtrlEndAndCtrlHomeInOnePress_data();
+    void gridCtrlEndAndCtrlHomeInOnePress();
     void gridColumnsSizedToTitlesAndValues();
     void boundTextFollowsCurrentRow();
     void detailPanelNamesAndLabels();
     void detailPanelShowsTheWholeValue();
 };
 
-void WidgetsTest::keyFiltersTypedNotPasted_data()
+void WidgetsTest::keyFiltersTyped_data()
 {
     QTest::addColumn<bool>("dateField");
     QTest::addColumn<QString>("typed");
@@ -51,7 +61,7 @@ void WidgetsTest::keyFiltersTypedNotPasted_data()
     QTest::newRow("date") << true << QStringLiteral("2011.x03-05") << QStringLiteral("2011.0305");
 }
 
-void WidgetsTest::keyFiltersTypedNotPasted()
+void WidgetsTest::keyFiltersTyped()
 {
     QFETCH(bool, dateField);
     QFETCH(QString, typed);
@@ -66,10 +76,138 @@ void WidgetsTest::keyFiltersTypedNotPasted()
     QCOMPARE(edit.text(), expected);
     QTest::keyClick(&edit, Qt::Key_Backspace);
     QCOMPARE(edit.text(), expected.chopped(1));
-    // Pasted text is not filtered.
-    QApplication::clipboard()->setText(QStringLiteral("ab"));
-    edit.paste();
-    QCOMPARE(edit.text(), expected.chopped(1) + QStringLiteral("ab"));
+    // Copying and selecting still work in a filtered field.
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), expected.chopped(1));
+}
+
+namespace {
+enum class Arrival { PasteKey, ShiftInsert, ContextMenu, Drop, Composed };
+
+// Puts text into the field the way a person would: from the clipboard by a key or the field's
+// menu, dropped onto it, or committed by an input method.
+void bringIn(QLineEdit* edit, Arrival way, const QString& text)
+{
+    QApplication::clipboard()->setText(text);
+    switch (way) {
+    case Arrival::PasteKey:
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case Arrival::ShiftInsert:
+        QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+        break;
+    case Arrival::ContextMenu: {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &menuEvent);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"));
+        QVERIFY(paste);
+        QVERIFY(paste->isEnabled());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+        break;
+    }
+    case Arrival::Drop: {
+        QMimeData data;
+        data.setText(text);
+        const QPointF at(edit->width() - 2, edit->height() / 2);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(edit, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(edit, &drop);
+        break;
+    }
+    case Arrival::Composed: {
+        QInputMethodEvent compose;
+        compose.setCommitString(text);
+        QApplication::sendEvent(edit, &compose);
+        break;
+    }
+    }
+}
+}  // namespace
+
+void WidgetsTest::pastedAndDroppedTextFiltered_data()
+{
+    QTest::addColumn<bool>("dateField");
+    QTest::addColumn<int>("way");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");  // after "12" typed first
+    const QList<std::pair<const char*, Arrival>> ways = {{"Ctrl+V", Arrival::PasteKey},
+                                                         {"Shift+Insert", Arrival::ShiftInsert},
+                                                         {"menu", Arrival::ContextMenu},
+                                                         {"drop", Arrival::Drop},
+                                                         {"input method", Arrival::Composed}};
+    for (const auto& [name, way] : ways) {
+        QTest::addRow("%s, ear tag with letters", name) << false << int(way) << QStringLiteral("HU 12a34") << "121234";
+        QTest::addRow("%s, wildcard", name) << false << int(way) << QStringLiteral("%77") << "1277";
+        QTest::addRow("%s, quote and underscore", name)
+            << false << int(way) << QStringLiteral("3_0000001'") << "1230000001";
+        QTest::addRow("%s, date with dashes", name) << true << int(way) << QStringLiteral(" 2011-03.05\n") << "12201103.05";
+    }
+}
+
+void WidgetsTest::pastedAndDroppedTextFiltered()
+{
+    QFETCH(bool, dateField);
+    QFETCH(int, way);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    auto* edit = new QLineEdit(&window);
+    lay->addWidget(edit);
+    dateField ? input::dateCharacters(edit) : input::digitsOnly(edit);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("12"));
+    bringIn(edit, static_cast<Arrival>(way), text);
+    QCOMPARE(edit->text(), expected);
+    // What the program itself puts into the field stands as it is.
+    edit->setText(QStringLiteral("HU 1"));
+    QCOMPARE(edit->text(), QStringLiteral("HU 1"));
+}
+
+void WidgetsTest::nothingToPasteLeavesTheField()
+{
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    auto* edit = new QLineEdit(&window);
+    lay->addWidget(edit);
+    input::digitsOnly(edit);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("123"));
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    // Text without a digit replaces nothing: the selected digits stay.
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("123"));
+    QVERIFY(edit->hasSelectedText());
+    // The menu offers no paste, and a drag of it is not taken.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(edit, &menuEvent);
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("edit-paste"))->isEnabled());
+    menu->close();
+    QMimeData data;
+    data.setText(QStringLiteral("abc"));
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &enter);
+    QVERIFY(!enter.isAccepted());
+    // Selected digits replaced by pasted ones, as a paste does.
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QStringLiteral("x9y"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("9"));
+    // Undone in one step.
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("123"));
 }
 
 void WidgetsTest::tabLeavesAFilteredField_data()
@@ -298,6 +436,92 @@ void WidgetsTest::gridFollowsDatasetLazily()
     QCOMPARE(Data->IBTable1.recNo(), 10);
     Data->IBTrans1.commit();  // closing empties the grid
     QCOMPARE(grid.model()->rowCount(), 0);
+}
+
+void WidgetsTest::gridCtrlEndAndCtrlHomeInOnePress_data()
+{
+    QTest::addColumn<bool>("table");     // a table dataset (the table editor's), else a query
+    QTest::addColumn<QString>("start");  // where the grid stands: "first", "middle", "last"
+    QTest::addColumn<int>("column");
+    for (const bool table : {false, true})
+        for (const char* start : {"first", "middle", "last"})
+            for (const int column : {0, 1, 2})
+                QTest::addRow("%s, from the %s row, column %d", table ? "table" : "query", start, column)
+                    << table << QString::fromLatin1(start) << column;
+}
+
+void WidgetsTest::gridCtrlEndAndCtrlHomeInOnePress()
+{
+    QFETCH(bool, table);
+    QFETCH(QString, start);
+    QFETCH(int, column);
+    TestDatabase db;
+    const int rows = 5000;
+    db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < %1) DO BEGIN "
+                           "INSERT INTO beszall (bfulszam, bhkat) VALUES (10000 + :I, 'bika'); I = I + 1; END END")
+                .arg(rows));
+    Dataset* ds = nullptr;
+    DataSource* source = nullptr;
+    if (table) {
+        ds = &Data->IBTable1;
+        source = &Data->DS1;
+        QCOMPARE(Data->IBTable1.tableName(), QStringLiteral("BESZALL"));
+    } else {
+        ds = &Data->ZQ11;
+        source = &Data->DS11;
+        Data->ZQ11.setSql({QStringLiteral("SELECT IDb, bfulszam, bhkat FROM beszall ORDER BY IDb")});
+    }
+    ds->open();
+    QWidget window;
+    auto* lay = new QVBoxLayout(&window);
+    DBGrid grid;
+    lay->addWidget(&grid);
+    grid.setDataSource(source);
+    grid.setColumns({{QStringLiteral("IDb"), QStringLiteral("ID")},
+                     {QStringLiteral("bfulszam"), QStringLiteral("Fülszám")},
+                     {QStringLiteral("bhkat"), QStringLiteral("Kategória")}});
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    grid.setFocus();
+    if (start == QLatin1String("middle"))
+        QVERIFY(ds->locate(QStringLiteral("IDb"), QStringLiteral("2500")));
+    else if (start == QLatin1String("last"))
+        ds->last();
+    QApplication::processEvents();
+    grid.setCurrentIndex(grid.model()->index(grid.currentIndex().row(), column));
+    const auto idShown = [&grid] { return grid.model()->index(grid.currentIndex().row(), 0).data().toString(); };
+
+    // One press: the last row of the whole table, shown and current, in the same column.
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(ds->fieldText(QStringLiteral("IDb")), QString::number(rows));
+    QCOMPARE(idShown(), QString::number(rows));
+    QCOMPARE(grid.currentIndex().column(), column);
+    QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
+    // A second press stays there.
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(idShown(), QString::number(rows));
+    QCOMPARE(grid.currentIndex().column(), column);
+
+    // And back to the first row in one press.
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(ds->fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(idShown(), QStringLiteral("1"));
+    QCOMPARE(grid.currentIndex().row(), 0);
+    QCOMPARE(grid.currentIndex().column(), column);
+    QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(idShown(), QStringLiteral("1"));
+    QCOMPARE(grid.currentIndex().column(), column);
+
+    // Home and End without Ctrl still move within the row.
+    QTest::keyClick(&grid, Qt::Key_End);
+    QCOMPARE(grid.currentIndex().column(), 2);
+    QCOMPARE(idShown(), QStringLiteral("1"));
 }
 
 void WidgetsTest::gridScrollsUpPastTheTailAndToTheTop()
