@@ -2,7 +2,10 @@
 
 #include "storage/statements.h"
 
-Departures::Departures(Database& database) : m_database(database), m_counts(database, QStringLiteral("departureCounts"))
+Departures::Departures(Database& database)
+    : m_database(database),
+      m_counts(database, QStringLiteral("departureCounts")),
+      m_changes(database, QStringLiteral("departureChanges"))
 {
 }
 
@@ -22,4 +25,19 @@ qint64 Departures::countForEarTag(const QString& earTag)
 {
     return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = :earTag")},
                              {{QStringLiteral("earTag"), earTag}});
+}
+
+// ---------------------------------------------------------------- written by the incoming entry screen
+
+void Departures::insertWithArrival(const DepartureWithArrival& departure)
+{
+    statements::prepare(
+        m_changes,
+        {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki)"),
+         QStringLiteral("VALUES ('', '', :earTag, :dispatchDate, :certificateIn, :category, '')")},
+        {{QStringLiteral("earTag"), departure.earTag},
+         {QStringLiteral("certificateIn"), departure.certificateIn},
+         {QStringLiteral("category"), departure.category}});
+    m_changes.setParamDate(QStringLiteral("dispatchDate"), departure.dispatchDate);
+    m_changes.execSql();
 }
