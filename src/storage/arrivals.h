@@ -47,8 +47,22 @@ public:
     qint64 countWithCarrier(const QString& carrierCode);
     qint64 countWithSender(const QString& senderCode);
 
-    // --- the incoming list ("Beszállítás")
+    // --- the ear-tag lookups (search, duplicate check)
+    // The orders of the whole live arrival list in the ear-tag search.
+    enum class SearchOrder { ByEarTag, ByArrivalDate, BySenderName, ByCarrierName, ByEntry };
+    // Every live arrival with its carrier and sender, in rows: bfulszam, bszkelt, fnev, snev,
+    // bvkelt, bhkat, beubiz, bskod, bfkod, IDb, srendszam, scim, sjovaszam, skod, IDs, fcim,
+    // ftenykod, fsznev, fszcim, fkod, IDf. The first row is current.
+    void openSearchList(Dataset& rows, SearchOrder order);
+    // The live arrivals whose ear tag begins with earTagBeginning (every one when it is empty), in
+    // ear-tag order, in rows: bfulszam, bszkelt, fnev, snev, srendszam, scim, sjovaszam, skod, IDs,
+    // fcim, ftenykod, fsznev, fszcim, fkod, IDf. The beginning is bound, never part of the text.
+    void openEarTagSearch(Dataset& rows, const QString& earTagBeginning);
+    // Every live arrival in ear-tag order, in rows: bfulszam, bszkelt, bvkelt, bhkat, beubiz,
+    // bskod, bfkod, IDb.
+    void openByEarTag(Dataset& rows);
 
+    // --- the incoming list ("Beszállítás")
     enum class ListOrder { InEntryOrder, ByDateAndEarTag };
     // Opens rows on every arrival whose carrier and sender are registered, joined with both
     // registers: bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, [Bkod,]
@@ -67,7 +81,6 @@ public:
     qint64 removeEarTag(const QString& earTag);
 
     // --- the incoming entry screen ("Fülszám bevitel (beszállítás)")
-
     // Opens rows on every arrival in entry order: bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod,
     // bfkod, IDb, and Bkod withCode.
     void openEntryList(Dataset& rows, bool withCode);
@@ -80,7 +93,7 @@ public:
 
 private:
     Database& m_database;
-    Dataset m_counts;     // left open on the last count read
+    Dataset m_counts;  // left open on the last count read
     Dataset m_earTagUse;  // the arrivals with an ear tag, left open on the last check
     Dataset m_changes;    // the writes, and the read that a deletion makes before its write
 };
