@@ -40,7 +40,7 @@ QDate typedDate(const QLineEdit* field)
 {
     const auto date = convert::textToDate(field->text());
     if (!date)
-        throw fb::Error(QStringLiteral("'%1' is not a valid date").arg(field->text()));
+        throw fb::Error(fb::invalidDateMessage(field->text(), {}));
     return *date;
 }
 
