@@ -5,10 +5,10 @@
 // the list read everything up to it.
 #include "benchsupport.h"
 
-#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
+#include "storage/session.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -31,9 +31,9 @@ const QString kListSql = QStringLiteral(
     "JOIN felado ON felado.fkod = beszall.bfkod\n"
     "ORDER BY IDb");
 
-void waitForList()
+void waitForList(IncomingListDialog& list)
 {
-    while (!(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod"))))
+    while (!(list.listRows().active() && list.listRows().hasField(QStringLiteral("Bkod"))))
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
@@ -79,59 +79,59 @@ int main(int argc, char** argv)
         // A row in the middle of the list, as one opened for change earlier in the run.
         const QString middle = QString::number(size / 2 + 1);
 
-        openBenchSession();
-        resetHandOver();
+        Session& session = openBenchSession();
+        HandOver& handOver = session.handOver();
         std::printf("%s arrivals (median of %d runs):\n", qPrintable(grouped(size)), runs);
         const double rawAll = timeMs([&] { rawFetchAll(db.file(), kListSql); }, 1);
 
         const double open = timeMs(
             [&] {
-                IncomingListDialog list;
+                IncomingListDialog list(session);
                 list.show();
-                waitForList();
+                waitForList(list);
                 list.hide();
             },
             runs);
         line("open the list, landing on the last row", open);
 
         {
-            IncomingListDialog list;
-            auto* byDate = list.findChild<QRadioButton*>(QStringLiteral("RadioButton1"));
-            auto* inEntryOrder = list.findChild<QRadioButton*>(QStringLiteral("RadioButton2"));
+            IncomingListDialog list(session);
+            auto* byDate = list.findChild<QRadioButton*>(QStringLiteral("byDateAndEarTagButton"));
+            auto* inEntryOrder = list.findChild<QRadioButton*>(QStringLiteral("inEntryOrderButton"));
             list.rebuild();
             line("rebuild in entry order, last row", timeMs([&] { list.rebuild(); }, runs));
             byDate->setChecked(true);
             line("rebuild by date and ear tag, last row", timeMs([&] { list.rebuild(); }, runs));
-            handOver().incomingId = middle;
+            handOver.incomingId = middle;
             line("rebuild by date and ear tag, on a remembered arrival", timeMs([&] { list.rebuild(); }, runs));
             inEntryOrder->setChecked(true);
             line("rebuild in entry order, on a remembered arrival", timeMs([&] { list.rebuild(); }, runs));
-            if (Data->ZQ12.fieldText(QStringLiteral("IDb")) != middle)
+            if (list.listRows().fieldText(QStringLiteral("IDb")) != middle)
                 std::printf("  !! the rebuild did not land on arrival %s\n", qPrintable(middle));
-            handOver().incomingId.clear();
+            handOver.incomingId.clear();
         }
 
         // One new arrival: OK (insert, commit, the entry list rebuilt on its last row) and "Új" (the
         // registers and the entry list reopened).
         {
-            IncomingEntryDialog entry(EntryMode::New);
+            IncomingEntryDialog entry(session, EntryMode::New);
             const auto field = [&entry](const char* name) {
                 return entry.findChild<QLineEdit*>(QString::fromLatin1(name));
             };
-            field("Edit2")->setText(QStringLiteral("1"));
-            field("Edit3")->setText(QStringLiteral("1"));
-            field("Edit5")->setText(QStringLiteral("2011.03.01"));
-            field("Edit6")->setText(QStringLiteral("2011.03.01"));
-            field("Edit8")->setText(QStringLiteral("HU-EU 1"));
+            field("carrierCodeEdit")->setText(QStringLiteral("1"));
+            field("senderCodeEdit")->setText(QStringLiteral("1"));
+            field("arrivalDateEdit")->setText(QStringLiteral("2011.03.01"));
+            field("purchaseDateEdit")->setText(QStringLiteral("2011.03.01"));
+            field("certificateEdit")->setText(QStringLiteral("HU-EU 1"));
             const auto okAndNew = [&] {
-                field("Edit4")->setText(QString::number(tag++));
+                field("earTagEdit")->setText(QString::number(tag++));
                 entry.saveArrival();
                 entry.prepareNextEarTag();
             };
             line("OK + Új in the entry screen (its list rebuilt on the last row)", timeMs(okAndNew, runs));
-            handOver().incomingId = middle;
+            handOver.incomingId = middle;
             line("OK + Új, the entry list rebuilt on a remembered arrival", timeMs(okAndNew, runs));
-            handOver().incomingId.clear();
+            handOver.incomingId.clear();
         }
         if (!doubles.messages.isEmpty())
             std::printf("  messages: %s\n", qPrintable(doubles.messageTexts().join(u'|')));
@@ -147,7 +147,6 @@ int main(int argc, char** argv)
         line("for scale: bare client fetch of every joined row (one run)", rawAll);
         std::printf("  resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
         closeBenchSession();
-        Data = nullptr;
     }
     return 0;
 }

@@ -242,10 +242,10 @@ void MainWindow::recountOnSite()
     m_dayLine->showOnSite(daycounts::countOnSite(m_session->database().connection().attachment()));
 }
 
-template <typename Screen>
-void MainWindow::runWritingScreen()
+template <typename Screen, typename... Args>
+void MainWindow::runWritingScreen(Args&&... args)
 {
-    runScreen<Screen>(this);
+    runScreen<Screen>(this, std::forward<Args>(args)...);
     refreshDayCounts();
     recountOnSite();
 }
@@ -277,7 +277,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>(); }
+void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>(*m_session); }
 void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(); }
 void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(); }
 void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(); }

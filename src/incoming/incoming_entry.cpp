@@ -1,10 +1,10 @@
 #include "incoming/incoming_entry.h"
 
 #include "core/convert.h"
-#include "storage/session.h"
-#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "core/handover.h"
+#include "db/error.h"
+#include "storage/session.h"
 #include "masterdata/panels.h"
 #include "masterdata/pickers.h"
 #include "ui/dbwidgets.h"
@@ -35,11 +35,25 @@ QString shownCode(const Dataset& list, const QString& field)
     return list.fieldText(field);
 }
 
+// The date typed in a field; text that is no date raises, as binding it to a write always did.
+QDate typedDate(const QLineEdit* field)
+{
+    const auto date = convert::textToDate(field->text());
+    if (!date)
+        throw fb::Error(fb::invalidDateMessage(field->text(), {}));
+    return *date;
+}
+
 }  // namespace
 
-IncomingEntryDialog::IncomingEntryDialog(EntryMode mode, QWidget* parent) : QDialog(parent), m_mode(mode)
+IncomingEntryDialog::IncomingEntryDialog(Session& session, EntryMode mode, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_mode(mode),
+      m_rows(session.database(), QStringLiteral("enteredArrivals")),
+      m_rowsSource(m_rows, QStringLiteral("enteredArrivalsSource"))
 {
-    setObjectName(QStringLiteral("Form9"));
+    setObjectName(QStringLiteral("incomingEntryDialog"));
     setWindowTitle(entryCaption(EntrySubject::Arrival, EntryMode::New));
     buildLayout();
 
@@ -58,18 +72,17 @@ IncomingEntryDialog::IncomingEntryDialog(EntryMode mode, QWidget* parent) : QDia
 
     // The list of everything entered so far, ending on the newest arrival.
     openList(false);
-    Data->ZQ11.last();
+    m_rows.last();
 
     input::enterAsTab(this);
 }
 
 void IncomingEntryDialog::buildLayout()
 {
-    int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
-    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
-    m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
-    m_chooseSenderButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Feladó"));
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("carrierPanel"), &m_session.carriers().listSource());
+    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("senderPanel"), &m_session.partners().listSource());
+    m_chooseCarrierButton = makeButton(this, QStringLiteral("chooseCarrierButton"), QStringLiteral("Szállító"));
+    m_chooseSenderButton = makeButton(this, QStringLiteral("chooseSenderButton"), QStringLiteral("Feladó"));
 
     auto* fields = new QGridLayout;
     auto field = [this, fields](const QString& name, const QString& caption) {
@@ -80,39 +93,39 @@ void IncomingEntryDialog::buildLayout()
         fields->addWidget(edit, row, 1);
         return edit;
     };
-    m_arrivalId = field(QStringLiteral("Edit1"), QStringLiteral("IDb"));
-    m_carrierCode = field(QStringLiteral("Edit2"), QStringLiteral("Száll.kód"));
-    m_senderCode = field(QStringLiteral("Edit3"), QStringLiteral("Feladó kód"));
-    m_arrivalDate = field(QStringLiteral("Edit5"), QStringLiteral("Beérkezés kelte"));
-    m_purchaseDate = field(QStringLiteral("Edit6"), QStringLiteral("Megvásárlás kelte"));
-    m_category = field(QStringLiteral("Edit7"), QStringLiteral("Hasznositási kategória"));
-    m_earTag = field(QStringLiteral("Edit4"), QStringLiteral("Fülszám"));
-    m_certificate = field(QStringLiteral("Edit8"), QStringLiteral("Eü. bizonyitvány"));
+    m_arrivalId = field(QStringLiteral("arrivalIdEdit"), QStringLiteral("IDb"));
+    m_carrierCode = field(QStringLiteral("carrierCodeEdit"), QStringLiteral("Száll.kód"));
+    m_senderCode = field(QStringLiteral("senderCodeEdit"), QStringLiteral("Feladó kód"));
+    m_arrivalDate = field(QStringLiteral("arrivalDateEdit"), QStringLiteral("Beérkezés kelte"));
+    m_purchaseDate = field(QStringLiteral("purchaseDateEdit"), QStringLiteral("Megvásárlás kelte"));
+    m_category = field(QStringLiteral("categoryEdit"), QStringLiteral("Hasznositási kategória"));
+    m_earTag = field(QStringLiteral("earTagEdit"), QStringLiteral("Fülszám"));
+    m_certificate = field(QStringLiteral("certificateEdit"), QStringLiteral("Eü. bizonyitvány"));
     for (QLineEdit* e : {m_arrivalId, m_carrierCode, m_senderCode})
         makeShownOnly(e, FieldShade::Silver);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
     m_incrementEarTag = new QCheckBox(QStringLiteral("fülszám növelése"), this);
-    m_incrementEarTag->setObjectName(QStringLiteral("CheckBox1"));
+    m_incrementEarTag->setObjectName(QStringLiteral("incrementEarTagCheckBox"));
     m_incrementEarTag->setChecked(true);
     m_alsoDeparting = new QCheckBox(QStringLiteral("Kiszállitáshoz beirva"), this);
-    m_alsoDeparting->setObjectName(QStringLiteral("CheckBox2"));
+    m_alsoDeparting->setObjectName(QStringLiteral("alsoDepartingCheckBox"));
     m_alsoDeparting->setChecked(false);
 
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("buttonPanel"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* panelRow = new QHBoxLayout(panel);
-    m_newButton = makeButton(panel, QStringLiteral("Button3"), QStringLiteral("Új"));
+    m_newButton = makeButton(panel, QStringLiteral("newButton"), QStringLiteral("Új"));
     m_newButton->setEnabled(false);
-    m_okButton = makeButton(panel, QStringLiteral("Button5"), QStringLiteral("OK"));
-    m_cancelButton = makeButton(panel, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    m_okButton = makeButton(panel, QStringLiteral("okButton"), QStringLiteral("OK"));
+    m_cancelButton = makeButton(panel, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     panelRow->addWidget(m_newButton);
     panelRow->addWidget(m_okButton);
     panelRow->addWidget(m_cancelButton);
 
-    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS11,
+    m_list = makeListGrid(this, QStringLiteral("arrivalsGrid"), &m_rowsSource,
                           {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("BSZKELT"), QStringLiteral("Beérkezés")},
                            {QStringLiteral("BVKELT"), QStringLiteral("Megvásárlás")},
@@ -123,7 +136,7 @@ void IncomingEntryDialog::buildLayout()
                            {QStringLiteral("IDB"), QStringLiteral("ID")},
                            {QStringLiteral("BKOD"), QStringLiteral("Kód")}});
     QLabel* listLabel = buddyLabel(QStringLiteral("Beszállított lista "), m_list);
-    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS11);
+    m_navigator = makeListNavigator(this, QStringLiteral("arrivalsNavigator"), &m_rowsSource);
 
     // Layout: the two panels with their picker buttons on top, the fields and options beside the
     // button panel, the list below.
@@ -179,44 +192,35 @@ void IncomingEntryDialog::buildLayout()
     fixAndCentre(this, QSize(760, 620));
 }
 
-void IncomingEntryDialog::openList(bool withCode)
-{
-    Dataset& q = Data->ZQ11;
-    q.close();
-    q.clearSql();
-    q.addSql(withCode ? QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, Bkod")
-                      : QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb"));
-    q.addSql(QStringLiteral("FROM beszall"));
-    q.addSql(QStringLiteral("ORDER BY IDb"));
-    q.open();
-}
+void IncomingEntryDialog::openList(bool withCode) { m_session.arrivals().openEntryList(m_rows, withCode); }
 
 void IncomingEntryDialog::reopenRegisters()
 {
-    Data->session().carriers().openOn(handOver().carrierCode);
-    Data->session().partners().openOn(handOver().partnerCode);
+    m_session.carriers().openOn(m_session.handOver().carrierCode);
+    m_session.partners().openOn(m_session.handOver().partnerCode);
 }
 
-bool IncomingEntryDialog::loadForChange()
+bool IncomingEntryDialog::loadForChange(const ListedArrival& arrival)
 {
     setWindowTitle(entryCaption(EntrySubject::Arrival, m_mode));
     try {
-        const Dataset& row = Data->ZQ12;
-        m_arrivalId->setText(row.fieldText(QStringLiteral("IDb")));
-        m_carrierCode->setText(row.fieldText(QStringLiteral("bskod")));
-        m_senderCode->setText(row.fieldText(QStringLiteral("bfkod")));
-        m_earTag->setText(row.fieldText(QStringLiteral("bfulszam")));
-        m_arrivalDate->setText(row.fieldText(QStringLiteral("bszkelt")));
-        m_purchaseDate->setText(row.fieldText(QStringLiteral("bvkelt")));
-        m_category->setText(row.fieldText(QStringLiteral("bhkat")));
-        m_certificate->setText(row.fieldText(QStringLiteral("beubiz")));
-        handOver().carrierCode = row.fieldText(QStringLiteral("skod"));
-        handOver().partnerCode = row.fieldText(QStringLiteral("fkod"));
-        handOver().incomingId = row.fieldText(QStringLiteral("IDb"));
+        HandOver& handOver = m_session.handOver();
+        m_arrivalId->setText(arrival.id);
+        m_carrierCode->setText(arrival.carrierCode);
+        m_senderCode->setText(arrival.senderCode);
+        m_earTag->setText(arrival.earTag);
+        m_arrivalDate->setText(arrival.arrivalDate);
+        m_purchaseDate->setText(arrival.purchaseDate);
+        m_category->setText(arrival.category);
+        m_certificate->setText(arrival.certificate);
+        m_listedEarTag = arrival.earTag;
+        handOver.carrierCode = arrival.registeredCarrierCode;
+        handOver.partnerCode = arrival.registeredSenderCode;
+        handOver.incomingId = arrival.id;
 
         reopenRegisters();
         openList(false);
-        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+        m_rows.locate(QStringLiteral("IDb"), handOver.incomingId);
 
         m_incrementEarTag->setEnabled(false);
         m_incrementEarTag->setChecked(false);
@@ -249,7 +253,7 @@ void IncomingEntryDialog::prepareForEntry()
     m_incrementEarTag->hide();
     m_newButton->hide();
     // An animal that has already left keeps its ear tag: the departure row refers to it.
-    if (domain::departureCount(Data->ZQ21, Data->ZQ12.fieldText(QStringLiteral("bfulszam"))) != 0) {
+    if (m_session.departures().countForEarTag(m_listedEarTag) != 0) {
         makeShownOnly(m_earTag, FieldShade::Silver);
         m_alsoDeparting->hide();
     }
@@ -259,9 +263,9 @@ void IncomingEntryDialog::toggleCategory() { m_category->setText(domain::nextCat
 
 void IncomingEntryDialog::copyArrivalDateToPurchaseDate() { m_purchaseDate->setText(m_arrivalDate->text()); }
 
-void IncomingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
+void IncomingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(m_session, this)); }
 
-void IncomingEntryDialog::chooseSender() { m_senderCode->setText(pickSender(Data->session(), this)); }
+void IncomingEntryDialog::chooseSender() { m_senderCode->setText(pickSender(m_session, this)); }
 
 bool IncomingEntryDialog::validate()
 {
@@ -289,25 +293,14 @@ bool IncomingEntryDialog::validate()
 
 bool IncomingEntryDialog::earTagIsFree()
 {
-    Dataset& q = Data->ZQ13;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT IDb, Bfulszam, count(Bfulszam) as db"));
-    q.addSql(QStringLiteral("FROM beszall"));
-    q.addSql(QStringLiteral("WHERE Bfulszam = :p1"));
-    q.addSql(QStringLiteral("GROUP BY Bfulszam, IDb"));
-    q.setParamText(QStringLiteral("p1"), m_earTag->text());
-    q.open();
-    if (q.fieldInt(QStringLiteral("db")) == 0)
+    const std::optional<qint64> lowest = m_session.arrivals().lowestIdWithEarTag(m_earTag->text());
+    if (!lowest)
         return true;
     if (m_mode == EntryMode::New)
         return validation::refuse(this, QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!"), m_earTag);
-    // The result comes unordered; the lowest IDb stands for the ear tag, so a row whose tag
-    // was already duplicated compares the same way every time.
-    qint64 lowest = q.fieldInt(QStringLiteral("IDb"));
-    for (int r = 1; q.moveTo(r); ++r)
-        lowest = std::min(lowest, q.fieldInt(QStringLiteral("IDb")));
-    const QString found = QString::number(lowest);
+    // The lowest IDb stands for the ear tag, so a row whose tag was already duplicated compares
+    // the same way every time.
+    const QString found = QString::number(*lowest);
     if (found == m_arrivalId->text())
         return true;
     return validation::refuse(this,
@@ -321,7 +314,7 @@ void IncomingEntryDialog::saveArrival()
     if (!validate() || !earTagIsFree())
         return;
 
-    TransactionObject& tra = Data->IBTrans1;
+    SharedTransaction& tra = m_session.transaction();
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
@@ -350,47 +343,43 @@ void IncomingEntryDialog::showListAgain()
     // The commit or rollback closed every dataset: show the list again, now with the codes the
     // database gave.
     openList(true);
-    Data->ZQ11.last();
-    if (!handOver().incomingId.isEmpty())
-        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+    m_rows.last();
+    if (!m_session.handOver().incomingId.isEmpty())
+        m_rows.locate(QStringLiteral("IDb"), m_session.handOver().incomingId);
 }
 
 IncomingEntryDialog::WriteResult IncomingEntryDialog::writeArrival()
 {
     const bool change = m_mode == EntryMode::Change;
-    TransactionObject& tra = Data->IBTrans1;
-    Dataset& q = Data->ZQ11;
+    SharedTransaction& tra = m_session.transaction();
     try {
-        q.close();
-        q.clearSql();
+        // The list closes before the write, as it always has: which datasets are open decides
+        // whether a closing or a statement ends the transaction on its own.
+        m_rows.close();
+        Arrival arrival;
         if (change) {
-            q.addSql(QStringLiteral("UPDATE beszall"));
-            q.addSql(QStringLiteral("SET  bskod    = :p1,"));
-            q.addSql(QStringLiteral("bfkod    = :p2,"));
-            q.addSql(QStringLiteral("bfulszam = :p3,"));
-            q.addSql(QStringLiteral("bszkelt  = :p4,"));
-            q.addSql(QStringLiteral("bvkelt   = :p5,"));
-            q.addSql(QStringLiteral("bhkat    = :p6,"));
-            q.addSql(QStringLiteral("beubiz   = :p7"));
-            q.addSql(QStringLiteral("WHERE IDb      = :p0"));
-            q.setParamText(QStringLiteral("p0"), m_arrivalId->text());
             // A change keeps the carrier and sender its panels show.
-            q.setParamText(QStringLiteral("p1"), shownCode(Data->ZQ30, QStringLiteral("skod")));
-            q.setParamText(QStringLiteral("p2"), shownCode(Data->ZQ40, QStringLiteral("fkod")));
+            arrival.carrierCode = shownCode(m_session.carriers().list(), m_session.carriers().codeField());
+            arrival.senderCode = shownCode(m_session.partners().list(), m_session.partners().codeField());
         } else {
-            q.addSql(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz )"));
-            q.addSql(QStringLiteral("VALUES        (   :p1,   :p2,      :p3,    :p4,    :p5,   :p6,    :p7  )"));
-            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
-            validation::bindText(q, QStringLiteral("p2"), m_senderCode);
+            arrival.carrierCode = m_carrierCode->text();
+            arrival.senderCode = m_senderCode->text();
         }
-        validation::bindText(q, QStringLiteral("p3"), m_earTag);
-        q.setParamDateText(QStringLiteral("p4"), m_arrivalDate->text());
-        q.setParamDateText(QStringLiteral("p5"), m_purchaseDate->text());
-        validation::bindText(q, QStringLiteral("p6"), m_category);
-        validation::bindText(q, QStringLiteral("p7"), m_certificate);
-        q.execSql();
-        handOver().carrierCode = m_carrierCode->text();
-        handOver().partnerCode = m_senderCode->text();
+        arrival.earTag = m_earTag->text();
+        arrival.arrivalDate = typedDate(m_arrivalDate);
+        arrival.purchaseDate = typedDate(m_purchaseDate);
+        arrival.category = m_category->text();
+        arrival.certificate = m_certificate->text();
+        // The typed texts are checked in the order the write stores them.
+        if (change) {
+            validation::requireStorable({m_earTag, m_category, m_certificate});
+            m_session.arrivals().update(m_arrivalId->text(), arrival);
+        } else {
+            validation::requireStorable({m_carrierCode, m_senderCode, m_earTag, m_category, m_certificate});
+            m_session.arrivals().insert(arrival);
+        }
+        m_session.handOver().carrierCode = m_carrierCode->text();
+        m_session.handOver().partnerCode = m_senderCode->text();
         tra.commit();
         return WriteResult::Written;
     } catch (const std::exception& e) {
@@ -406,23 +395,16 @@ IncomingEntryDialog::WriteResult IncomingEntryDialog::writeArrival()
 bool IncomingEntryDialog::insertDeparture()
 {
     // The animal leaves at once: a departure row without carrier and buyer, to be completed later.
-    TransactionObject& tra = Data->IBTrans1;
+    SharedTransaction& tra = m_session.transaction();
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
-        Dataset& k = Data->ZQ21;
-        k.close();
-        k.clearSql();
-        k.addSql(QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"));
-        k.addSql(QStringLiteral("VALUES        (   :p1,   :p2,      :p3,    :p4,      :p5,   :p6,      :p7 )"));
-        k.setParamText(QStringLiteral("p1"), QString());
-        k.setParamText(QStringLiteral("p2"), QString());
-        k.setParamText(QStringLiteral("p3"), m_earTag->text());
-        k.setParamDateText(QStringLiteral("p4"), m_arrivalDate->text());
-        k.setParamText(QStringLiteral("p5"), m_certificate->text());
-        k.setParamText(QStringLiteral("p6"), m_category->text());
-        k.setParamText(QStringLiteral("p7"), QString());
-        k.execSql();
+        DepartureWithArrival departure;
+        departure.earTag = m_earTag->text();
+        departure.dispatchDate = typedDate(m_arrivalDate);
+        departure.certificateIn = m_certificate->text();
+        departure.category = m_category->text();
+        m_session.departures().insertWithArrival(departure);
         tra.commit();
     } catch (const std::exception&) {
         tra.rollback();
@@ -449,6 +431,6 @@ void IncomingEntryDialog::prepareNextEarTag()
     openList(false);
     // No row has an empty IDb: with nothing remembered the first row stays current, and the
     // search through every arrival can be spared.
-    if (!handOver().incomingId.isEmpty())
-        Data->ZQ11.locate(QStringLiteral("IDb"), handOver().incomingId);
+    if (!m_session.handOver().incomingId.isEmpty())
+        m_rows.locate(QStringLiteral("IDb"), m_session.handOver().incomingId);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/dataset.h"
 #include "core/entrymode.h"
 
 #include <QDialog>
 
+struct ListedArrival;
+class Session;
 class DBGrid;
 class DBNavigator;
 class QCheckBox;
@@ -18,13 +21,19 @@ class QShowEvent;
 class IncomingEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit IncomingEntryDialog(EntryMode mode, QWidget* parent = nullptr);
+    IncomingEntryDialog(Session& session, EntryMode mode, QWidget* parent = nullptr);
 
     EntryMode mode() const { return m_mode; }
 
-    // Change mode: fills the screen from the current row of the incoming list (ZQ12) before it is
-    // shown. False (after the message) when it could not; the caller must not show the screen then.
-    bool loadForChange();
+    // Change mode: fills the screen, before it is shown, from the arrival the incoming list stands
+    // on. The list hands that row over as a value (IncomingListDialog::currentArrival()), so this
+    // screen reads nothing of the list's rows; its showing checks the departures of the ear tag
+    // handed over. False (after the message) when it could not; the caller must not show the
+    // screen then.
+    bool loadForChange(const ListedArrival& arrival);
+
+    // The rows of the screen's list of every arrival, as its grid shows them.
+    Dataset& listRows() { return m_rows; }
 
     // "Szállító" / "Feladó": the register pickers; the picked code goes into its code field.
     void chooseCarrier();
@@ -47,7 +56,7 @@ private:
     // Focus on the arrival date; a change offers neither "Új" nor the increment, and keeps the
     // ear tag of an animal that has already left.
     void prepareForEntry();
-    // The screen's own list on ZQ11; withCode after a save, as the grid's "Kód" column then shows.
+    // The screen's own list; withCode after a save, as the grid's "Kód" column then shows.
     void openList(bool withCode);
     void reopenRegisters();
     // The checks of "OK" in order; false after the first failing one has spoken.
@@ -66,8 +75,15 @@ private:
     // The departure written with a new arrival; false after Hiba093 has spoken.
     bool insertDeparture();
 
+    Session& m_session;
     EntryMode m_mode;
     bool m_shown = false;
+    // Change mode: the ear tag of the arrival as the incoming list handed it over.
+    QString m_listedEarTag;
+
+    // Every arrival in entry order, the grid's rows.
+    Dataset m_rows;
+    DataSource m_rowsSource;
 
     QGroupBox* m_carrierPanel;
     QGroupBox* m_senderPanel;

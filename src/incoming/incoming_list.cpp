@@ -1,11 +1,9 @@
 #include "incoming/incoming_list.h"
 
-#include "core/convert.h"
-#include "storage/shared_datasets.h"
-#include "core/domain.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "masterdata/panels.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -19,9 +17,13 @@
 #include <QRadioButton>
 #include <QShowEvent>
 
-IncomingListDialog::IncomingListDialog(QWidget* parent) : QDialog(parent)
+IncomingListDialog::IncomingListDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_rows(session.database(), QStringLiteral("incomingListRows")),
+      m_rowsSource(m_rows, QStringLiteral("incomingListRowsSource"))
 {
-    setObjectName(QStringLiteral("Form8"));
+    setObjectName(QStringLiteral("incomingListDialog"));
     setWindowTitle(QStringLiteral("Beszállítás"));
     setSizeGripEnabled(true);
     buildLayout();
@@ -45,17 +47,17 @@ IncomingListDialog::IncomingListDialog(QWidget* parent) : QDialog(parent)
 void IncomingListDialog::buildLayout()
 {
     m_orderBox = new QGroupBox(QStringLiteral("A lista sorrendje:"), this);
-    m_orderBox->setObjectName(QStringLiteral("GroupBox4"));
+    m_orderBox->setObjectName(QStringLiteral("orderBox"));
     auto* orderRow = new QHBoxLayout(m_orderBox);
     m_byDateAndEarTag = new QRadioButton(QStringLiteral("dátum, fülszám"), m_orderBox);
-    m_byDateAndEarTag->setObjectName(QStringLiteral("RadioButton1"));
+    m_byDateAndEarTag->setObjectName(QStringLiteral("byDateAndEarTagButton"));
     m_inEntryOrder = new QRadioButton(QStringLiteral("beviteli sorrend"), m_orderBox);
-    m_inEntryOrder->setObjectName(QStringLiteral("RadioButton2"));
+    m_inEntryOrder->setObjectName(QStringLiteral("inEntryOrderButton"));
     m_inEntryOrder->setChecked(true);
     orderRow->addWidget(m_byDateAndEarTag);
     orderRow->addWidget(m_inEntryOrder);
 
-    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS12,
+    m_list = makeListGrid(this, QStringLiteral("arrivalsGrid"), &m_rowsSource,
                           {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("BSZKELT"), QStringLiteral("Beszállítás")},
                            {QStringLiteral("FNEV"), QStringLiteral("Feladó neve")},
@@ -73,29 +75,27 @@ void IncomingListDialog::buildLayout()
                            {QStringLiteral("FCIM"), QStringLiteral("Feladó cime")},
                            {QStringLiteral("FTENYKOD"), QStringLiteral("Feladó teny.kód")}});
     m_list->setAccessibleName(QStringLiteral("Beszállítás"));
-    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS12);
+    m_navigator = makeListNavigator(this, QStringLiteral("arrivalsNavigator"), &m_rowsSource);
 
-    int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, &textNumber);
-    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, &textNumber);
-    m_earTagPanel = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS12,
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("carrierPanel"), &m_rowsSource);
+    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("senderPanel"), &m_rowsSource);
+    m_earTagPanel = buildDetailPanel(this, QStringLiteral("earTagPanel"), QStringLiteral("Fülszám"), &m_rowsSource,
                                      {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}},
                                       {QStringLiteral("Beérkezés dátuma:"), {QStringLiteral("bszkelt")}},
                                       {QStringLiteral("Vásárlás kelte:"), {QStringLiteral("bvkelt")}},
                                       {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("bhkat")}},
                                       {QStringLiteral("Eü.bizonyitvány:"), {QStringLiteral("beubiz")}},
-                                      {QStringLiteral("Kód:"), {QStringLiteral("IDb"), QStringLiteral("bskod")}}},
-                                     &textNumber);
+                                      {QStringLiteral("Kód:"), {QStringLiteral("IDb"), QStringLiteral("bskod")}}});
 
-    m_newButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Új"));
-    m_changeButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Módosít"));
-    m_deleteButton = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Töröl"));
-    m_cancelButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Mégsem"));
+    m_newButton = makeButton(this, QStringLiteral("newButton"), QStringLiteral("Új"));
+    m_changeButton = makeButton(this, QStringLiteral("changeButton"), QStringLiteral("Módosít"));
+    m_deleteButton = makeButton(this, QStringLiteral("deleteButton"), QStringLiteral("Töröl"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
 
     // The controls keep their size and place when the window is resized: everything sits in a
     // fixed-size block at the top left.
     auto* block = new QWidget(this);
-    block->setObjectName(QStringLiteral("Panel1"));
+    block->setObjectName(QStringLiteral("contentBlock"));
     auto* blockLayout = new QGridLayout(block);
     blockLayout->addWidget(m_orderBox, 0, 0, 1, 3);
     blockLayout->addWidget(m_list, 1, 0, 1, 3);
@@ -122,29 +122,19 @@ void IncomingListDialog::buildLayout()
 
 void IncomingListDialog::openList(bool withCode, bool byDate)
 {
-    Dataset& q = Data->ZQ12;
-    q.close();
-    q.clearSql();
-    q.addSql(
-        withCode
-            ? QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, Bkod,")
-            : QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb,"));
-    q.addSql(QStringLiteral("srendszam,  scim, sjovaszam, skod, IDs,"));
-    q.addSql(QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"));
-    q.addSql(QStringLiteral("FROM beszall"));
-    q.addSql(QStringLiteral("JOIN szallito ON szallito.skod = beszall.bskod"));
-    q.addSql(QStringLiteral("JOIN felado ON felado.fkod = beszall.bfkod"));
-    q.addSql(byDate ? QStringLiteral("ORDER BY bszkelt, bfulszam") : QStringLiteral("ORDER BY IDb"));
-    q.open();
+    using Order = Arrivals::ListOrder;
+    m_session.arrivals().openIncomingList(m_rows, withCode, byDate ? Order::ByDateAndEarTag : Order::InEntryOrder);
 }
 
 void IncomingListDialog::rebuild()
 {
     openList(true, m_byDateAndEarTag->isChecked());
-    Data->ZQ12.last();
-    if (!handOver().incomingId.isEmpty())
-        Data->ZQ12.locate(QStringLiteral("IDb"), handOver().incomingId);
+    m_rows.last();
+    if (!m_session.handOver().incomingId.isEmpty())
+        m_rows.locate(QStringLiteral("IDb"), m_session.handOver().incomingId);
 }
+
+ListedArrival IncomingListDialog::currentArrival() const { return Arrivals::listedArrival(m_rows); }
 
 void IncomingListDialog::showEvent(QShowEvent* event)
 {
@@ -156,18 +146,18 @@ void IncomingListDialog::showEvent(QShowEvent* event)
 void IncomingListDialog::enterNewArrivals()
 {
     // No rebuild here: the list window is re-activated when the entry screen closes.
-    runScreen<IncomingEntryDialog>(this, EntryMode::New);
+    runScreen<IncomingEntryDialog>(this, m_session, EntryMode::New);
 }
 
 void IncomingListDialog::changeCurrentArrival()
 {
     // With no current arrival there is nothing to change: the entry screen would open on empty
     // fields and its save could only fail, rolling back whatever else was pending.
-    if (!Data->ZQ12.active() || Data->ZQ12.isEmpty())
+    if (!m_rows.active() || m_rows.isEmpty())
         return;
     {
-        IncomingEntryDialog entry(EntryMode::Change, this);
-        if (entry.loadForChange())
+        IncomingEntryDialog entry(m_session, EntryMode::Change, this);
+        if (entry.loadForChange(currentArrival()))
             platform::showModal(&entry);
     }
     // Once, also when the closing entry screen has scheduled the window's own refresh.
@@ -178,42 +168,24 @@ void IncomingListDialog::deleteCurrentEarTag()
 {
     // With no current row there is nothing to delete; the statements below would look for an
     // empty ear tag and still report a deletion.
-    if (!Data->ZQ12.active() || Data->ZQ12.recNo() < 0)
+    if (!m_rows.active() || m_rows.recNo() < 0)
         return;
-    const QString tag = Data->ZQ12.fieldText(QStringLiteral("bfulszam"));
+    const QString tag = m_rows.fieldText(QStringLiteral("bfulszam"));
 
-    if (domain::departureCount(Data->ZQ21, tag) != 0) {
+    if (m_session.departures().countForEarTag(tag) != 0) {
         platform::confirmYes(this, QStringLiteral("Kiszállitásban szerepel a fülszám!"));
     } else {
-        Dataset& q = Data->ZQ11;
+        SharedTransaction& tra = m_session.transaction();
         try {
             // Remember the arrival entered just before the first one with this ear tag (or the
             // first arrival, when none comes before it): the list ends there after the delete.
-            q.close();
-            q.clearSql();
-            q.addSql(QStringLiteral("SELECT COALESCE("));
-            q.addSql(QStringLiteral("  (SELECT MAX(b.IDb) FROM beszall b"));
-            q.addSql(QStringLiteral("    WHERE b.IDb < (SELECT MIN(t.IDb) FROM beszall t"));
-            // An ear tag compares without its trailing blanks; a blank one is also a missing one.
-            q.addSql(convert::isBlank(tag) ? QStringLiteral("      WHERE t.bfulszam = :p1 OR t.bfulszam IS NULL)),")
-                                           : QStringLiteral("      WHERE t.bfulszam = :p1)),"));
-            q.addSql(QStringLiteral("  (SELECT MIN(f.IDb) FROM beszall f)) AS IDb"));
-            q.addSql(QStringLiteral("FROM RDB$DATABASE"));
-            q.setParamText(QStringLiteral("p1"), tag);
-            q.open();
-            handOver().incomingId = q.fieldText(QStringLiteral("IDb"));
-
-            q.close();
-            q.clearSql();
-            q.addSql(QStringLiteral("DELETE FROM beszall"));
-            q.addSql(QStringLiteral("WHERE bfulszam = :p1"));
-            q.setParamText(QStringLiteral("p1"), tag);
-            q.execSql();
+            m_session.handOver().incomingId = m_session.arrivals().idBeforeEarTag(tag);
+            m_session.arrivals().removeEarTag(tag);
             platform::showMessage(this, QStringLiteral("A beszállitás sor törölve!"));
-            Data->IBTrans1.commit();
+            tra.commit();
         } catch (const std::exception&) {
             try {
-                Data->IBTrans1.rollback();
+                tra.rollback();
             } catch (const std::exception&) {
                 // The message below reports the failure either way.
             }

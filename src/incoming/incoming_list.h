@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/dataset.h"
+
 #include <QDialog>
 
+struct ListedArrival;
+class Session;
 class DBGrid;
 class DBNavigator;
 class QGroupBox;
@@ -17,11 +21,17 @@ class ReactivationRefresh;
 class IncomingListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit IncomingListDialog(QWidget* parent = nullptr);
+    explicit IncomingListDialog(Session& session, QWidget* parent = nullptr);
 
     // Reloads the list in the chosen order and ends on the remembered arrival, or on the last row.
     void rebuild();
     input::ReactivationRefresh* refresher() const { return m_refresh; }
+
+    // The rows of the list, as its grid shows them.
+    Dataset& listRows() { return m_rows; }
+    // What "Módosít" hands to the entry screen: the arrival of the current row. Only while the list
+    // is open and has rows.
+    ListedArrival currentArrival() const;
 
     // "Új": the entry screen in new mode; the list rebuilds itself when it closes.
     void enterNewArrivals();
@@ -36,6 +46,12 @@ protected:
 private:
     void buildLayout();
     void openList(bool withCode, bool byDate);
+
+    Session& m_session;
+    // Every arrival whose carrier and sender are registered, joined with both; the grid's rows and
+    // the panels' current row.
+    Dataset m_rows;
+    DataSource m_rowsSource;
 
     input::ReactivationRefresh* m_refresh = nullptr;
     QGroupBox* m_orderBox;

@@ -1,6 +1,9 @@
 #include "storage/arrivals.h"
 
+#include "core/convert.h"
 #include "storage/statements.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -17,7 +20,13 @@ const QStringList kSearchList{
 
 }  // namespace
 
-Arrivals::Arrivals(Database& database) : m_database(database), m_counts(database, QStringLiteral("arrivalCounts")) {}
+Arrivals::Arrivals(Database& database)
+    : m_database(database),
+      m_counts(database, QStringLiteral("arrivalCounts")),
+      m_earTagUse(database, QStringLiteral("arrivalsWithEarTag")),
+      m_changes(database, QStringLiteral("arrivalChanges"))
+{
+}
 
 qint64 Arrivals::countWithCarrier(const QString& carrierCode)
 {
@@ -64,4 +73,125 @@ void Arrivals::openByEarTag(Dataset& rows)
 {
     statements::open(rows, {QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb"),
                             QStringLiteral("FROM beszall"), QStringLiteral("ORDER BY bfulszam")});
+}
+
+// ---------------------------------------------------------------- the incoming list
+
+void Arrivals::openIncomingList(Dataset& rows, bool withCode, ListOrder order)
+{
+    const QString firstLine = withCode
+        ? QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, Bkod,")
+        : QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb,");
+    statements::open(
+        rows,
+        {firstLine,
+         QStringLiteral("srendszam,  scim, sjovaszam, skod, IDs,"),
+         QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
+         QStringLiteral("FROM beszall"),
+         QStringLiteral("JOIN szallito ON szallito.skod = beszall.bskod"),
+         QStringLiteral("JOIN felado ON felado.fkod = beszall.bfkod"),
+         order == ListOrder::ByDateAndEarTag ? QStringLiteral("ORDER BY bszkelt, bfulszam")
+                                             : QStringLiteral("ORDER BY IDb")});
+}
+
+ListedArrival Arrivals::listedArrival(const Dataset& incomingList)
+{
+    const auto field = [&incomingList](const char* name) { return incomingList.fieldText(QString::fromLatin1(name)); };
+    ListedArrival a;
+    a.id = field("IDb");
+    a.carrierCode = field("bskod");
+    a.senderCode = field("bfkod");
+    a.earTag = field("bfulszam");
+    a.arrivalDate = field("bszkelt");
+    a.purchaseDate = field("bvkelt");
+    a.category = field("bhkat");
+    a.certificate = field("beubiz");
+    a.registeredCarrierCode = field("skod");
+    a.registeredSenderCode = field("fkod");
+    return a;
+}
+
+QString Arrivals::idBeforeEarTag(const QString& earTag)
+{
+    statements::open(m_changes,
+                     {QStringLiteral("SELECT COALESCE("),
+                      QStringLiteral("  (SELECT MAX(b.IDb) FROM beszall b"),
+                      QStringLiteral("    WHERE b.IDb < (SELECT MIN(t.IDb) FROM beszall t"),
+                      // An ear tag compares without its trailing blanks; a blank one is also a missing one.
+                      convert::isBlank(earTag) ? QStringLiteral("      WHERE t.bfulszam = :p1 OR t.bfulszam IS NULL)),")
+                                               : QStringLiteral("      WHERE t.bfulszam = :p1)),"),
+                      QStringLiteral("  (SELECT MIN(f.IDb) FROM beszall f)) AS IDb"),
+                      QStringLiteral("FROM RDB$DATABASE")},
+                     {{QStringLiteral("p1"), earTag}});
+    return m_changes.fieldText(QStringLiteral("IDb"));
+}
+
+qint64 Arrivals::removeEarTag(const QString& earTag)
+{
+    return statements::execute(m_changes,
+                               {QStringLiteral("DELETE FROM beszall"), QStringLiteral("WHERE bfulszam = :earTag")},
+                               {{QStringLiteral("earTag"), earTag}});
+}
+
+// ---------------------------------------------------------------- the incoming entry screen
+
+void Arrivals::openEntryList(Dataset& rows, bool withCode)
+{
+    const QString firstLine = withCode
+        ? QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, Bkod")
+        : QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb");
+    statements::open(rows, {firstLine, QStringLiteral("FROM beszall"), QStringLiteral("ORDER BY IDb")});
+}
+
+std::optional<qint64> Arrivals::lowestIdWithEarTag(const QString& earTag)
+{
+    Dataset& q = m_earTagUse;
+    statements::open(q,
+                     {QStringLiteral("SELECT IDb, Bfulszam, count(Bfulszam) as db"), QStringLiteral("FROM beszall"),
+                      QStringLiteral("WHERE Bfulszam = :p1"), QStringLiteral("GROUP BY Bfulszam, IDb")},
+                     {{QStringLiteral("p1"), earTag}});
+    // No row reads as a count of 0.
+    if (q.fieldInt(QStringLiteral("db")) == 0)
+        return std::nullopt;
+    // The rows come unordered; the lowest IDb stands for the ear tag.
+    qint64 lowest = q.fieldInt(QStringLiteral("IDb"));
+    for (int r = 1; q.moveTo(r); ++r)
+        lowest = std::min(lowest, q.fieldInt(QStringLiteral("IDb")));
+    return lowest;
+}
+
+namespace {
+void bindArrival(Dataset& w, const Arrival& arrival)
+{
+    w.setParamText(QStringLiteral("carrierCode"), arrival.carrierCode);
+    w.setParamText(QStringLiteral("senderCode"), arrival.senderCode);
+    w.setParamText(QStringLiteral("earTag"), arrival.earTag);
+    w.setParamDate(QStringLiteral("arrivalDate"), arrival.arrivalDate);
+    w.setParamDate(QStringLiteral("purchaseDate"), arrival.purchaseDate);
+    w.setParamText(QStringLiteral("category"), arrival.category);
+    w.setParamText(QStringLiteral("certificate"), arrival.certificate);
+}
+}  // namespace
+
+void Arrivals::insert(const Arrival& arrival)
+{
+    statements::prepare(m_changes,
+                        {QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz)"),
+                         QStringLiteral("VALUES (:carrierCode, :senderCode, :earTag, :arrivalDate, :purchaseDate,"),
+                         QStringLiteral("        :category, :certificate)")});
+    bindArrival(m_changes, arrival);
+    m_changes.execSql();
+}
+
+void Arrivals::update(const QString& id, const Arrival& arrival)
+{
+    statements::prepare(m_changes,
+                        {QStringLiteral("UPDATE beszall"),
+                         QStringLiteral("SET bskod = :carrierCode, bfkod = :senderCode, bfulszam = :earTag,"),
+                         QStringLiteral("    bszkelt = :arrivalDate, bvkelt = :purchaseDate, bhkat = :category,"),
+                         QStringLiteral("    beubiz = :certificate"),
+                         QStringLiteral("WHERE IDb = :id")},
+                        {{QStringLiteral("id"), id}});
+    bindArrival(m_changes, arrival);
+    m_changes.execSql();
 }

@@ -5,7 +5,36 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 class Database;
+
+// An arrival as the incoming entry screen writes it.
+struct Arrival {
+    QString carrierCode;  // bskod
+    QString senderCode;   // bfkod
+    QString earTag;       // bfulszam
+    QDate arrivalDate;    // bszkelt
+    QDate purchaseDate;   // bvkelt
+    QString category;     // bhkat: the utilisation category
+    QString certificate;  // beubiz: the health certificate's number
+};
+
+// The current row of the incoming list as the list hands it to the entry screen for a change: the
+// arrival's values as the list reads them (dates as yyyy.MM.dd text, a missing value as "") and the
+// codes of its carrier and sender as their registers hold them.
+struct ListedArrival {
+    QString id;                     // IDb
+    QString carrierCode;            // bskod
+    QString senderCode;             // bfkod
+    QString earTag;                 // bfulszam
+    QString arrivalDate;            // bszkelt
+    QString purchaseDate;           // bvkelt
+    QString category;               // bhkat
+    QString certificate;            // beubiz
+    QString registeredCarrierCode;  // skod
+    QString registeredSenderCode;   // fkod
+};
 
 // The arrivals (BESZALL) and their archive (BESZALL0): every statement the program runs on them.
 class Arrivals {
@@ -33,7 +62,38 @@ public:
     // bskod, bfkod, IDb.
     void openByEarTag(Dataset& rows);
 
+    // --- the incoming list ("Beszállítás")
+    enum class ListOrder { InEntryOrder, ByDateAndEarTag };
+    // Opens rows on every arrival whose carrier and sender are registered, joined with both
+    // registers: bfulszam, bszkelt, fnev, snev, bvkelt, bhkat, beubiz, bskod, bfkod, IDb, [Bkod,]
+    // srendszam, scim, sjovaszam, skod, IDs, fcim, ftenykod, fsznev, fszcim, fkod, IDf; Bkod (the
+    // code the database gives) only withCode. In entry order (IDb) or by arrival date and ear tag.
+    void openIncomingList(Dataset& rows, bool withCode, ListOrder order);
+    // The current row of rows opened by openIncomingList.
+    static ListedArrival listedArrival(const Dataset& incomingList);
+
+    // Deleting an ear tag from the incoming list, in the shared transaction (not committed). First
+    // the arrival entered just before the first one with the ear tag, or the first arrival when
+    // none comes before it (as decimal text; "" without arrivals): the list ends there afterwards.
+    // A blank ear tag also stands for a missing one.
+    QString idBeforeEarTag(const QString& earTag);
+    // Then every arrival with the ear tag (compared without trailing blanks); returns how many.
+    qint64 removeEarTag(const QString& earTag);
+
+    // --- the incoming entry screen ("Fülszám bevitel (beszállítás)")
+    // Opens rows on every arrival in entry order: bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod,
+    // bfkod, IDb, and Bkod withCode.
+    void openEntryList(Dataset& rows, bool withCode);
+    // The lowest IDb of the arrivals with the ear tag (compared exactly as text); none when no
+    // arrival has it. Its rows stay open until the next check or the end of the transaction.
+    std::optional<qint64> lowestIdWithEarTag(const QString& earTag);
+    // In the shared transaction (not committed).
+    void insert(const Arrival& arrival);
+    void update(const QString& id, const Arrival& arrival);
+
 private:
     Database& m_database;
     Dataset m_counts;  // left open on the last count read
+    Dataset m_earTagUse;  // the arrivals with an ear tag, left open on the last check
+    Dataset m_changes;    // the writes, and the read that a deletion makes before its write
 };

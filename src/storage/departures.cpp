@@ -16,7 +16,10 @@ const QStringList kSearchList{
 
 }  // namespace
 
-Departures::Departures(Database& database) : m_database(database), m_counts(database, QStringLiteral("departureCounts"))
+Departures::Departures(Database& database)
+    : m_database(database),
+      m_counts(database, QStringLiteral("departureCounts")),
+      m_changes(database, QStringLiteral("departureChanges"))
 {
 }
 
@@ -79,4 +82,19 @@ void Departures::openWithoutArrival(Dataset& rows)
     statements::open(rows, {QStringLiteral("SELECT kfulszam, kikelt, kskod, kfkod, IDk"), QStringLiteral("FROM kiszall"),
                             QStringLiteral("LEFT JOIN beszall on beszall.bfulszam = kiszall.kfulszam"),
                             QStringLiteral("WHERE bfulszam  IS NULL")});
+}
+
+// ---------------------------------------------------------------- written by the incoming entry screen
+
+void Departures::insertWithArrival(const DepartureWithArrival& departure)
+{
+    statements::prepare(
+        m_changes,
+        {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki)"),
+         QStringLiteral("VALUES ('', '', :earTag, :dispatchDate, :certificateIn, :category, '')")},
+        {{QStringLiteral("earTag"), departure.earTag},
+         {QStringLiteral("certificateIn"), departure.certificateIn},
+         {QStringLiteral("category"), departure.category}});
+    m_changes.setParamDate(QStringLiteral("dispatchDate"), departure.dispatchDate);
+    m_changes.execSql();
 }

@@ -1,4 +1,3 @@
-#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
@@ -36,38 +35,38 @@ Registers addRegisters(TestDatabase& db)
 }
 
 // The pickers, as a user would use them: move the list onto the wanted code and close it.
-void scriptCarrierPick(platform::TestDoubles& doubles, const QString& code)
+void scriptCarrierPick(platform::TestDoubles& doubles, Session& session, const QString& code)
 {
-    doubles.modalHandlers << [code](QDialog* d) {
+    doubles.modalHandlers << [&session, code](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("carrierListDialog"));
-        QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), code));
+        QVERIFY(session.carriers().list().locate(QStringLiteral("skod"), code));
     };
 }
 
-void scriptSenderPick(platform::TestDoubles& doubles, const QString& code)
+void scriptSenderPick(platform::TestDoubles& doubles, Session& session, const QString& code)
 {
-    doubles.modalHandlers << [code](QDialog* d) {
+    doubles.modalHandlers << [&session, code](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("partnerListDialog"));
-        QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), code));
+        QVERIFY(session.partners().list().locate(QStringLiteral("fkod"), code));
     };
 }
 
 // Fills every field of a new arrival so that it passes validation.
 void fillValid(QWidget& f, const QString& carrier, const QString& sender, const QString& tag)
 {
-    edit(&f, "Edit2")->setText(carrier);
-    edit(&f, "Edit3")->setText(sender);
-    edit(&f, "Edit4")->setText(tag);
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.03.01"));
-    edit(&f, "Edit6")->setText(QStringLiteral("2011.02.27"));
-    edit(&f, "Edit7")->setText(QStringLiteral("gyüjtés"));
-    edit(&f, "Edit8")->setText(QStringLiteral("EU-1"));
+    edit(&f, "carrierCodeEdit")->setText(carrier);
+    edit(&f, "senderCodeEdit")->setText(sender);
+    edit(&f, "earTagEdit")->setText(tag);
+    edit(&f, "arrivalDateEdit")->setText(QStringLiteral("2011.03.01"));
+    edit(&f, "purchaseDateEdit")->setText(QStringLiteral("2011.02.27"));
+    edit(&f, "categoryEdit")->setText(QStringLiteral("gyüjtés"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("EU-1"));
 }
 
 // "OK" can be pressed, "Új" not: the screen waits for an animal.
-bool isReady(const QWidget& f) { return button(&f, "Button5")->isEnabled() && !button(&f, "Button3")->isEnabled(); }
+bool isReady(const QWidget& f) { return button(&f, "okButton")->isEnabled() && !button(&f, "newButton")->isEnabled(); }
 // One animal saved: "Új" is next.
-bool isSaved(const QWidget& f) { return !button(&f, "Button5")->isEnabled() && button(&f, "Button3")->isEnabled(); }
+bool isSaved(const QWidget& f) { return !button(&f, "okButton")->isEnabled() && button(&f, "newButton")->isEnabled(); }
 
 void insertArrival(TestDatabase& db, const QString& carrier, const QString& sender, const QString& tag,
                    const QString& date = QStringLiteral("2011-03-01"))
@@ -75,6 +74,17 @@ void insertArrival(TestDatabase& db, const QString& carrier, const QString& send
     db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz) "
                            "VALUES ('%1', '%2', '%3', '%4', '%4', 'gyüjtés', 'EU-0')")
                 .arg(carrier, sender, tag, date));
+}
+
+// A column of the row the entry screen's list grid has selected, as the grid shows it.
+QString selected(const QWidget& f, const char* field)
+{
+    const DBGrid* grid = child<DBGrid>(&f, "arrivalsGrid");
+    const std::vector<GridColumn>& columns = grid->datasetModel()->columns();
+    for (size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].field.compare(QLatin1String(field), Qt::CaseInsensitive) == 0)
+            return grid->model()->index(grid->currentIndex().row(), static_cast<int>(c)).data().toString();
+    qFatal("the grid has no column %s", field);
 }
 
 QWidget* focusOf(QWidget* window)
@@ -116,55 +126,55 @@ void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QCOMPARE(f.windowTitle(), QStringLiteral("Fülszám bevitel (beszállítás)"));
     QVERIFY(isReady(f));
-    QVERIFY(checkBox(&f, "CheckBox1")->isChecked());
-    QVERIFY(!checkBox(&f, "CheckBox2")->isChecked());
-    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
-    QVERIFY(Data->ZQ11.active());
+    QVERIFY(checkBox(&f, "incrementEarTagCheckBox")->isChecked());
+    QVERIFY(!checkBox(&f, "alsoDepartingCheckBox")->isChecked());
+    QCOMPARE(edit(&f, "categoryEdit")->text(), QStringLiteral("gyüjtés"));
+    QVERIFY(f.listRows().active());
 
-    scriptCarrierPick(doubles, r.carrierB);
+    scriptCarrierPick(doubles, db.session(), r.carrierB);
     f.chooseCarrier();
-    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierB);
-    QCOMPARE(shown(&f, "DBText2"), QStringLiteral("Nagy Fuvar"));
-    QCOMPARE(shown(&f, "DBText6"), r.carrierB);
-    scriptSenderPick(doubles, r.senderB);
+    QCOMPARE(edit(&f, "carrierCodeEdit")->text(), r.carrierB);
+    QCOMPARE(shown(&f, "snevText"), QStringLiteral("Nagy Fuvar"));
+    QCOMPARE(shown(&f, "skodText"), r.carrierB);
+    scriptSenderPick(doubles, db.session(), r.senderB);
     f.chooseSender();
-    QCOMPARE(edit(&f, "Edit3")->text(), r.senderB);
-    QCOMPARE(shown(&f, "DBText7"), QStringLiteral("Béta Bt"));
-    QCOMPARE(shown(&f, "DBText13"), r.senderB);
+    QCOMPARE(edit(&f, "senderCodeEdit")->text(), r.senderB);
+    QCOMPARE(shown(&f, "fnevText"), QStringLiteral("Béta Bt"));
+    QCOMPARE(shown(&f, "fkodText"), r.senderB);
 
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.03.01"));
-    edit(&f, "Edit6")->setText(QStringLiteral("2011.02.27"));
+    edit(&f, "arrivalDateEdit")->setText(QStringLiteral("2011.03.01"));
+    edit(&f, "purchaseDateEdit")->setText(QStringLiteral("2011.02.27"));
     f.toggleCategory();
-    edit(&f, "Edit4")->setText(QStringLiteral("0098"));
-    edit(&f, "Edit8")->setText(QStringLiteral("HU-EU 77/2011"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("0098"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("HU-EU 77/2011"));
 
     const int kodColumn = 8;
-    const QAbstractItemModel* grid = child<DBGrid>(&f, "DBGrid1")->model();
+    const QAbstractItemModel* grid = child<DBGrid>(&f, "arrivalsGrid")->model();
     for (int i = 0; i < 3; ++i) {
         if (i > 0) {
             f.prepareNextEarTag();  // "Új"
             QVERIFY(isReady(f));
             // Before the save the list statement has no code: the "Kód" column is empty.
-            QVERIFY(Data->ZQ11.active());
+            QVERIFY(f.listRows().active());
             QCOMPARE(grid->data(grid->index(0, kodColumn)).toString(), QString());
             // The carrier and sender panels show the kept codes again.
-            QCOMPARE(shown(&f, "DBText6"), r.carrierB);
-            QCOMPARE(shown(&f, "DBText13"), r.senderB);
+            QCOMPARE(shown(&f, "skodText"), r.carrierB);
+            QCOMPARE(shown(&f, "fkodText"), r.senderB);
         }
         f.saveArrival();  // "OK"
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
         QVERIFY(isSaved(f));
-        QCOMPARE(handOver().carrierCode, r.carrierB);
-        QCOMPARE(handOver().partnerCode, r.senderB);
+        QCOMPARE(db.session().handOver().carrierCode, r.carrierB);
+        QCOMPARE(db.session().handOver().partnerCode, r.senderB);
         // After the save the list shows the codes the database gave, ending on the newest row.
-        QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), edit(&f, "Edit4")->text());
-        QVERIFY(!Data->ZQ11.fieldText(QStringLiteral("Bkod")).isEmpty());
-        const int row = Data->ZQ11.recNo();
-        QCOMPARE(grid->data(grid->index(row, kodColumn)).toString(), Data->ZQ11.fieldText(QStringLiteral("Bkod")));
+        QCOMPARE(selected(f, "bfulszam"), edit(&f, "earTagEdit")->text());
+        QVERIFY(!selected(f, "Bkod").isEmpty());
+        const int row = f.listRows().recNo();
+        QCOMPARE(grid->data(grid->index(row, kodColumn)).toString(), f.listRows().fieldText(QStringLiteral("Bkod")));
     }
     // The ear tag 0098 is stored as typed; the increments read it as a number.
     const auto rows = db.rows(QStringLiteral(
@@ -180,7 +190,7 @@ void IncomingEntryTest::wholeDeliveryWithNewAndIncrement()
     QCOMPARE(rows, expected);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
     // One OK saves one row: a second press without "Új" is not possible.
-    QVERIFY(!button(&f, "Button5")->isEnabled());
+    QVERIFY(!button(&f, "okButton")->isEnabled());
 }
 
 void IncomingEntryTest::incrementOfEarTag_data()
@@ -206,19 +216,19 @@ void IncomingEntryTest::incrementOfEarTag()
     QFETCH(QString, message);
     TestDatabase db;
     platform::TestDoubles doubles;
-    IncomingEntryDialog f(EntryMode::New);
-    checkBox(&f, "CheckBox1")->setChecked(increment);
-    checkBox(&f, "CheckBox2")->setChecked(true);
-    edit(&f, "Edit4")->setText(before);
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.01.02"));
-    edit(&f, "Edit8")->setText(QStringLiteral("EU"));
+    IncomingEntryDialog f(db.session(), EntryMode::New);
+    checkBox(&f, "incrementEarTagCheckBox")->setChecked(increment);
+    checkBox(&f, "alsoDepartingCheckBox")->setChecked(true);
+    edit(&f, "earTagEdit")->setText(before);
+    edit(&f, "arrivalDateEdit")->setText(QStringLiteral("2011.01.02"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("EU"));
     f.prepareNextEarTag();
-    QCOMPARE(edit(&f, "Edit4")->text(), after);
+    QCOMPARE(edit(&f, "earTagEdit")->text(), after);
     QCOMPARE(doubles.lastMessage(), message);
     // Nothing else changes.
-    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.01.02"));
-    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("EU"));
-    QVERIFY(checkBox(&f, "CheckBox2")->isChecked());
+    QCOMPARE(edit(&f, "arrivalDateEdit")->text(), QStringLiteral("2011.01.02"));
+    QCOMPARE(edit(&f, "certificateEdit")->text(), QStringLiteral("EU"));
+    QVERIFY(checkBox(&f, "alsoDepartingCheckBox")->isChecked());
     QVERIFY(isReady(f));
 }
 
@@ -229,21 +239,25 @@ void IncomingEntryTest::validationInOrder_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
     const QString badDate = QStringLiteral("A dátum formátuma nem megfelelő!");
-    QTest::newRow("1 no carrier") << "Edit2" << "  " << "Nincs megadva a szállító!" << "Button1";
-    QTest::newRow("2 no sender") << "Edit3" << "" << "Nincs megadva a feladó!" << "Button2";
-    QTest::newRow("3 no ear tag") << "Edit4" << " " << "Nincs megadva a fülszám!" << "Edit4";
-    QTest::newRow("4 no arrival") << "Edit5" << "   " << "Nincs megadva a beérkezés kelte!" << "Edit5";
-    QTest::newRow("5 impossible arrival") << "Edit5" << "2011.02.30" << badDate << "Edit5";
-    QTest::newRow("5 arrival not a date") << "Edit5" << "2011.0230" << badDate << "Edit5";
-    QTest::newRow("6 arrival before 2010") << "Edit5" << "2009.12.31"
-                                           << "A megvásárlás kelte kisebb 2010.01.01 -nél!" << "Edit5";
-    QTest::newRow("6 first day passes") << "Edit5" << "2010.01.01" << "" << "";
-    QTest::newRow("6 short form passes") << "Edit5" << "2011.3.5" << "" << "";
-    QTest::newRow("7 no purchase") << "Edit6" << "" << "Nincs megadva a megvásárlás kelte!" << "Edit6";
-    QTest::newRow("8 impossible purchase") << "Edit6" << "2011.13.01" << badDate << "Edit6";
-    QTest::newRow("8 purchase before 2010 passes") << "Edit6" << "2009.12.31" << "" << "";
-    QTest::newRow("9 no category") << "Edit7" << " " << "Nincs megadva a hasznositási kategória!" << "Edit7";
-    QTest::newRow("10 no certificate") << "Edit8" << "" << "Nincs megadva az eü. bizonyitvány száma!" << "Edit8";
+    QTest::newRow("1 no carrier") << "carrierCodeEdit" << "  " << "Nincs megadva a szállító!" << "chooseCarrierButton";
+    QTest::newRow("2 no sender") << "senderCodeEdit" << "" << "Nincs megadva a feladó!" << "chooseSenderButton";
+    QTest::newRow("3 no ear tag") << "earTagEdit" << " " << "Nincs megadva a fülszám!" << "earTagEdit";
+    QTest::newRow("4 no arrival") << "arrivalDateEdit" << "   " << "Nincs megadva a beérkezés kelte!"
+                                  << "arrivalDateEdit";
+    QTest::newRow("5 impossible arrival") << "arrivalDateEdit" << "2011.02.30" << badDate << "arrivalDateEdit";
+    QTest::newRow("5 arrival not a date") << "arrivalDateEdit" << "2011.0230" << badDate << "arrivalDateEdit";
+    QTest::newRow("6 arrival before 2010") << "arrivalDateEdit" << "2009.12.31"
+                                           << "A megvásárlás kelte kisebb 2010.01.01 -nél!" << "arrivalDateEdit";
+    QTest::newRow("6 first day passes") << "arrivalDateEdit" << "2010.01.01" << "" << "";
+    QTest::newRow("6 short form passes") << "arrivalDateEdit" << "2011.3.5" << "" << "";
+    QTest::newRow("7 no purchase") << "purchaseDateEdit" << "" << "Nincs megadva a megvásárlás kelte!"
+                                   << "purchaseDateEdit";
+    QTest::newRow("8 impossible purchase") << "purchaseDateEdit" << "2011.13.01" << badDate << "purchaseDateEdit";
+    QTest::newRow("8 purchase before 2010 passes") << "purchaseDateEdit" << "2009.12.31" << "" << "";
+    QTest::newRow("9 no category") << "categoryEdit" << " " << "Nincs megadva a hasznositási kategória!"
+                                   << "categoryEdit";
+    QTest::newRow("10 no certificate") << "certificateEdit" << ""
+                                       << "Nincs megadva az eü. bizonyitvány száma!" << "certificateEdit";
 }
 
 void IncomingEntryTest::validationInOrder()
@@ -255,13 +269,14 @@ void IncomingEntryTest::validationInOrder()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("4711"));
     // Every later field empty too: the first failing step is the one that speaks.
     bool later = false;
-    for (const char* name : {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8"}) {
+    for (const char* name : {"carrierCodeEdit", "senderCodeEdit", "earTagEdit", "arrivalDateEdit", "purchaseDateEdit",
+                             "categoryEdit", "certificateEdit"}) {
         QLineEdit* e = edit(&f, name);
         if (e->objectName() == field) {
             e->setText(value);
@@ -270,7 +285,7 @@ void IncomingEntryTest::validationInOrder()
             e->clear();
         }
     }
-    edit(&f, "Edit5")->setFocus();
+    edit(&f, "arrivalDateEdit")->setFocus();
     f.saveArrival();
     if (message.isEmpty()) {
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
@@ -291,17 +306,17 @@ void IncomingEntryTest::duplicateInNewMode()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("500"));
     f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Ilyen fülszám van a beszállitottak között - 1!")});
-    QCOMPARE(focusOf(&f), edit(&f, "Edit4"));
+    QCOMPARE(focusOf(&f), edit(&f, "earTagEdit"));
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
     QVERIFY(isReady(f));
     // The check compares the ear tag as typed: "0500" is another ear tag.
-    edit(&f, "Edit4")->setText(QStringLiteral("0500"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("0500"));
     f.saveArrival();
     QCOMPARE(doubles.messages.size(), 1);
     QCOMPARE(db.count(QStringLiteral("beszall")), 2);
@@ -315,7 +330,7 @@ void IncomingEntryTest::duplicateInChangeMode()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 1
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("500"));  // IDb 2, already a duplicate
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("600"));  // IDb 3
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     struct Case {
         const char* changedId;
         const char* newTag;
@@ -330,25 +345,25 @@ void IncomingEntryTest::duplicateInChangeMode()
     for (const Case& c : cases) {
         doubles.messages.clear();
         list.rebuild();
-        QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QString::fromLatin1(c.changedId)));
-        IncomingEntryDialog f(EntryMode::Change);
-        QVERIFY(f.loadForChange());
+        QVERIFY(list.listRows().locate(QStringLiteral("IDb"), QString::fromLatin1(c.changedId)));
+        IncomingEntryDialog f(db.session(), EntryMode::Change);
+        QVERIFY(f.loadForChange(list.currentArrival()));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        edit(&f, "Edit4")->setText(QString::fromLatin1(c.newTag));
-        edit(&f, "Edit8")->setText(QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
+        edit(&f, "earTagEdit")->setText(QString::fromLatin1(c.newTag));
+        edit(&f, "certificateEdit")->setText(QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
         f.saveArrival();
         const QString cert =
             db.value(QStringLiteral("SELECT beubiz FROM beszall WHERE idb = %1").arg(QString::fromLatin1(c.changedId)));
         if (c.message) {
             QCOMPARE(doubles.messageTexts(), QStringList{QString::fromUtf8(c.message)});
-            QCOMPARE(focusOf(&f), edit(&f, "Edit4"));
+            QCOMPARE(focusOf(&f), edit(&f, "earTagEdit"));
             QCOMPARE(cert, QStringLiteral("EU-0"));
-            QVERIFY(button(&f, "Button5")->isEnabled());
+            QVERIFY(button(&f, "okButton")->isEnabled());
         } else {
             QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
             QCOMPARE(cert, QStringLiteral("changed-%1").arg(QString::fromLatin1(c.changedId)));
-            QVERIFY(!button(&f, "Button5")->isEnabled());
+            QVERIFY(!button(&f, "okButton")->isEnabled());
         }
     }
     QCOMPARE(db.count(QStringLiteral("beszall")), 3);
@@ -361,46 +376,46 @@ void IncomingEntryTest::changeModeLoadsAndUpdates()
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("700"), QStringLiteral("2011-04-02"));
     insertArrival(db, r.carrierB, r.senderB, QStringLiteral("701"), QStringLiteral("2011-04-03"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("700")));
-    IncomingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
+    QVERIFY(list.listRows().locate(QStringLiteral("bfulszam"), QStringLiteral("700")));
+    IncomingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentArrival()));
     QCOMPARE(f.windowTitle(), kChangeCaption);
-    QCOMPARE(edit(&f, "Edit1")->text(), QStringLiteral("1"));
-    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierA);
-    QCOMPARE(edit(&f, "Edit3")->text(), r.senderA);
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("700"));
-    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.04.02"));
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.04.02"));
-    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
-    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("EU-0"));
-    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
-    QCOMPARE(handOver().carrierCode, r.carrierA);
-    QCOMPARE(shown(&f, "DBText2"), QStringLiteral("Kiss Fuvar"));
-    QCOMPARE(shown(&f, "DBText7"), QStringLiteral("Alfa Kft"));
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
-    QVERIFY(!checkBox(&f, "CheckBox1")->isEnabled());
-    QVERIFY(!checkBox(&f, "CheckBox1")->isChecked());
+    QCOMPARE(edit(&f, "arrivalIdEdit")->text(), QStringLiteral("1"));
+    QCOMPARE(edit(&f, "carrierCodeEdit")->text(), r.carrierA);
+    QCOMPARE(edit(&f, "senderCodeEdit")->text(), r.senderA);
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("700"));
+    QCOMPARE(edit(&f, "arrivalDateEdit")->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(edit(&f, "purchaseDateEdit")->text(), QStringLiteral("2011.04.02"));
+    QCOMPARE(edit(&f, "categoryEdit")->text(), QStringLiteral("gyüjtés"));
+    QCOMPARE(edit(&f, "certificateEdit")->text(), QStringLiteral("EU-0"));
+    QCOMPARE(db.session().handOver().incomingId, QStringLiteral("1"));
+    QCOMPARE(db.session().handOver().carrierCode, r.carrierA);
+    QCOMPARE(shown(&f, "snevText"), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(shown(&f, "fnevText"), QStringLiteral("Alfa Kft"));
+    QCOMPARE(selected(f, "IDb"), QStringLiteral("1"));
+    QVERIFY(!checkBox(&f, "incrementEarTagCheckBox")->isEnabled());
+    QVERIFY(!checkBox(&f, "incrementEarTagCheckBox")->isChecked());
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(button(&f, "Button3")->isHidden());
-    QVERIFY(checkBox(&f, "CheckBox1")->isHidden());
-    QVERIFY(!checkBox(&f, "CheckBox2")->isHidden());
-    QVERIFY(edit(&f, "Edit4")->isEnabled());
-    QCOMPARE(focusOf(&f), edit(&f, "Edit5"));
+    QVERIFY(button(&f, "newButton")->isHidden());
+    QVERIFY(checkBox(&f, "incrementEarTagCheckBox")->isHidden());
+    QVERIFY(!checkBox(&f, "alsoDepartingCheckBox")->isHidden());
+    QVERIFY(edit(&f, "earTagEdit")->isEnabled());
+    QCOMPARE(focusOf(&f), edit(&f, "arrivalDateEdit"));
 
     // A new carrier and sender through the pickers; dates, category and certificate typed.
-    scriptCarrierPick(doubles, r.carrierB);
+    scriptCarrierPick(doubles, db.session(), r.carrierB);
     f.chooseCarrier();
-    scriptSenderPick(doubles, r.senderB);
+    scriptSenderPick(doubles, db.session(), r.senderB);
     f.chooseSender();
-    edit(&f, "Edit4")->setText(QStringLiteral("702"));
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.4.5"));
-    edit(&f, "Edit6")->setText(QStringLiteral("2011.04.01"));
-    edit(&f, "Edit7")->setText(QStringLiteral("vágás"));
-    edit(&f, "Edit8")->setText(QStringLiteral("EU-9"));
-    checkBox(&f, "CheckBox2")->setChecked(true);  // plays no part in a change
+    edit(&f, "earTagEdit")->setText(QStringLiteral("702"));
+    edit(&f, "arrivalDateEdit")->setText(QStringLiteral("2011.4.5"));
+    edit(&f, "purchaseDateEdit")->setText(QStringLiteral("2011.04.01"));
+    edit(&f, "categoryEdit")->setText(QStringLiteral("vágás"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("EU-9"));
+    checkBox(&f, "alsoDepartingCheckBox")->setChecked(true);  // plays no part in a change
     f.saveArrival();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QCOMPARE(db.rows(QStringLiteral("SELECT bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz FROM beszall "
@@ -408,11 +423,11 @@ void IncomingEntryTest::changeModeLoadsAndUpdates()
              (QList<QStringList>{{r.carrierB, r.senderB, QStringLiteral("702"), QStringLiteral("2011.04.05"),
                                   QStringLiteral("2011.04.01"), QStringLiteral("vágás"), QStringLiteral("EU-9")}}));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QCOMPARE(handOver().carrierCode, r.carrierB);
-    QCOMPARE(handOver().partnerCode, r.senderB);
+    QCOMPARE(db.session().handOver().carrierCode, r.carrierB);
+    QCOMPARE(db.session().handOver().partnerCode, r.senderB);
     // Saved at most once per opening; the list stands on the changed row.
-    QVERIFY(!button(&f, "Button5")->isEnabled());
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QVERIFY(!button(&f, "okButton")->isEnabled());
+    QCOMPARE(selected(f, "IDb"), QStringLiteral("1"));
 }
 
 void IncomingEntryTest::greyedCodesCanBeRead()
@@ -420,15 +435,15 @@ void IncomingEntryTest::greyedCodesCanBeRead()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    scriptCarrierPick(doubles, r.carrierB);
+    scriptCarrierPick(doubles, db.session(), r.carrierB);
     f.chooseCarrier();
-    scriptSenderPick(doubles, r.senderB);
+    scriptSenderPick(doubles, db.session(), r.senderB);
     f.chooseSender();
-    edit(&f, "Edit1")->setText(QStringLiteral("123"));
-    for (const char* name : {"Edit1", "Edit2", "Edit3"}) {
+    edit(&f, "arrivalIdEdit")->setText(QStringLiteral("123"));
+    for (const char* name : {"arrivalIdEdit", "carrierCodeEdit", "senderCodeEdit"}) {
         QLineEdit* code = edit(&f, name);
         QVERIFY(!code->text().isEmpty());
         // Still out of reach and silver, and its code readable.
@@ -449,18 +464,18 @@ void IncomingEntryTest::changeModeOfDepartedAnimal()
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("800"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('800')"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    IncomingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
+    IncomingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentArrival()));
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(!edit(&f, "Edit4")->isEnabled());
-    QVERIFY(edit(&f, "Edit4")->styleSheet().contains(QStringLiteral("silver")));
-    QCOMPARE(drawnColours(edit(&f, "Edit4")).background, QColor(192, 192, 192));
-    QVERIFY(drawnColours(edit(&f, "Edit4")).contrast() >= 4.5);
-    QVERIFY(checkBox(&f, "CheckBox2")->isHidden());
-    QVERIFY(button(&f, "Button3")->isHidden());
+    QVERIFY(!edit(&f, "earTagEdit")->isEnabled());
+    QVERIFY(edit(&f, "earTagEdit")->styleSheet().contains(QStringLiteral("silver")));
+    QCOMPARE(drawnColours(edit(&f, "earTagEdit")).background, QColor(192, 192, 192));
+    QVERIFY(drawnColours(edit(&f, "earTagEdit")).contrast() >= 4.5);
+    QVERIFY(checkBox(&f, "alsoDepartingCheckBox")->isHidden());
+    QVERIFY(button(&f, "newButton")->isHidden());
 }
 
 void IncomingEntryTest::changeAfterRegisterWriteInPicker()
@@ -469,10 +484,10 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("750"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    IncomingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
+    IncomingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentArrival()));
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     // The sender is not registered yet: the user adds it from the picker and picks it. Saving it
@@ -481,9 +496,9 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
     doubles.modalHandlers << [&](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("partnerListDialog"));
         d->findChild<QPushButton*>(QStringLiteral("newButton"))->click();  // "Új"
-        QTRY_VERIFY(Data->ZQ40.active());
-        QVERIFY(Data->ZQ40.locate(QStringLiteral("fnev"), QStringLiteral("Gamma Kft")));
-        added = Data->ZQ40.fieldText(QStringLiteral("fkod"));
+        QTRY_VERIFY(db.session().partners().list().active());
+        QVERIFY(db.session().partners().list().locate(QStringLiteral("fnev"), QStringLiteral("Gamma Kft")));
+        added = db.session().partners().list().fieldText(QStringLiteral("fkod"));
     };
     doubles.modalHandlers << [](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("partnerEditDialog"));
@@ -494,9 +509,9 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
     };
     f.chooseSender();
     QVERIFY(!added.isEmpty());
-    QCOMPARE(edit(&f, "Edit3")->text(), added);
-    QCOMPARE(edit(&f, "Edit2")->text(), r.carrierA);
-    QVERIFY(!Data->ZQ30.active());
+    QCOMPARE(edit(&f, "senderCodeEdit")->text(), added);
+    QCOMPARE(edit(&f, "carrierCodeEdit")->text(), r.carrierA);
+    QVERIFY(!db.session().carriers().list().active());
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     f.saveArrival();
     // The carrier panel shows no carrier: the arrival must not be cut off its carrier (an empty
@@ -510,12 +525,12 @@ void IncomingEntryTest::writtenForDepartureToo()
     TestDatabase db;
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     fillValid(f, r.carrierA, r.senderB, QStringLiteral("900"));
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.05.06"));
-    edit(&f, "Edit7")->setText(QStringLiteral("vágás"));
-    edit(&f, "Edit8")->setText(QStringLiteral("EU-BE"));
-    checkBox(&f, "CheckBox2")->setChecked(true);
+    edit(&f, "arrivalDateEdit")->setText(QStringLiteral("2011.05.06"));
+    edit(&f, "categoryEdit")->setText(QStringLiteral("vágás"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("EU-BE"));
+    checkBox(&f, "alsoDepartingCheckBox")->setChecked(true);
     f.saveArrival();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QVERIFY(isSaved(f));
@@ -548,10 +563,10 @@ void IncomingEntryTest::failingInsertWritesNothingElse()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("1"));
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("950"));
-    edit(&f, "Edit8")->setText(certificate);
-    checkBox(&f, "CheckBox2")->setChecked(true);
+    edit(&f, "certificateEdit")->setText(certificate);
+    checkBox(&f, "alsoDepartingCheckBox")->setChecked(true);
     f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     // No arrival, and no departure of an animal that never arrived.
@@ -559,15 +574,15 @@ void IncomingEntryTest::failingInsertWritesNothingElse()
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
     // Still Ready on the same ear tag: "Új" cannot step past it; the list is shown again.
     QVERIFY(isReady(f));
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("950"));
-    QVERIFY(Data->ZQ11.active());
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1"));
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("950"));
+    QVERIFY(f.listRows().active());
+    QCOMPARE(selected(f, "bfulszam"), QStringLiteral("1"));
     // The carrier code is remembered only after a successful insert.
-    QCOMPARE(handOver().carrierCode, QString());
+    QCOMPARE(db.session().handOver().carrierCode, QString());
 
     // Mended, the same ear tag is saved with its departure.
     doubles.messages.clear();
-    edit(&f, "Edit8")->setText(QStringLiteral("EU-1"));
+    edit(&f, "certificateEdit")->setText(QStringLiteral("EU-1"));
     f.saveArrival();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QVERIFY(isSaved(f));
@@ -584,9 +599,9 @@ void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
     const Registers r = addRegisters(db);
     db.openSession();
     platform::TestDoubles doubles;
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("960"));
-    checkBox(&f, "CheckBox2")->setChecked(true);
+    checkBox(&f, "alsoDepartingCheckBox")->setChecked(true);
     f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba093: az insert a kiszállításban!")});
     // The arrival stays committed, the departure is gone, and the screen is still Ready.
@@ -624,89 +639,89 @@ void IncomingEntryTest::failingUpdateIsRolledBack()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("970"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    IncomingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
-    edit(&f, "Edit7")->setText(category);
-    edit(&f, "Edit8")->setText(certificate);
+    IncomingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentArrival()));
+    edit(&f, "categoryEdit")->setText(category);
+    edit(&f, "certificateEdit")->setText(certificate);
     f.saveArrival();
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(db.rows(QStringLiteral("SELECT bhkat, beubiz FROM beszall")),
              (QList<QStringList>{{QStringLiteral("gyüjtés"), QStringLiteral("EU-0")}}));
-    QCOMPARE(button(&f, "Button5")->isEnabled(), !saved);
-    QVERIFY(Data->ZQ11.active());
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(button(&f, "okButton")->isEnabled(), !saved);
+    QVERIFY(f.listRows().active());
+    QCOMPARE(selected(f, "IDb"), QStringLiteral("1"));
 }
 
 void IncomingEntryTest::keyboardEntry()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit5"));
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "arrivalDateEdit"));
 
     // Dates take digits and points only, ear tags digits only; Backspace works in both.
-    QTest::keyClicks(edit(&f, "Edit5"), QStringLiteral("2011-a.03.x15"));
-    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.15"));
-    edit(&f, "Edit6")->setText(QStringLiteral("2010.12.24"));
+    QTest::keyClicks(edit(&f, "arrivalDateEdit"), QStringLiteral("2011-a.03.x15"));
+    QCOMPARE(edit(&f, "arrivalDateEdit")->text(), QStringLiteral("2011.03.15"));
+    edit(&f, "purchaseDateEdit")->setText(QStringLiteral("2010.12.24"));
     // Enter moves on like Tab, and leaving the arrival date overwrites the purchase date.
-    QTest::keyClick(edit(&f, "Edit5"), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit6"));
-    QTRY_COMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.03.15"));
-    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_End);  // Tab selected the whole text
-    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_Backspace);
-    QTest::keyClicks(edit(&f, "Edit6"), QStringLiteral("6 "));
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.03.16"));
-    QTest::keyClick(edit(&f, "Edit6"), Qt::Key_Enter);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit7"));
-    QTest::keyClick(edit(&f, "Edit7"), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
-    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("12a.3-4"));
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1234"));
+    QTest::keyClick(edit(&f, "arrivalDateEdit"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "purchaseDateEdit"));
+    QTRY_COMPARE(edit(&f, "purchaseDateEdit")->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(edit(&f, "purchaseDateEdit"), Qt::Key_End);  // Tab selected the whole text
+    QTest::keyClick(edit(&f, "purchaseDateEdit"), Qt::Key_Backspace);
+    QTest::keyClicks(edit(&f, "purchaseDateEdit"), QStringLiteral("6 "));
+    QCOMPARE(edit(&f, "purchaseDateEdit")->text(), QStringLiteral("2011.03.16"));
+    QTest::keyClick(edit(&f, "purchaseDateEdit"), Qt::Key_Enter);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "categoryEdit"));
+    QTest::keyClick(edit(&f, "categoryEdit"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
+    QTest::keyClicks(edit(&f, "earTagEdit"), QStringLiteral("12a.3-4"));
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("1234"));
     // Pasted text is filtered as typed text is.
     QApplication::clipboard()->setText(QStringLiteral("x5"));
-    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("12345"));
-    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
+    QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("12345"));
+    QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "certificateEdit"));
     // Shift+Enter goes back.
-    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Return, Qt::ShiftModifier);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
-    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
-    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), button(&f, "Button5"));  // "Új" is disabled
+    QTest::keyClick(edit(&f, "certificateEdit"), Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
+    QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), edit(&f, "certificateEdit"));
+    QTest::keyClick(edit(&f, "certificateEdit"), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), button(&f, "okButton"));  // "Új" is disabled
     // Enter on the focused "OK" presses it: here the validation speaks first.
-    QTest::keyClick(button(&f, "Button5"), Qt::Key_Return);
+    QTest::keyClick(button(&f, "okButton"), Qt::Key_Return);
     QCOMPARE(doubles.lastMessage(), QStringLiteral("Nincs megadva a szállító!"));
     // Leaving the arrival date towards "Mégsem" is no exit: the purchase date stays.
-    edit(&f, "Edit5")->setFocus();
-    edit(&f, "Edit6")->setText(QStringLiteral("2011.01.01"));
-    button(&f, "Button6")->setFocus();
+    edit(&f, "arrivalDateEdit")->setFocus();
+    edit(&f, "purchaseDateEdit")->setText(QStringLiteral("2011.01.01"));
+    button(&f, "cancelButton")->setFocus();
     QTest::qWait(20);
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("2011.01.01"));
+    QCOMPARE(edit(&f, "purchaseDateEdit")->text(), QStringLiteral("2011.01.01"));
 }
 
 void IncomingEntryTest::categoryDoubleClickToggles()
 {
     TestDatabase db;
-    IncomingEntryDialog f(EntryMode::New);
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QCOMPARE(edit(&f, "Edit7")->toolTip(), QStringLiteral("Dupla klikkre kategória váltása"));
+    QCOMPARE(edit(&f, "categoryEdit")->toolTip(), QStringLiteral("Dupla klikkre kategória váltása"));
     QStringList seen;
     for (int i = 0; i < 4; ++i) {
-        QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
-        seen << edit(&f, "Edit7")->text();
+        QTest::mouseDClick(edit(&f, "categoryEdit"), Qt::LeftButton);
+        seen << edit(&f, "categoryEdit")->text();
     }
     QCOMPARE(seen, (QStringList{QStringLiteral("hizlalás"), QStringLiteral("vágás"), QStringLiteral("hizlalás"),
                                 QStringLiteral("vágás")}));
-    edit(&f, "Edit7")->setText(QStringLiteral("tenyésztés"));
-    QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
-    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("hizlalás"));
+    edit(&f, "categoryEdit")->setText(QStringLiteral("tenyésztés"));
+    QTest::mouseDClick(edit(&f, "categoryEdit"), Qt::LeftButton);
+    QCOMPARE(edit(&f, "categoryEdit")->text(), QStringLiteral("hizlalás"));
 }
 
 void IncomingEntryTest::longListLandsOnNewestOrRememberedRow_data()
@@ -726,28 +741,28 @@ void IncomingEntryTest::longListLandsOnNewestOrRememberedRow()
                            "INSERT INTO beszall (bskod, bfkod, bfulszam) VALUES ('%1', '%2', 5000 + :I); "
                            "I = I + 1; END END")
                 .arg(r.carrierA, r.senderA));
-    handOver().incomingId = remembered;
-    IncomingEntryDialog f(EntryMode::New);
+    db.session().handOver().incomingId = remembered;
+    IncomingEntryDialog f(db.session(), EntryMode::New);
     f.show();
-    auto* grid = child<DBGrid>(&f, "DBGrid1");
+    auto* grid = child<DBGrid>(&f, "arrivalsGrid");
     // Opened on the newest arrival, the list read around it only.
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), QStringLiteral("450"));
-    QVERIFY(Data->ZQ11.fetchedCount() < 300);
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
+    QCOMPARE(selected(f, "IDb"), QStringLiteral("450"));
+    QVERIFY(f.listRows().fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), f.listRows().recNo());
 
     // OK: on the newest row again (the one just saved), unless an arrival was opened for change.
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("777"));
-    button(&f, "Button5")->click();
+    button(&f, "okButton")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), remembered.isEmpty() ? QStringLiteral("451") : remembered);
-    QVERIFY(Data->ZQ11.fetchedCount() < 300);
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
+    QCOMPARE(selected(f, "IDb"), remembered.isEmpty() ? QStringLiteral("451") : remembered);
+    QVERIFY(f.listRows().fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), f.listRows().recNo());
 
     // "Új": on the remembered arrival, or on the first row (no move to the last row first).
-    button(&f, "Button3")->click();
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("IDb")), remembered.isEmpty() ? QStringLiteral("1") : remembered);
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ11.recNo());
-    QCOMPARE(Data->ZQ11.recordCount(), 451);
+    button(&f, "newButton")->click();
+    QCOMPARE(selected(f, "IDb"), remembered.isEmpty() ? QStringLiteral("1") : remembered);
+    QCOMPARE(grid->currentIndex().row(), f.listRows().recNo());
+    QCOMPARE(f.listRows().recordCount(), 451);
 }
 
 QTEST_MAIN(IncomingEntryTest)

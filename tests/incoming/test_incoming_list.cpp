@@ -1,5 +1,4 @@
 #include "app/mainwindow.h"
-#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
@@ -45,10 +44,10 @@ void insertArrival(TestDatabase& db, const QString& carrier, const QString& send
 }
 
 // The list as the grid shows it: one column of every row, top to bottom.
-QStringList listed(const QString& field)
+QStringList listed(IncomingListDialog& list, const QString& field)
 {
     QStringList out;
-    Dataset& q = Data->ZQ12;
+    Dataset& q = list.listRows();
     const int keep = q.recNo();
     for (int r = 0; q.moveTo(r); ++r)
         out << q.fieldText(field);
@@ -56,7 +55,17 @@ QStringList listed(const QString& field)
     return out;
 }
 
-QString current(const QString& field) { return Data->ZQ12.fieldText(field); }
+// A field of the current arrival, as the list's panels show it.
+QString current(const QWidget& list, const QString& field)
+{
+    return child<QLabel>(&list, qPrintable(fieldTextName(field)))->text();
+}
+
+// The list has been rebuilt: open on the statement that reads the codes the database gave.
+bool rebuilt(IncomingListDialog& list)
+{
+    return list.listRows().active() && list.listRows().hasField(QStringLiteral("Bkod"));
+}
 
 // n arrivals on seven days, ear tags repeating every fifty; every 13th without a date and every
 // 17th without an ear tag, as imported rows come.
@@ -115,34 +124,36 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
     QPointer<QDialog> shownList;
     doubles.modalHandlers << [&](QDialog* d) {
         ran = true;
-        QCOMPARE(d->objectName(), QStringLiteral("Form8"));
+        QCOMPARE(d->objectName(), QStringLiteral("incomingListDialog"));
         shownList = d;
+        auto* list = qobject_cast<IncomingListDialog*>(d);
+        QVERIFY(list);
         QCOMPARE(d->windowTitle(), QStringLiteral("Beszállítás"));
-        QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
-        QVERIFY(child<QRadioButton>(d, "RadioButton2")->isChecked());
-        QCOMPARE(child<DBGrid>(d, "DBGrid1")->titles(),
+        QTRY_VERIFY(rebuilt(*list));
+        QVERIFY(child<QRadioButton>(d, "inEntryOrderButton")->isChecked());
+        QCOMPARE(child<DBGrid>(d, "arrivalsGrid")->titles(),
                  (QStringList{"Fülszám", "Beszállítás", "Feladó neve", "Szállító neve", "Vásárlás ",
                               "Hasznositási kat.", "Eü. biz. be", "Száll.kód", "Feladókód", "ID", "Kód", "Rendszám",
                               "Szállítócim", "Jóváhagy.száma", "Feladó cime", "Feladó teny.kód"}));
-        QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"11", "14"}));
+        QCOMPARE(listed(*list, QStringLiteral("bfulszam")), (QStringList{"11", "14"}));
         // Ends on the last row; the panels show it.
-        QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("14"));
+        QCOMPARE(list->listRows().fieldText(QStringLiteral("bfulszam")), QStringLiteral("14"));
         auto text = [d](const char* name) { return shown(d, name); };
-        QCOMPARE(text("DBText1"), QStringLiteral("AAA-111"));
-        QCOMPARE(text("DBText3"), QStringLiteral("Szeged"));
-        QCOMPARE(text("DBText7"), QStringLiteral("Alfa Kft"));
-        QCOMPARE(text("DBText9"), QStringLiteral("TK-1"));
-        QCOMPARE(text("DBText14"), QStringLiteral("14"));
-        QCOMPARE(text("DBText15"), QStringLiteral("2011.02.01"));
-        QCOMPARE(text("DBText19"), QStringLiteral("4"));  // IDb
-        QCOMPARE(text("DBText20"), r.carrierA);
-        QCOMPARE(QApplication::focusWidget(), child<DBGrid>(d, "DBGrid1"));
-        button(d, "Button5")->click();  // "Mégsem"
+        QCOMPARE(text("srendszamText"), QStringLiteral("AAA-111"));
+        QCOMPARE(text("scimText"), QStringLiteral("Szeged"));
+        QCOMPARE(text("fnevText"), QStringLiteral("Alfa Kft"));
+        QCOMPARE(text("ftenykodText"), QStringLiteral("TK-1"));
+        QCOMPARE(text("bfulszamText"), QStringLiteral("14"));
+        QCOMPARE(text("bszkeltText"), QStringLiteral("2011.02.01"));
+        QCOMPARE(text("idbText"), QStringLiteral("4"));  // IDb
+        QCOMPARE(text("bskodText"), r.carrierA);
+        QCOMPARE(QApplication::focusWidget(), child<DBGrid>(d, "arrivalsGrid"));
+        button(d, "cancelButton")->click();  // "Mégsem"
         QVERIFY(!d->isVisible());
     };
     child<QAction>(&main, "j1")->trigger();
     QVERIFY(ran);
-    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form8")});
+    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("incomingListDialog")});
     QVERIFY(!shownList);  // destroyed when it closed
 }
 
@@ -154,11 +165,11 @@ void IncomingListTest::orderSwitchingAndRepositioning()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("10"), QStringLiteral("2011-03-01"));  // 2
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("20"), QStringLiteral("2011-03-05"));  // 3
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("05"), QStringLiteral("2011-03-09"));  // 4
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"30", "10", "20", "05"}));
-    auto* byDate = child<QRadioButton>(&list, "RadioButton1");
-    auto* inEntryOrder = child<QRadioButton>(&list, "RadioButton2");
+    QCOMPARE(listed(list, QStringLiteral("bfulszam")), (QStringList{"30", "10", "20", "05"}));
+    auto* byDate = child<QRadioButton>(&list, "byDateAndEarTagButton");
+    auto* inEntryOrder = child<QRadioButton>(&list, "inEntryOrderButton");
 
     struct Step {
         QRadioButton* option;
@@ -174,12 +185,12 @@ void IncomingListTest::orderSwitchingAndRepositioning()
         {inEntryOrder, "1", {"30", "10", "20", "05"}, "1"},
     };
     for (const Step& s : steps) {
-        handOver().incomingId = QString::fromLatin1(s.remembered);
-        Data->ZQ12.first();
+        db.session().handOver().incomingId = QString::fromLatin1(s.remembered);
+        child<DBNavigator>(&list, "arrivalsNavigator")->button(DBNavigator::First)->click();
         s.option->click();
         QVERIFY(s.option->isChecked());
-        QCOMPARE(listed(QStringLiteral("bfulszam")), s.order);
-        QCOMPARE(current(QStringLiteral("IDb")), QString::fromLatin1(s.currentId));
+        QCOMPARE(listed(list, QStringLiteral("bfulszam")), s.order);
+        QCOMPARE(current(list, QStringLiteral("IDb")), QString::fromLatin1(s.currentId));
     }
 }
 
@@ -191,17 +202,17 @@ void IncomingListTest::deleteRefusedForDepartedAnimal()
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("40"));
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("41"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('40')"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("40")));
+    QVERIFY(list.listRows().locate(QStringLiteral("bfulszam"), QStringLiteral("40")));
     list.deleteCurrentEarTag();
     QCOMPARE(doubles.messages.size(), 1);
     QCOMPARE(doubles.messages.first().kind, platform::BoxKind::ConfirmYes);
     QCOMPARE(doubles.messages.first().text, QStringLiteral("Kiszállitásban szerepel a fülszám!"));
     QCOMPARE(db.count(QStringLiteral("beszall")), 2);
-    QCOMPARE(handOver().incomingId, QString());
+    QCOMPARE(db.session().handOver().incomingId, QString());
     // Rebuilt all the same: back on the last row.
-    QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("41"));
+    QCOMPARE(current(list, QStringLiteral("bfulszam")), QStringLiteral("41"));
 }
 
 void IncomingListTest::deleteRemovesEveryRowOfTheEarTag()
@@ -212,23 +223,23 @@ void IncomingListTest::deleteRemovesEveryRowOfTheEarTag()
     for (const char* tag : {"1", "2", "3", "2", "5"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('3')"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QStringLiteral("4")));
+    QVERIFY(list.listRows().locate(QStringLiteral("IDb"), QStringLiteral("4")));
     list.deleteCurrentEarTag();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
     QCOMPARE(doubles.messages.first().kind, platform::BoxKind::Plain);
     QCOMPARE(db.rows(QStringLiteral("SELECT idb FROM beszall ORDER BY idb")), (QList<QStringList>{{"1"}, {"3"}, {"5"}}));
     // The list ends on the arrival entered before the first one with that ear tag.
-    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
-    QCOMPARE(current(QStringLiteral("IDb")), QStringLiteral("1"));
-    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"1", "3", "5"}));
+    QCOMPARE(db.session().handOver().incomingId, QStringLiteral("1"));
+    QCOMPARE(current(list, QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(listed(list, QStringLiteral("bfulszam")), (QStringList{"1", "3", "5"}));
 
     // The first arrival has none before it: it remembers itself, which is gone, so the last row.
     list.deleteCurrentEarTag();
     QCOMPARE(db.rows(QStringLiteral("SELECT idb FROM beszall ORDER BY idb")), (QList<QStringList>{{"3"}, {"5"}}));
-    QCOMPARE(handOver().incomingId, QStringLiteral("1"));
-    QCOMPARE(current(QStringLiteral("IDb")), QStringLiteral("5"));
+    QCOMPARE(db.session().handOver().incomingId, QStringLiteral("1"));
+    QCOMPARE(current(list, QStringLiteral("IDb")), QStringLiteral("5"));
 }
 
 void IncomingListTest::deleteOnEmptyListDoesNothing()
@@ -238,9 +249,9 @@ void IncomingListTest::deleteOnEmptyListDoesNothing()
     const Registers r = addRegisters(db);
     // An arrival with an empty ear tag that the list does not show (its carrier is unknown).
     db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam) VALUES ('999', '%1', '')").arg(r.senderA));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.isEmpty());
+    QVERIFY(list.listRows().isEmpty());
     list.deleteCurrentEarTag();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
@@ -261,15 +272,15 @@ void IncomingListTest::failedDeleteIsRolledBack()
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
     db.openSession();
     platform::TestDoubles doubles;
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
     list.deleteCurrentEarTag();  // the last row: ear tag 62
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba81: Beszállitás DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("beszall")), 3);
     // The rollback closed the list; the rebuild opened it again.
-    QVERIFY(Data->ZQ12.active());
-    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"61", "62", "62"}));
-    QCOMPARE(current(QStringLiteral("IDb")), QStringLiteral("1"));  // remembered before the failure
+    QVERIFY(list.listRows().active());
+    QCOMPARE(listed(list, QStringLiteral("bfulszam")), (QStringList{"61", "62", "62"}));
+    QCOMPARE(current(list, QStringLiteral("IDb")), QStringLiteral("1"));  // remembered before the failure
 }
 
 void IncomingListTest::newArrivalsAppearWhenEntryCloses()
@@ -278,41 +289,45 @@ void IncomingListTest::newArrivalsAppearWhenEntryCloses()
     platform::TestDoubles doubles;
     const Registers r = addRegisters(db);
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("70"));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.show();
     QVERIFY(QTest::qWaitForWindowActive(&list));
-    QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
+    QTRY_VERIFY(rebuilt(list));
     doubles.modalHandlers << [&](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form9"));
+        QCOMPARE(d->objectName(), QStringLiteral("incomingEntryDialog"));
         auto* f = qobject_cast<IncomingEntryDialog*>(d);
         QCOMPARE(f->mode(), EntryMode::New);
         QCOMPARE(f->windowTitle(), QStringLiteral("Fülszám bevitel (beszállítás)"));
-        button(f, "Button1")->click();  // carrier picker
-        button(f, "Button2")->click();  // sender picker
-        QCOMPARE(edit(f, "Edit2")->text(), r.carrierB);
-        QCOMPARE(edit(f, "Edit3")->text(), r.senderB);
-        edit(f, "Edit5")->setText(QStringLiteral("2011.06.01"));
-        edit(f, "Edit6")->setText(QStringLiteral("2011.06.01"));
-        edit(f, "Edit4")->setText(QStringLiteral("71"));
-        edit(f, "Edit8")->setText(QStringLiteral("EU-6"));
-        button(f, "Button5")->click();
-        button(f, "Button3")->click();
-        button(f, "Button5")->click();
+        button(f, "chooseCarrierButton")->click();  // carrier picker
+        button(f, "chooseSenderButton")->click();   // sender picker
+        QCOMPARE(edit(f, "carrierCodeEdit")->text(), r.carrierB);
+        QCOMPARE(edit(f, "senderCodeEdit")->text(), r.senderB);
+        edit(f, "arrivalDateEdit")->setText(QStringLiteral("2011.06.01"));
+        edit(f, "purchaseDateEdit")->setText(QStringLiteral("2011.06.01"));
+        edit(f, "earTagEdit")->setText(QStringLiteral("71"));
+        edit(f, "certificateEdit")->setText(QStringLiteral("EU-6"));
+        button(f, "okButton")->click();
+        button(f, "newButton")->click();
+        button(f, "okButton")->click();
         QVERIFY(doubles.messages.isEmpty());
         // The commits closed the list behind the entry screen.
-        QVERIFY(!Data->ZQ12.active());
-        button(f, "Button6")->click();
+        QVERIFY(!list.listRows().active());
+        button(f, "cancelButton")->click();
     };
-    doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), r.carrierB)); };
-    doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), r.senderB)); };
-    button(&list, "Button2")->click();
-    QCOMPARE(doubles.modalsShown, (QStringList{"Form9", "carrierListDialog", "partnerListDialog"}));
+    doubles.modalHandlers << [&](QDialog*) {
+        QVERIFY(db.session().carriers().list().locate(QStringLiteral("skod"), r.carrierB));
+    };
+    doubles.modalHandlers << [&](QDialog*) {
+        QVERIFY(db.session().partners().list().locate(QStringLiteral("fkod"), r.senderB));
+    };
+    button(&list, "newButton")->click();
+    QCOMPARE(doubles.modalsShown, (QStringList{"incomingEntryDialog", "carrierListDialog", "partnerListDialog"}));
     // No explicit rebuild: the list window, unblocked when the modal entry screen closes,
     // rebuilds itself.
-    QTRY_VERIFY(Data->ZQ12.active());
-    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"70", "71", "72"}));
-    QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("72"));
-    QCOMPARE(current(QStringLiteral("snev")), QStringLiteral("Nagy Fuvar"));
+    QTRY_VERIFY(list.listRows().active());
+    QCOMPARE(listed(list, QStringLiteral("bfulszam")), (QStringList{"70", "71", "72"}));
+    QCOMPARE(current(list, QStringLiteral("bfulszam")), QStringLiteral("72"));
+    QCOMPARE(current(list, QStringLiteral("snev")), QStringLiteral("Nagy Fuvar"));
 }
 
 void IncomingListTest::changeThroughTheList()
@@ -322,26 +337,26 @@ void IncomingListTest::changeThroughTheList()
     const Registers r = addRegisters(db);
     for (const char* tag : {"80", "81", "82"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("81")));
+    QVERIFY(list.listRows().locate(QStringLiteral("bfulszam"), QStringLiteral("81")));
     QPointer<QDialog> entry;
     doubles.modalHandlers << [&](QDialog* d) {
         auto* f = qobject_cast<IncomingEntryDialog*>(d);
         QCOMPARE(f->mode(), EntryMode::Change);
         entry = f;
         QCOMPARE(f->windowTitle(), QStringLiteral("Fülszám módositás"));
-        QCOMPARE(edit(f, "Edit4")->text(), QStringLiteral("81"));
-        edit(f, "Edit4")->setText(QStringLiteral("810"));
-        button(f, "Button5")->click();
+        QCOMPARE(edit(f, "earTagEdit")->text(), QStringLiteral("81"));
+        edit(f, "earTagEdit")->setText(QStringLiteral("810"));
+        button(f, "okButton")->click();
     };
-    button(&list, "Button3")->click();
+    button(&list, "changeButton")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT bfulszam FROM beszall WHERE idb = 2")), QStringLiteral("810"));
     // Rebuilt at once and standing on the changed arrival.
-    QVERIFY(Data->ZQ12.active());
-    QCOMPARE(handOver().incomingId, QStringLiteral("2"));
-    QCOMPARE(current(QStringLiteral("bfulszam")), QStringLiteral("810"));
+    QVERIFY(list.listRows().active());
+    QCOMPARE(db.session().handOver().incomingId, QStringLiteral("2"));
+    QCOMPARE(current(list, QStringLiteral("bfulszam")), QStringLiteral("810"));
     QVERIFY(!entry);  // destroyed when it closed
 }
 
@@ -373,17 +388,17 @@ void IncomingListTest::longListLandsOnItsLastOrRememberedRow()
     const QStringList ids = idsInOrder(db, order);
     if (remembered == QStringLiteral("firstByDate"))
         remembered = ids.first();
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.resize(920, 660);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
-    handOver().incomingId = remembered;
-    child<QRadioButton>(&list, byDate ? "RadioButton1" : "RadioButton2")->click();
+    QTRY_VERIFY(rebuilt(list));
+    db.session().handOver().incomingId = remembered;
+    child<QRadioButton>(&list, byDate ? "byDateAndEarTagButton" : "inEntryOrderButton")->click();
     const QString expected = ids.contains(remembered) ? remembered : ids.last();
-    QCOMPARE(current(QStringLiteral("IDb")), expected);
+    QCOMPARE(current(list, QStringLiteral("IDb")), expected);
     // Only the rows around it were read, and they are the list's rows there.
-    Dataset& q = Data->ZQ12;
+    Dataset& q = list.listRows();
     QVERIFY(q.fetchedCount() < 300);
     const int at = static_cast<int>(ids.indexOf(expected));
     QCOMPARE(q.startsAtTop(), at == q.recNo());
@@ -392,15 +407,15 @@ void IncomingListTest::longListLandsOnItsLastOrRememberedRow()
         around << q.cellText(row, q.fieldIndex(QStringLiteral("IDb")));
     QCOMPARE(around, ids.mid(at - q.recNo(), around.size()));
     // The grid and the panels show that row.
-    auto* grid = child<DBGrid>(&list, "DBGrid1");
+    auto* grid = child<DBGrid>(&list, "arrivalsGrid");
     QCOMPARE(grid->currentIndex().row(), q.recNo());
     QApplication::processEvents();
     QVERIFY(grid->visualRect(grid->currentIndex()).intersects(grid->viewport()->rect()));
-    QCOMPARE(shown(&list, "DBText19"), expected);
+    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected);
     // The whole list, read from there up and down, is the list.
     QCOMPARE(q.recordCount(), ids.size());
-    QCOMPARE(listed(QStringLiteral("IDb")), ids);
-    QCOMPARE(current(QStringLiteral("IDb")), expected);
+    QCOMPARE(listed(list, QStringLiteral("IDb")), ids);
+    QCOMPARE(current(list, QStringLiteral("IDb")), expected);
 }
 
 void IncomingListTest::ctrlEndAndCtrlHomeInALongList_data()
@@ -462,13 +477,13 @@ void IncomingListTest::eachActionRebuildsOnce()
     const Registers r = addRegisters(db);
     for (const char* tag : {"90", "91", "92"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.show();
     QVERIFY(QTest::qWaitForWindowActive(&list));
-    QTRY_VERIFY(Data->ZQ12.active() && Data->ZQ12.hasField(QStringLiteral("Bkod")));
+    QTRY_VERIFY(rebuilt(list));
     QTest::qWait(30);
     int rebuilds = 0;
-    QObject::connect(&Data->ZQ12, &Dataset::opened, &list, [&] { ++rebuilds; });
+    QObject::connect(&list.listRows(), &Dataset::opened, &list, [&] { ++rebuilds; });
     const auto settle = [] {
         QTest::qWait(50);
         QApplication::processEvents();
@@ -476,35 +491,35 @@ void IncomingListTest::eachActionRebuildsOnce()
 
     // "Módosít": the entry screen is shown over the list and saves a change.
     doubles.modalHandlers << [](QDialog* d) {
-        edit(d, "Edit8")->setText(QStringLiteral("EU-CHANGED"));
-        button(d, "Button5")->click();
-        button(d, "Button6")->click();
+        edit(d, "certificateEdit")->setText(QStringLiteral("EU-CHANGED"));
+        button(d, "okButton")->click();
+        button(d, "cancelButton")->click();
     };
-    button(&list, "Button3")->click();
+    button(&list, "changeButton")->click();
     settle();
     QCOMPARE(rebuilds, 1);
-    QCOMPARE(current(QStringLiteral("beubiz")), QStringLiteral("EU-CHANGED"));
+    QCOMPARE(current(list, QStringLiteral("beubiz")), QStringLiteral("EU-CHANGED"));
 
     // "Új": the entry screen is shown and closed.
     rebuilds = 0;
-    button(&list, "Button2")->click();
+    button(&list, "newButton")->click();
     settle();
     QCOMPARE(rebuilds, 1);
 
     // The order options.
     rebuilds = 0;
-    child<QRadioButton>(&list, "RadioButton1")->click();
+    child<QRadioButton>(&list, "byDateAndEarTagButton")->click();
     settle();
     QCOMPARE(rebuilds, 1);
 
     // "Töröl".
     rebuilds = 0;
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("bfulszam"), QStringLiteral("91")));
-    button(&list, "Button4")->click();
+    QVERIFY(list.listRows().locate(QStringLiteral("bfulszam"), QStringLiteral("91")));
+    button(&list, "deleteButton")->click();
     settle();
     QCOMPARE(rebuilds, 1);
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
-    QCOMPARE(listed(QStringLiteral("bfulszam")), (QStringList{"90", "92"}));
+    QCOMPARE(listed(list, QStringLiteral("bfulszam")), (QStringList{"90", "92"}));
 }
 
 void IncomingListTest::deleteInALongListRemembersTheRowBefore()
@@ -519,16 +534,16 @@ void IncomingListTest::deleteInALongListRemembersTheRowBefore()
     const QString first = db.value(QStringLiteral("SELECT MIN(IDb) FROM beszall WHERE bfulszam = '1037'"));
     const QString before = db.value(QStringLiteral("SELECT MAX(IDb) FROM beszall WHERE IDb < %1").arg(first));
     QVERIFY(!before.isEmpty());
-    IncomingListDialog list;
+    IncomingListDialog list(db.session());
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), db.value(QStringLiteral(
-                                                           "SELECT MAX(IDb) FROM beszall WHERE bfulszam = '1037'"))));
+    QVERIFY(list.listRows().locate(
+        QStringLiteral("IDb"), db.value(QStringLiteral("SELECT MAX(IDb) FROM beszall WHERE bfulszam = '1037'"))));
     list.deleteCurrentEarTag();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM beszall WHERE bfulszam = '%1'").arg(tag)),
              QStringLiteral("0"));
-    QCOMPARE(handOver().incomingId, before);
-    QCOMPARE(current(QStringLiteral("IDb")), before);
+    QCOMPARE(db.session().handOver().incomingId, before);
+    QCOMPARE(current(list, QStringLiteral("IDb")), before);
 
     // An arrival without an ear tag: the missing and the blank ones are the same ear tag here.
     doubles.messages.clear();
@@ -537,12 +552,12 @@ void IncomingListTest::deleteInALongListRemembersTheRowBefore()
     QVERIFY(firstWithout.toInt() < 100);
     const QString beforeWithout =
         db.value(QStringLiteral("SELECT MAX(IDb) FROM beszall WHERE IDb < %1").arg(firstWithout));
-    Data->IBTrans1.commit();
+    db.session().transaction().commit();
     list.rebuild();
-    QVERIFY(Data->ZQ12.locate(QStringLiteral("IDb"), QStringLiteral("100")));
+    QVERIFY(list.listRows().locate(QStringLiteral("IDb"), QStringLiteral("100")));
     list.deleteCurrentEarTag();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A beszállitás sor törölve!")});
-    QCOMPARE(handOver().incomingId, beforeWithout);
+    QCOMPARE(db.session().handOver().incomingId, beforeWithout);
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM beszall WHERE IDb = 100")), QStringLiteral("0"));
 }
 

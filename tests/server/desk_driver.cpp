@@ -131,11 +131,11 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
         Data->ZQ23.setParamText(QStringLiteral("p1"), words[1]);
         Data->ZQ23.execSql();
     } else if (command == QLatin1String("list")) {
-        IncomingListDialog list;
+        IncomingListDialog list(Data->session());
         list.rebuild();
         QStringList tags;
-        for (int r = 0; Data->ZQ12.moveTo(r); ++r)
-            tags << Data->ZQ12.fieldText(QStringLiteral("bfulszam"));
+        for (int r = 0; list.listRows().moveTo(r); ++r)
+            tags << list.listRows().fieldText(QStringLiteral("bfulszam"));
         say(QStringLiteral("tags ") + tags.join(u' '));
     } else if (command == QLatin1String("tables")) {
         Data->reopenTables();
@@ -144,10 +144,10 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
             tags << Data->IBTable1.fieldText(QStringLiteral("bfulszam"));
         say(QStringLiteral("arrivals ") + tags.join(u' '));
     } else if (command == QLatin1String("delete") && words.size() == 2) {
-        IncomingListDialog list;
+        IncomingListDialog list(Data->session());
         list.rebuild();
         int r = 0;
-        while (Data->ZQ12.moveTo(r) && Data->ZQ12.fieldText(QStringLiteral("bfulszam")) != words[1])
+        while (list.listRows().moveTo(r) && list.listRows().fieldText(QStringLiteral("bfulszam")) != words[1])
             ++r;
         list.deleteCurrentEarTag();
     } else if (command == QLatin1String("commit")) {
