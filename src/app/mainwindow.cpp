@@ -236,10 +236,10 @@ void MainWindow::recountOnSite()
     m_dayLine->showOnSite(daycounts::countOnSite(m_session->database().connection().attachment()));
 }
 
-template <typename Screen>
-void MainWindow::runWritingScreen()
+template <typename Screen, typename... Args>
+void MainWindow::runWritingScreen(Args&&... args)
 {
-    runScreen<Screen>(this);
+    runScreen<Screen>(this, std::forward<Args>(args)...);
     refreshDayCounts();
     recountOnSite();
 }
@@ -271,9 +271,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 }
 
 void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>(); }
-void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(); }
-void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(); }
-void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(); }
+void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(*m_session); }
+void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(*m_session); }
+void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(*m_session); }
 void MainWindow::openPartners() { runScreen<PartnerListDialog>(this, *m_session); }
 void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this, *m_session); }
 void MainWindow::showAbout() { runScreen<AboutDialog>(this); }

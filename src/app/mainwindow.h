@@ -93,8 +93,8 @@ private:
     void restoreDatabase();
 
     // Opens a screen that may change arrivals or departures; the counts are renewed after it.
-    template <typename Screen>
-    void runWritingScreen();
+    template <typename Screen, typename... Args>
+    void runWritingScreen(Args&&... args);
     void refreshDayCounts();
 
     std::unique_ptr<Session> m_ownSession;
