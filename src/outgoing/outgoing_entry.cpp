@@ -317,8 +317,8 @@ void OutgoingEntryDialog::save()
                 // Nothing was written: the list again, and the screen ready for the mended field.
                 try {
                     rebuildList();
-                } catch (const std::exception& e) {
-                    platform::showError(this, QString::fromUtf8(e.what()));
+                } catch (const std::exception& rebuildError) {
+                    platform::showError(this, QString::fromUtf8(rebuildError.what()));
                 }
                 return;
             }

@@ -25,6 +25,8 @@ private slots:
     void emptyListFillsNothing();
     void emptyCategoryWrittenAsEmptyText();
     void failedUpdateRollsBack();
+    void unstorableTextIsRefusedBeforeWriting_data();
+    void unstorableTextIsRefusedBeforeWriting();
 };
 
 void OutgoingCompletionTest::fillsExactlyRowsWithBothCodesEmpty()
@@ -169,6 +171,51 @@ void OutgoingCompletionTest::failedUpdateRollsBack()
     button(&f, "completeButton")->click();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '7' AND kfkod = '8'")), QStringLiteral("2"));
+}
+
+void OutgoingCompletionTest::unstorableTextIsRefusedBeforeWriting_data()
+{
+    QTest::addColumn<QStringList>("fields");  // each gets a character the database cannot hold
+    QTest::addColumn<QString>("named");       // the field the message names: the first one written
+    QTest::newRow("certificate") << QStringList{"certificateOutEdit"} << QStringLiteral("Eü. bizonyitvány ki");
+    QTest::newRow("category") << QStringList{"categoryEdit"} << QStringLiteral("Hasznositási kategória");
+    QTest::newRow("certificate before category")
+        << QStringList{"categoryEdit", "certificateOutEdit"} << QStringLiteral("Eü. bizonyitvány ki");
+    QTest::newRow("buyer before certificate")
+        << QStringList{"certificateOutEdit", "buyerCodeEdit"} << QStringLiteral("Vevö kód");
+    QTest::newRow("carrier before buyer") << QStringList{"buyerCodeEdit", "carrierCodeEdit"} << QStringLiteral("Száll.kód");
+}
+
+void OutgoingCompletionTest::unstorableTextIsRefusedBeforeWriting()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QString, named);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    departureWithoutCodes(db, QStringLiteral("1"));
+    departureWithoutCodes(db, QStringLiteral("2"));
+    OutgoingCompletionDialog f(db.session());
+    f.show();
+    QApplication::processEvents();
+    edit(&f, "carrierCodeEdit")->setText(QStringLiteral("7"));
+    edit(&f, "buyerCodeEdit")->setText(QStringLiteral("8"));
+    edit(&f, "certificateOutEdit")->setText(QStringLiteral("KI"));
+    for (const QString& field : fields)
+        edit(&f, qPrintable(field))->setText(edit(&f, qPrintable(field))->text() + QStringLiteral("ț"));
+    button(&f, "completeButton")->click();
+    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(named, QStringLiteral("\"ț\" (U+021B)"))});
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '' AND kfkod = ''")), QStringLiteral("2"));
+    QVERIFY(!db.session().transaction().inTransaction());
+
+    // Mended, the next try completes both.
+    doubles.messages.clear();
+    for (const QString& field : fields)
+        edit(&f, qPrintable(field))->setText(edit(&f, qPrintable(field))->text().remove(u'ț'));
+    button(&f, "completeButton")->click();
+    QVERIFY(doubles.messages.isEmpty());
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '7' AND kfkod = '8' AND keubizki = 'KI' "
+                                     "AND khkat = 'gyüjtés'")),
+             QStringLiteral("2"));
 }
 
 QTEST_MAIN(OutgoingCompletionTest)

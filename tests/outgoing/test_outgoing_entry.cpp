@@ -71,6 +71,8 @@ private slots:
     void longListLandsOnNewestOrRememberedRow();
     void newEntryWriteFailures_data();
     void newEntryWriteFailures();
+    void unstorableTextNamesTheFirstFieldWritten_data();
+    void unstorableTextNamesTheFirstFieldWritten();
 };
 
 void OutgoingEntryTest::dispatchesAnArrivedAnimal()
@@ -688,6 +690,77 @@ void OutgoingEntryTest::newEntryWriteFailures()
     QVERIFY(entryRows(f).active());  // the list shown again
     QCOMPARE(button(&f, "newButton")->isEnabled(), saved);
     QCOMPARE(button(&f, "okButton")->isEnabled(), !saved);
+}
+
+void OutgoingEntryTest::unstorableTextNamesTheFirstFieldWritten_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<QStringList>("fields");  // each gets a character the database cannot hold
+    QTest::addColumn<QString>("named");       // the field the message names
+    for (const bool change : {false, true}) {
+        const char* mode = change ? "change" : "new";
+        QTest::addRow("%s: carrier code before certificate out", mode)
+            << change << QStringList{"certificateOutEdit", "carrierCodeEdit"} << QStringLiteral("Száll.kód");
+        QTest::addRow("%s: buyer code before certificate in", mode)
+            << change << QStringList{"certificateInEdit", "buyerCodeEdit"} << QStringLiteral("Vevö kód");
+        QTest::addRow("%s: certificate in before category", mode)
+            << change << QStringList{"categoryEdit", "certificateInEdit"} << QStringLiteral("Eü. bizonyitvány be");
+        QTest::addRow("%s: category before certificate out", mode)
+            << change << QStringList{"certificateOutEdit", "categoryEdit"} << QStringLiteral("Hasznositási kategória");
+    }
+}
+
+void OutgoingEntryTest::unstorableTextNamesTheFirstFieldWritten()
+{
+    QFETCH(bool, change);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, named);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    arrival(db, QStringLiteral("1001"));
+    std::unique_ptr<NewEntry> entry;
+    std::unique_ptr<OutgoingListDialog> list;
+    std::unique_ptr<OutgoingEntryDialog> changing;
+    OutgoingEntryDialog* f = nullptr;
+    if (change) {
+        const QString carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
+        const QString buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
+        departure(db, QStringLiteral("1001"), carrier, buyer);
+        list = std::make_unique<OutgoingListDialog>(db.session());
+        list->rebuildList();
+        changing = std::make_unique<OutgoingEntryDialog>(db.session(), EntryMode::Change);
+        QVERIFY(changing->loadForChange(list->currentDeparture()));
+        f = changing.get();
+    } else {
+        entry = std::make_unique<NewEntry>(db, doubles);
+        f = entry->form.get();
+        edit(f, "earTagEdit")->setText(QStringLiteral("1001"));
+        edit(f, "certificateInEdit")->setText(QStringLiteral("BE-1"));
+    }
+    const auto stored = [&db] {
+        return db.rows(QStringLiteral("SELECT kskod, kfkod, kfulszam, keubizbe, khkat, keubizki FROM kiszall"));
+    };
+    const QList<QStringList> before = stored();
+    for (const QString& field : fields)
+        edit(f, qPrintable(field))->setText(edit(f, qPrintable(field))->text() + QStringLiteral("ț"));
+
+    button(f, "okButton")->click();
+    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(named, QStringLiteral("\"ț\" (U+021B)"))});
+    QCOMPARE(stored(), before);  // nothing written
+    QVERIFY(entryRows(*f).active());  // the list shown again, the screen ready for the mended field
+    QVERIFY(button(f, "okButton")->isEnabled());
+
+    // Mended, the same "OK" writes what the screen holds.
+    doubles.messages.clear();
+    for (const QString& field : fields)
+        edit(f, qPrintable(field))->setText(edit(f, qPrintable(field))->text().remove(u'ț'));
+    button(f, "okButton")->click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QStringList shownValues;
+    for (const char* field : {"carrierCodeEdit", "buyerCodeEdit", "earTagEdit", "certificateInEdit", "categoryEdit",
+                              "certificateOutEdit"})
+        shownValues << edit(f, field)->text();
+    QCOMPARE(stored(), QList<QStringList>{shownValues});
 }
 
 void OutgoingEntryTest::failedWritesRollBackAndRebuild()
