@@ -284,13 +284,13 @@ void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutD
 void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
 void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
 void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
-void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this); }
-void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this); }
+void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this, *m_session); }
+void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this, *m_session); }
 void MainWindow::archiveDispatchDay() { runWritingScreen<ArchiveDialog>(); }
 void MainWindow::withdrawArchivedDay() { runWritingScreen<ArchiveWithdrawalDialog>(); }
-void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this); }
+void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this, *m_session); }
 void MainWindow::deleteDepartures() { runWritingScreen<DispatchDeletionDialog>(); }
-void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this); }
+void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this, *m_session); }
 void MainWindow::editTables() { runWritingScreen<TableEditorDialog>(); }
 void MainWindow::importPreviousVersion() { runWritingScreen<LegacyImportDialog>(); }
 

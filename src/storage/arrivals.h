@@ -18,6 +18,21 @@ public:
     qint64 countWithCarrier(const QString& carrierCode);
     qint64 countWithSender(const QString& senderCode);
 
+    // --- the ear-tag lookups (search, duplicate check)
+    // The orders of the whole live arrival list in the ear-tag search.
+    enum class SearchOrder { ByEarTag, ByArrivalDate, BySenderName, ByCarrierName, ByEntry };
+    // Every live arrival with its carrier and sender, in rows: bfulszam, bszkelt, fnev, snev,
+    // bvkelt, bhkat, beubiz, bskod, bfkod, IDb, srendszam, scim, sjovaszam, skod, IDs, fcim,
+    // ftenykod, fsznev, fszcim, fkod, IDf. The first row is current.
+    void openSearchList(Dataset& rows, SearchOrder order);
+    // The live arrivals whose ear tag begins with earTagBeginning (every one when it is empty), in
+    // ear-tag order, in rows: bfulszam, bszkelt, fnev, snev, srendszam, scim, sjovaszam, skod, IDs,
+    // fcim, ftenykod, fsznev, fszcim, fkod, IDf. The beginning is bound, never part of the text.
+    void openEarTagSearch(Dataset& rows, const QString& earTagBeginning);
+    // Every live arrival in ear-tag order, in rows: bfulszam, bszkelt, bvkelt, bhkat, beubiz,
+    // bskod, bfkod, IDb.
+    void openByEarTag(Dataset& rows);
+
     // --- an ear tag about to leave (the outgoing entry screen and its pick list)
 
     // How many arrivals carry the ear tag, compared exactly as text; 0 when it never arrived.

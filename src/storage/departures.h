@@ -54,6 +54,25 @@ public:
     // How many departures carry the ear tag, compared exactly as text.
     qint64 countForEarTag(const QString& earTag);
 
+    // --- the ear-tag lookups (search, duplicate check, departures without arrival)
+    // The orders of the whole live departure list in the ear-tag search.
+    enum class SearchOrder { ByEarTag, ByDispatchDate, ByBuyerName, ByCarrierName, ByEntry };
+    // Every live departure with its carrier and buyer, in rows: kfulszam, kikelt, fnev, snev,
+    // khkat, keubizki, keubizbe, kskod, kfkod, IDk, srendszam, scim, sjovaszam, skod, IDs, fcim,
+    // ftenykod, fsznev, fszcim, fkod, IDf. The first row is current.
+    void openSearchList(Dataset& rows, SearchOrder order);
+    // The live departures whose ear tag begins with earTagBeginning (every one when it is empty),
+    // in ear-tag order, in rows: kfulszam, kikelt, fnev, snev, khkat, keubizki, keubizbe, kskod,
+    // kfkod, IDk, srendszam, snev (again), scim, sjovaszam, skod, IDs, fcim, ftenykod, fsznev,
+    // fszcim, fkod, IDf. The beginning is bound, never part of the text.
+    void openEarTagSearch(Dataset& rows, const QString& earTagBeginning);
+    // Every live departure in ear-tag order, in rows: kfulszam, kikelt, keubizki, keubizbe, IDk.
+    void openByEarTag(Dataset& rows);
+    // Every live departure whose ear tag has no live arrival (also when its arrival was archived
+    // while it stayed live), in the order the engine gives them, in rows: kfulszam, kikelt, kskod,
+    // kfkod, IDk. Reads the arrivals (BESZALL) too; kept here, as it lists departures.
+    void openWithoutArrival(Dataset& rows);
+
     // --- the outgoing list ("Kiszállítás")
 
     enum class ListOrder { Entry, DateAndEarTag };

@@ -29,4 +29,10 @@ qint64 count(Dataset& dataset, const QStringList& lines, TextParams params)
     return dataset.recNo() < 0 ? 0 : dataset.fieldInt(dataset.columns().at(0).name);
 }
 
+QString earTagBeginning(const QString& beginning)
+{
+    constexpr int kEarTagLength = 25;  // the ear-tag columns' width
+    return beginning.size() >= kEarTagLength ? beginning : beginning + u'%';
+}
+
 }  // namespace statements

@@ -23,4 +23,10 @@ qint64 execute(Dataset& dataset, const QStringList& lines, TextParams params = {
 // No row reads as 0.
 qint64 count(Dataset& dataset, const QStringList& lines, TextParams params = {});
 
+// The LIKE pattern, to be bound as a parameter, for the ear tags that begin with beginning:
+// beginning and "%". A beginning that already fills the ear-tag columns (25 characters) can only be
+// the whole tag, and a pattern longer than the column is refused by the database, so then it is
+// the tag itself.
+QString earTagBeginning(const QString& beginning);
+
 }  // namespace statements

@@ -96,7 +96,7 @@ std::unique_ptr<QDialog> startScreen(const QString& name)
         return screen;
     }
     if (name == QLatin1String("ranges")) {
-        auto screen = std::make_unique<SenderEarTagRangesDialog>();
+        auto screen = std::make_unique<SenderEarTagRangesDialog>(Data->session());
         screen->show();
         screen->collectRanges();
         return screen;
