@@ -220,7 +220,7 @@ bool OutgoingEntryDialog::checkEarTagArrived()
         return true;
     } catch (const std::exception& e) {
         // Unchecked is not arrived: the user stays in the field.
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         m_earTag->setFocus();
         return false;
     }
@@ -235,7 +235,7 @@ void OutgoingEntryDialog::pickEarTag()
         if (const auto picked = pickList.pickedEarTag())
             m_earTag->setText(*picked);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -272,7 +272,7 @@ void OutgoingEntryDialog::saveDeparture()
         if (!validate())
             return;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     save();
@@ -318,7 +318,7 @@ void OutgoingEntryDialog::save()
                 try {
                     rebuildList();
                 } catch (const std::exception& rebuildError) {
-                    platform::showError(this, QString::fromUtf8(rebuildError.what()));
+                    platform::showError(this, rebuildError);
                 }
                 return;
             }
@@ -330,7 +330,7 @@ void OutgoingEntryDialog::save()
     try {
         rebuildList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);

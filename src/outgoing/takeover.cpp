@@ -17,14 +17,11 @@
 
 namespace {
 
-// KISZALL1's eight columns, and one value more: enough to know that a record has too many.
-constexpr int kValuesKept = 8 + 1;
-
 QString errorText(const std::exception& e)
 {
     if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
         return fbError->message();
-    return QString::fromUtf8(e.what());
+    return platform::errorText(e);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
@@ -137,7 +134,7 @@ void TakeoverDialog::readFile()
 
     // The whole file is read before anything changes: a file that is missing, unreadable or no
     // well-formed XML is said, with where reading failed, and the staging keeps what it held.
-    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName, kValuesKept);
+    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName);
     if (!file.ok()) {
         platform::showMessage(this, file.error);
         return;
@@ -219,7 +216,7 @@ bool TakeoverDialog::normaliseEarTags()
                 // ("-1,23456789012346E19"), which is no ear tag: refused like a non-number.
                 const auto number = convert::earTagNumberText(staged.fieldText(QStringLiteral("kfulszam")));
                 if (!number || number->contains(u'E'))
-                    throw fb::Error(QStringLiteral("not a number"));
+                    throw fb::Error(QStringLiteral("A fülszám nem szám."));
                 staging.setEarTag(staged.fieldInt(QStringLiteral("IDk")), *number);
             } catch (const std::exception&) {
                 platform::showMessage(this, QStringLiteral("Hiba302:  Update a kiszall1 -ben "));

@@ -138,7 +138,7 @@ namespace {
 void bindDeparture(Dataset& w, const Departure& departure)
 {
     if (!departure.dispatchDate.isValid())
-        throw fb::Error(QStringLiteral("a departure needs its dispatch date"));
+        throw fb::Error(QStringLiteral("Nincs megadva a kiszállitás kelte!"));
     w.setParamText(QStringLiteral("carrierCode"), departure.carrierCode);
     w.setParamText(QStringLiteral("buyerCode"), departure.buyerCode);
     w.setParamText(QStringLiteral("earTag"), departure.earTag);
