@@ -7,12 +7,12 @@
 
 #include "benchsupport.h"
 
-#include "storage/shared_datasets.h"
-#include "core/handover.h"
 #include "db/client.h"
 #include "outgoing/eartag_picklist.h"
 #include "outgoing/outgoing_entry.h"
 #include "outgoing/outgoing_list.h"
+#include "storage/session.h"
+#include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/platform.h"
 
@@ -83,6 +83,12 @@ struct Raw {
     }
 };
 
+// The dataset a screen's grid of that name shows.
+Dataset& gridRows(QWidget& screen, const char* grid)
+{
+    return *screen.findChild<DBGrid*>(QString::fromLatin1(grid))->datasetModel()->dataset();
+}
+
 void line(const char* what, double ms, double rawMs)
 {
     std::printf("  %-66s %9.2f ms   bare %8.2f ms   ratio %5.2f\n", what, ms, rawMs, rawMs > 0 ? ms / rawMs : 0.0);
@@ -140,54 +146,54 @@ int main(int argc, char** argv)
                 spare, spare + 4 * runs);
         const QString middle = QString::number(departures / 2 + 1);
 
-        openBenchSession();
-        resetHandOver();
+        Session& session = openBenchSession();
+        HandOver& handOver = session.handOver();
         Raw raw(db.file());
         std::printf("%s arrivals, %s departures (median of %d runs):\n", qPrintable(grouped(size)),
                     qPrintable(grouped(departures)), runs);
 
         const double open = timeMs(
             [&] {
-                OutgoingListDialog f;
+                OutgoingListDialog f(session);
                 f.refresher()->trigger();
             },
             runs);
         line("create the outgoing list and rebuild it, landing on the last row", open);
         {
-            OutgoingListDialog f;
-            auto* byDate = f.findChild<QCheckBox*>(QStringLiteral("CheckBox1"));
+            OutgoingListDialog f(session);
+            auto* byDate = f.findChild<QCheckBox*>(QStringLiteral("byDateCheckBox"));
             f.rebuildList();
             line("rebuild in entry order, last row", timeMs([&] { f.rebuildList(); }, runs));
             byDate->setChecked(true);
             line("rebuild by date and ear tag, last row", timeMs([&] { f.rebuildList(); }, runs));
-            handOver().outgoingId = middle;
+            handOver.outgoingId = middle;
             line("rebuild by date and ear tag, on a remembered departure", timeMs([&] { f.rebuildList(); }, runs));
             byDate->setChecked(false);
             line("rebuild in entry order, on a remembered departure", timeMs([&] { f.rebuildList(); }, runs));
-            if (Data->ZQ22.fieldText(QStringLiteral("IDk")) != middle)
+            if (gridRows(f, "departuresGrid").fieldText(QStringLiteral("IDk")) != middle)
                 std::printf("  !! the rebuild did not land on departure %s\n", qPrintable(middle));
-            handOver().outgoingId.clear();
+            handOver.outgoingId.clear();
         }
 
         // One departure: OK (checks, insert, commit, the entry list rebuilt) and "Új" (the next ear tag).
         {
-            OutgoingEntryDialog f(EntryMode::New);
+            OutgoingEntryDialog f(session, EntryMode::New);
             const auto field = [&f](const char* name) { return f.findChild<QLineEdit*>(QString::fromLatin1(name)); };
-            field("Edit2")->setText(QStringLiteral("1"));
-            field("Edit3")->setText(QStringLiteral("1"));
-            field("Edit5")->setText(QStringLiteral("2011.03.20"));
-            field("Edit6")->setText(QStringLiteral("BE-1"));
-            field("Edit8")->setText(QStringLiteral("KI-1"));
-            field("Edit4")->setText(QString::number(8000000000LL + spare));
+            field("carrierCodeEdit")->setText(QStringLiteral("1"));
+            field("buyerCodeEdit")->setText(QStringLiteral("1"));
+            field("dispatchDateEdit")->setText(QStringLiteral("2011.03.20"));
+            field("certificateInEdit")->setText(QStringLiteral("BE-1"));
+            field("certificateOutEdit")->setText(QStringLiteral("KI-1"));
+            field("earTagEdit")->setText(QString::number(8000000000LL + spare));
             const auto okAndNew = [&] {
                 f.saveDeparture();
                 f.prepareNextEarTag();
-                field("Edit4")->setText(QString::number(8000000000LL + ++spare));
+                field("earTagEdit")->setText(QString::number(8000000000LL + ++spare));
             };
             line("OK + Új in the entry screen (its list rebuilt, nothing remembered)", timeMs(okAndNew, runs));
-            handOver().outgoingId = middle;
+            handOver.outgoingId = middle;
             line("OK + Új, the entry list rebuilt on a remembered departure", timeMs(okAndNew, runs));
-            handOver().outgoingId.clear();
+            handOver.outgoingId.clear();
             spare += 4 * runs;
         }
         if (!doubles.messages.isEmpty())
@@ -203,11 +209,10 @@ int main(int argc, char** argv)
         // The pick list near the end of the on-site ear tags, and the arrival check.
         const QString prefix = QString::number(1000000000LL + size - 11).left(9);
         const QString onSite = QString::number(1000000000LL + (size / 2) / 10 * 10);
-        handOver().earTagBeginning = prefix;
         QString found;
         const double pick = timeMs([&] {
-            EarTagPickListDialog f;
-            found = Data->ZQ14.fieldText(QStringLiteral("bfulszam"));
+            EarTagPickListDialog f(session, prefix);
+            found = gridRows(f, "earTagsGrid").fieldText(QStringLiteral("bfulszam"));
         }, runs);
         long rawRows = 0;
         const double pickRaw =
@@ -215,8 +220,7 @@ int main(int argc, char** argv)
         line("open the pick list and locate the prefix", pick, pickRaw);
         std::printf("    positioned on %s (prefix %s) after %ld rows of the list\n", qPrintable(found),
                     qPrintable(prefix), rawRows);
-        handOver().earTagBeginning.clear();
-        const double pickFirst = timeMs([&] { EarTagPickListDialog f; }, runs);
+        const double pickFirst = timeMs([&] { EarTagPickListDialog f(session, QString()); }, runs);
         const double pickFirstRaw =
             timeMs([&] { raw.fetchUntilPrefix(QString::fromLatin1(kPickSql), QString(), 1); }, runs);
         line("open the pick list with nothing typed (first row)", pickFirst, pickFirstRaw);
@@ -224,11 +228,11 @@ int main(int argc, char** argv)
         QString cert;
         double leave = 0;
         {
-            OutgoingEntryDialog f(EntryMode::New);
+            OutgoingEntryDialog f(session, EntryMode::New);
             const auto field = [&f](const char* name) { return f.findChild<QLineEdit*>(QString::fromLatin1(name)); };
-            field("Edit4")->setText(onSite);
+            field("earTagEdit")->setText(onSite);
             leave = timeMs([&] { f.checkEarTagArrived(); }, 21);
-            cert = field("Edit6")->text();
+            cert = field("certificateInEdit")->text();
         }
         const double leaveRaw = timeMs([&] { raw.arrivalCheck(onSite); }, 21);
         line("leaving the ear-tag field: checkEarTagArrived on an arrived ear tag", leave, leaveRaw);
@@ -237,7 +241,6 @@ int main(int argc, char** argv)
         doubles.messages.clear();
         std::printf("  resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
         closeBenchSession();
-        Data = nullptr;
     }
 
     // What the ear-tag index on KISZALL is worth: without it every arrival's NOT EXISTS scans all

@@ -2,9 +2,11 @@
 // and the reading alone of hostile shapes (deep nesting, many values, records in records), which
 // must stay linear in the file's length.
 #include "benchsupport.h"
-#include "storage/shared_datasets.h"
 #include "outgoing/takeover.h"
 #include "outgoing/takeover_xml.h"
+#include "storage/session.h"
+#include "storage/statements.h"
+#include "ui/dbwidgets.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -113,36 +115,40 @@ int main(int argc, char** argv)
     writeTakeoverFile(file);
     std::printf("takeover file: %d records, %.1f MB\n", kRecords, QFile(file).size() / 1e6);
 
-    openBenchSession();
+    Session& session = openBenchSession();
     platform::TestDoubles doubles;
 
     int records = 0;
     const double parseMs =
         elapsedMs([&] { records = static_cast<int>(takeover::readRecordFile(file).records.size()); });
 
-    auto* form = new TakeoverDialog;
+    auto* form = new TakeoverDialog(session);
     form->show();
+    // The screen's own rows: what its grid shows after the read and after the check.
+    Dataset& rows = *form->findChild<DBGrid*>(QStringLiteral("stagedGrid"))->datasetModel()->dataset();
     doubles.fileAnswers << file;
     const double readMs = elapsedMs([&] { form->readFile(); });
-    const int staged = Data->ZQ111.recordCount();
+    const int staged = rows.recordCount();
 
     // The normalisation step on its own, over the same 20,000 staged rows (now without zeros).
-    Data->IBTrans1.commit();
+    session.transaction().commit();
     const double normaliseMs = elapsedMs([&] {
         form->normaliseEarTags();
-        Data->IBTrans1.commit();
+        session.transaction().commit();
     });
 
     const double checkMs = elapsedMs([&] {
         form->listEarTagsWithoutArrival();
-        Data->ZQ111.recordCount();
+        rows.recordCount();
     });
-    const int missing = Data->ZQ111.recordCount();
+    const int missing = rows.recordCount();
 
     const double postMs = elapsedMs([&] { form->postDepartures(); });
-    Data->ZQ21.setSql({QStringLiteral("SELECT COUNT(*) AS n FROM kiszall")});
-    Data->ZQ21.open();
-    const qint64 posted = Data->ZQ21.fieldInt(QStringLiteral("n"));
+    qint64 posted = 0;
+    {
+        Dataset count(session.database(), QStringLiteral("postedCount"));
+        posted = statements::count(count, {QStringLiteral("SELECT COUNT(*) FROM kiszall")});
+    }
 
     std::printf("reading the file (stream):        %8.0f ms  (%d records)\n", parseMs, records);
     std::printf("Beolvasás total:                  %8.0f ms  (%d rows staged)\n", readMs, staged);
@@ -155,7 +161,6 @@ int main(int argc, char** argv)
     std::printf("messages: %s\n", qPrintable(doubles.messageTexts().join(QStringLiteral(" | "))));
     delete form;
     closeBenchSession();
-    Data = nullptr;
     hostileShapes();
     return 0;
 }

@@ -16,6 +16,8 @@
 #include "db/client.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
+#include "storage/arrivals.h"
+#include "storage/departures.h"
 #include "lookups/eartag_checks.h"
 #include "lookups/eartag_search.h"
 #include "lookups/sender_ranges.h"
@@ -208,31 +210,30 @@ std::vector<Screen> screens(platform::TestDoubles& doubles)
         {"splash", [](Opened& o, MainWindow&) { o.show(new LoadingSplash(nullptr)); }},
         {"main-window", [](Opened& o, MainWindow& main) { o.window = &main; }},
         // "Szállítás"
-        {"incoming-list", [](Opened& o, MainWindow&) { o.show(new IncomingListDialog); }},
-        {"incoming-entry-new", [](Opened& o, MainWindow&) { o.show(new IncomingEntryDialog(EntryMode::New)); }},
+        {"incoming-list", [](Opened& o, MainWindow& m) { o.show(new IncomingListDialog(*m.session())); }},
+        {"incoming-entry-new",
+         [](Opened& o, MainWindow& m) { o.show(new IncomingEntryDialog(*m.session(), EntryMode::New)); }},
         {"incoming-entry-change",
-         [](Opened& o, MainWindow&) {
-             auto* list = o.show(new IncomingListDialog);
-             auto* entry = o.add(new IncomingEntryDialog(EntryMode::Change, list));
-             entry->loadForChange();
+         [](Opened& o, MainWindow& m) {
+             auto* list = o.show(new IncomingListDialog(*m.session()));
+             auto* entry = o.add(new IncomingEntryDialog(*m.session(), EntryMode::Change, list));
+             entry->loadForChange(list->currentArrival());
              o.show(entry);
          }},
-        {"outgoing-list", [](Opened& o, MainWindow&) { o.show(new OutgoingListDialog); }},
-        {"outgoing-entry-new", [](Opened& o, MainWindow&) { o.show(new OutgoingEntryDialog(EntryMode::New)); }},
+        {"outgoing-list", [](Opened& o, MainWindow& m) { o.show(new OutgoingListDialog(*m.session())); }},
+        {"outgoing-entry-new",
+         [](Opened& o, MainWindow& m) { o.show(new OutgoingEntryDialog(*m.session(), EntryMode::New)); }},
         {"outgoing-entry-change",
-         [](Opened& o, MainWindow&) {
-             auto* list = o.show(new OutgoingListDialog);
-             auto* entry = o.add(new OutgoingEntryDialog(EntryMode::Change, list));
-             entry->loadForChange();
+         [](Opened& o, MainWindow& m) {
+             auto* list = o.show(new OutgoingListDialog(*m.session()));
+             auto* entry = o.add(new OutgoingEntryDialog(*m.session(), EntryMode::Change, list));
+             entry->loadForChange(list->currentDeparture());
              o.show(entry);
          }},
         {"outgoing-eartag-picklist",
-         [](Opened& o, MainWindow&) {
-             handOver().earTagBeginning = QStringLiteral("40");
-             o.show(new EarTagPickListDialog);
-         }},
-        {"takeover", [](Opened& o, MainWindow&) { o.show(new TakeoverDialog); }},
-        {"completion", [](Opened& o, MainWindow&) { o.show(new OutgoingCompletionDialog); }},
+         [](Opened& o, MainWindow& m) { o.show(new EarTagPickListDialog(*m.session(), QStringLiteral("40"))); }},
+        {"takeover", [](Opened& o, MainWindow& m) { o.show(new TakeoverDialog(*m.session())); }},
+        {"completion", [](Opened& o, MainWindow& m) { o.show(new OutgoingCompletionDialog(*m.session())); }},
         // "Nyomtatás"
         {"print-incoming", [day](Opened& o, MainWindow&) { selectDay(o.show(new IncomingDeliveryPrintoutDialog), day); }},
         {"print-outgoing", [day](Opened& o, MainWindow&) { selectDay(o.show(new OutgoingDeliveryPrintoutDialog), day); }},

@@ -278,9 +278,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 }
 
 void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>(*m_session); }
-void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(); }
-void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(); }
-void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(); }
+void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(*m_session); }
+void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(*m_session); }
+void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(*m_session); }
 void MainWindow::openPartners() { runScreen<PartnerListDialog>(this, *m_session); }
 void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this, *m_session); }
 void MainWindow::showAbout() { runScreen<AboutDialog>(this); }

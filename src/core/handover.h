@@ -14,7 +14,4 @@ struct HandOver {
     // after a rebuild. Set when an entry screen opens a row for change, and by the arrival delete.
     QString incomingId;
     QString outgoingId;
-    // What was typed in the outgoing ear-tag field when its pick list opened: the pick list starts
-    // on the first ear tag that begins with it.
-    QString earTagBeginning;
 };

@@ -1,10 +1,9 @@
 #include "outgoing/completion.h"
 
-#include "storage/session.h"
-#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "masterdata/panels.h"
 #include "masterdata/pickers.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -20,22 +19,25 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(parent)
+OutgoingCompletionDialog::OutgoingCompletionDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_rows(session.database(), QStringLiteral("incompleteDepartureRows")),
+      m_rowsSource(m_rows, QStringLiteral("incompleteDepartureSource"))
 {
-    setObjectName(QStringLiteral("Form13"));
+    setObjectName(QStringLiteral("outgoingCompletionDialog"));
     setWindowTitle(QStringLiteral("Adatfeltöltés"));
 
     auto* lay = new QVBoxLayout(this);
     m_heading = new QLabel(QStringLiteral("A beszállitáskor már kiszállitásra megjelölt tételekhez vagy adatátvételi "
                                           "fülszámokhoz a többi adat megadása"),
                            this);
-    m_heading->setObjectName(QStringLiteral("Label2"));
+    m_heading->setObjectName(QStringLiteral("headingLabel"));
     lay->addWidget(m_heading);
 
     auto* top = new QHBoxLayout;
-    int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
-    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("carrierPanel"), &session.carriers().listSource());
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("buyerPanel"), &session.partners().listSource());
     top->addWidget(m_carrierPanel, 1);
     top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
@@ -48,21 +50,21 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
         fields->addWidget(e, 1, col);
         return e;
     };
-    m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
-    m_chooseBuyerButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Vevö"));
+    m_chooseCarrierButton = makeButton(this, QStringLiteral("chooseCarrierButton"), QStringLiteral("Szállító"));
+    m_chooseBuyerButton = makeButton(this, QStringLiteral("chooseBuyerButton"), QStringLiteral("Vevö"));
     fields->addWidget(m_chooseCarrierButton, 1, 0);
     fields->addWidget(m_chooseBuyerButton, 1, 1);
-    m_carrierCode = field("Edit2", QStringLiteral("Száll.kód"), 2);
-    m_buyerCode = field("Edit3", QStringLiteral("Vevö kód"), 3);
-    m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 4);
-    m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 5);
+    m_carrierCode = field("carrierCodeEdit", QStringLiteral("Száll.kód"), 2);
+    m_buyerCode = field("buyerCodeEdit", QStringLiteral("Vevö kód"), 3);
+    m_certificateOut = field("certificateOutEdit", QStringLiteral("Eü. bizonyitvány ki"), 4);
+    m_category = field("categoryEdit", QStringLiteral("Hasznositási kategória"), 5);
     lay->addLayout(fields);
     for (QLineEdit* e : {m_carrierCode, m_buyerCode})
         makeShownOnly(e);
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
-    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS21,
+    m_list = makeListGrid(this, QStringLiteral("incompleteGrid"), &m_rowsSource,
                           {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
                            {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü. biz. ki")},
@@ -74,13 +76,13 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
                            {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
     lay->addWidget(buddyLabel(QStringLiteral("Pótlandó tételek listája:"), m_list));
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS21);
+    m_navigator = makeListNavigator(this, QStringLiteral("incompleteNavigator"), &m_rowsSource);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
-    m_completeButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Adatfeltöltés"));
+    m_completeButton = makeButton(this, QStringLiteral("completeButton"), QStringLiteral("Adatfeltöltés"));
     m_completeButton->setToolTip(QStringLiteral("A szállító és vevő kóddal nem rendelkező fülszám sorok feltöltése"));
-    m_cancelButton = makeButton(this, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     buttons->addWidget(m_completeButton);
     buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
@@ -112,21 +114,11 @@ void OutgoingCompletionDialog::showEvent(QShowEvent* event)
     }
 }
 
-void OutgoingCompletionDialog::listIncompleteDepartures()
-{
-    Dataset& q = Data->ZQ21;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod  "));
-    q.addSql(QStringLiteral("       FROM kiszall "));
-    q.addSql(QStringLiteral("       WHERE kskod = :p1 AND kfkod = :p1 "));
-    q.setParamText(QStringLiteral("p1"), QString());
-    q.open();
-}
+void OutgoingCompletionDialog::listIncompleteDepartures() { m_session.departures().openIncomplete(m_rows); }
 
-void OutgoingCompletionDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
+void OutgoingCompletionDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(m_session, this)); }
 
-void OutgoingCompletionDialog::chooseBuyer() { m_buyerCode->setText(pickSender(Data->session(), this)); }
+void OutgoingCompletionDialog::chooseBuyer() { m_buyerCode->setText(pickSender(m_session, this)); }
 
 void OutgoingCompletionDialog::toggleCategory() { m_category->setText(domain::nextCategory(m_category->text())); }
 
@@ -137,31 +129,23 @@ void OutgoingCompletionDialog::completeDepartures()
                                     {m_buyerCode, QStringLiteral("Nincs megadva a Vevö!"), m_chooseBuyerButton},
                                     {m_certificateOut, QStringLiteral("Nincs megadva a eü.bizonyitvány!")}}))
         return;
+    SharedTransaction& transaction = m_session.transaction();
     try {
-        if (!Data->IBTrans1.inTransaction())
-            Data->IBTrans1.startTransaction();
+        if (!transaction.inTransaction())
+            transaction.startTransaction();
         try {
-            Dataset& q = Data->ZQ21;
-            q.close();
-            q.clearSql();
-            q.addSql(QStringLiteral("UPDATE kiszall         "));
-            q.addSql(QStringLiteral("   SET kskod    = :p1, "));
-            q.addSql(QStringLiteral("       kfkod    = :p2, "));
-            q.addSql(QStringLiteral("       keubizki = :p3, "));
-            q.addSql(QStringLiteral("       khkat    = :p5  "));
-            q.addSql(QStringLiteral("       WHERE kskod = :p4 AND kfkod = :p4 "));
-            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
-            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
-            validation::bindText(q, QStringLiteral("p3"), m_certificateOut);
-            q.setParamText(QStringLiteral("p4"), QString());
-            validation::bindText(q, QStringLiteral("p5"), m_category);
-            q.execSql();
-            Data->IBTrans1.commit();
+            // The list goes before the update, at the moment it always has (its closing takes part
+            // in the transaction rules); after the fill it stays empty.
+            m_rows.close();
+            validation::requireStorable({m_carrierCode, m_buyerCode, m_certificateOut, m_category});
+            m_session.departures().complete(
+                {m_carrierCode->text(), m_buyerCode->text(), m_certificateOut->text(), m_category->text()});
+            transaction.commit();
         } catch (const std::exception& e) {
             if (!validation::sayUnstorableText(this, e))
                 platform::showMessage(this, QStringLiteral("Hiba131:  Update a kiszállításban "));
-            if (Data->IBTrans1.inTransaction())
-                Data->IBTrans1.rollback();
+            if (transaction.inTransaction())
+                transaction.rollback();
         }
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba132: az Update közben a kiszállításban!"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dataset.h"
+
 #include <QDialog>
 
 class DBGrid;
@@ -9,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
+class Session;
 
 // "Adatfeltöltés": gives every departure that has neither a carrier nor a buyer code (marked for
 // dispatch at arrival, or taken over from the ear-tag program), in one update, the carrier and
@@ -16,7 +19,7 @@ class QShowEvent;
 class OutgoingCompletionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OutgoingCompletionDialog(QWidget* parent = nullptr);
+    explicit OutgoingCompletionDialog(Session& session, QWidget* parent = nullptr);
 
     // "Szállító" / "Vevö": the register pickers; the picked code goes into its code field.
     void chooseCarrier();
@@ -33,6 +36,10 @@ private:
     // The departures still to complete, listed once when the screen first appears.
     void listIncompleteDepartures();
 
+    Session& m_session;
+    // The departures without carrier and buyer codes, as they were when the screen appeared.
+    Dataset m_rows;
+    DataSource m_rowsSource;
     bool m_shown = false;
     QLabel* m_heading;
     QGroupBox* m_carrierPanel;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dataset.h"
+
 #include <QDialog>
 
 #include <optional>
@@ -8,15 +10,18 @@ class DBGrid;
 class DBNavigator;
 class QLabel;
 class QPushButton;
+class Session;
 
 // "Fülszám lista": the arrived ear tags that have not left, in text order, positioned on the first
-// that begins with the typed beginning the outgoing entry screen handed over
-// (handOver().earTagBeginning). "Kiválaszt" picks the current ear tag, "Mégsem" picks nothing.
+// that begins with the ear-tag beginning the outgoing entry screen hands over (what was typed in
+// its ear-tag field). "Kiválaszt" picks the current ear tag, "Mégsem" picks nothing.
 class EarTagPickListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit EarTagPickListDialog(QWidget* parent = nullptr);
+    EarTagPickListDialog(Session& session, const QString& earTagBeginning, QWidget* parent = nullptr);
 
+    // The beginning the list was positioned on, as it was handed over.
+    const QString& earTagBeginning() const { return m_earTagBeginning; }
     // The ear tag "Kiválaszt" took; nothing after "Mégsem" or on an empty list.
     std::optional<QString> pickedEarTag() const { return m_picked; }
 
@@ -24,8 +29,12 @@ public:
     void pickCurrentEarTag();
 
 private:
+    Session& m_session;
+    const QString m_earTagBeginning;
     std::optional<QString> m_picked;
-    QLabel* m_title;
+    Dataset m_rows;
+    DataSource m_rowsSource;
+    QLabel* m_heading;
     DBGrid* m_list;
     DBNavigator* m_navigator;
     QPushButton* m_pickButton;

@@ -1,13 +1,11 @@
 #include "outgoing/outgoing_entry.h"
 
 #include "core/convert.h"
-#include "storage/session.h"
-#include "storage/shared_datasets.h"
 #include "core/domain.h"
-#include "core/handover.h"
 #include "masterdata/panels.h"
 #include "masterdata/pickers.h"
 #include "outgoing/eartag_picklist.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -28,28 +26,24 @@
 
 namespace {
 const QString kNotArrived = QStringLiteral("Nincs ilyen fülszám a beszállitottak között !");
-
-void setStatement(Dataset& q, const QStringList& lines)
-{
-    q.close();
-    q.clearSql();
-    for (const QString& l : lines)
-        q.addSql(l);
-}
 }  // namespace
 
-OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDialog(parent), m_mode(mode)
+OutgoingEntryDialog::OutgoingEntryDialog(Session& session, EntryMode mode, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_mode(mode),
+      m_rows(session.database(), QStringLiteral("outgoingEntryRows")),
+      m_rowsSource(m_rows, QStringLiteral("outgoingEntrySource"))
 {
-    setObjectName(QStringLiteral("Form11"));
+    setObjectName(QStringLiteral("outgoingEntryDialog"));
     setWindowTitle(entryCaption(EntrySubject::Departure, EntryMode::New));
 
     auto* lay = new QVBoxLayout(this);
 
     // Panels and pickers.
     auto* top = new QHBoxLayout;
-    int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
-    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("carrierPanel"), &session.carriers().listSource());
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("buyerPanel"), &session.partners().listSource());
     top->addWidget(m_carrierPanel, 1);
     top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
@@ -62,20 +56,20 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
         fields->addWidget(e, row * 2 + 1, col);
         return e;
     };
-    m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
-    m_chooseBuyerButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Vevö"));
-    m_departureId = field("Edit1", QStringLiteral("IDk"), 0, 0);
-    m_carrierCode = field("Edit2", QStringLiteral("Száll.kód"), 0, 1);
-    m_buyerCode = field("Edit3", QStringLiteral("Vevö kód"), 0, 2);
+    m_chooseCarrierButton = makeButton(this, QStringLiteral("chooseCarrierButton"), QStringLiteral("Szállító"));
+    m_chooseBuyerButton = makeButton(this, QStringLiteral("chooseBuyerButton"), QStringLiteral("Vevö"));
+    m_departureId = field("departureIdEdit", QStringLiteral("IDk"), 0, 0);
+    m_carrierCode = field("carrierCodeEdit", QStringLiteral("Száll.kód"), 0, 1);
+    m_buyerCode = field("buyerCodeEdit", QStringLiteral("Vevö kód"), 0, 2);
     fields->addWidget(m_chooseCarrierButton, 1, 3);
     fields->addWidget(m_chooseBuyerButton, 1, 4);
-    m_dispatchDate = field("Edit5", QStringLiteral("Kiszállitás kelte"), 1, 0);
-    m_category = field("Edit7", QStringLiteral("Hasznositási kategória"), 1, 1);
-    m_earTag = field("Edit4", QStringLiteral("Fülszám"), 1, 2);
-    m_certificateOut = field("Edit8", QStringLiteral("Eü. bizonyitvány ki"), 1, 3);
-    m_certificateIn = field("Edit6", QStringLiteral("Eü. bizonyitvány be"), 1, 4);
+    m_dispatchDate = field("dispatchDateEdit", QStringLiteral("Kiszállitás kelte"), 1, 0);
+    m_category = field("categoryEdit", QStringLiteral("Hasznositási kategória"), 1, 1);
+    m_earTag = field("earTagEdit", QStringLiteral("Fülszám"), 1, 2);
+    m_certificateOut = field("certificateOutEdit", QStringLiteral("Eü. bizonyitvány ki"), 1, 3);
+    m_certificateIn = field("certificateInEdit", QStringLiteral("Eü. bizonyitvány be"), 1, 4);
     m_pickListHint = new QLabel(QStringLiteral("Dupla klikkre megnyilik a ki nem szállitott fülszámok listája."), this);
-    m_pickListHint->setObjectName(QStringLiteral("Label2"));
+    m_pickListHint->setObjectName(QStringLiteral("pickListHintLabel"));
     fields->addWidget(m_pickListHint, 4, 0, 1, 5);
     lay->addLayout(fields);
 
@@ -91,17 +85,17 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
 
     // "Új", "OK", "Mégsem" on a panel of their own, with the increment box beside them.
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("buttonPanel"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(panel);
-    m_newButton = makeButton(panel, QStringLiteral("Button3"), QStringLiteral("Új"));
-    m_okButton = makeButton(panel, QStringLiteral("Button5"), QStringLiteral("OK"));
-    m_cancelButton = makeButton(panel, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    m_newButton = makeButton(panel, QStringLiteral("newButton"), QStringLiteral("Új"));
+    m_okButton = makeButton(panel, QStringLiteral("okButton"), QStringLiteral("OK"));
+    m_cancelButton = makeButton(panel, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     for (QPushButton* b : {m_newButton, m_okButton, m_cancelButton})
         row->addWidget(b);
     row->addStretch(1);
     m_incrementEarTag = new QCheckBox(QStringLiteral("fülszám növelése"), this);
-    m_incrementEarTag->setObjectName(QStringLiteral("CheckBox1"));
+    m_incrementEarTag->setObjectName(QStringLiteral("incrementEarTagCheckBox"));
     auto* panelRow = new QHBoxLayout;
     panelRow->addWidget(panel, 1);
     panelRow->addWidget(m_incrementEarTag);
@@ -109,7 +103,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     m_newButton->setEnabled(false);
     input::markLeavesForm(m_cancelButton);
 
-    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS21,
+    m_list = makeListGrid(this, QStringLiteral("departuresGrid"), &m_rowsSource,
                           {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KIKELT"), QStringLiteral("Kikelt")},
                            {QStringLiteral("KHKAT"), QStringLiteral("Haszn.kat.")},
@@ -121,7 +115,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
                            {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
     lay->addWidget(buddyLabel(QStringLiteral("Kiszállitottak listája "), m_list));
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS21);
+    m_navigator = makeListNavigator(this, QStringLiteral("departuresNavigator"), &m_rowsSource);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     // Tab order: the five fields, the button panel, the pickers, the code fields, the list and its
@@ -161,41 +155,36 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
 
     fixAndCentre(this, QSize(1000, 640));
 
-    setStatement(Data->ZQ21, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk"),
-                              QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
-    Data->ZQ21.open();
-    Data->ZQ21.last();
+    m_session.departures().openEntryList(m_rows, false);
+    m_rows.last();
 
     m_dispatchDate->setFocus();
     input::enterAsTab(this);
 }
 
-bool OutgoingEntryDialog::loadForChange()
+bool OutgoingEntryDialog::loadForChange(const ListedDeparture& departure)
 {
     try {
         setWindowTitle(entryCaption(EntrySubject::Departure, m_mode));
-        const Dataset& row = Data->ZQ22;
-        m_departureId->setText(row.fieldText(QStringLiteral("IDk")));
-        m_carrierCode->setText(row.fieldText(QStringLiteral("kskod")));
-        m_buyerCode->setText(row.fieldText(QStringLiteral("kfkod")));
-        m_earTag->setText(row.fieldText(QStringLiteral("kfulszam")));
-        m_dispatchDate->setText(row.fieldText(QStringLiteral("kikelt")));
-        m_certificateIn->setText(row.fieldText(QStringLiteral("keubizbe")));
-        m_category->setText(row.fieldText(QStringLiteral("khkat")));
-        m_certificateOut->setText(row.fieldText(QStringLiteral("keubizki")));
-        handOver().carrierCode = row.fieldText(QStringLiteral("skod"));
-        handOver().partnerCode = row.fieldText(QStringLiteral("fkod"));
-        handOver().outgoingId = row.fieldText(QStringLiteral("IDk"));
+        m_departureId->setText(departure.id);
+        m_carrierCode->setText(departure.carrierCode);
+        m_buyerCode->setText(departure.buyerCode);
+        m_earTag->setText(departure.earTag);
+        m_dispatchDate->setText(departure.dispatchDate);
+        m_certificateIn->setText(departure.certificateIn);
+        m_category->setText(departure.category);
+        m_certificateOut->setText(departure.certificateOut);
+        HandOver& handOver = m_session.handOver();
+        handOver.carrierCode = departure.carrierRowCode;
+        handOver.partnerCode = departure.buyerRowCode;
+        handOver.outgoingId = departure.id;
 
-        Data->session().carriers().openOn(handOver().carrierCode);
-        Data->session().partners().openOn(handOver().partnerCode);
+        m_session.carriers().openOn(handOver.carrierCode);
+        m_session.partners().openOn(handOver.partnerCode);
 
-        setStatement(Data->ZQ21,
-                     {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
-                      QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
-        Data->ZQ21.open();
-        Data->ZQ21.last();
-        Data->ZQ21.locate(QStringLiteral("IDk"), handOver().outgoingId);
+        m_session.departures().openEntryList(m_rows, true);
+        m_rows.last();
+        m_rows.locate(QStringLiteral("IDk"), handOver.outgoingId);
 
         m_incrementEarTag->setEnabled(false);
         return true;
@@ -206,32 +195,17 @@ bool OutgoingEntryDialog::loadForChange()
     }
 }
 
-void OutgoingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
+void OutgoingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(m_session, this)); }
 
-void OutgoingEntryDialog::chooseBuyer() { m_buyerCode->setText(pickSender(Data->session(), this)); }
-
-qint64 OutgoingEntryDialog::arrivalCount(const QString& earTag)
-{
-    Dataset& q = Data->ZQ13;
-    setStatement(q, {QStringLiteral("SELECT bfulszam,  COUNT(bFulszam) AS db"), QStringLiteral("FROM beszall"),
-                     QStringLiteral("WHERE bfulszam = :p1"), QStringLiteral("GROUP BY bfulszam")});
-    q.setParamText(QStringLiteral("p1"), earTag);
-    q.open();
-    return q.isEmpty() ? 0 : q.fieldInt(QStringLiteral("db"));
-}
+void OutgoingEntryDialog::chooseBuyer() { m_buyerCode->setText(pickSender(m_session, this)); }
 
 bool OutgoingEntryDialog::alreadyDispatched(const QString& earTag)
 {
-    Dataset& q = Data->ZQ23;
-    qint64 count = domain::departureCount(q, earTag);
+    Departures& departures = m_session.departures();
+    qint64 count = departures.countForEarTag(earTag);
     if (m_mode == EntryMode::Change && count > 0) {
         // The row being changed keeps its own ear tag: it does not count as already dispatched.
-        setStatement(q, {QStringLiteral("SELECT count(Kfulszam) as db"), QStringLiteral("FROM kiszall"),
-                         QStringLiteral("WHERE Kfulszam = :p1 AND IDk = :p0")});
-        q.setParamText(QStringLiteral("p1"), earTag);
-        q.setParamText(QStringLiteral("p0"), m_departureId->text());
-        q.open();
-        count -= q.fieldInt(QStringLiteral("db"));
+        count -= departures.countForEarTagInDeparture(earTag, m_departureId->text());
     }
     return count != 0;
 }
@@ -239,14 +213,10 @@ bool OutgoingEntryDialog::alreadyDispatched(const QString& earTag)
 bool OutgoingEntryDialog::checkEarTagArrived()
 {
     try {
-        if (arrivalCount(m_earTag->text()) == 0)
+        Arrivals& arrivals = m_session.arrivals();
+        if (arrivals.countForEarTag(m_earTag->text()) == 0)
             return validation::refuse(this, kNotArrived, m_earTag);
-        Dataset& q = Data->ZQ13;
-        setStatement(q, {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
-                         QStringLiteral("WHERE bfulszam = :p1")});
-        q.setParamText(QStringLiteral("p1"), m_earTag->text());
-        q.open();
-        m_certificateIn->setText(q.fieldText(QStringLiteral("beubiz")));
+        m_certificateIn->setText(arrivals.certificateOf(m_earTag->text()));
         return true;
     } catch (const std::exception& e) {
         // Unchecked is not arrived: the user stays in the field.
@@ -258,9 +228,9 @@ bool OutgoingEntryDialog::checkEarTagArrived()
 
 void OutgoingEntryDialog::pickEarTag()
 {
-    handOver().earTagBeginning = m_earTag->text();
     try {
-        EarTagPickListDialog pickList(this);
+        // What was typed so far: the list starts on the first ear tag that begins with it.
+        EarTagPickListDialog pickList(m_session, m_earTag->text(), this);
         platform::showModal(&pickList);
         if (const auto picked = pickList.pickedEarTag())
             m_earTag->setText(*picked);
@@ -289,7 +259,7 @@ bool OutgoingEntryDialog::validate()
                    {m_category, QStringLiteral("Nincs megadva a hasznositási kategória!")},
                    {m_certificateOut, QStringLiteral("Nincs megadva az eü. bizonyitvány (ki) száma!")}}))
         return false;
-    if (arrivalCount(m_earTag->text()) == 0)
+    if (m_session.arrivals().countForEarTag(m_earTag->text()) == 0)
         return refuse(this, kNotArrived, m_earTag);
     if (alreadyDispatched(m_earTag->text()))
         return refuse(this, QStringLiteral("Ilyen fülszám van a kiszállitottak között!"), m_earTag);
@@ -311,48 +281,44 @@ void OutgoingEntryDialog::saveDeparture()
 void OutgoingEntryDialog::save()
 {
     const bool change = m_mode == EntryMode::Change;
+    SharedTransaction& transaction = m_session.transaction();
     try {
-        if (!Data->IBTrans1.inTransaction())
-            Data->IBTrans1.startTransaction();
+        if (!transaction.inTransaction())
+            transaction.startTransaction();
         try {
-            Dataset& q = Data->ZQ21;
-            if (change) {
-                setStatement(q, {QStringLiteral("UPDATE kiszall"), QStringLiteral("SET  kskod    = :p1,"),
-                                 QStringLiteral("     kfkod    = :p2,"), QStringLiteral("     kfulszam = :p3,"),
-                                 QStringLiteral("     kikelt   = :p4,"), QStringLiteral("     keubizbe = :p5,"),
-                                 QStringLiteral("     khkat    = :p6,"), QStringLiteral("     keubizki = :p7"),
-                                 QStringLiteral("WHERE IDk      = :p0")});
-                q.setParamText(QStringLiteral("p0"), m_departureId->text());
-            } else {
-                setStatement(
-                    q,
-                    {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki )"),
-                     QStringLiteral("VALUES        (   :p1,   :p2,      :p3,     :p4,      :p5,   :p6,      :p7 )")});
-            }
-            validation::bindText(q, QStringLiteral("p1"), m_carrierCode);
-            validation::bindText(q, QStringLiteral("p2"), m_buyerCode);
-            validation::bindText(q, QStringLiteral("p3"), m_earTag);
-            q.setParamDateText(QStringLiteral("p4"), m_dispatchDate->text());
-            validation::bindText(q, QStringLiteral("p5"), m_certificateIn);
-            validation::bindText(q, QStringLiteral("p6"), m_category);
-            validation::bindText(q, QStringLiteral("p7"), m_certificateOut);
-            q.execSql();
-            handOver().carrierCode = m_carrierCode->text();
-            handOver().partnerCode = m_buyerCode->text();
-            Data->IBTrans1.commit();
+            // The list goes before the write and is read again after the save. Its closing takes
+            // part in the transaction rules (a list that started the transaction ends it when it
+            // closes with nothing else open), so it closes at the moment it always has.
+            m_rows.close();
+            validation::requireStorable(
+                {m_carrierCode, m_buyerCode, m_earTag, m_certificateIn, m_category, m_certificateOut});
+            const Departure departure{m_carrierCode->text(),
+                                      m_buyerCode->text(),
+                                      m_earTag->text(),
+                                      convert::textToDate(m_dispatchDate->text()).value_or(QDate()),
+                                      m_certificateIn->text(),
+                                      m_category->text(),
+                                      m_certificateOut->text()};
+            if (change)
+                m_session.departures().update(m_departureId->text(), departure);
+            else
+                m_session.departures().insert(departure);
+            m_session.handOver().carrierCode = m_carrierCode->text();
+            m_session.handOver().partnerCode = m_buyerCode->text();
+            transaction.commit();
         } catch (const std::exception& e) {
             const bool refused = validation::sayUnstorableText(this, e);
             if (!refused)
                 platform::showMessage(this, change ? QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")
                                                    : QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban "));
-            if (Data->IBTrans1.inTransaction())
-                Data->IBTrans1.rollback();
+            if (transaction.inTransaction())
+                transaction.rollback();
             if (refused) {
                 // Nothing was written: the list again, and the screen ready for the mended field.
                 try {
                     rebuildList();
-                } catch (const std::exception& e) {
-                    platform::showError(this, e);
+                } catch (const std::exception& rebuildError) {
+                    platform::showError(this, rebuildError);
                 }
                 return;
             }
@@ -372,12 +338,10 @@ void OutgoingEntryDialog::save()
 
 void OutgoingEntryDialog::rebuildList()
 {
-    Dataset& q = Data->ZQ21;
-    setStatement(q, {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kkod"),
-                     QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY IDk")});
-    q.open();
-    if (!handOver().outgoingId.isEmpty())
-        q.locate(QStringLiteral("IDk"), handOver().outgoingId);
+    m_session.departures().openEntryList(m_rows, true);
+    const QString& remembered = m_session.handOver().outgoingId;
+    if (!remembered.isEmpty())
+        m_rows.locate(QStringLiteral("IDk"), remembered);
 }
 
 void OutgoingEntryDialog::prepareNextEarTag()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dataset.h"
 #include "core/entrymode.h"
 
 #include <QDialog>
@@ -11,6 +12,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Session;
+struct ListedDeparture;
 
 // "Fülszám bevitel (kiszállitás)": records departing animals, one KISZALL row per "OK" (new
 // mode), or changes the departure the outgoing list stands on (change mode). Only an ear tag that
@@ -18,13 +21,13 @@ class QPushButton;
 class OutgoingEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OutgoingEntryDialog(EntryMode mode, QWidget* parent = nullptr);
+    OutgoingEntryDialog(Session& session, EntryMode mode, QWidget* parent = nullptr);
 
     EntryMode mode() const { return m_mode; }
 
-    // Change mode: fills the screen from the current row of the outgoing list (ZQ22). False when
-    // that failed: the message was shown and the screen must not be shown.
-    bool loadForChange();
+    // Change mode: fills the screen from the departure the outgoing list stands on, which the list
+    // hands over. False when that failed: the message was shown and the screen must not be shown.
+    bool loadForChange(const ListedDeparture& departure);
 
     // "Szállító" / "Vevö": the register pickers; the picked code goes into its code field.
     void chooseCarrier();
@@ -44,14 +47,16 @@ public:
     void toggleCategory();
 
 private:
-    // Count of arrivals with the ear tag (ZQ13); 0 when none.
-    qint64 arrivalCount(const QString& earTag);
     bool alreadyDispatched(const QString& earTag);
     bool validate();
     void save();
     void rebuildList();
 
+    Session& m_session;
     EntryMode m_mode;
+    // Every departure in entry order, shown under the fields.
+    Dataset m_rows;
+    DataSource m_rowsSource;
 
     QGroupBox* m_carrierPanel;
     QGroupBox* m_buyerPanel;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/dataset.h"
+#include "storage/departures.h"
+
 #include <QDialog>
 
 class DBGrid;
@@ -8,6 +11,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class Session;
 namespace input {
 class ReactivationRefresh;
 }
@@ -18,18 +22,20 @@ class ReactivationRefresh;
 class OutgoingListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OutgoingListDialog(QWidget* parent = nullptr);
+    explicit OutgoingListDialog(Session& session, QWidget* parent = nullptr);
 
     // Reloads the list in the chosen order and re-positions it on the remembered departure, else
     // the last row.
     void rebuildList();
     input::ReactivationRefresh* refresher() const { return m_refresh; }
+    // The departure the list stands on: what it hands the entry screen for a change.
+    ListedDeparture currentDeparture() const;
 
     // The order box: date and ear tag, or entry order.
     void reorder();
     // "Új": the entry screen in new mode; the list rebuilds itself when it closes.
     void enterNewDepartures();
-    // "Módosít": the entry screen on the current departure.
+    // "Módosít": the entry screen on the current departure, which the list hands over.
     void changeCurrentDeparture();
     // "Töröl": every departure with the current ear tag, left pending in the shared transaction.
     void deleteCurrentEarTag();
@@ -37,6 +43,11 @@ public:
 private:
     void openList(bool byDateAndEarTag);
 
+    Session& m_session;
+    // The departures whose carrier and buyer exist, with their carrier and buyer: the grid and the
+    // three panels show it.
+    Dataset m_rows;
+    DataSource m_rowsSource;
     input::ReactivationRefresh* m_refresh = nullptr;
     QLabel* m_orderLabel;
     QCheckBox* m_byDateAndEarTag;

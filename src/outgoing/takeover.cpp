@@ -1,9 +1,9 @@
 #include "outgoing/takeover.h"
 
 #include "core/convert.h"
-#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "outgoing/takeover_xml.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -33,36 +33,41 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-TakeoverDialog::TakeoverDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(Data->workLocks, this, {SharedWork::TakeoverStaging})
+TakeoverDialog::TakeoverDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_rows(session.database(), QStringLiteral("stagedRows")),
+      m_rowsSource(m_rows, QStringLiteral("stagedSource")),
+      m_sharedWork(session.workLocks(), this, {SharedWork::TakeoverStaging})
 {
-    setObjectName(QStringLiteral("Form30"));
+    setObjectName(QStringLiteral("takeoverDialog"));
     setWindowTitle(QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
 
     auto* lay = new QVBoxLayout(this);
     const QList<QLabel*> instructions = {
         makeLabel(
-            this, "Label2",
+            this, "readHintLabel",
             QStringLiteral("A \"Beolvasás\" gombra az előző beolvasás törlésre kerül.  Tetszőlegesen ismételhető.")),
-        makeLabel(this, "Label3", QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez.")),
-        makeLabel(this, "Label4",
+        makeLabel(this, "postHintLabel", QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez.")),
+        makeLabel(this, "withoutArrivalHintLabel",
                   QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a feladásba "
                                  "beszállítási eü.biz. nélkül.")),
-        makeLabel(this, "Label5", QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban")),
+        makeLabel(this, "completionHintLabel",
+                  QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban")),
         makeLabel(
-            this, "Label6",
+            this, "checkHintLabel",
             QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  beszállítottak között.")),
     };
     for (QLabel* label : instructions)
         lay->addWidget(label);
 
-    m_checkCaption = makeLabel(this, "Label1", QString());
+    m_checkCaption = makeLabel(this, "checkCaptionLabel", QString());
     QPalette red = m_checkCaption->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     m_checkCaption->setPalette(red);
     lay->addWidget(m_checkCaption);
 
-    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS111,
+    m_list = makeListGrid(this, QStringLiteral("stagedGrid"), &m_rowsSource,
                           {{QStringLiteral("KIKELT"), QStringLiteral("Kiszáll.dátum")},
                            {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KVKOD"), QStringLiteral("Vevökód")},
@@ -74,17 +79,17 @@ TakeoverDialog::TakeoverDialog(QWidget* parent)
     m_list->setAccessibleName(QStringLiteral("Átvett fülszámok"));
     m_checkCaption->setBuddy(m_list);
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS111);
+    m_navigator = makeListNavigator(this, QStringLiteral("stagedNavigator"), &m_rowsSource);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
-    m_readButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Beolvasás"));
+    m_readButton = makeButton(this, QStringLiteral("readButton"), QStringLiteral("Beolvasás"));
     m_readButton->setToolTip(QStringLiteral("Adat átvétel a fülszám programból"));
-    m_checkButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Ellenőrzés"));
+    m_checkButton = makeButton(this, QStringLiteral("checkButton"), QStringLiteral("Ellenőrzés"));
     m_checkButton->setToolTip(QStringLiteral("Adatátvetel fülszám ellenörzése"));
-    m_postButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Feladás"));
+    m_postButton = makeButton(this, QStringLiteral("postButton"), QStringLiteral("Feladás"));
     m_postButton->setToolTip(QStringLiteral("Bizonylat számonkénti összesitö készités "));
-    m_cancelButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Mégsem"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     for (QPushButton* b : {m_readButton, m_checkButton, m_postButton, m_cancelButton})
         buttons->addWidget(b);
     lay->addLayout(buttons);
@@ -113,7 +118,7 @@ void TakeoverDialog::prepareForReading()
     // A Windows directory; where it does not exist the dialog starts in the working directory.
     m_fileDialog.initialDir = QStringLiteral("C:\\fulszam\\");
     m_fileDialog.fileName = QStringLiteral("fulszam.xml");
-    Data->IBTable11.setReadOnly(false);
+    m_session.tables().staging.setReadOnly(false);
     m_checkCaption->clear();
 }
 
@@ -140,11 +145,9 @@ void TakeoverDialog::readFile()
         // through (after the emptying, or when the table closes between two records): a read
         // that fails with Hiba302 leaves the previous staging as it was instead of a half-read,
         // partly unconverted one.
-        Data->holdTransaction();
-        Data->ZQ111.close();
-        Data->ZQ111.clearSql();
-        Data->ZQ111.addSql(QStringLiteral("DELETE FROM kiszall1 "));
-        Data->ZQ111.execSql();
+        m_session.database().holdTransaction();
+        m_rows.close();
+        m_session.staging().empty();
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba301: kiszall1 DELETE törlésekor"));
     }
@@ -155,11 +158,8 @@ void TakeoverDialog::readFile()
 
     try {
         // One commit makes the emptying, the stored rows and the rewrites durable together.
-        Data->IBTrans1.commit();
-        Data->ZQ111.close();
-        Data->ZQ111.clearSql();
-        Data->ZQ111.addSql(QStringLiteral("SELECT * FROM kiszall1"));
-        Data->ZQ111.open();
+        m_session.transaction().commit();
+        m_session.staging().openAll(m_rows);
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
         return;
@@ -174,14 +174,14 @@ void TakeoverDialog::stageRecords(const QList<QStringList>& records)
         for (const QStringList& record : records)
             stageRecord(record);  // a refused row has been reported; the next record follows
     } catch (const std::exception& e) {
-        Data->IBTable11.cancel();
+        m_session.tables().staging.cancel();
         platform::showMessage(this, errorText(e));
     }
 }
 
 bool TakeoverDialog::stageRecord(const QStringList& values)
 {
-    TableDataset& table = Data->IBTable11;
+    TableDataset& table = m_session.tables().staging;
     table.close();
     table.open();
     table.append();
@@ -201,43 +201,37 @@ bool TakeoverDialog::stageRecord(const QStringList& values)
 
 bool TakeoverDialog::normaliseEarTags()
 {
+    SharedTransaction& transaction = m_session.transaction();
+    DepartureStaging& staging = m_session.staging();
     try {
-        Data->ZQ112.close();
-        Data->ZQ112.clearSql();
-        Data->ZQ112.addSql(QStringLiteral("SELECT * FROM kiszall1"));
-        Data->ZQ112.open();
-        while (!Data->ZQ112.eof()) {
-            if (!Data->IBTrans1.inTransaction())
-                Data->IBTrans1.startTransaction();
+        Dataset& staged = staging.openRowsToRewrite();
+        while (!staged.eof()) {
+            if (!transaction.inTransaction())
+                transaction.startTransaction();
             try {
-                Data->ZQ111.close();
-                Data->ZQ111.clearSql();
-                Data->ZQ111.addSql(QStringLiteral("UPDATE kiszall1        "));
-                Data->ZQ111.addSql(QStringLiteral("   SET kfulszam  = :p1 "));
-                Data->ZQ111.addSql(QStringLiteral("   WHERE    IDk  = :p2 "));
+                // The grid would show the ear tags as they were before: it goes with the first rewrite.
+                m_rows.close();
                 // Digit strings stay exact whatever their length (no exponent form). Other
                 // numeric text too large for the plain form would come back in exponent form
                 // ("-1,23456789012346E19"), which is no ear tag: refused like a non-number.
-                const auto number = convert::earTagNumberText(Data->ZQ112.fieldText(QStringLiteral("kfulszam")));
+                const auto number = convert::earTagNumberText(staged.fieldText(QStringLiteral("kfulszam")));
                 if (!number || number->contains(u'E'))
                     throw fb::Error(QStringLiteral("A fülszám nem szám."));
-                Data->ZQ111.setParamText(QStringLiteral("p1"), *number);
-                Data->ZQ111.setParamInt(QStringLiteral("p2"), Data->ZQ112.fieldInt(QStringLiteral("IDk")));
-                Data->ZQ111.execSql();
+                staging.setEarTag(staged.fieldInt(QStringLiteral("IDk")), *number);
             } catch (const std::exception&) {
                 platform::showMessage(this, QStringLiteral("Hiba302:  Update a kiszall1 -ben "));
-                Data->IBTrans1.rollback();
+                transaction.rollback();
                 return false;
             }
-            Data->ZQ112.next();
+            staged.next();
         }
     } catch (const std::exception&) {
         platform::showMessage(this, QStringLiteral("Hiba303: az Update közben a kiszállítás1 -ben!"));
         // Leave nothing of the failed read pending in the shared transaction, where the next
         // screen's commit would make it durable.
         try {
-            if (Data->IBTrans1.inTransaction())
-                Data->IBTrans1.rollback();
+            if (transaction.inTransaction())
+                transaction.rollback();
         } catch (const std::exception&) {
         }
         return false;
@@ -249,13 +243,7 @@ void TakeoverDialog::listEarTagsWithoutArrival()
 {
     // The check has no message of its own: a failure is shown with its own text and ends it.
     try {
-        Data->ZQ111.close();
-        Data->ZQ111.clearSql();
-        Data->ZQ111.addSql(QStringLiteral("select kiszall1.kfulszam AS kfulszam, KIKELT "));
-        Data->ZQ111.addSql(QStringLiteral("   from beszall "));
-        Data->ZQ111.addSql(QStringLiteral("   right join kiszall1 on bfulszam = kfulszam"));
-        Data->ZQ111.addSql(QStringLiteral("   where bfulszam is null"));
-        Data->ZQ111.open();
+        m_session.staging().openWithoutArrival(m_rows);
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
         return;
@@ -267,21 +255,16 @@ void TakeoverDialog::postDepartures()
 {
     if (!m_sharedWork.take())
         return;
+    SharedTransaction& transaction = m_session.transaction();
     try {
-        if (!Data->IBTrans1.inTransaction())
-            Data->IBTrans1.startTransaction();
-        Data->ZQ21.close();
-        Data->ZQ21.clearSql();
-        Data->ZQ21.addSql(QStringLiteral("INSERT INTO kiszall (  kfulszam, kikelt, keubizbe, khkat  ) "));
-        Data->ZQ21.addSql(QStringLiteral("       SELECT          kfulszam, kikelt, beubiz  , bhkat    "));
-        Data->ZQ21.addSql(QStringLiteral("           FROM kiszall1                             "));
-        Data->ZQ21.addSql(QStringLiteral("           LEFT JOIN beszall ON bfulszam = kfulszam  "));
-        Data->ZQ21.execSql();
-        Data->IBTrans1.commit();
+        if (!transaction.inTransaction())
+            transaction.startTransaction();
+        m_session.departures().insertStaged();
+        transaction.commit();
     } catch (const std::exception&) {
         try {
-            if (Data->IBTrans1.inTransaction())
-                Data->IBTrans1.rollback();
+            if (transaction.inTransaction())
+                transaction.rollback();
         } catch (const std::exception&) {
         }
         platform::showMessage(this, QStringLiteral("Hiba305: az insert a kiszállításban!"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dataset.h"
 #include "ui/platform.h"
 #include "ui/sharedwork.h"
 
@@ -11,6 +12,7 @@ class DBNavigator;
 class QLabel;
 class QPushButton;
 class QShowEvent;
+class Session;
 
 // "Adatátvétel": takes over the ear tags of departing animals from the XML file of the separate
 // ear-tag program. "Beolvasás" stages the file in KISZALL1, "Ellenőrzés" lists the staged ear tags
@@ -20,7 +22,7 @@ class QShowEvent;
 class TakeoverDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TakeoverDialog(QWidget* parent = nullptr);
+    explicit TakeoverDialog(Session& session, QWidget* parent = nullptr);
 
     // "Beolvasás": asks for the file and reads it; then empties the staging table, stores every
     // record of the file and rewrites the staged ear tags in their plain numeric form, all in one
@@ -47,6 +49,10 @@ private:
     // refused the row (said with Hiba304).
     bool stageRecord(const QStringList& values);
 
+    Session& m_session;
+    // The staged rows after a read, or the staged ear tags without an arrival after the check.
+    Dataset m_rows;
+    DataSource m_rowsSource;
     // The file-open dialog's settings; its file name is the one the next read uses.
     platform::FileDialogSettings m_fileDialog;
     SharedWorkGuard m_sharedWork;

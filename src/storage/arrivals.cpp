@@ -24,7 +24,8 @@ Arrivals::Arrivals(Database& database)
     : m_database(database),
       m_counts(database, QStringLiteral("arrivalCounts")),
       m_earTagUse(database, QStringLiteral("arrivalsWithEarTag")),
-      m_changes(database, QStringLiteral("arrivalChanges"))
+      m_changes(database, QStringLiteral("arrivalChanges")),
+      m_earTagReads(database, QStringLiteral("arrivalEarTagReads"))
 {
 }
 
@@ -194,4 +195,31 @@ void Arrivals::update(const QString& id, const Arrival& arrival)
                         {{QStringLiteral("id"), id}});
     bindArrival(m_changes, arrival);
     m_changes.execSql();
+}
+
+// ---------------------------------------------------------------- an ear tag about to leave
+
+qint64 Arrivals::countForEarTag(const QString& earTag)
+{
+    return statements::count(m_earTagReads, {QStringLiteral("SELECT COUNT(*) FROM beszall WHERE bfulszam = :earTag")},
+                             {{QStringLiteral("earTag"), earTag}});
+}
+
+QString Arrivals::certificateOf(const QString& earTag)
+{
+    statements::open(m_earTagReads,
+                     {QStringLiteral("SELECT bfulszam, beubiz"), QStringLiteral("FROM beszall"),
+                      QStringLiteral("WHERE bfulszam = :earTag")},
+                     {{QStringLiteral("earTag"), earTag}});
+    return m_earTagReads.fieldText(QStringLiteral("beubiz"));
+}
+
+void Arrivals::openNotDeparted(Dataset& rows)
+{
+    // The engine answers NOT EXISTS through the ear-tag index of the departures (IX_KISZALL_FULSZAM).
+    statements::open(rows, {QStringLiteral("SELECT bfulszam, bszkelt"), QStringLiteral("FROM beszall"),
+                            QStringLiteral("WHERE NOT EXISTS"),
+                            QStringLiteral("( SELECT  beszall.bfulszam FROM kiszall"),
+                            QStringLiteral("WHERE beszall.bfulszam = kiszall.kfulszam )"),
+                            QStringLiteral("ORDER BY beszall.bfulszam")});
 }

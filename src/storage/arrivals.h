@@ -91,9 +91,21 @@ public:
     void insert(const Arrival& arrival);
     void update(const QString& id, const Arrival& arrival);
 
+    // --- an ear tag about to leave (the outgoing entry screen and its pick list)
+
+    // How many arrivals carry the ear tag, compared exactly as text; 0 when it never arrived.
+    qint64 countForEarTag(const QString& earTag);
+    // The health certificate (beubiz) of the ear tag's first arrival as the database reads it;
+    // "" when it never arrived.
+    QString certificateOf(const QString& earTag);
+    // Opens rows on the arrived ear tags that no departure carries, in text order: bfulszam, bszkelt.
+    // The first row is current.
+    void openNotDeparted(Dataset& rows);
+
 private:
     Database& m_database;
     Dataset m_counts;  // left open on the last count read
     Dataset m_earTagUse;  // the arrivals with an ear tag, left open on the last check
     Dataset m_changes;    // the writes, and the read that a deletion makes before its write
+    Dataset m_earTagReads;  // left open on the last read of one ear tag's arrivals
 };

@@ -1,5 +1,6 @@
 #include "storage/departures.h"
 
+#include "db/error.h"
 #include "storage/statements.h"
 
 namespace {
@@ -19,7 +20,8 @@ const QStringList kSearchList{
 Departures::Departures(Database& database)
     : m_database(database),
       m_counts(database, QStringLiteral("departureCounts")),
-      m_changes(database, QStringLiteral("departureChanges"))
+      m_changes(database, QStringLiteral("departureChanges")),
+      m_writes(database, QStringLiteral("departureWrites"))
 {
 }
 
@@ -97,4 +99,126 @@ void Departures::insertWithArrival(const DepartureWithArrival& departure)
          {QStringLiteral("category"), departure.category}});
     m_changes.setParamDate(QStringLiteral("dispatchDate"), departure.dispatchDate);
     m_changes.execSql();
+}
+
+// ---------------------------------------------------------------- the outgoing list
+
+void Departures::openList(Dataset& rows, ListOrder order)
+{
+    // The text stays as it is: the order key of the statement is worked out from it (keyset.h),
+    // which lets the list land on its last or a remembered row without reading every row before.
+    statements::open(rows,
+                     {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod,"),
+                      QStringLiteral("srendszam, snev, scim, sjovaszam, skod, IDs,"),
+                      QStringLiteral("fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
+                      QStringLiteral("FROM kiszall"),
+                      QStringLiteral("JOIN szallito ON szallito.skod = kiszall.kskod"),
+                      QStringLiteral("JOIN felado ON felado.fkod = kiszall.kfkod"),
+                      order == ListOrder::DateAndEarTag ? QStringLiteral("ORDER BY kikelt, kfulszam")
+                                                        : QStringLiteral("ORDER BY IDk")});
+}
+
+ListedDeparture Departures::listedDeparture(const Dataset& rows)
+{
+    const auto text = [&rows](const char* field) { return rows.fieldText(QString::fromLatin1(field)); };
+    return {text("IDk"),      text("kskod"),    text("kfkod"),    text("kfulszam"), text("kikelt"),
+            text("keubizbe"), text("khkat"),    text("keubizki"), text("skod"),     text("fkod")};
+}
+
+void Departures::removeEarTag(const QString& earTag)
+{
+    statements::execute(m_writes, {QStringLiteral("DELETE FROM kiszall"), QStringLiteral("WHERE kfulszam = :earTag")},
+                        {{QStringLiteral("earTag"), earTag}});
+}
+
+// ---------------------------------------------------------------- the outgoing entry screen
+
+void Departures::openEntryList(Dataset& rows, bool withCode)
+{
+    const QString columns = QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk");
+    statements::open(rows, {withCode ? columns + QStringLiteral(", kKod") : columns, QStringLiteral("FROM kiszall"),
+                            QStringLiteral("ORDER BY IDk")});
+}
+
+qint64 Departures::countForEarTagInDeparture(const QString& earTag, const QString& id)
+{
+    // The identifier is bound as the text the screen holds, as it was typed into the statement.
+    return statements::count(m_counts,
+                             {QStringLiteral("SELECT COUNT(kfulszam) FROM kiszall"),
+                              QStringLiteral("WHERE kfulszam = :earTag AND IDk = :id")},
+                             {{QStringLiteral("earTag"), earTag}, {QStringLiteral("id"), id}});
+}
+
+namespace {
+
+void bindDeparture(Dataset& w, const Departure& departure)
+{
+    if (!departure.dispatchDate.isValid())
+        throw fb::Error(QStringLiteral("Nincs megadva a kiszállitás kelte!"));
+    w.setParamText(QStringLiteral("carrierCode"), departure.carrierCode);
+    w.setParamText(QStringLiteral("buyerCode"), departure.buyerCode);
+    w.setParamText(QStringLiteral("earTag"), departure.earTag);
+    w.setParamDate(QStringLiteral("dispatchDate"), departure.dispatchDate);
+    w.setParamText(QStringLiteral("certificateIn"), departure.certificateIn);
+    w.setParamText(QStringLiteral("category"), departure.category);
+    w.setParamText(QStringLiteral("certificateOut"), departure.certificateOut);
+}
+
+}  // namespace
+
+void Departures::insert(const Departure& departure)
+{
+    statements::prepare(
+        m_writes,
+        {QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki)"),
+         QStringLiteral("VALUES (:carrierCode, :buyerCode, :earTag, :dispatchDate, :certificateIn, :category, "
+                        ":certificateOut)")});
+    bindDeparture(m_writes, departure);
+    m_writes.execSql();
+}
+
+void Departures::update(const QString& id, const Departure& departure)
+{
+    statements::prepare(m_writes, {QStringLiteral("UPDATE kiszall"),
+                                   QStringLiteral("SET kskod = :carrierCode, kfkod = :buyerCode, kfulszam = :earTag,"),
+                                   QStringLiteral("    kikelt = :dispatchDate, keubizbe = :certificateIn,"),
+                                   QStringLiteral("    khkat = :category, keubizki = :certificateOut"),
+                                   QStringLiteral("WHERE IDk = :id")},
+                        {{QStringLiteral("id"), id}});
+    bindDeparture(m_writes, departure);
+    m_writes.execSql();
+}
+
+// ---------------------------------------------------------------- the data completion
+
+void Departures::openIncomplete(Dataset& rows)
+{
+    statements::open(rows,
+                     {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
+                      QStringLiteral("FROM kiszall"), QStringLiteral("WHERE kskod = :none AND kfkod = :none")},
+                     {{QStringLiteral("none"), QString()}});
+}
+
+void Departures::complete(const DepartureCompletion& completion)
+{
+    statements::execute(m_writes,
+                        {QStringLiteral("UPDATE kiszall"),
+                         QStringLiteral("SET kskod = :carrierCode, kfkod = :buyerCode, keubizki = :certificateOut,"),
+                         QStringLiteral("    khkat = :category"),
+                         QStringLiteral("WHERE kskod = :none AND kfkod = :none")},
+                        {{QStringLiteral("carrierCode"), completion.carrierCode},
+                         {QStringLiteral("buyerCode"), completion.buyerCode},
+                         {QStringLiteral("certificateOut"), completion.certificateOut},
+                         {QStringLiteral("category"), completion.category},
+                         {QStringLiteral("none"), QString()}});
+}
+
+// ---------------------------------------------------------------- the takeover
+
+void Departures::insertStaged()
+{
+    statements::execute(m_writes, {QStringLiteral("INSERT INTO kiszall (kfulszam, kikelt, keubizbe, khkat)"),
+                                   QStringLiteral("SELECT kfulszam, kikelt, beubiz, bhkat"),
+                                   QStringLiteral("FROM kiszall1"),
+                                   QStringLiteral("LEFT JOIN beszall ON bfulszam = kfulszam")});
 }

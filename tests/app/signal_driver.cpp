@@ -21,6 +21,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QLabel>
 #include <QTimer>
 
 #include <cstdio>
@@ -76,10 +78,14 @@ int main(int argc, char** argv)
     }
     return runProgram(argc, argv, [](MainWindow& window) {
         if (g_mode == QLatin1String("--importing")) {
-            // Ready once lines are being committed.
+            // Ready once lines are being committed: the progress line counts the lines written.
             readyWhenShown<QWidget>([](QWidget* w) {
-                auto* progress = w->findChild<QProgressBar*>(QStringLiteral("ProgressBar"));
-                return w->objectName() == QLatin1String("Form31") && progress && progress->value() > 100;
+                auto* progress = w->findChild<QLabel*>(QStringLiteral("ProgressLabel"));
+                if (w->objectName() != QLatin1String("Form31") || !progress)
+                    return false;
+                static const QRegularExpression written(QStringLiteral("beírva (\\d+)"));
+                const QRegularExpressionMatch m = written.match(progress->text());
+                return m.hasMatch() && m.captured(1).toInt() > 100;
             });
             QTimer::singleShot(0, &window, [&window] {
                 QTimer::singleShot(0, [] {

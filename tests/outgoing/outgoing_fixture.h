@@ -1,11 +1,13 @@
 #pragma once
 
 // Small helpers the outgoing tests share: sample arrivals and departures written through a
-// connection of their own (committed), and scripted picker choices.
+// connection of their own (committed), scripted picker choices, and the rows a screen's grid shows.
 
-#include "storage/shared_datasets.h"
-#include "db/client.h"
+#include "rowlock.h"
+#include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
+#include "ui/dbwidgets.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -14,6 +16,10 @@
 #include <QWidget>
 
 namespace fixture {
+
+// Another user's uncommitted change (tests/support/rowlock.h), by the name the tests of other
+// screens that share these helpers know it.
+using ForeignChange = RowLock;
 
 inline void arrival(TestDatabase& db, const QString& earTag, const QString& certificate = QStringLiteral("BE-1"),
                     const QString& date = QStringLiteral("2011-03-01"))
@@ -44,6 +50,15 @@ inline void choose(platform::TestDoubles& doubles, Dataset* list, const QString&
     doubles.modalHandlers << [list, field, code](QDialog*) { QVERIFY(list->locate(field, code)); };
 }
 
+// The screen's own dataset that the grid of that name shows.
+inline Dataset& gridRows(const QObject* screen, const char* grid)
+{
+    Dataset* rows = child<DBGrid>(screen, grid)->datasetModel()->dataset();
+    if (!rows)
+        qFatal("the grid %s shows no dataset", grid);
+    return *rows;
+}
+
 inline void showActive(QWidget* w)
 {
     w->show();
@@ -58,25 +73,5 @@ inline void focusTo(QWidget* w)
     QApplication::processEvents();
     QApplication::processEvents();
 }
-
-// Another user's uncommitted change: with nowait, a write of the same rows fails at once.
-class ForeignChange {
-public:
-    ForeignChange(TestDatabase& db, const QString& sql)
-    {
-        fb::ConnectParams p;
-        p.database = db.file();
-        p.password = QStringLiteral("medvehagy");
-        m_att.attach(p);
-        m_tra.start(m_att);
-        fb::Statement st(m_att, m_tra, sql, false);
-        st.execute();
-    }
-    ~ForeignChange() { m_tra.rollback(); }
-
-private:
-    fb::Attachment m_att;
-    fb::Transaction m_tra;
-};
 
 }  // namespace fixture

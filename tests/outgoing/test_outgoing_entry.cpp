@@ -1,5 +1,3 @@
-#include "storage/shared_datasets.h"
-#include "core/handover.h"
 #include "outgoing/eartag_picklist.h"
 #include "outgoing/outgoing_entry.h"
 #include "outgoing/outgoing_list.h"
@@ -20,6 +18,9 @@ namespace {
 const QString kNotArrived = QStringLiteral("Nincs ilyen fülszám a beszállitottak között !");
 const QString kDispatched = QStringLiteral("Ilyen fülszám van a kiszállitottak között!");
 
+// Every departure, as the entry screen lists them under its fields.
+Dataset& entryRows(OutgoingEntryDialog& f) { return gridRows(&f, "departuresGrid"); }
+
 // Carrier and buyer registered, the screen open in new mode with both picked and every field but
 // the ear tag filled in.
 struct NewEntry {
@@ -33,13 +34,13 @@ struct NewEntry {
     {
         carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
         buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
-        form = std::make_unique<OutgoingEntryDialog>(EntryMode::New);
-        choose(doubles, &Data->ZQ30, QStringLiteral("skod"), carrier);
-        button(form.get(), "Button1")->click();
-        choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), buyer);
-        button(form.get(), "Button2")->click();
-        edit(form.get(), "Edit5")->setText(QStringLiteral("2011.03.15"));
-        edit(form.get(), "Edit8")->setText(QStringLiteral("KI-77"));
+        form = std::make_unique<OutgoingEntryDialog>(db.session(), EntryMode::New);
+        choose(doubles, &db.session().carriers().list(), QStringLiteral("skod"), carrier);
+        button(form.get(), "chooseCarrierButton")->click();
+        choose(doubles, &db.session().partners().list(), QStringLiteral("fkod"), buyer);
+        button(form.get(), "chooseBuyerButton")->click();
+        edit(form.get(), "dispatchDateEdit")->setText(QStringLiteral("2011.03.15"));
+        edit(form.get(), "certificateOutEdit")->setText(QStringLiteral("KI-77"));
     }
 };
 }  // namespace
@@ -70,6 +71,8 @@ private slots:
     void longListLandsOnNewestOrRememberedRow();
     void newEntryWriteFailures_data();
     void newEntryWriteFailures();
+    void unstorableTextNamesTheFirstFieldWritten_data();
+    void unstorableTextNamesTheFirstFieldWritten();
 };
 
 void OutgoingEntryTest::dispatchesAnArrivedAnimal()
@@ -80,42 +83,43 @@ void OutgoingEntryTest::dispatchesAnArrivedAnimal()
     NewEntry e(db, doubles);
     OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    QCOMPARE(edit(&f, "Edit2")->text(), e.carrier);
-    QCOMPARE(edit(&f, "Edit3")->text(), e.buyer);
+    QCOMPARE(edit(&f, "carrierCodeEdit")->text(), e.carrier);
+    QCOMPARE(edit(&f, "buyerCodeEdit")->text(), e.buyer);
     // The picked codes stay out of reach and can be read.
-    for (const char* name : {"Edit2", "Edit3"}) {
+    for (const char* name : {"carrierCodeEdit", "buyerCodeEdit"}) {
         QVERIFY(!edit(&f, name)->isEnabled());
         QVERIFY2(drawnColours(edit(&f, name)).contrast() >= 4.5, name);
     }
-    QVERIFY(!button(&f, "Button3")->isEnabled());
-    QVERIFY(button(&f, "Button5")->isEnabled());
+    QVERIFY(!button(&f, "newButton")->isEnabled());
+    QVERIFY(button(&f, "okButton")->isEnabled());
 
-    focusTo(edit(&f, "Edit4"));
-    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
-    focusTo(edit(&f, "Edit8"));
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-555"));  // copied from the arrival
+    focusTo(edit(&f, "earTagEdit"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1001"));
+    focusTo(edit(&f, "certificateOutEdit"));
+    QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("EU-BE-555"));  // copied from the arrival
     QVERIFY(doubles.messages.isEmpty());
 
-    button(&f, "Button5")->click();
+    button(&f, "okButton")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     const auto rows = db.rows(QStringLiteral("SELECT kskod, kfkod, kfulszam, kikelt, keubizbe, khkat, keubizki FROM kiszall"));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first(), QStringList({e.carrier, e.buyer, QStringLiteral("1001"), QStringLiteral("2011.03.15"),
                                         QStringLiteral("EU-BE-555"), QStringLiteral("gyüjtés"), QStringLiteral("KI-77")}));
-    QCOMPARE(handOver().carrierCode, e.carrier);
-    QCOMPARE(handOver().partnerCode, e.buyer);
+    QCOMPARE(db.session().handOver().carrierCode, e.carrier);
+    QCOMPARE(db.session().handOver().partnerCode, e.buyer);
     // Saved: "Új" enabled, "OK" disabled; the list stands on its first row (nothing was opened for change).
-    QVERIFY(button(&f, "Button3")->isEnabled());
-    QVERIFY(!button(&f, "Button5")->isEnabled());
-    QVERIFY(Data->ZQ21.active());
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("kfulszam")), QStringLiteral("1001"));
+    QVERIFY(button(&f, "newButton")->isEnabled());
+    QVERIFY(!button(&f, "okButton")->isEnabled());
+    QVERIFY(entryRows(f).active());
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("kfulszam")), QStringLiteral("1001"));
     // The commit closed the register lists: the panels are empty until a picker reopens them.
-    QVERIFY(!Data->ZQ30.active());
+    QVERIFY(!db.session().carriers().list().active());
+    QCOMPARE(shown(&f, "snevText"), QString());
 
     // "Új" re-enables OK; a second dispatch of the same animal is refused.
-    button(&f, "Button3")->click();
-    QVERIFY(button(&f, "Button5")->isEnabled());
-    button(&f, "Button5")->click();
+    button(&f, "newButton")->click();
+    QVERIFY(button(&f, "okButton")->isEnabled());
+    button(&f, "okButton")->click();
     QCOMPARE(doubles.lastMessage(), kDispatched);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
@@ -142,25 +146,25 @@ void OutgoingEntryTest::refusesEarTagThatCannotLeave()
     departure(db, QStringLiteral("3003"), e.carrier, e.buyer);
     OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    edit(&f, "Edit6")->setText(QStringLiteral("kézzel"));
-    focusTo(edit(&f, "Edit4"));
-    edit(&f, "Edit4")->setText(earTag);
-    focusTo(edit(&f, "Edit8"));
+    edit(&f, "certificateInEdit")->setText(QStringLiteral("kézzel"));
+    focusTo(edit(&f, "earTagEdit"));
+    edit(&f, "earTagEdit")->setText(earTag);
+    focusTo(edit(&f, "certificateOutEdit"));
     if (onLeaving.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
-        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "certificateOutEdit"));
     } else {
         QCOMPARE(doubles.messageTexts(), QStringList{onLeaving});
-        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));  // the user cannot move on
-        QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("kézzel"));
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));  // the user cannot move on
+        QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("kézzel"));
     }
     doubles.messages.clear();
-    button(&f, "Button5")->click();
+    button(&f, "okButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{onOk});
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '%1'").arg(earTag)),
              earTag == QStringLiteral("3003") ? QStringLiteral("1") : QStringLiteral("0"));
-    QVERIFY(button(&f, "Button5")->isEnabled());
+    QVERIFY(button(&f, "okButton")->isEnabled());
 }
 
 void OutgoingEntryTest::validationOrder_data()
@@ -169,17 +173,21 @@ void OutgoingEntryTest::validationOrder_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("1 carrier") << "Edit2" << "  " << "Nincs megadva a szállító!" << "Button1";
-    QTest::newRow("2 buyer") << "Edit3" << "" << "Nincs megadva a vevö!" << "Button2";
-    QTest::newRow("3 ear tag") << "Edit4" << "" << "Nincs megadva a fülszám!" << "Edit4";
-    QTest::newRow("4 date empty") << "Edit5" << " " << "Nincs megadva a kiszállitás kelte!" << "Edit5";
-    QTest::newRow("5 date invalid") << "Edit5" << "2011.02.30" << "A dátum formátuma nem megfelelő!" << "Edit5";
-    QTest::newRow("6 date early") << "Edit5" << "2009.12.31" << "Kiszállitás kelte kisebb mint 2010.01.01 -nél!"
-                                  << "Edit5";
-    QTest::newRow("7 cert in") << "Edit6" << "" << "Nincs megadva a eü. bizonyitvány ((be) száma!" << "Edit6";
-    QTest::newRow("8 category") << "Edit7" << "" << "Nincs megadva a hasznositási kategória!" << "Edit7";
-    QTest::newRow("9 cert out") << "Edit8" << "" << "Nincs megadva az eü. bizonyitvány (ki) száma!" << "Edit8";
-    QTest::newRow("first day passes") << "Edit5" << "2010.01.01" << "" << "";
+    QTest::newRow("1 carrier") << "carrierCodeEdit" << "  " << "Nincs megadva a szállító!" << "chooseCarrierButton";
+    QTest::newRow("2 buyer") << "buyerCodeEdit" << "" << "Nincs megadva a vevö!" << "chooseBuyerButton";
+    QTest::newRow("3 ear tag") << "earTagEdit" << "" << "Nincs megadva a fülszám!" << "earTagEdit";
+    QTest::newRow("4 date empty") << "dispatchDateEdit" << " " << "Nincs megadva a kiszállitás kelte!"
+                                  << "dispatchDateEdit";
+    QTest::newRow("5 date invalid") << "dispatchDateEdit" << "2011.02.30" << "A dátum formátuma nem megfelelő!"
+                                    << "dispatchDateEdit";
+    QTest::newRow("6 date early") << "dispatchDateEdit" << "2009.12.31"
+                                  << "Kiszállitás kelte kisebb mint 2010.01.01 -nél!" << "dispatchDateEdit";
+    QTest::newRow("7 cert in") << "certificateInEdit" << "" << "Nincs megadva a eü. bizonyitvány ((be) száma!"
+                               << "certificateInEdit";
+    QTest::newRow("8 category") << "categoryEdit" << "" << "Nincs megadva a hasznositási kategória!" << "categoryEdit";
+    QTest::newRow("9 cert out") << "certificateOutEdit" << "" << "Nincs megadva az eü. bizonyitvány (ki) száma!"
+                                << "certificateOutEdit";
+    QTest::newRow("first day passes") << "dispatchDateEdit" << "2010.01.01" << "" << "";
 }
 
 void OutgoingEntryTest::validationOrder()
@@ -194,16 +202,17 @@ void OutgoingEntryTest::validationOrder()
     arrival(db, QStringLiteral("1001"));
     OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
-    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1001"));
+    edit(&f, "certificateInEdit")->setText(QStringLiteral("BE-1"));
     // Every later field is emptied too: the first failing step must win.
-    const QStringList order = {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8"};
+    const QStringList order = {"carrierCodeEdit",   "buyerCodeEdit", "earTagEdit",        "dispatchDateEdit",
+                               "certificateInEdit", "categoryEdit",  "certificateOutEdit"};
     auto* target = f.findChild<QLineEdit*>(field);
     target->setText(value);
     if (!message.isEmpty())
         for (int i = order.indexOf(field) + 1; i < order.size(); ++i)
             f.findChild<QLineEdit*>(order.at(i))->clear();
-    button(&f, "Button5")->click();
+    button(&f, "okButton")->click();
     if (message.isEmpty()) {
         QVERIFY(doubles.messages.isEmpty());
         QCOMPARE(db.value(QStringLiteral("SELECT kikelt FROM kiszall")), value);
@@ -212,7 +221,7 @@ void OutgoingEntryTest::validationOrder()
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QVERIFY(button(&f, "Button5")->isEnabled());
+    QVERIFY(button(&f, "okButton")->isEnabled());
 }
 
 void OutgoingEntryTest::changeModeKeepsItsOwnEarTag()
@@ -227,36 +236,37 @@ void OutgoingEntryTest::changeModeKeepsItsOwnEarTag()
     departure(db, QStringLiteral("1002"), carrier, buyer);
     const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '1001'"));
 
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    QVERIFY(Data->ZQ22.locate(QStringLiteral("IDk"), id));
-    OutgoingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
+    QVERIFY(gridRows(&list, "departuresGrid").locate(QStringLiteral("IDk"), id));
+    OutgoingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentDeparture()));
     QCOMPARE(f.windowTitle(), QStringLiteral("Fülszám módositás"));
-    QCOMPARE(edit(&f, "Edit1")->text(), id);
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1001"));
-    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.10"));
-    QCOMPARE(handOver().outgoingId, id);
-    QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("skod")), carrier);
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
-    QVERIFY(!checkBox(&f, "CheckBox1")->isEnabled());
+    QCOMPARE(edit(&f, "departureIdEdit")->text(), id);
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("1001"));
+    QCOMPARE(edit(&f, "dispatchDateEdit")->text(), QStringLiteral("2011.03.10"));
+    QCOMPARE(db.session().handOver().outgoingId, id);
+    QCOMPARE(db.session().carriers().list().fieldText(QStringLiteral("skod")), carrier);
+    QCOMPARE(shown(&f, "skodText"), carrier);  // the carrier panel shows the departure's carrier
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), id);
+    QVERIFY(!checkBox(&f, "incrementEarTagCheckBox")->isEnabled());
 
     // Own ear tag kept, other data changed: saved.
-    edit(&f, "Edit5")->setText(QStringLiteral("2011.04.01"));
-    edit(&f, "Edit8")->setText(QStringLiteral("KI-NEW"));
-    button(&f, "Button5")->click();
+    edit(&f, "dispatchDateEdit")->setText(QStringLiteral("2011.04.01"));
+    edit(&f, "certificateOutEdit")->setText(QStringLiteral("KI-NEW"));
+    button(&f, "okButton")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam, kikelt, keubizki FROM kiszall WHERE idk = %1").arg(id)).first(),
              QStringList({QStringLiteral("1001"), QStringLiteral("2011.04.01"), QStringLiteral("KI-NEW")}));
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);  // the list stands on the changed row
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), id);  // the list stands on the changed row
 
     // Another dispatched animal's ear tag is refused; one still on site is taken.
-    button(&f, "Button3")->click();
-    edit(&f, "Edit4")->setText(QStringLiteral("1002"));
-    button(&f, "Button5")->click();
+    button(&f, "newButton")->click();
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1002"));
+    button(&f, "okButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{kDispatched});
-    edit(&f, "Edit4")->setText(QStringLiteral("1003"));
-    button(&f, "Button5")->click();
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1003"));
+    button(&f, "okButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{kDispatched});
     QCOMPARE(db.value(QStringLiteral("SELECT kfulszam FROM kiszall WHERE idk = %1").arg(id)), QStringLiteral("1003"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 2);
@@ -270,19 +280,19 @@ void OutgoingEntryTest::leavingTheFieldRefillsCertificateInChangeMode()
     const QString buyer = db.addPartner(QStringLiteral("Vevő"));
     arrival(db, QStringLiteral("1001"), QStringLiteral("ARRIVAL-CERT"));
     departure(db, QStringLiteral("1001"), carrier, buyer);  // certificate in "BE-1"
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    OutgoingEntryDialog f(EntryMode::Change);
-    QVERIFY(f.loadForChange());
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("BE-1"));
+    OutgoingEntryDialog f(db.session(), EntryMode::Change);
+    QVERIFY(f.loadForChange(list.currentDeparture()));
+    QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("BE-1"));
     showActive(&f);
-    focusTo(edit(&f, "Edit4"));
-    focusTo(edit(&f, "Edit8"));
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("ARRIVAL-CERT"));
-    edit(&f, "Edit6")->setText(QStringLiteral("typed"));
-    focusTo(edit(&f, "Edit4"));
-    focusTo(edit(&f, "Edit5"));  // every time the field is left
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("ARRIVAL-CERT"));
+    focusTo(edit(&f, "earTagEdit"));
+    focusTo(edit(&f, "certificateOutEdit"));
+    QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("ARRIVAL-CERT"));
+    edit(&f, "certificateInEdit")->setText(QStringLiteral("typed"));
+    focusTo(edit(&f, "earTagEdit"));
+    focusTo(edit(&f, "dispatchDateEdit"));  // every time the field is left
+    QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("ARRIVAL-CERT"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -292,11 +302,11 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     platform::TestDoubles doubles;
     {
         // "Mégsem" clicked with an unknown ear tag in the field: the screen closes without a word.
-        OutgoingEntryDialog f(EntryMode::New);
+        OutgoingEntryDialog f(db.session(), EntryMode::New);
         showActive(&f);
-        focusTo(edit(&f, "Edit4"));
-        edit(&f, "Edit4")->setText(QStringLiteral("999"));
-        QTest::mouseClick(button(&f, "Button6"), Qt::LeftButton);
+        focusTo(edit(&f, "earTagEdit"));
+        edit(&f, "earTagEdit")->setText(QStringLiteral("999"));
+        QTest::mouseClick(button(&f, "cancelButton"), Qt::LeftButton);
         QApplication::processEvents();
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
@@ -304,23 +314,23 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Tabbing onto "Mégsem" and pressing it.
-        OutgoingEntryDialog f(EntryMode::New);
+        OutgoingEntryDialog f(db.session(), EntryMode::New);
         showActive(&f);
-        focusTo(edit(&f, "Edit4"));
-        edit(&f, "Edit4")->setText(QStringLiteral("999"));
-        focusTo(button(&f, "Button6"));
+        focusTo(edit(&f, "earTagEdit"));
+        edit(&f, "earTagEdit")->setText(QStringLiteral("999"));
+        focusTo(button(&f, "cancelButton"));
         QVERIFY(doubles.messages.isEmpty());
-        QTest::keyClick(button(&f, "Button6"), Qt::Key_Space);
+        QTest::keyClick(button(&f, "cancelButton"), Qt::Key_Space);
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
         QVERIFY(doubles.messages.isEmpty());
     }
     {
         // The window's close button.
-        OutgoingEntryDialog f(EntryMode::New);
+        OutgoingEntryDialog f(db.session(), EntryMode::New);
         showActive(&f);
-        focusTo(edit(&f, "Edit4"));
-        edit(&f, "Edit4")->setText(QStringLiteral("999"));
+        focusTo(edit(&f, "earTagEdit"));
+        edit(&f, "earTagEdit")->setText(QStringLiteral("999"));
         f.close();
         QApplication::processEvents();
         QApplication::processEvents();
@@ -329,11 +339,11 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Escape in the field closes the dialog like any other: no check on the way out.
-        OutgoingEntryDialog f(EntryMode::New);
+        OutgoingEntryDialog f(db.session(), EntryMode::New);
         showActive(&f);
-        focusTo(edit(&f, "Edit4"));
-        QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("999"));
-        QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Escape);
+        focusTo(edit(&f, "earTagEdit"));
+        QTest::keyClicks(edit(&f, "earTagEdit"), QStringLiteral("999"));
+        QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Escape);
         QApplication::processEvents();
         QApplication::processEvents();
         QVERIFY(!f.isVisible());
@@ -341,11 +351,11 @@ void OutgoingEntryTest::cancelAndCloseNeverRunTheCheck()
     }
     {
         // Control: moving to any other field runs it.
-        OutgoingEntryDialog f(EntryMode::New);
+        OutgoingEntryDialog f(db.session(), EntryMode::New);
         showActive(&f);
-        focusTo(edit(&f, "Edit4"));
-        edit(&f, "Edit4")->setText(QStringLiteral("999"));
-        focusTo(edit(&f, "Edit7"));
+        focusTo(edit(&f, "earTagEdit"));
+        edit(&f, "earTagEdit")->setText(QStringLiteral("999"));
+        focusTo(edit(&f, "categoryEdit"));
         QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
     }
 }
@@ -354,12 +364,13 @@ void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived_data()
 {
     QTest::addColumn<QString>("earTag");
     QTest::addColumn<QString>("action");  // what the user does after typing the ear tag
-    for (const char* action : {"click Button1", "click Button2", "click Button5", "click Edit8", "click DBGrid1",
-                               "key Tab", "key Return", "Tab then type"})
+    for (const char* action : {"click chooseCarrierButton", "click chooseBuyerButton", "click okButton",
+                               "click certificateOutEdit", "click departuresGrid", "key Tab", "key Return",
+                               "Tab then type"})
         QTest::newRow(action) << QStringLiteral("555") << QString::fromLatin1(action);
-    QTest::newRow("empty field, click Button1") << QString() << QStringLiteral("click Button1");
+    QTest::newRow("empty field, click chooseCarrierButton") << QString() << QStringLiteral("click chooseCarrierButton");
     // Control: an arrived ear tag lets every action through at the first click or key.
-    for (const char* action : {"click Button1", "click Button5", "key Tab", "Tab then type"})
+    for (const char* action : {"click chooseCarrierButton", "click okButton", "key Tab", "Tab then type"})
         QTest::newRow(qPrintable(QStringLiteral("arrived, %1").arg(QString::fromLatin1(action))))
             << QStringLiteral("1001") << QString::fromLatin1(action);
 }
@@ -374,24 +385,24 @@ void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived()
     arrival(db, QStringLiteral("1001"), QStringLiteral("EU-BE-1"));
     OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    const QString carrierCode = edit(&f, "Edit2")->text();
+    const QString carrierCode = edit(&f, "carrierCodeEdit")->text();
     // A picker opened anyway would pick this row.
     const QString otherCarrier = db.addCarrier(QStringLiteral("ZZZ-999"), QStringLiteral("Más Fuvar"));
-    choose(doubles, &Data->ZQ30, QStringLiteral("skod"), otherCarrier);
+    choose(doubles, &db.session().carriers().list(), QStringLiteral("skod"), otherCarrier);
     doubles.modalsShown.clear();
 
-    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
-    QTest::keyClicks(edit(&f, "Edit4"), earTag);
+    QTest::mouseClick(edit(&f, "earTagEdit"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
+    QTest::keyClicks(edit(&f, "earTagEdit"), earTag);
     const QString kind = action.section(u' ', 0, 0);
     const QString target = action.section(u' ', 1);
     if (kind == QLatin1String("click")) {
         QTest::mouseClick(f.findChild<QWidget*>(target), Qt::LeftButton);
     } else if (kind == QLatin1String("key")) {
-        QTest::keyClick(edit(&f, "Edit4"), target == QLatin1String("Tab") ? Qt::Key_Tab : Qt::Key_Return);
+        QTest::keyClick(edit(&f, "earTagEdit"), target == QLatin1String("Tab") ? Qt::Key_Tab : Qt::Key_Return);
     } else {
         // Typed on at once, before the program had a moment between the two keys.
-        QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Tab);
+        QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
     }
     QApplication::processEvents();
@@ -401,27 +412,27 @@ void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived()
     if (!arrived) {
         // One message, the focus back in the field, and the button's action did not run.
         QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
-        QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+        QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
         QVERIFY(doubles.modalsShown.isEmpty());
-        QCOMPARE(edit(&f, "Edit2")->text(), carrierCode);
-        QCOMPARE(edit(&f, "Edit4")->text(), earTag);
-        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("KI-77"));
+        QCOMPARE(edit(&f, "carrierCodeEdit")->text(), carrierCode);
+        QCOMPARE(edit(&f, "earTagEdit")->text(), earTag);
+        QCOMPARE(edit(&f, "certificateOutEdit")->text(), QStringLiteral("KI-77"));
         QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-        QVERIFY(button(&f, "Button5")->isEnabled());
+        QVERIFY(button(&f, "okButton")->isEnabled());
         return;
     }
-    QVERIFY2(doubles.messages.isEmpty() || action == QLatin1String("click Button5"),
+    QVERIFY2(doubles.messages.isEmpty() || action == QLatin1String("click okButton"),
              qPrintable(doubles.messageTexts().join(u'|')));
-    QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-1"));
-    if (action == QLatin1String("click Button1")) {
+    QCOMPARE(edit(&f, "certificateInEdit")->text(), QStringLiteral("EU-BE-1"));
+    if (action == QLatin1String("click chooseCarrierButton")) {
         QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("carrierListDialog")});
-        QCOMPARE(edit(&f, "Edit2")->text(), otherCarrier);
-    } else if (action == QLatin1String("click Button5")) {
+        QCOMPARE(edit(&f, "carrierCodeEdit")->text(), otherCarrier);
+    } else if (action == QLatin1String("click okButton")) {
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
         QCOMPARE(db.value(QStringLiteral("SELECT keubizbe FROM kiszall WHERE kfulszam = '1001'")),
                  QStringLiteral("EU-BE-1"));
     } else if (action == QLatin1String("Tab then type")) {
-        QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("7"));  // Tab selected what the field held
+        QCOMPARE(edit(&f, "certificateOutEdit")->text(), QStringLiteral("7"));  // Tab selected what the field held
     }
 }
 
@@ -434,7 +445,7 @@ void OutgoingEntryTest::newAfterSaveShowsOneBoxAtATime()
     arrival(db, QStringLiteral("1002"));
     OutgoingEntryDialog& f = *e.form;
     showActive(&f);
-    checkBox(&f, "CheckBox1")->setChecked(true);
+    checkBox(&f, "incrementEarTagCheckBox")->setChecked(true);
     // A real box runs the event loop while it stands: a second box must not open over it.
     int open = 0;
     int mostOpen = 0;
@@ -446,36 +457,36 @@ void OutgoingEntryTest::newAfterSaveShowsOneBoxAtATime()
         --open;
     };
 
-    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
-    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
-    QTest::mouseClick(button(&f, "Button5"), Qt::LeftButton);
+    QTest::mouseClick(edit(&f, "earTagEdit"), Qt::LeftButton);
+    QTest::keyClicks(edit(&f, "earTagEdit"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "okButton"), Qt::LeftButton);
     QApplication::processEvents();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
-    QVERIFY(button(&f, "Button3")->isEnabled());  // saved
+    QVERIFY(button(&f, "newButton")->isEnabled());  // saved
 
     // The ear tag emptied: "Új" would say it is no number; leaving the field says first that no
     // such ear tag arrived, and that is the only box.
-    QTest::mouseClick(edit(&f, "Edit4"), Qt::LeftButton);
-    edit(&f, "Edit4")->selectAll();
-    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Backspace);
-    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QTest::mouseClick(edit(&f, "earTagEdit"), Qt::LeftButton);
+    edit(&f, "earTagEdit")->selectAll();
+    QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Backspace);
+    QTest::mouseClick(button(&f, "newButton"), Qt::LeftButton);
     QApplication::processEvents();
     QApplication::processEvents();
     QCOMPARE(doubles.messageTexts(), QStringList{kNotArrived});
     QCOMPARE(mostOpen, 1);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
-    QVERIFY(button(&f, "Button3")->isEnabled());  // "Új" did not run
-    QVERIFY(!button(&f, "Button5")->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
+    QVERIFY(button(&f, "newButton")->isEnabled());  // "Új" did not run
+    QVERIFY(!button(&f, "okButton")->isEnabled());
 
     // An arrived ear tag: "Új" runs at the first click and counts on from it.
     doubles.messages.clear();
-    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("1001"));
-    QTest::mouseClick(button(&f, "Button3"), Qt::LeftButton);
+    QTest::keyClicks(edit(&f, "earTagEdit"), QStringLiteral("1001"));
+    QTest::mouseClick(button(&f, "newButton"), Qt::LeftButton);
     QApplication::processEvents();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1002"));
-    QVERIFY(!button(&f, "Button3")->isEnabled());
-    QVERIFY(button(&f, "Button5")->isEnabled());
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("1002"));
+    QVERIFY(!button(&f, "newButton")->isEnabled());
+    QVERIFY(button(&f, "okButton")->isEnabled());
     QCOMPARE(mostOpen, 1);
 }
 
@@ -502,19 +513,19 @@ void OutgoingEntryTest::increment()
     QFETCH(bool, refused);
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingEntryDialog f(EntryMode::New);
-    button(&f, "Button3")->setEnabled(true);
-    button(&f, "Button5")->setEnabled(false);
-    edit(&f, "Edit4")->setText(before);
-    edit(&f, "Edit8")->setText(QStringLiteral("kept"));
-    checkBox(&f, "CheckBox1")->setChecked(ticked);
-    button(&f, "Button3")->click();
-    QCOMPARE(edit(&f, "Edit4")->text(), after);
+    OutgoingEntryDialog f(db.session(), EntryMode::New);
+    button(&f, "newButton")->setEnabled(true);
+    button(&f, "okButton")->setEnabled(false);
+    edit(&f, "earTagEdit")->setText(before);
+    edit(&f, "certificateOutEdit")->setText(QStringLiteral("kept"));
+    checkBox(&f, "incrementEarTagCheckBox")->setChecked(ticked);
+    button(&f, "newButton")->click();
+    QCOMPARE(edit(&f, "earTagEdit")->text(), after);
     QCOMPARE(doubles.messageTexts(),
              refused ? QStringList{QStringLiteral("A fülszám nem csak számot tartalmaz!")} : QStringList{});
-    QVERIFY(!button(&f, "Button3")->isEnabled());
-    QVERIFY(button(&f, "Button5")->isEnabled());
-    QCOMPARE(edit(&f, "Edit8")->text(), QStringLiteral("kept"));
+    QVERIFY(!button(&f, "newButton")->isEnabled());
+    QVERIFY(button(&f, "okButton")->isEnabled());
+    QCOMPARE(edit(&f, "certificateOutEdit")->text(), QStringLiteral("kept"));
 }
 
 void OutgoingEntryTest::pickListPositionsOnPrefixInTextOrder_data()
@@ -539,15 +550,16 @@ void OutgoingEntryTest::pickListPositionsOnPrefixInTextOrder()
     for (const char* tag : {"99", "13", "1250", "120", "100", "12", "A1"})
         arrival(db, QString::fromLatin1(tag));
     departure(db, QStringLiteral("120"), QStringLiteral("1"), QStringLiteral("1"));
-    handOver().earTagBeginning = partial;
-    EarTagPickListDialog pick;
+    EarTagPickListDialog pick(db.session(), partial);
+    Dataset& rows = gridRows(&pick, "earTagsGrid");
+    QCOMPARE(pick.earTagBeginning(), partial);
     QStringList order;
-    for (int r = 0; r < Data->ZQ14.recordCount(); ++r)
-        order << Data->ZQ14.cellText(r, Data->ZQ14.fieldIndex(QStringLiteral("bfulszam")));
+    for (int r = 0; r < rows.recordCount(); ++r)
+        order << rows.cellText(r, rows.fieldIndex(QStringLiteral("bfulszam")));
     // Text order: 100 before 99; the dispatched 120 is not offered.
     QCOMPARE(order, QStringList({"100", "12", "1250", "13", "99", "A1"}));
-    QCOMPARE(Data->ZQ14.fieldText(QStringLiteral("bfulszam")), current);
-    QCOMPARE(child<DBGrid>(&pick, "DBGrid1")->currentIndex().row(), Data->ZQ14.recNo());
+    QCOMPARE(rows.fieldText(QStringLiteral("bfulszam")), current);
+    QCOMPARE(child<DBGrid>(&pick, "earTagsGrid")->currentIndex().row(), rows.recNo());
 }
 
 void OutgoingEntryTest::pickListChooseAndCancel()
@@ -556,35 +568,37 @@ void OutgoingEntryTest::pickListChooseAndCancel()
     platform::TestDoubles doubles;
     for (const char* tag : {"1200", "1210", "1300"})
         arrival(db, QString::fromLatin1(tag));
-    OutgoingEntryDialog f(EntryMode::New);
+    OutgoingEntryDialog f(db.session(), EntryMode::New);
     showActive(&f);
-    focusTo(edit(&f, "Edit4"));
-    edit(&f, "Edit4")->setText(QStringLiteral("121"));
+    focusTo(edit(&f, "earTagEdit"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("121"));
 
     // A double-click opens the list on the typed prefix; it is not leaving the field.
-    doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form12"));
-        QCOMPARE(Data->ZQ14.fieldText(QStringLiteral("bfulszam")), QStringLiteral("1210"));
-        Data->ZQ14.next();
-        button(d, "Button1")->click();  // "Kiválaszt"
+    QString handedOver;
+    doubles.modalHandlers << [&handedOver](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("earTagPickListDialog"));
+        handedOver = qobject_cast<EarTagPickListDialog*>(d)->earTagBeginning();
+        QCOMPARE(gridRows(d, "earTagsGrid").fieldText(QStringLiteral("bfulszam")), QStringLiteral("1210"));
+        gridRows(d, "earTagsGrid").next();
+        button(d, "pickButton")->click();  // "Kiválaszt"
     };
-    QTest::mouseDClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QTest::mouseDClick(edit(&f, "earTagEdit"), Qt::LeftButton);
     QApplication::processEvents();
-    QCOMPARE(handOver().earTagBeginning, QStringLiteral("121"));
-    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form12")});
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1300"));
+    QCOMPARE(handedOver, QStringLiteral("121"));
+    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("earTagPickListDialog")});
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("1300"));
     QVERIFY(doubles.messages.isEmpty());
 
     // "Mégsem" changes nothing; an unknown typed beginning still gets no exit check on the way.
-    edit(&f, "Edit4")->setText(QStringLiteral("77"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("77"));
     doubles.modalHandlers << [](QDialog* d) {
-        Data->ZQ14.last();
-        button(d, "Button3")->click();  // "Mégsem"
+        gridRows(d, "earTagsGrid").last();
+        button(d, "cancelButton")->click();  // "Mégsem"
     };
-    QTest::mouseDClick(edit(&f, "Edit4"), Qt::LeftButton);
+    QTest::mouseDClick(edit(&f, "earTagEdit"), Qt::LeftButton);
     QApplication::processEvents();
     QApplication::processEvents();
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("77"));
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("77"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -592,12 +606,12 @@ void OutgoingEntryTest::categoryToggle()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingEntryDialog f(EntryMode::New);
-    QCOMPARE(edit(&f, "Edit7")->text(), QStringLiteral("gyüjtés"));
+    OutgoingEntryDialog f(db.session(), EntryMode::New);
+    QCOMPARE(edit(&f, "categoryEdit")->text(), QStringLiteral("gyüjtés"));
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
-        QTest::mouseDClick(edit(&f, "Edit7"), Qt::LeftButton);
-        seen << edit(&f, "Edit7")->text();
+        QTest::mouseDClick(edit(&f, "categoryEdit"), Qt::LeftButton);
+        seen << edit(&f, "categoryEdit")->text();
     }
     QCOMPARE(seen, QStringList({"hizlalás", "vágás", "hizlalás"}));
 }
@@ -607,36 +621,38 @@ void OutgoingEntryTest::focusAndTabOrder()
     TestDatabase db;
     platform::TestDoubles doubles;
     arrival(db, QStringLiteral("1001"));
-    OutgoingEntryDialog f(EntryMode::New);
+    OutgoingEntryDialog f(db.session(), EntryMode::New);
     showActive(&f);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit5"));
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "dispatchDateEdit"));
 
     // The whole chain, disabled controls included, as Tab would take it when they are enabled.
     QStringList chain;
-    QWidget* w = edit(&f, "Edit5");
+    QWidget* w = edit(&f, "dispatchDateEdit");
     do {
         if (w->focusPolicy() & Qt::TabFocus)
             chain << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != edit(&f, "Edit5"));
-    QCOMPARE(chain, QStringList({"Edit5", "Edit7", "Edit4", "Edit8", "Edit6", "Button3", "Button5", "Button6",
-                                 "Button1", "Button2", "Edit1", "Edit2", "Edit3", "DBGrid1", "nbFirst", "nbPrior",
-                                 "nbNext", "nbLast", "CheckBox1"}));
+    } while (w != edit(&f, "dispatchDateEdit"));
+    QCOMPARE(chain, QStringList({"dispatchDateEdit", "categoryEdit", "earTagEdit", "certificateOutEdit",
+                                 "certificateInEdit", "newButton", "okButton", "cancelButton", "chooseCarrierButton",
+                                 "chooseBuyerButton", "departureIdEdit", "carrierCodeEdit", "buyerCodeEdit",
+                                 "departuresGrid", "nbFirst", "nbPrior", "nbNext", "nbLast",
+                                 "incrementEarTagCheckBox"}));
 
     // Tab leaves the date and ear-tag fields, whose key filters take no other character.
-    QTest::keyClicks(edit(&f, "Edit5"), QStringLiteral("2011a.03.15"));
-    QCOMPARE(edit(&f, "Edit5")->text(), QStringLiteral("2011.03.15"));
-    QTest::keyClick(edit(&f, "Edit5"), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit7"));
-    QTest::keyClick(edit(&f, "Edit7"), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
-    QTest::keyClicks(edit(&f, "Edit4"), QStringLiteral("10x01"));
-    QCOMPARE(edit(&f, "Edit4")->text(), QStringLiteral("1001"));
-    QTest::keyClick(edit(&f, "Edit4"), Qt::Key_Tab);
+    QTest::keyClicks(edit(&f, "dispatchDateEdit"), QStringLiteral("2011a.03.15"));
+    QCOMPARE(edit(&f, "dispatchDateEdit")->text(), QStringLiteral("2011.03.15"));
+    QTest::keyClick(edit(&f, "dispatchDateEdit"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "categoryEdit"));
+    QTest::keyClick(edit(&f, "categoryEdit"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
+    QTest::keyClicks(edit(&f, "earTagEdit"), QStringLiteral("10x01"));
+    QCOMPARE(edit(&f, "earTagEdit")->text(), QStringLiteral("1001"));
+    QTest::keyClick(edit(&f, "earTagEdit"), Qt::Key_Tab);
     QApplication::processEvents();
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit8"));
-    QTest::keyClick(edit(&f, "Edit8"), Qt::Key_Tab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), edit(&f, "Edit4"));
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "certificateOutEdit"));
+    QTest::keyClick(edit(&f, "certificateOutEdit"), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), edit(&f, "earTagEdit"));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -647,10 +663,10 @@ void OutgoingEntryTest::newEntryWriteFailures_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("saved");  // the list rebuilt and the screen Saved, as after any save
     QTest::newRow("a category too long for its column")
-        << "Edit7" << QString(30, u'x') << QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ") << true;
+        << "categoryEdit" << QString(30, u'x') << QStringLiteral("Hiba112: Újban, INSERT a kiszallitásban ") << true;
     // Nothing reached the database: the screen stays ready for the mended field.
     QTest::newRow("a character the database cannot hold")
-        << "Edit8" << QStringLiteral("HU-EÜ-2024/ț9")
+        << "certificateOutEdit" << QStringLiteral("HU-EÜ-2024/ț9")
         << unstorableTextMessage(QStringLiteral("Eü. bizonyitvány ki"), QStringLiteral("\"ț\" (U+021B)")) << false;
 }
 
@@ -665,15 +681,86 @@ void OutgoingEntryTest::newEntryWriteFailures()
     NewEntry e(db, doubles);
     arrival(db, QStringLiteral("1001"));
     OutgoingEntryDialog& f = *e.form;
-    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
-    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1001"));
+    edit(&f, "certificateInEdit")->setText(QStringLiteral("BE-1"));
     f.findChild<QLineEdit*>(field)->setText(value);
-    button(&f, "Button5")->click();
+    button(&f, "okButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{message});
     QCOMPARE(db.count(QStringLiteral("kiszall")), 0);
-    QVERIFY(Data->ZQ21.active());  // the list shown again
-    QCOMPARE(button(&f, "Button3")->isEnabled(), saved);
-    QCOMPARE(button(&f, "Button5")->isEnabled(), !saved);
+    QVERIFY(entryRows(f).active());  // the list shown again
+    QCOMPARE(button(&f, "newButton")->isEnabled(), saved);
+    QCOMPARE(button(&f, "okButton")->isEnabled(), !saved);
+}
+
+void OutgoingEntryTest::unstorableTextNamesTheFirstFieldWritten_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<QStringList>("fields");  // each gets a character the database cannot hold
+    QTest::addColumn<QString>("named");       // the field the message names
+    for (const bool change : {false, true}) {
+        const char* mode = change ? "change" : "new";
+        QTest::addRow("%s: carrier code before certificate out", mode)
+            << change << QStringList{"certificateOutEdit", "carrierCodeEdit"} << QStringLiteral("Száll.kód");
+        QTest::addRow("%s: buyer code before certificate in", mode)
+            << change << QStringList{"certificateInEdit", "buyerCodeEdit"} << QStringLiteral("Vevö kód");
+        QTest::addRow("%s: certificate in before category", mode)
+            << change << QStringList{"categoryEdit", "certificateInEdit"} << QStringLiteral("Eü. bizonyitvány be");
+        QTest::addRow("%s: category before certificate out", mode)
+            << change << QStringList{"certificateOutEdit", "categoryEdit"} << QStringLiteral("Hasznositási kategória");
+    }
+}
+
+void OutgoingEntryTest::unstorableTextNamesTheFirstFieldWritten()
+{
+    QFETCH(bool, change);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, named);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    arrival(db, QStringLiteral("1001"));
+    std::unique_ptr<NewEntry> entry;
+    std::unique_ptr<OutgoingListDialog> list;
+    std::unique_ptr<OutgoingEntryDialog> changing;
+    OutgoingEntryDialog* f = nullptr;
+    if (change) {
+        const QString carrier = db.addCarrier(QStringLiteral("ABC-123"), QStringLiteral("Kiss Fuvar"));
+        const QString buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
+        departure(db, QStringLiteral("1001"), carrier, buyer);
+        list = std::make_unique<OutgoingListDialog>(db.session());
+        list->rebuildList();
+        changing = std::make_unique<OutgoingEntryDialog>(db.session(), EntryMode::Change);
+        QVERIFY(changing->loadForChange(list->currentDeparture()));
+        f = changing.get();
+    } else {
+        entry = std::make_unique<NewEntry>(db, doubles);
+        f = entry->form.get();
+        edit(f, "earTagEdit")->setText(QStringLiteral("1001"));
+        edit(f, "certificateInEdit")->setText(QStringLiteral("BE-1"));
+    }
+    const auto stored = [&db] {
+        return db.rows(QStringLiteral("SELECT kskod, kfkod, kfulszam, keubizbe, khkat, keubizki FROM kiszall"));
+    };
+    const QList<QStringList> before = stored();
+    for (const QString& field : fields)
+        edit(f, qPrintable(field))->setText(edit(f, qPrintable(field))->text() + QStringLiteral("ț"));
+
+    button(f, "okButton")->click();
+    QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(named, QStringLiteral("\"ț\" (U+021B)"))});
+    QCOMPARE(stored(), before);  // nothing written
+    QVERIFY(entryRows(*f).active());  // the list shown again, the screen ready for the mended field
+    QVERIFY(button(f, "okButton")->isEnabled());
+
+    // Mended, the same "OK" writes what the screen holds.
+    doubles.messages.clear();
+    for (const QString& field : fields)
+        edit(f, qPrintable(field))->setText(edit(f, qPrintable(field))->text().remove(u'ț'));
+    button(f, "okButton")->click();
+    QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
+    QStringList shownValues;
+    for (const char* field : {"carrierCodeEdit", "buyerCodeEdit", "earTagEdit", "certificateInEdit", "categoryEdit",
+                              "certificateOutEdit"})
+        shownValues << edit(f, field)->text();
+    QCOMPARE(stored(), QList<QStringList>{shownValues});
 }
 
 void OutgoingEntryTest::failedWritesRollBackAndRebuild()
@@ -687,16 +774,16 @@ void OutgoingEntryTest::failedWritesRollBackAndRebuild()
         const QString buyer = db.addPartner(QStringLiteral("Vágóhíd Kft"));
         departure(db, QStringLiteral("1001"), carrier, buyer);
         const QString id = db.value(QStringLiteral("SELECT idk FROM kiszall"));
-        OutgoingListDialog list;
+        OutgoingListDialog list(db.session());
         list.rebuildList();
-        OutgoingEntryDialog f(EntryMode::Change);
-        QVERIFY(f.loadForChange());
-        edit(&f, "Edit8")->setText(QStringLiteral("KI-NEW"));
-        ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE idk = %1").arg(id));
-        button(&f, "Button5")->click();
+        OutgoingEntryDialog f(db.session(), EntryMode::Change);
+        QVERIFY(f.loadForChange(list.currentDeparture()));
+        edit(&f, "certificateOutEdit")->setText(QStringLiteral("KI-NEW"));
+        RowLock other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE idk = %1").arg(id));
+        button(&f, "okButton")->click();
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba113: Módositás, Update a kiszállításban ")});
-        QVERIFY(button(&f, "Button3")->isEnabled());
-        QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), id);
+        QVERIFY(button(&f, "newButton")->isEnabled());
+        QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), id);
     }
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall")), QStringLiteral("KI-1"));
 }
@@ -718,27 +805,27 @@ void OutgoingEntryTest::longListLandsOnNewestOrRememberedRow()
                            "INSERT INTO kiszall (kfulszam, kikelt) VALUES (5000 + :I, DATE '2011-03-01'); "
                            "I = I + 1; END END"));
     arrival(db, QStringLiteral("1001"));
-    handOver().outgoingId = remembered;
+    db.session().handOver().outgoingId = remembered;
     NewEntry e(db, doubles);
     OutgoingEntryDialog& f = *e.form;
     f.show();
     // Opened on the newest departure, the list read around it only.
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), QStringLiteral("450"));
-    QVERIFY(Data->ZQ21.fetchedCount() < 300);
-    auto* grid = child<DBGrid>(&f, "DBGrid1");
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ21.recNo());
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), QStringLiteral("450"));
+    QVERIFY(entryRows(f).fetchedCount() < 300);
+    auto* grid = child<DBGrid>(&f, "departuresGrid");
+    QCOMPARE(grid->currentIndex().row(), entryRows(f).recNo());
 
-    edit(&f, "Edit4")->setText(QStringLiteral("1001"));
-    edit(&f, "Edit6")->setText(QStringLiteral("BE-1"));
-    button(&f, "Button5")->click();
+    edit(&f, "earTagEdit")->setText(QStringLiteral("1001"));
+    edit(&f, "certificateInEdit")->setText(QStringLiteral("BE-1"));
+    button(&f, "okButton")->click();
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));
     // The rebuilt list stands on the remembered departure, or on its first row.
     const QString expected = remembered.isEmpty() ? QStringLiteral("1") : remembered;
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), expected);
-    QVERIFY(Data->ZQ21.fetchedCount() < 300);
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ21.recNo());
-    QCOMPARE(Data->ZQ21.recordCount(), 451);
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("IDk")), expected);
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), expected);
+    QVERIFY(entryRows(f).fetchedCount() < 300);
+    QCOMPARE(grid->currentIndex().row(), entryRows(f).recNo());
+    QCOMPARE(entryRows(f).recordCount(), 451);
+    QCOMPARE(entryRows(f).fieldText(QStringLiteral("IDk")), expected);
 }
 
 QTEST_MAIN(OutgoingEntryTest)

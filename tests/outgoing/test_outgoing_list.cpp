@@ -1,6 +1,4 @@
 #include "app/mainwindow.h"
-#include "storage/shared_datasets.h"
-#include "core/handover.h"
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_entry.h"
 #include "outgoing/outgoing_list.h"
@@ -22,10 +20,13 @@
 using namespace fixture;
 
 namespace {
-QStringList listedEarTags()
+// The list's own rows, which its grid and its three panels show.
+Dataset& listRows(OutgoingListDialog& list) { return gridRows(&list, "departuresGrid"); }
+
+QStringList listedEarTags(OutgoingListDialog& list)
 {
     QStringList out;
-    Dataset& q = Data->ZQ22;
+    Dataset& q = listRows(list);
     if (!q.active())
         return out;
     const int col = q.fieldIndex(QStringLiteral("kfulszam"));
@@ -90,28 +91,28 @@ void OutgoingListTest::listsCompleteDispatchesOnly()
     departure(db, QStringLiteral("1001"), r.carrier, r.buyer);
     departureWithoutCodes(db, QStringLiteral("1002"));               // marked for dispatch at arrival
     departure(db, QStringLiteral("1003"), r.carrier, QStringLiteral("999"));  // buyer that does not exist
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("1001")});
-    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox2"), QStringLiteral("snev")), QStringLiteral("Kiss Fuvar"));
-    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox1"), QStringLiteral("fnev")), QStringLiteral("Vágóhíd Kft"));
-    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox3"), QStringLiteral("kfulszam")), QStringLiteral("1001"));
-    QCOMPARE(child<DBGrid>(&list, "DBGrid1")->titles().first(), QStringLiteral("Fülszám"));
+    QCOMPARE(listedEarTags(list), QStringList{QStringLiteral("1001")});
+    QCOMPARE(panelText(child<QGroupBox>(&list, "carrierPanel"), QStringLiteral("snev")), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(panelText(child<QGroupBox>(&list, "buyerPanel"), QStringLiteral("fnev")), QStringLiteral("Vágóhíd Kft"));
+    QCOMPARE(panelText(child<QGroupBox>(&list, "earTagPanel"), QStringLiteral("kfulszam")), QStringLiteral("1001"));
+    QCOMPARE(child<DBGrid>(&list, "departuresGrid")->titles().first(), QStringLiteral("Fülszám"));
 
     // Completing the row without codes brings it into the list.
     {
-        OutgoingCompletionDialog completion;
+        OutgoingCompletionDialog completion(db.session());
         completion.show();
-        choose(doubles, &Data->ZQ30, QStringLiteral("skod"), r.carrier);
-        button(&completion, "Button1")->click();
-        choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), r.buyer);
-        button(&completion, "Button2")->click();
-        edit(&completion, "Edit8")->setText(QStringLiteral("KI-5"));
-        button(&completion, "Button5")->click();
+        choose(doubles, &db.session().carriers().list(), QStringLiteral("skod"), r.carrier);
+        button(&completion, "chooseCarrierButton")->click();
+        choose(doubles, &db.session().partners().list(), QStringLiteral("fkod"), r.buyer);
+        button(&completion, "chooseBuyerButton")->click();
+        edit(&completion, "certificateOutEdit")->setText(QStringLiteral("KI-5"));
+        button(&completion, "completeButton")->click();
         QVERIFY(doubles.messages.isEmpty());
     }
     list.rebuildList();
-    QCOMPARE(listedEarTags(), QStringList({QStringLiteral("1001"), QStringLiteral("1002")}));
+    QCOMPARE(listedEarTags(list), QStringList({QStringLiteral("1001"), QStringLiteral("1002")}));
 }
 
 void OutgoingListTest::orderAndRepositioning()
@@ -122,22 +123,22 @@ void OutgoingListTest::orderAndRepositioning()
     departure(db, QStringLiteral("30"), r.carrier, r.buyer, QStringLiteral("2011-03-02"));
     departure(db, QStringLiteral("20"), r.carrier, r.buyer, QStringLiteral("2011-03-01"));
     departure(db, QStringLiteral("10"), r.carrier, r.buyer, QStringLiteral("2011-03-02"));
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    QCOMPARE(listedEarTags(), QStringList({"30", "20", "10"}));  // entry order
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("10"));  // last row
+    QCOMPARE(listedEarTags(list), QStringList({"30", "20", "10"}));  // entry order
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("10"));  // last row
 
-    checkBox(&list, "CheckBox1")->click();
-    QCOMPARE(listedEarTags(), QStringList({"20", "10", "30"}));  // date, then ear tag
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("30"));
+    checkBox(&list, "byDateCheckBox")->click();
+    QCOMPARE(listedEarTags(list), QStringList({"20", "10", "30"}));  // date, then ear tag
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("30"));
 
     // A remembered dispatch wins over the last row, in either order.
-    handOver().outgoingId = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '20'"));
-    checkBox(&list, "CheckBox1")->click();
-    QCOMPARE(listedEarTags(), QStringList({"30", "20", "10"}));
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
-    checkBox(&list, "CheckBox1")->click();
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
+    db.session().handOver().outgoingId = db.value(QStringLiteral("SELECT idk FROM kiszall WHERE kfulszam = '20'"));
+    checkBox(&list, "byDateCheckBox")->click();
+    QCOMPARE(listedEarTags(list), QStringList({"30", "20", "10"}));
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
+    checkBox(&list, "byDateCheckBox")->click();
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("20"));
 }
 
 void OutgoingListTest::rebuildsWhenShownAndReactivated()
@@ -146,18 +147,18 @@ void OutgoingListTest::rebuildsWhenShownAndReactivated()
     platform::TestDoubles doubles;
     Registers r(db);
     departure(db, QStringLiteral("1001"), r.carrier, r.buyer);
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     showActive(&list);
-    QTRY_COMPARE(listedEarTags(), QStringList{QStringLiteral("1001")});
+    QTRY_COMPARE(listedEarTags(list), QStringList{QStringLiteral("1001")});
     // A commit elsewhere closes the list; coming back to the window rebuilds it.
     departure(db, QStringLiteral("1002"), r.carrier, r.buyer);
-    Data->IBTrans1.commit();
-    QVERIFY(!Data->ZQ22.active());
+    db.session().transaction().commit();
+    QVERIFY(!listRows(list).active());
     QWidget other;
     showActive(&other);
     showActive(&list);
-    QTRY_COMPARE(listedEarTags(), QStringList({QStringLiteral("1001"), QStringLiteral("1002")}));
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("1002"));
+    QTRY_COMPARE(listedEarTags(list), QStringList({QStringLiteral("1001"), QStringLiteral("1002")}));
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("1002"));
 }
 
 namespace {
@@ -170,12 +171,12 @@ void deleteEarTag500(TestDatabase& db, platform::TestDoubles& doubles, OutgoingL
     departure(db, QStringLiteral("600"), r.carrier, r.buyer);
     departureWithoutCodes(db, QStringLiteral("500"));
     list.rebuildList();
-    QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
-    button(&list, "Button4")->click();
+    QVERIFY(listRows(list).locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
+    button(&list, "deleteButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
     // Gone at once from the program's own reads...
-    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
-    QVERIFY(Data->IBTrans1.inTransaction());
+    QCOMPARE(listedEarTags(list), QStringList{QStringLiteral("600")});
+    QVERIFY(db.session().transaction().inTransaction());
     // ...but not committed: another connection still sees both rows.
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("2"));
 }
@@ -185,24 +186,24 @@ void OutgoingListTest::pendingDeleteKeptByLaterCommit()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     deleteEarTag500(db, doubles, list);
     // The next save anywhere commits the shared transaction, and the deletion with it.
     arrival(db, QStringLiteral("700"));
     {
-        OutgoingEntryDialog entry(EntryMode::New);
-        edit(&entry, "Edit2")->setText(db.value(QStringLiteral("SELECT skod FROM szallito")));
-        edit(&entry, "Edit3")->setText(db.value(QStringLiteral("SELECT fkod FROM felado")));
-        edit(&entry, "Edit4")->setText(QStringLiteral("700"));
-        edit(&entry, "Edit5")->setText(QStringLiteral("2011.03.20"));
-        edit(&entry, "Edit6")->setText(QStringLiteral("BE-1"));
-        edit(&entry, "Edit8")->setText(QStringLiteral("KI-1"));
-        button(&entry, "Button5")->click();
+        OutgoingEntryDialog entry(db.session(), EntryMode::New);
+        edit(&entry, "carrierCodeEdit")->setText(db.value(QStringLiteral("SELECT skod FROM szallito")));
+        edit(&entry, "buyerCodeEdit")->setText(db.value(QStringLiteral("SELECT fkod FROM felado")));
+        edit(&entry, "earTagEdit")->setText(QStringLiteral("700"));
+        edit(&entry, "dispatchDateEdit")->setText(QStringLiteral("2011.03.20"));
+        edit(&entry, "certificateInEdit")->setText(QStringLiteral("BE-1"));
+        edit(&entry, "certificateOutEdit")->setText(QStringLiteral("KI-1"));
+        button(&entry, "okButton")->click();
     }
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 2);
-    Data->IBTrans1.startTransaction();
-    Data->IBTrans1.rollback();
+    db.session().transaction().startTransaction();
+    db.session().transaction().rollback();
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
 }
 
@@ -210,11 +211,11 @@ void OutgoingListTest::pendingDeleteUndoneByRollback()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     deleteEarTag500(db, doubles, list);
-    Data->IBTrans1.rollback();
+    db.session().transaction().rollback();
     list.rebuildList();
-    QCOMPARE(listedEarTags(), QStringList({QStringLiteral("500"), QStringLiteral("600")}));
+    QCOMPARE(listedEarTags(list), QStringList({QStringLiteral("500"), QStringLiteral("600")}));
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("2"));
 }
 
@@ -223,7 +224,7 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
     TestDatabase db;
     platform::TestDoubles doubles;
     {
-        OutgoingListDialog list;
+        OutgoingListDialog list(db.session());
         deleteEarTag500(db, doubles, list);
     }
     MainWindow main(&db.session());
@@ -241,19 +242,19 @@ void OutgoingListTest::pendingDeleteSurvivesReloadOfListThatStartedTransaction()
     departure(db, QStringLiteral("600"), r.carrier, r.buyer);
     // A save elsewhere ended the transaction; the list's own reload starts the next one, so closing
     // the list for the rebuild after "Töröl" is the moment a dataset-started transaction would end.
-    Data->IBTrans1.commit();
-    OutgoingListDialog list;
+    db.session().transaction().commit();
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
-    button(&list, "Button4")->click();
+    QVERIFY(listRows(list).locate(QStringLiteral("kfulszam"), QStringLiteral("500")));
+    button(&list, "deleteButton")->click();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});
-    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
-    checkBox(&list, "CheckBox1")->click();  // any further rebuild keeps it pending too
-    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
+    QCOMPARE(listedEarTags(list), QStringList{QStringLiteral("600")});
+    checkBox(&list, "byDateCheckBox")->click();  // any further rebuild keeps it pending too
+    QCOMPARE(listedEarTags(list), QStringList{QStringLiteral("600")});
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("1"));
-    Data->IBTrans1.rollback();
+    db.session().transaction().rollback();
     list.rebuildList();
-    QCOMPARE(listedEarTags(), QStringList({QStringLiteral("500"), QStringLiteral("600")}));
+    QCOMPARE(listedEarTags(list), QStringList({QStringLiteral("500"), QStringLiteral("600")}));
 }
 
 void OutgoingListTest::deleteAndChangeOnEmptyListDoNothing()
@@ -262,14 +263,14 @@ void OutgoingListTest::deleteAndChangeOnEmptyListDoNothing()
     platform::TestDoubles doubles;
     // A row with an empty ear tag must survive a "Töröl" on an empty list.
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('')"));
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     list.rebuildList();
-    QVERIFY(Data->ZQ22.isEmpty());
-    button(&list, "Button4")->click();
+    QVERIFY(listRows(list).isEmpty());
+    button(&list, "deleteButton")->click();
     QVERIFY(doubles.messages.isEmpty());
-    button(&list, "Button3")->click();  // nothing to change either
+    button(&list, "changeButton")->click();  // nothing to change either
     QVERIFY(doubles.modalsShown.isEmpty());
-    Data->IBTrans1.commit();
+    db.session().transaction().commit();
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 }
 
@@ -277,19 +278,19 @@ void OutgoingListTest::failedDeleteReportedAndNothingRolledBack()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     deleteEarTag500(db, doubles, list);  // pending
     doubles.messages.clear();
-    QVERIFY(Data->ZQ22.locate(QStringLiteral("kfulszam"), QStringLiteral("600")));
+    QVERIFY(listRows(list).locate(QStringLiteral("kfulszam"), QStringLiteral("600")));
     {
-        ForeignChange other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '600'"));
-        button(&list, "Button4")->click();
+        RowLock other(db, QStringLiteral("UPDATE kiszall SET khkat = 'más' WHERE kfulszam = '600'"));
+        button(&list, "deleteButton")->click();
     }
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba101: Kiszállitás DELETE törlésekor")});
     // The earlier pending deletion is still pending, and the list was rebuilt.
-    QVERIFY(Data->IBTrans1.inTransaction());
-    QCOMPARE(listedEarTags(), QStringList{QStringLiteral("600")});
-    Data->IBTrans1.commit();
+    QVERIFY(db.session().transaction().inTransaction());
+    QCOMPARE(listedEarTags(list), QStringList{QStringLiteral("600")});
+    db.session().transaction().commit();
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), QList<QStringList>{{QStringLiteral("600")}});
 }
 
@@ -298,41 +299,42 @@ void OutgoingListTest::changeFromListReopensOnChangedRow()
     TestDatabase db;
     platform::TestDoubles doubles;
     threeDispatchedAnimals(db);
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     showActive(&list);
-    QTRY_COMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("3"));
-    Data->ZQ22.first();
+    QTRY_COMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("3"));
+    listRows(list).first();
     QPointer<QDialog> shownEntry;
     doubles.modalHandlers << [&shownEntry](QDialog* d) {
         shownEntry = d;
         QCOMPARE(qobject_cast<OutgoingEntryDialog*>(d)->mode(), EntryMode::Change);
-        QCOMPARE(edit(d, "Edit4")->text(), QStringLiteral("1"));
-        edit(d, "Edit8")->setText(QStringLiteral("KI-CHANGED"));
-        button(d, "Button5")->click();
-        button(d, "Button6")->click();
+        QCOMPARE(edit(d, "earTagEdit")->text(), QStringLiteral("1"));
+        edit(d, "certificateOutEdit")->setText(QStringLiteral("KI-CHANGED"));
+        button(d, "okButton")->click();
+        button(d, "cancelButton")->click();
     };
-    button(&list, "Button3")->click();
-    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form11")});
+    button(&list, "changeButton")->click();
+    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("outgoingEntryDialog")});
     QVERIFY(doubles.messages.isEmpty());
     QVERIFY(!shownEntry);  // destroyed when it closed
     QCOMPARE(db.value(QStringLiteral("SELECT keubizki FROM kiszall WHERE kfulszam = '1'")), QStringLiteral("KI-CHANGED"));
     // The save's commit closed the list; the list, unblocked when the entry screen closes,
     // rebuilds itself.
-    QVERIFY(!Data->ZQ22.active());
-    QTRY_VERIFY(Data->ZQ22.active());
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("kfulszam")), QStringLiteral("1"));
+    QVERIFY(!listRows(list).active());
+    QTRY_VERIFY(listRows(list).active());
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("kfulszam")), QStringLiteral("1"));
 }
 
 void OutgoingListTest::menuOpensScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     QList<QPointer<QDialog>> shown;
     doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
     child<QAction>(&main, "Mdosits1")->trigger();
     child<QAction>(&main, "Bekiszllits1")->trigger();
-    QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form10"), QStringLiteral("Form13")}));
+    QCOMPARE(doubles.modalsShown,
+             QStringList({QStringLiteral("outgoingListDialog"), QStringLiteral("outgoingCompletionDialog")}));
     // Each screen was destroyed when it closed.
     QCOMPARE(shown.size(), 2);
     QVERIFY(!shown.at(0) && !shown.at(1));
@@ -371,27 +373,27 @@ void OutgoingListTest::longListLandsOnItsLastOrChangedRow()
          db.rows(QStringLiteral("SELECT IDk FROM kiszall WHERE kfkod <> '' ORDER BY ") +
                  (byDate ? QStringLiteral("kikelt, kfulszam, IDk") : QStringLiteral("IDk"))))
         ids << row.first();
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     showActive(&list);
-    QTRY_VERIFY(Data->ZQ22.active());
-    handOver().outgoingId = remembered;
+    QTRY_VERIFY(listRows(list).active());
+    db.session().handOver().outgoingId = remembered;
     if (byDate)
-        checkBox(&list, "CheckBox1")->click();
+        checkBox(&list, "byDateCheckBox")->click();
     else
         list.refresher()->trigger();
     const QString expected = ids.contains(remembered) ? remembered : ids.last();
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("IDk")), expected);
-    QVERIFY(Data->ZQ22.fetchedCount() < 300);
-    QCOMPARE(panelText(child<QGroupBox>(&list, "GroupBox3"), QStringLiteral("IDk")), expected);
-    auto* grid = child<DBGrid>(&list, "DBGrid1");
-    QCOMPARE(grid->currentIndex().row(), Data->ZQ22.recNo());
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("IDk")), expected);
+    QVERIFY(listRows(list).fetchedCount() < 300);
+    QCOMPARE(panelText(child<QGroupBox>(&list, "earTagPanel"), QStringLiteral("IDk")), expected);
+    auto* grid = child<DBGrid>(&list, "departuresGrid");
+    QCOMPARE(grid->currentIndex().row(), listRows(list).recNo());
     // Every departure listed, in order, around it.
-    QCOMPARE(listedEarTags().size(), ids.size());
+    QCOMPARE(listedEarTags(list).size(), ids.size());
     QStringList all;
-    for (int row = 0; row < Data->ZQ22.fetchedCount(); ++row)
-        all << Data->ZQ22.cellText(row, Data->ZQ22.fieldIndex(QStringLiteral("IDk")));
+    for (int row = 0; row < listRows(list).fetchedCount(); ++row)
+        all << listRows(list).cellText(row, listRows(list).fieldIndex(QStringLiteral("IDk")));
     QCOMPARE(all, ids);
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("IDk")), expected);
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("IDk")), expected);
 }
 
 void OutgoingListTest::eachActionRebuildsOnce()
@@ -399,39 +401,39 @@ void OutgoingListTest::eachActionRebuildsOnce()
     TestDatabase db;
     platform::TestDoubles doubles;
     threeDispatchedAnimals(db);
-    OutgoingListDialog list;
+    OutgoingListDialog list(db.session());
     showActive(&list);
-    QTRY_VERIFY(Data->ZQ22.active());
+    QTRY_VERIFY(listRows(list).active());
     QTest::qWait(30);
     int rebuilds = 0;
-    QObject::connect(&Data->ZQ22, &Dataset::opened, &list, [&] { ++rebuilds; });
+    QObject::connect(&listRows(list), &Dataset::opened, &list, [&] { ++rebuilds; });
     const auto settle = [] {
         QTest::qWait(50);
         QApplication::processEvents();
     };
 
     doubles.modalHandlers << [](QDialog* d) {
-        edit(d, "Edit8")->setText(QStringLiteral("KI-CHANGED"));
-        button(d, "Button5")->click();
-        button(d, "Button6")->click();
+        edit(d, "certificateOutEdit")->setText(QStringLiteral("KI-CHANGED"));
+        button(d, "okButton")->click();
+        button(d, "cancelButton")->click();
     };
-    button(&list, "Button3")->click();  // "Módosít"
+    button(&list, "changeButton")->click();  // "Módosít"
     settle();
     QCOMPARE(rebuilds, 1);
-    QCOMPARE(Data->ZQ22.fieldText(QStringLiteral("keubizki")), QStringLiteral("KI-CHANGED"));
+    QCOMPARE(listRows(list).fieldText(QStringLiteral("keubizki")), QStringLiteral("KI-CHANGED"));
 
     rebuilds = 0;
-    button(&list, "Button2")->click();  // "Új", closed at once
-    settle();
-    QCOMPARE(rebuilds, 1);
-
-    rebuilds = 0;
-    checkBox(&list, "CheckBox1")->click();
+    button(&list, "newButton")->click();  // "Új", closed at once
     settle();
     QCOMPARE(rebuilds, 1);
 
     rebuilds = 0;
-    button(&list, "Button4")->click();  // "Töröl"
+    checkBox(&list, "byDateCheckBox")->click();
+    settle();
+    QCOMPARE(rebuilds, 1);
+
+    rebuilds = 0;
+    button(&list, "deleteButton")->click();  // "Töröl"
     settle();
     QCOMPARE(rebuilds, 1);
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A kiszállitás sor törlölve!")});

@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
 #include "core/convert.h"
-#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "outgoing/takeover.h"
+#include "outgoing_fixture.h"
 #include "screens.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
@@ -41,11 +41,14 @@ Rows sorted(Rows rows)
     return rows;
 }
 
+// The screen's own rows: the staged rows after a read, the ear tags without arrival after the check.
+Dataset& takeoverRows(TakeoverDialog& form) { return fixture::gridRows(&form, "stagedGrid"); }
+
 // What the screen's grid shows, row by row.
 QList<QVariant> gridRows(QWidget* form)
 {
     QList<QVariant> rows;
-    QAbstractItemModel* model = child<DBGrid>(form, "DBGrid1")->model();
+    QAbstractItemModel* model = child<DBGrid>(form, "stagedGrid")->model();
     for (int r = 0; r < model->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < model->columnCount(); ++c)
@@ -105,31 +108,36 @@ void TakeoverTest::screenAsListed()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    Data->IBTable11.setReadOnly(true);
-    TakeoverDialog form;
-    child<QLabel>(&form, "Label1")->setText(QStringLiteral("régi"));
+    db.session().tables().staging.setReadOnly(true);
+    TakeoverDialog form(db.session());
+    child<QLabel>(&form, "checkCaptionLabel")->setText(QStringLiteral("régi"));
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
-    QVERIFY(!Data->IBTable11.readOnly());
-    QCOMPARE(child<QLabel>(&form, "Label2")->text(),
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(), QString());
+    QVERIFY(!db.session().tables().staging.readOnly());
+    QCOMPARE(child<QLabel>(&form, "readHintLabel")->text(),
              QStringLiteral("A \"Beolvasás\" gombra az előző beolvasás törlésre kerül.  Tetszőlegesen ismételhető."));
-    QCOMPARE(child<QLabel>(&form, "Label3")->text(), QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez."));
-    QCOMPARE(child<QLabel>(&form, "Label4")->text(), QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a "
-                                                 "feladásba beszállítási eü.biz. nélkül."));
-    QCOMPARE(child<QLabel>(&form, "Label5")->text(), QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban"));
-    QCOMPARE(child<QLabel>(&form, "Label6")->text(), QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  "
-                                                 "beszállítottak között."));
-    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->titles(), QStringList({"Kiszáll.dátum", "Fülszám", "Vevökód", "Hasz.kat", "Eü.biz. be",
-                                                  "Eü.biz. ki", "ID", "Kód"}));
-    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->datasetModel()->dataset(), &Data->ZQ111);
-    QVERIFY(child<DBNavigator>(&form, "DBNavigator1")->button(DBNavigator::First)->isVisible());
-    QVERIFY(child<DBNavigator>(&form, "DBNavigator1")->button(DBNavigator::Last)->isVisible());
+    QCOMPARE(child<QLabel>(&form, "postHintLabel")->text(),
+             QStringLiteral("A \"Feladás\"  ismétlése duplikálást eredményez."));
+    QCOMPARE(child<QLabel>(&form, "withoutArrivalHintLabel")->text(),
+             QStringLiteral("A beszállításban nem szereplő fülszám esetén is  bekerül a "
+                            "feladásba beszállítási eü.biz. nélkül."));
+    QCOMPARE(child<QLabel>(&form, "completionHintLabel")->text(),
+             QStringLiteral("Adat pótlása (eü.biz.) az \"Adatfeltöltés\" menüpontban"));
+    QCOMPARE(child<QLabel>(&form, "checkHintLabel")->text(),
+             QStringLiteral("Az \"Ellenörzés\" gonbra megjeleniti a  mely fülszám nincs a  "
+                            "beszállítottak között."));
+    QCOMPARE(child<DBGrid>(&form, "stagedGrid")->titles(),
+             QStringList({"Kiszáll.dátum", "Fülszám", "Vevökód", "Hasz.kat", "Eü.biz. be", "Eü.biz. ki", "ID", "Kód"}));
+    // The grid shows the screen's own rows, where the read and the check leave their results.
+    QCOMPARE(takeoverRows(form).name(), QStringLiteral("stagedRows"));
+    QVERIFY(child<DBNavigator>(&form, "stagedNavigator")->button(DBNavigator::First)->isVisible());
+    QVERIFY(child<DBNavigator>(&form, "stagedNavigator")->button(DBNavigator::Last)->isVisible());
     const QList<std::tuple<QPushButton*, QString, QString, QString>> buttons = {
-        {button(&form, "Button5"), "Button5", "Beolvasás", "Adat átvétel a fülszám programból"},
-        {button(&form, "Button1"), "Button1", "Ellenőrzés", "Adatátvetel fülszám ellenörzése"},
-        {button(&form, "Button2"), "Button2", "Feladás", "Bizonylat számonkénti összesitö készités "},
-        {button(&form, "Button3"), "Button3", "Mégsem", ""}};
+        {button(&form, "readButton"), "readButton", "Beolvasás", "Adat átvétel a fülszám programból"},
+        {button(&form, "checkButton"), "checkButton", "Ellenőrzés", "Adatátvetel fülszám ellenörzése"},
+        {button(&form, "postButton"), "postButton", "Feladás", "Bizonylat számonkénti összesitö készités "},
+        {button(&form, "cancelButton"), "cancelButton", "Mégsem", ""}};
     for (const auto& [button, name, caption, hint] : buttons) {
         QCOMPARE(button->objectName(), name);
         QCOMPARE(button->text(), caption);
@@ -147,7 +155,7 @@ void TakeoverTest::screenAsListed()
     // There is none in the working directory: said so, not read as an empty file.
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A(z) \"fulszam.xml\" fájl nem található.")});
 
-    button(&form, "Button3")->click();  // "Mégsem"
+    button(&form, "cancelButton")->click();  // "Mégsem"
     QVERIFY(!form.isVisible());
 }
 
@@ -155,7 +163,7 @@ void TakeoverTest::menuOpensTheScreen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     bool seen = false;
     QPointer<QDialog> shown;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -168,7 +176,7 @@ void TakeoverTest::menuOpensTheScreen()
     QCOMPARE(item->text(), QStringLiteral("Adatátvétel"));
     item->trigger();
     QVERIFY(seen);
-    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form30")});
+    QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("takeoverDialog")});
     QVERIFY(!shown);  // destroyed when it closed
 }
 
@@ -223,15 +231,15 @@ void TakeoverTest::readStagesRecordsByColumn()
     QFETCH(QStringList, messages);
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, file.isEmpty() ? db.dir() + QStringLiteral("/nincs.xml") : fixture(file));
     QCOMPARE(doubles.messageTexts(), messages);
     QCOMPARE(staged(db), sorted(expected));
     // Committed, and the grid shows the staged rows.
-    QVERIFY(Data->ZQ111.active());
-    QCOMPARE(Data->ZQ111.recordCount(), expected.size());
-    QCOMPARE(child<DBGrid>(&form, "DBGrid1")->model()->rowCount(), expected.size());
+    QVERIFY(takeoverRows(form).active());
+    QCOMPARE(takeoverRows(form).recordCount(), expected.size());
+    QCOMPARE(child<DBGrid>(&form, "stagedGrid")->model()->rowCount(), expected.size());
 }
 
 void TakeoverTest::readEmptiesPreviousRowsAndCancelKeepsFileName()
@@ -239,7 +247,7 @@ void TakeoverTest::readEmptiesPreviousRowsAndCancelKeepsFileName()
     TestDatabase db;
     platform::TestDoubles doubles;
     QVERIFY(QFile::copy(fixture(QStringLiteral("indented.xml")), db.dir() + QStringLiteral("/fulszam.xml")));
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     form.readFile();  // cancelled: "fulszam.xml" of the working directory
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 3);
@@ -280,7 +288,7 @@ void TakeoverTest::brokenFileKeepsTheStaging()
     TestDatabase db;
     platform::TestDoubles doubles;
     QVERIFY(QDir(db.dir()).mkdir(QStringLiteral("mappa")));
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     const Rows before = staged(db);
@@ -294,7 +302,7 @@ void TakeoverTest::brokenFileKeepsTheStaging()
     // As a person reads a file: a click on "Beolvasás", the file chosen in the dialog.
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     doubles.fileAnswers << path;
-    QTest::mouseClick(button(&form, "Button5"), Qt::LeftButton);
+    QTest::mouseClick(button(&form, "readButton"), Qt::LeftButton);
     // One message naming the file and where reading failed, and no "Adatok beolvasva.".
     QCOMPARE(doubles.messages.size(), 1);
     const QString named = QStringLiteral("A(z) \"%1\" ").arg(QDir::toNativeSeparators(path));
@@ -305,8 +313,8 @@ void TakeoverTest::brokenFileKeepsTheStaging()
     // The staging keeps what it held, the grid still shows it, and nothing of the read is pending.
     QCOMPARE(gridRows(&form), gridBefore);
     QCOMPARE(staged(db), before);
-    if (Data->IBTrans1.inTransaction())
-        Data->IBTrans1.commit();
+    if (db.session().transaction().inTransaction())
+        db.session().transaction().commit();
     QCOMPARE(staged(db), before);
 }
 
@@ -352,24 +360,24 @@ void TakeoverTest::earTagWithLettersRollsBackTheRead()
     QFETCH(bool, transactionEnded);
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     const Rows before = staged(db);
     QCOMPARE(before.size(), 3);
-    QVERIFY(Data->ZQ111.active());
+    QVERIFY(takeoverRows(form).active());
     if (transactionEnded)
-        Data->IBTrans1.commit();
+        db.session().transaction().commit();
 
     doubles.messages.clear();
     read(form, doubles, fixture(file));
     QCOMPARE(doubles.messageTexts(), QStringList{kHiba302});
     // The emptying, the stored rows and the rewrites of this read are all undone.
-    QVERIFY(!Data->IBTrans1.inTransaction());
-    Data->ZQ111.setSql({QStringLiteral("SELECT kfulszam FROM kiszall1")});
-    Data->ZQ111.open();
-    QCOMPARE(Data->ZQ111.recordCount(), 3);
-    Data->ZQ111.close();
+    QVERIFY(!db.session().transaction().inTransaction());
+    takeoverRows(form).setSql({QStringLiteral("SELECT kfulszam FROM kiszall1")});
+    takeoverRows(form).open();
+    QCOMPARE(takeoverRows(form).recordCount(), 3);
+    takeoverRows(form).close();
     QCOMPARE(staged(db), before);
 
     // The screen stays usable.
@@ -383,7 +391,7 @@ void TakeoverTest::failedEmptyingAddsToOldRows()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
 
@@ -412,19 +420,19 @@ void TakeoverTest::failedNormalisationStartReportsHiba303()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     // The connection is lost while the reading's error is on screen: the normalisation cannot
     // start, and nothing of the read becomes durable.
     doubles.onMessage = [&](const platform::ShownMessage& m) {
         if (m.text.startsWith(QStringLiteral("Érvénytelen dátum")))
-            Data->ZCon1.close();
+            db.session().database().connection().close();
     };
     read(form, doubles, fixture(QStringLiteral("bad_date.xml")));
     QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("Érvénytelen dátum: „márc. 5.” (mező: KIKELT)"),
                                                   QStringLiteral("Hiba303: az Update közben a kiszállítás1 -ben!")}));
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 0);
-    Data->ZCon1.setConnected(true);
+    db.session().database().connection().setConnected(true);
     doubles.messages.clear();
     doubles.onMessage = nullptr;
     read(form, doubles, fixture(QStringLiteral("nested.xml")));
@@ -436,43 +444,45 @@ void TakeoverTest::checkListsStagedEarTagsWithoutArrival()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     // Nothing staged: nothing listed.
     form.listEarTagsWithoutArrival();
-    QVERIFY(Data->ZQ111.active());
-    QCOMPARE(Data->ZQ111.recordCount(), 0);
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
-    QCOMPARE(child<QLabel>(&form, "Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QVERIFY(takeoverRows(form).active());
+    QCOMPARE(takeoverRows(form).recordCount(), 0);
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(),
+             QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->palette().color(QPalette::WindowText), QColor(Qt::red));
 
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B1"), QStringLiteral("gyüjtés"));
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B2"), QStringLiteral("vágás"));
     addArrival(db, QStringLiteral("123"), QStringLiteral("B3"), QStringLiteral("gyüjtés"));
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(), QString());
     form.listEarTagsWithoutArrival();
-    QCOMPARE(Data->ZQ111.recordCount(), 1);
-    QCOMPARE(Data->ZQ111.fieldText(QStringLiteral("kfulszam")), QStringLiteral("12345678901234567890"));
-    QCOMPARE(Data->ZQ111.fieldText(QStringLiteral("KIKELT")), QStringLiteral("2011.03.07"));
-    auto* model = child<DBGrid>(&form, "DBGrid1")->model();
+    QCOMPARE(takeoverRows(form).recordCount(), 1);
+    QCOMPARE(takeoverRows(form).fieldText(QStringLiteral("kfulszam")), QStringLiteral("12345678901234567890"));
+    QCOMPARE(takeoverRows(form).fieldText(QStringLiteral("KIKELT")), QStringLiteral("2011.03.07"));
+    auto* model = child<DBGrid>(&form, "stagedGrid")->model();
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("2011.03.07"));
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12345678901234567890"));
     QCOMPARE(model->index(0, 2).data().toString(), QString());
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(),
+             QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 
 void TakeoverTest::failedCheckIsReported()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
-    Data->IBTrans1.commit();
+    db.session().transaction().commit();
     // The connection is lost: the check query cannot run. The failure is reported with its own
     // text instead of leaving the button's handler, and no caption claims a result.
-    Data->ZCon1.close();
+    db.session().database().connection().close();
     doubles.messages.clear();
     try {
         form.listEarTagsWithoutArrival();
@@ -481,13 +491,14 @@ void TakeoverTest::failedCheckIsReported()
     }
     QCOMPARE(doubles.messageTexts().size(), 1);
     QVERIFY(!doubles.lastMessage().isEmpty());
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QString());
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(), QString());
     QVERIFY(form.isVisible());
 
-    Data->ZCon1.setConnected(true);
+    db.session().database().connection().setConnected(true);
     form.listEarTagsWithoutArrival();
-    QCOMPARE(Data->ZQ111.recordCount(), 3);
-    QCOMPARE(child<QLabel>(&form, "Label1")->text(), QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
+    QCOMPARE(takeoverRows(form).recordCount(), 3);
+    QCOMPARE(child<QLabel>(&form, "checkCaptionLabel")->text(),
+             QStringLiteral("Ezen fülszámok nincsenek a beszállítottak között"));
 }
 
 void TakeoverTest::postingJoinsArrivalsAndRepeats()
@@ -498,7 +509,7 @@ void TakeoverTest::postingJoinsArrivalsAndRepeats()
     addArrival(db, QStringLiteral("12345678"), QStringLiteral("B2"), QStringLiteral("vágás"));
     addArrival(db, QStringLiteral("12345678901234567890"), QStringLiteral("B3"), QStringLiteral("hizlalás"));
     {
-        TakeoverDialog form;
+        TakeoverDialog form(db.session());
         form.show();
         read(form, doubles, fixture(QStringLiteral("indented.xml")));
         doubles.messages.clear();
@@ -517,7 +528,7 @@ void TakeoverTest::postingJoinsArrivalsAndRepeats()
     // The staging table keeps its rows; posting again duplicates every outgoing row.
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 3);
     {
-        TakeoverDialog form;
+        TakeoverDialog form(db.session());
         form.show();
         form.postDepartures();
     }
@@ -528,7 +539,7 @@ void TakeoverTest::failedPostingRollsBackAndStaysOpen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     read(form, doubles, fixture(QStringLiteral("indented.xml")));
     // An outgoing row already holds the identifier the sequence gives next: the second posted
@@ -538,7 +549,7 @@ void TakeoverTest::failedPostingRollsBackAndStaysOpen()
     form.postDepartures();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba305: az insert a kiszállításban!")});
     QVERIFY(form.isVisible());
-    QVERIFY(!Data->IBTrans1.inTransaction());
+    QVERIFY(!db.session().transaction().inTransaction());
     QCOMPARE(db.rows(QStringLiteral("SELECT kfulszam FROM kiszall")), Rows{{"regi"}});
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 3);
 }
@@ -561,7 +572,7 @@ void TakeoverTest::readChangesNothingOutsideStaging()
         return all;
     };
     const QList<QList<Rows>> before{snapshot()};
-    TakeoverDialog form;
+    TakeoverDialog form(db.session());
     form.show();
     for (const char* file : {"indented.xml", "empty_element.xml", "ignored_parts.xml", "nested.xml", "entities.xml",
                              "windows1250.xml", "truncated.xml", "not_xml.xml", "too_many_values.xml",

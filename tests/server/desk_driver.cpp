@@ -83,7 +83,7 @@ std::unique_ptr<QDialog> startScreen(const QString& name)
 {
     const QString today = convert::dateToText(QDate::currentDate());
     if (name == QLatin1String("takeover")) {
-        auto screen = std::make_unique<TakeoverDialog>();
+        auto screen = std::make_unique<TakeoverDialog>(Data->session());
         screen->show();
         screen->readFile();
         return screen;

@@ -83,21 +83,21 @@ void WidgetsTest::keyFiltersTyped()
 }
 
 namespace {
-enum class Arrival { PasteKey, ShiftInsert, ContextMenu, Drop, Composed };
+enum class TextArrival { PasteKey, ShiftInsert, ContextMenu, Drop, Composed };
 
 // Puts text into the field the way a person would: from the clipboard by a key or the field's
 // menu, dropped onto it, or committed by an input method.
-void bringIn(QLineEdit* edit, Arrival way, const QString& text)
+void bringIn(QLineEdit* edit, TextArrival way, const QString& text)
 {
     QApplication::clipboard()->setText(text);
     switch (way) {
-    case Arrival::PasteKey:
+    case TextArrival::PasteKey:
         QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         break;
-    case Arrival::ShiftInsert:
+    case TextArrival::ShiftInsert:
         QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
         break;
-    case Arrival::ContextMenu: {
+    case TextArrival::ContextMenu: {
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(edit, &menuEvent);
         QMenu* menu = nullptr;
@@ -108,7 +108,7 @@ void bringIn(QLineEdit* edit, Arrival way, const QString& text)
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
         break;
     }
-    case Arrival::Drop: {
+    case TextArrival::Drop: {
         QMimeData data;
         data.setText(text);
         const QPointF at(edit->width() - 2, edit->height() / 2);
@@ -119,7 +119,7 @@ void bringIn(QLineEdit* edit, Arrival way, const QString& text)
         QApplication::sendEvent(edit, &drop);
         break;
     }
-    case Arrival::Composed: {
+    case TextArrival::Composed: {
         QInputMethodEvent compose;
         compose.setCommitString(text);
         QApplication::sendEvent(edit, &compose);
@@ -135,11 +135,11 @@ void WidgetsTest::pastedAndDroppedTextFiltered_data()
     QTest::addColumn<int>("way");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");  // after "12" typed first
-    const QList<std::pair<const char*, Arrival>> ways = {{"Ctrl+V", Arrival::PasteKey},
-                                                         {"Shift+Insert", Arrival::ShiftInsert},
-                                                         {"menu", Arrival::ContextMenu},
-                                                         {"drop", Arrival::Drop},
-                                                         {"input method", Arrival::Composed}};
+    const QList<std::pair<const char*, TextArrival>> ways = {{"Ctrl+V", TextArrival::PasteKey},
+                                                         {"Shift+Insert", TextArrival::ShiftInsert},
+                                                         {"menu", TextArrival::ContextMenu},
+                                                         {"drop", TextArrival::Drop},
+                                                         {"input method", TextArrival::Composed}};
     for (const auto& [name, way] : ways) {
         QTest::addRow("%s, ear tag with letters", name) << false << int(way) << QStringLiteral("HU 12a34") << "121234";
         QTest::addRow("%s, wildcard", name) << false << int(way) << QStringLiteral("%77") << "1277";
@@ -164,7 +164,7 @@ void WidgetsTest::pastedAndDroppedTextFiltered()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("12"));
-    bringIn(edit, static_cast<Arrival>(way), text);
+    bringIn(edit, static_cast<TextArrival>(way), text);
     QCOMPARE(edit->text(), expected);
     // What the program itself puts into the field stands as it is.
     edit->setText(QStringLiteral("HU 1"));
