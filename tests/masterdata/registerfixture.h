@@ -3,6 +3,7 @@
 // Small helpers shared by the register tests.
 
 #include "db/client.h"
+#include "rowlock.h"
 #include "storage/session.h"
 #include "screens.h"
 #include "testdb.h"
@@ -16,27 +17,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Another connection holding an uncommitted change: a write to the same row through the program's
-// nowait transaction then fails at once, as it would against another user.
-class RowLock {
-public:
-    RowLock(TestDatabase& db, const QString& sql)
-    {
-        fb::ConnectParams p;
-        p.database = db.file();
-        p.password = QStringLiteral("medvehagy");
-        m_att.attach(p);
-        m_tra.start(m_att);
-        fb::Statement st(m_att, m_tra, sql, false);
-        st.execute();
-    }
-    ~RowLock() { m_tra.rollback(); }
-
-private:
-    fb::Attachment m_att;
-    fb::Transaction m_tra;
-};
 
 inline void setField(QWidget* dialog, const char* name, const QString& text)
 {
