@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class DataModuleTest : public QObject {
+class DatabaseTest : public QObject {
     Q_OBJECT
 private slots:
     void connectsWithTransactionActive();
@@ -33,7 +33,7 @@ private slots:
     void readOnlyTableRefusesAppend();
 };
 
-void DataModuleTest::connectsWithTransactionActive()
+void DatabaseTest::connectsWithTransactionActive()
 {
     TestDatabase db;
     QVERIFY(Data->ZCon1.connected());
@@ -47,7 +47,7 @@ void DataModuleTest::connectsWithTransactionActive()
         QVERIFY2(Data->dataset(QString::fromLatin1(name)), name);
 }
 
-void DataModuleTest::commitClosesEveryDataset()
+void DatabaseTest::commitClosesEveryDataset()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
@@ -68,7 +68,7 @@ void DataModuleTest::commitClosesEveryDataset()
     QCOMPARE(db.count(QStringLiteral("szallito")), 2);
 }
 
-void DataModuleTest::rollbackClosesAndUndoes()
+void DatabaseTest::rollbackClosesAndUndoes()
 {
     TestDatabase db;
     Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('X')")});
@@ -83,7 +83,7 @@ void DataModuleTest::rollbackClosesAndUndoes()
     QCOMPARE(Data->ZQ30.recordCount(), 0);
 }
 
-void DataModuleTest::repeatedNamedParameter()
+void DatabaseTest::repeatedNamedParameter()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('1')"));
@@ -103,7 +103,7 @@ void DataModuleTest::repeatedNamedParameter()
     QCOMPARE(t.sql, QStringLiteral("SELECT ':p9' FROM x WHERE a = ? -- :p2\n AND b = ?"));
 }
 
-void DataModuleTest::missingValuesReadEmpty()
+void DatabaseTest::missingValuesReadEmpty()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('77')"));
@@ -124,7 +124,7 @@ void DataModuleTest::missingValuesReadEmpty()
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '' AND kfkod = ''")), QStringLiteral("1"));
 }
 
-void DataModuleTest::locateVariants()
+void DatabaseTest::locateVariants()
 {
     TestDatabase db;
     for (const char* n : {"Alma", "alfa", "Beta", "Al"})
@@ -157,7 +157,7 @@ void DataModuleTest::locateVariants()
     }
 }
 
-void DataModuleTest::locateWithEmptyKeyLandsOnFirstRow()
+void DatabaseTest::locateWithEmptyKeyLandsOnFirstRow()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("B"), QStringLiteral("x"));
@@ -169,7 +169,7 @@ void DataModuleTest::locateWithEmptyKeyLandsOnFirstRow()
     QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("srendszam")), QStringLiteral("A"));
 }
 
-void DataModuleTest::autoCommitWhenDatasetStartedTransaction()
+void DatabaseTest::autoCommitWhenDatasetStartedTransaction()
 {
     TestDatabase db;
     Data->IBTrans1.commit();
@@ -185,7 +185,7 @@ void DataModuleTest::autoCommitWhenDatasetStartedTransaction()
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
-void DataModuleTest::autoCommitWhenStatementStartedTransaction()
+void DatabaseTest::autoCommitWhenStatementStartedTransaction()
 {
     TestDatabase db;
     Data->IBTrans1.commit();
@@ -195,7 +195,7 @@ void DataModuleTest::autoCommitWhenStatementStartedTransaction()
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
-void DataModuleTest::noAutoCommitWhileAnotherDatasetIsOpen()
+void DatabaseTest::noAutoCommitWhileAnotherDatasetIsOpen()
 {
     TestDatabase db;
     Data->IBTrans1.commit();
@@ -217,7 +217,7 @@ void DataModuleTest::noAutoCommitWhileAnotherDatasetIsOpen()
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
-void DataModuleTest::textRoundTripsInWin1250()
+void DatabaseTest::textRoundTripsInWin1250()
 {
     TestDatabase db;
     const QString name = QStringLiteral("Őrségi Ügyes Árpád űző");
@@ -241,7 +241,7 @@ void DataModuleTest::textRoundTripsInWin1250()
                                  QStringLiteral("Zala")}));
 }
 
-void DataModuleTest::textOutsideWin1250IsRefused_data()
+void DatabaseTest::textOutsideWin1250IsRefused_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");  // how the message shows the character
@@ -261,7 +261,7 @@ void DataModuleTest::textOutsideWin1250IsRefused_data()
                                                     << QString() << QStringLiteral("p2");
 }
 
-void DataModuleTest::textOutsideWin1250IsRefused()
+void DatabaseTest::textOutsideWin1250IsRefused()
 {
     QFETCH(QString, text);
     QFETCH(QString, named);
@@ -296,7 +296,7 @@ void DataModuleTest::textOutsideWin1250IsRefused()
              QList<QStringList>({{QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("őű")}}));
 }
 
-void DataModuleTest::datesBindAndReadInProgramForm()
+void DatabaseTest::datesBindAndReadInProgramForm()
 {
     TestDatabase db;
     Data->ZQ11.setSql({QStringLiteral("INSERT INTO beszall (bfulszam, bszkelt, bvkelt) VALUES (:p1, :p2, :p3)")});
@@ -310,7 +310,7 @@ void DataModuleTest::datesBindAndReadInProgramForm()
              QList<QStringList>({{QStringLiteral("2011.03.05"), QStringLiteral("2011.03.06")}}));
 }
 
-void DataModuleTest::errorsCarryEngineTextAndLockConflict()
+void DatabaseTest::errorsCarryEngineTextAndLockConflict()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("R"), QStringLiteral("N"));
@@ -343,7 +343,7 @@ void DataModuleTest::errorsCarryEngineTextAndLockConflict()
     otherTra.rollback();
 }
 
-void DataModuleTest::lazyOpenFetchesOneRow()
+void DatabaseTest::lazyOpenFetchesOneRow()
 {
     TestDatabase db;
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 3000) DO BEGIN "
@@ -365,7 +365,7 @@ void DataModuleTest::lazyOpenFetchesOneRow()
     QCOMPARE(Data->IBTable1.recNo(), 0);
 }
 
-void DataModuleTest::bofAndEofAtTheEnds_data()
+void DatabaseTest::bofAndEofAtTheEnds_data()
 {
     // Moves: f first, p prior, n next, l last. Expected after the last move.
     QTest::addColumn<int>("rows");
@@ -384,7 +384,7 @@ void DataModuleTest::bofAndEofAtTheEnds_data()
     QTest::newRow("empty") << 0 << "nplf" << -1 << true << true;
 }
 
-void DataModuleTest::bofAndEofAtTheEnds()
+void DatabaseTest::bofAndEofAtTheEnds()
 {
     QFETCH(int, rows);
     QFETCH(QString, moves);
@@ -411,7 +411,7 @@ void DataModuleTest::bofAndEofAtTheEnds()
     QCOMPARE(Data->ZQ30.eof(), eof);
 }
 
-void DataModuleTest::engineTextKeepsHungarianValues()
+void DatabaseTest::engineTextKeepsHungarianValues()
 {
     TestDatabase db;
     // The engine quotes the colliding value in the connection character set.
@@ -427,7 +427,7 @@ void DataModuleTest::engineTextKeepsHungarianValues()
     }
 }
 
-void DataModuleTest::workWithoutAConnectionFailsAsAnError()
+void DatabaseTest::workWithoutAConnectionFailsAsAnError()
 {
     TestDatabase db;
     Data->ZCon1.close();
@@ -441,7 +441,7 @@ void DataModuleTest::workWithoutAConnectionFailsAsAnError()
     QVERIFY_THROWS_EXCEPTION(fb::Error, none.executeImmediate(QStringLiteral("CREATE TABLE T1 (A INTEGER)")));
 }
 
-void DataModuleTest::openFailingOnItsFirstRowLeavesTheSetClosed()
+void DatabaseTest::openFailingOnItsFirstRowLeavesTheSetClosed()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('12a')"));
@@ -455,7 +455,7 @@ void DataModuleTest::openFailingOnItsFirstRowLeavesTheSetClosed()
     QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("12a"));
 }
 
-void DataModuleTest::tableAppendByPosition()
+void DatabaseTest::tableAppendByPosition()
 {
     TestDatabase db;
     TableDataset& t = Data->IBTable11;
@@ -475,11 +475,11 @@ void DataModuleTest::tableAppendByPosition()
                                   QStringLiteral("1"), QStringLiteral("1")}}));
 }
 
-void DataModuleTest::readOnlyTableRefusesAppend()
+void DatabaseTest::readOnlyTableRefusesAppend()
 {
     TestDatabase db;
     QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.append());
 }
 
-QTEST_MAIN(DataModuleTest)
-#include "test_datamodule.moc"
+QTEST_MAIN(DatabaseTest)
+#include "test_database.moc"
