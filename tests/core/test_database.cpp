@@ -1,14 +1,19 @@
-#include "storage/shared_datasets.h"
 #include "db/error.h"
+#include "rowlock.h"
+#include "storage/session.h"
 #include "testdb.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
+// The Database beneath every screen: its connection and one transaction, the datasets registered
+// on it and the rules by which they start and end that transaction, and what the session offers
+// on it. Each test reads through datasets of its own, named for what they hold.
 class DatabaseTest : public QObject {
     Q_OBJECT
 private slots:
-    void connectsWithTransactionActive();
+    void sessionConnectsAndOffersItsDatasets();
     void commitClosesEveryDataset();
     void rollbackClosesAndUndoes();
     void repeatedNamedParameter();
@@ -33,54 +38,99 @@ private slots:
     void readOnlyTableRefusesAppend();
 };
 
-void DatabaseTest::connectsWithTransactionActive()
+void DatabaseTest::sessionConnectsAndOffersItsDatasets()
 {
     TestDatabase db;
-    QVERIFY(Data->ZCon1.connected());
-    QVERIFY(Data->IBTrans1.inTransaction());
-    QCOMPARE(Data->tables().size(), size_t(10));
-    QCOMPARE(Data->IBTable11.tableName(), QStringLiteral("KISZALL1"));
-    QVERIFY(!Data->IBTable11.readOnly());
-    QVERIFY(Data->IBTable1.readOnly());
-    for (const char* name : {"ZQ11", "ZQ12", "ZQ13", "ZQ14", "ZQ21", "ZQ22", "ZQ23", "carrierList", "ZQ31",
-                             "partnerList", "ZQ41", "ZQ60", "ZQ61", "ZQ70", "ZQ111", "ZQ112"})
-        QVERIFY2(Data->dataset(QString::fromLatin1(name)), name);
+    Session& session = db.session();
+    Database& database = session.database();
+    QVERIFY(database.connection().connected());
+    QVERIFY(session.transaction().inTransaction());
+
+    // The ten tables the main window keeps open, in the order it reopens them, each read-only
+    // with a source the grids bind to; the takeover's staging table apart from them, writable.
+    Tables& tables = session.tables();
+    const std::vector<TableDataset*> shown = tables.all();
+    QCOMPARE(shown.size(), size_t(10));
+    QStringList tableNames;
+    for (TableDataset* t : shown)
+        tableNames << t->tableName();
+    QCOMPARE(tableNames, QStringList({"BESZALL", "KISZALL", "SZALLITO", "FELADO", "KISZALL", "FULSZAM", "BESZALL0",
+                                      "KISZALL0", "FULSZAM0", "PARTNER"}));
+    const DataSource* sources[] = {&tables.arrivalsSource,         &tables.departuresSource,
+                                   &tables.carriersSource,         &tables.partnersSource,
+                                   &tables.departuresUnshownSource, &tables.earTagRunsSource,
+                                   &tables.archivedArrivalsSource, &tables.archivedDeparturesSource,
+                                   &tables.senderRunsSource,       &tables.companySource};
+    for (size_t i = 0; i < shown.size(); ++i) {
+        QVERIFY2(shown[i]->readOnly(), qPrintable(shown[i]->name()));
+        QCOMPARE(&sources[i]->dataset(), static_cast<Dataset*>(shown[i]));
+    }
+    QCOMPARE(tables.staging.tableName(), QStringLiteral("KISZALL1"));
+    QVERIFY(!tables.staging.readOnly());
+    QVERIFY(tables.arrivals.readOnly());
+    QVERIFY(std::find(shown.begin(), shown.end(), &tables.staging) == shown.end());
+
+    // The register lists the screens share: the list screens and pickers move them, the delivery
+    // screens' panels show their current row.
+    QCOMPARE(session.carriers().list().name(), QStringLiteral("carrierList"));
+    QCOMPARE(session.partners().list().name(), QStringLiteral("partnerList"));
+    QCOMPARE(&session.carriers().listSource().dataset(), &session.carriers().list());
+    QCOMPARE(&session.partners().listSource().dataset(), &session.partners().list());
+
+    // Every one of them is registered on the database (a commit closes it) and found by its name,
+    // which no other dataset shares.
+    std::vector<Dataset*> offered(shown.begin(), shown.end());
+    offered.insert(offered.end(), {&tables.staging, &session.carriers().list(), &session.partners().list()});
+    for (Dataset* ds : offered)
+        QVERIFY2(database.dataset(ds->name()) == ds, qPrintable(ds->name()));
+    QSet<QString> names;
+    for (const Dataset* ds : database.datasets()) {
+        QVERIFY2(!names.contains(ds->name()), qPrintable(ds->name()));
+        names.insert(ds->name());
+    }
 }
 
 void DatabaseTest::commitClosesEveryDataset()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-    Data->ZQ30.open();
-    Data->IBTable1.open();
-    QSignalSpy closed(&Data->ZQ30, &Dataset::closed);
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES (:p1)")});
-    Data->ZQ31.setParamText(QStringLiteral("p1"), QStringLiteral("Nagy"));
-    Data->ZQ31.execSql();
-    QVERIFY(Data->ZQ30.active());
-    Data->IBTrans1.commit();
-    QVERIFY(!Data->IBTrans1.inTransaction());
-    QVERIFY(!Data->ZQ30.active());
-    QVERIFY(!Data->IBTable1.active());
+    Database& database = db.session().database();
+    Dataset carrierRows{database, QStringLiteral("carrierRows")};
+    Dataset carrierWrites{database, QStringLiteral("carrierWrites")};
+    TableDataset& arrivals = db.session().tables().arrivals;
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+    carrierRows.open();
+    arrivals.open();
+    QSignalSpy closed(&carrierRows, &Dataset::closed);
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES (:p1)")});
+    carrierWrites.setParamText(QStringLiteral("p1"), QStringLiteral("Nagy"));
+    carrierWrites.execSql();
+    QVERIFY(carrierRows.active());
+    db.session().transaction().commit();
+    QVERIFY(!db.session().transaction().inTransaction());
+    QVERIFY(!carrierRows.active());
+    QVERIFY(!arrivals.active());
     QCOMPARE(closed.count(), 1);
-    QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("snev")), QString());
+    QCOMPARE(carrierRows.fieldText(QStringLiteral("snev")), QString());
     QCOMPARE(db.count(QStringLiteral("szallito")), 2);
 }
 
 void DatabaseTest::rollbackClosesAndUndoes()
 {
     TestDatabase db;
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('X')")});
-    Data->ZQ31.execSql();
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-    Data->ZQ30.open();
-    QCOMPARE(Data->ZQ30.recordCount(), 1);  // own uncommitted insert is visible
-    Data->IBTrans1.rollback();
-    QVERIFY(!Data->ZQ30.active());
-    Data->ZQ30.open();  // starts the transaction again
-    QVERIFY(Data->IBTrans1.inTransaction());
-    QCOMPARE(Data->ZQ30.recordCount(), 0);
+    Database& database = db.session().database();
+    Dataset carrierWrites{database, QStringLiteral("carrierWrites")};
+    Dataset carrierRows{database, QStringLiteral("carrierRows")};
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('X')")});
+    carrierWrites.execSql();
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+    carrierRows.open();
+    QCOMPARE(carrierRows.recordCount(), 1);  // own uncommitted insert is visible
+    db.session().transaction().rollback();
+    QVERIFY(!carrierRows.active());
+    carrierRows.open();  // starts the transaction again
+    QVERIFY(db.session().transaction().inTransaction());
+    QCOMPARE(carrierRows.recordCount(), 0);
 }
 
 void DatabaseTest::repeatedNamedParameter()
@@ -89,14 +139,16 @@ void DatabaseTest::repeatedNamedParameter()
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('1')"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam, kskod) VALUES ('2', '5')"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam, kskod, kfkod) VALUES ('3', '5', '6')"));
-    Data->ZQ21.clearSql();
-    Data->ZQ21.addSql(QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod  "));
-    Data->ZQ21.addSql(QStringLiteral("       FROM kiszall "));
-    Data->ZQ21.addSql(QStringLiteral("       WHERE kskod = :p1 AND kfkod = :p1 "));
-    Data->ZQ21.setParamText(QStringLiteral("p1"), QString());
-    Data->ZQ21.open();
-    QCOMPARE(Data->ZQ21.recordCount(), 1);
-    QCOMPARE(Data->ZQ21.fieldText(QStringLiteral("KFULSZAM")), QStringLiteral("1"));
+    Dataset departureRows{db.session().database(), QStringLiteral("departureRows")};
+    departureRows.clearSql();
+    departureRows.addSql(
+        QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod  "));
+    departureRows.addSql(QStringLiteral("       FROM kiszall "));
+    departureRows.addSql(QStringLiteral("       WHERE kskod = :p1 AND kfkod = :p1 "));
+    departureRows.setParamText(QStringLiteral("p1"), QString());
+    departureRows.open();
+    QCOMPARE(departureRows.recordCount(), 1);
+    QCOMPARE(departureRows.fieldText(QStringLiteral("KFULSZAM")), QStringLiteral("1"));
     // A name inside a literal is no parameter.
     const auto t = fb::translateNamedParameters(QStringLiteral("SELECT ':p9' FROM x WHERE a = :P1 -- :p2\n AND b = :p1"));
     QCOMPARE(t.names, QStringList({QStringLiteral("p1"), QStringLiteral("p1")}));
@@ -107,18 +159,21 @@ void DatabaseTest::missingValuesReadEmpty()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('77')"));
-    Data->ZQ11.setSql({QStringLiteral("SELECT * FROM beszall")});
-    Data->ZQ11.open();
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bszkelt")), QString());
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("BHKAT")), QString());
-    QCOMPARE(Data->ZQ11.fieldInt(QStringLiteral("bskod")), 0);
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bFulszam")), QStringLiteral("77"));
+    Dataset arrivalRows{db.session().database(), QStringLiteral("arrivalRows")};
+    Dataset senderArrivalCounts{db.session().database(), QStringLiteral("senderArrivalCounts")};
+    arrivalRows.setSql({QStringLiteral("SELECT * FROM beszall")});
+    arrivalRows.open();
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("bszkelt")), QString());
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("BHKAT")), QString());
+    QCOMPARE(arrivalRows.fieldInt(QStringLiteral("bskod")), 0);
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("bFulszam")), QStringLiteral("77"));
     // A count over no rows gives no row: it reads as 0.
-    Data->ZQ13.setSql({QStringLiteral("SELECT Bfkod, count(Bfkod) as dbbe FROM beszall WHERE Bfkod = :p1 GROUP BY Bfkod")});
-    Data->ZQ13.setParamText(QStringLiteral("p1"), QStringLiteral("nincs"));
-    Data->ZQ13.open();
-    QVERIFY(Data->ZQ13.isEmpty());
-    QCOMPARE(Data->ZQ13.fieldInt(QStringLiteral("dbbe")), 0);
+    senderArrivalCounts.setSql(
+        {QStringLiteral("SELECT Bfkod, count(Bfkod) as dbbe FROM beszall WHERE Bfkod = :p1 GROUP BY Bfkod")});
+    senderArrivalCounts.setParamText(QStringLiteral("p1"), QStringLiteral("nincs"));
+    senderArrivalCounts.open();
+    QVERIFY(senderArrivalCounts.isEmpty());
+    QCOMPARE(senderArrivalCounts.fieldInt(QStringLiteral("dbbe")), 0);
     // The KISZALL codes of a row inserted without them are empty text, not null.
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('77')"));
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kskod = '' AND kfkod = ''")), QStringLiteral("1"));
@@ -129,10 +184,11 @@ void DatabaseTest::locateVariants()
     TestDatabase db;
     for (const char* n : {"Alma", "alfa", "Beta", "Al"})
         db.addPartner(QString::fromUtf8(n));
-    auto reload = [] {
-        Data->ZQ40.close();
-        Data->ZQ40.setSql({QStringLiteral("SELECT fnev, fkod FROM felado ORDER BY idf")});
-        Data->ZQ40.open();
+    Dataset partnerRows{db.session().database(), QStringLiteral("partnerRows")};
+    auto reload = [&partnerRows] {
+        partnerRows.close();
+        partnerRows.setSql({QStringLiteral("SELECT fnev, fkod FROM felado ORDER BY idf")});
+        partnerRows.open();
     };
     struct Case {
         const char* key;
@@ -150,10 +206,10 @@ void DatabaseTest::locateVariants()
     };
     for (const Case& c : cases) {
         reload();
-        Data->ZQ40.moveTo(1);  // alfa
-        const bool found = Data->ZQ40.locate(QStringLiteral("fnev"), QString::fromUtf8(c.key), c.opt);
+        partnerRows.moveTo(1);  // alfa
+        const bool found = partnerRows.locate(QStringLiteral("fnev"), QString::fromUtf8(c.key), c.opt);
         QCOMPARE(found, c.found);
-        QCOMPARE(Data->ZQ40.fieldText(QStringLiteral("fnev")), QString::fromUtf8(c.expectName));
+        QCOMPARE(partnerRows.fieldText(QStringLiteral("fnev")), QString::fromUtf8(c.expectName));
     }
 }
 
@@ -162,74 +218,86 @@ void DatabaseTest::locateWithEmptyKeyLandsOnFirstRow()
     TestDatabase db;
     db.addCarrier(QStringLiteral("B"), QStringLiteral("x"));
     db.addCarrier(QStringLiteral("A"), QStringLiteral("y"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, skod FROM szallito ORDER BY srendszam")});
-    Data->ZQ30.open();
-    Data->ZQ30.last();
-    QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), QString(), {true, true}));
-    QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("srendszam")), QStringLiteral("A"));
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    carrierRows.setSql({QStringLiteral("SELECT srendszam, skod FROM szallito ORDER BY srendszam")});
+    carrierRows.open();
+    carrierRows.last();
+    QVERIFY(carrierRows.locate(QStringLiteral("skod"), QString(), {true, true}));
+    QCOMPARE(carrierRows.fieldText(QStringLiteral("srendszam")), QStringLiteral("A"));
 }
 
 void DatabaseTest::autoCommitWhenDatasetStartedTransaction()
 {
     TestDatabase db;
-    Data->IBTrans1.commit();
-    QVERIFY(!Data->IBTrans1.inTransaction());
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-    Data->ZQ30.open();  // starts it
-    QVERIFY(Data->IBTrans1.inTransaction());
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('auto')")});
-    Data->ZQ31.execSql();
+    SharedTransaction& transaction = db.session().transaction();
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    transaction.commit();
+    QVERIFY(!transaction.inTransaction());
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+    carrierRows.open();  // starts it
+    QVERIFY(transaction.inTransaction());
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('auto')")});
+    carrierWrites.execSql();
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
-    Data->ZQ30.close();  // the starter closes, nothing else open: committed
-    QVERIFY(!Data->IBTrans1.inTransaction());
+    carrierRows.close();  // the starter closes, nothing else open: committed
+    QVERIFY(!transaction.inTransaction());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
 void DatabaseTest::autoCommitWhenStatementStartedTransaction()
 {
     TestDatabase db;
-    Data->IBTrans1.commit();
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('auto')")});
-    Data->ZQ31.execSql();
-    QVERIFY(!Data->IBTrans1.inTransaction());
+    SharedTransaction& transaction = db.session().transaction();
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    transaction.commit();
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('auto')")});
+    carrierWrites.execSql();
+    QVERIFY(!transaction.inTransaction());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
 void DatabaseTest::noAutoCommitWhileAnotherDatasetIsOpen()
 {
     TestDatabase db;
-    Data->IBTrans1.commit();
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-    Data->ZQ30.open();
-    Data->IBTable1.open();
-    Data->ZQ31.setSql({QStringLiteral("DELETE FROM szallito")});
-    Data->ZQ31.execSql();
-    Data->ZQ30.close();  // IBTable1 still reads: no commit
-    QVERIFY(Data->IBTrans1.inTransaction());
+    SharedTransaction& transaction = db.session().transaction();
+    TableDataset& arrivals = db.session().tables().arrivals;
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    transaction.commit();
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+    carrierRows.open();
+    arrivals.open();
+    carrierWrites.setSql({QStringLiteral("DELETE FROM szallito")});
+    carrierWrites.execSql();
+    carrierRows.close();  // the arrivals table still reads: no commit
+    QVERIFY(transaction.inTransaction());
     // A statement that did not start the transaction never commits it either.
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('pending')")});
-    Data->ZQ31.execSql();
-    QVERIFY(Data->IBTrans1.inTransaction());
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('pending')")});
+    carrierWrites.execSql();
+    QVERIFY(transaction.inTransaction());
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
-    Data->IBTrans1.commitRetaining();
-    QVERIFY(Data->IBTrans1.inTransaction());
-    QVERIFY(Data->IBTable1.active());
+    transaction.commitRetaining();
+    QVERIFY(transaction.inTransaction());
+    QVERIFY(arrivals.active());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 
 void DatabaseTest::textRoundTripsInWin1250()
 {
     TestDatabase db;
+    Dataset partnerWrites{db.session().database(), QStringLiteral("partnerWrites")};
+    Dataset partnerRows{db.session().database(), QStringLiteral("partnerRows")};
     const QString name = QStringLiteral("Őrségi Ügyes Árpád űző");
-    Data->ZQ41.setSql({QStringLiteral("INSERT INTO felado (fnev, fcim) VALUES (:p2, :p3)")});
-    Data->ZQ41.setParamText(QStringLiteral("p2"), name);
-    Data->ZQ41.setParamText(QStringLiteral("p3"), QStringLiteral("  leading blanks kept"));
-    Data->ZQ41.execSql();
-    Data->IBTrans1.commit();
-    Data->ZQ40.setSql({QStringLiteral("SELECT fnev, fcim FROM felado")});
-    Data->ZQ40.open();
-    QCOMPARE(Data->ZQ40.fieldText(QStringLiteral("fnev")), name);
-    QCOMPARE(Data->ZQ40.fieldText(QStringLiteral("fcim")), QStringLiteral("  leading blanks kept"));
+    partnerWrites.setSql({QStringLiteral("INSERT INTO felado (fnev, fcim) VALUES (:p2, :p3)")});
+    partnerWrites.setParamText(QStringLiteral("p2"), name);
+    partnerWrites.setParamText(QStringLiteral("p3"), QStringLiteral("  leading blanks kept"));
+    partnerWrites.execSql();
+    db.session().transaction().commit();
+    partnerRows.setSql({QStringLiteral("SELECT fnev, fcim FROM felado")});
+    partnerRows.open();
+    QCOMPARE(partnerRows.fieldText(QStringLiteral("fnev")), name);
+    QCOMPARE(partnerRows.fieldText(QStringLiteral("fcim")), QStringLiteral("  leading blanks kept"));
     // Hungarian order: "Ö" sorts after "O" and before "P", not after "Z".
     for (const char* n : {"Zala", "Pécs", "Ózd", "Orosháza"})
         db.addPartner(QString::fromUtf8(n));
@@ -268,15 +336,17 @@ void DatabaseTest::textOutsideWin1250IsRefused()
     QFETCH(QString, field);
     QFETCH(QString, namedField);
     TestDatabase db;
-    Data->ZQ41.setSql({QStringLiteral("INSERT INTO felado (fnev, fcim) VALUES (:p2, :p3)")});
-    Data->ZQ41.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("Név"));
-    Data->ZQ41.setParamText(QStringLiteral("p3"), text, field);
+    SharedTransaction& transaction = db.session().transaction();
+    Dataset partnerWrites{db.session().database(), QStringLiteral("partnerWrites")};
+    partnerWrites.setSql({QStringLiteral("INSERT INTO felado (fnev, fcim) VALUES (:p2, :p3)")});
+    partnerWrites.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("Név"));
+    partnerWrites.setParamText(QStringLiteral("p3"), text, field);
     if (field.isEmpty()) {
-        Data->ZQ41.setParamText(QStringLiteral("p2"), text);
-        Data->ZQ41.setParamText(QStringLiteral("p3"), QStringLiteral("x"));
+        partnerWrites.setParamText(QStringLiteral("p2"), text);
+        partnerWrites.setParamText(QStringLiteral("p3"), QStringLiteral("x"));
     }
     try {
-        Data->ZQ41.execSql();
+        partnerWrites.execSql();
         QFAIL("stored");
     } catch (const fb::UnstorableText& e) {
         QCOMPARE(e.message(), QStringLiteral("A(z) \"%1\" mezőben álló %2 karaktert az adatbázis nem tudja tárolni. "
@@ -284,14 +354,14 @@ void DatabaseTest::textOutsideWin1250IsRefused()
                                   .arg(namedField, named));
         QCOMPARE(e.field(), namedField);
     }
-    if (Data->IBTrans1.inTransaction())
-        Data->IBTrans1.commit();
+    if (transaction.inTransaction())
+        transaction.commit();
     QCOMPARE(db.count(QStringLiteral("felado")), 0);  // nothing written, not even with "?"
     // Every letter WIN1250 has is stored as it is.
-    Data->ZQ41.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"));
-    Data->ZQ41.setParamText(QStringLiteral("p3"), QStringLiteral("őű"));
-    Data->ZQ41.execSql();
-    Data->IBTrans1.commit();
+    partnerWrites.setParamText(QStringLiteral("p2"), QStringLiteral("Ő Ű € – „” ©"));
+    partnerWrites.setParamText(QStringLiteral("p3"), QStringLiteral("őű"));
+    partnerWrites.execSql();
+    transaction.commit();
     QCOMPARE(db.rows(QStringLiteral("SELECT fnev, fcim FROM felado")),
              QList<QStringList>({{QStringLiteral("Ő Ű € – „” ©"), QStringLiteral("őű")}}));
 }
@@ -299,13 +369,15 @@ void DatabaseTest::textOutsideWin1250IsRefused()
 void DatabaseTest::datesBindAndReadInProgramForm()
 {
     TestDatabase db;
-    Data->ZQ11.setSql({QStringLiteral("INSERT INTO beszall (bfulszam, bszkelt, bvkelt) VALUES (:p1, :p2, :p3)")});
-    Data->ZQ11.setParamText(QStringLiteral("p1"), QStringLiteral("1"));
-    Data->ZQ11.setParamDateText(QStringLiteral("p2"), QStringLiteral("2011.03.05"));
-    Data->ZQ11.setParamDateText(QStringLiteral("p3"), QStringLiteral("2011.3.6"));
-    Data->ZQ11.execSql();
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ11.setParamDateText(QStringLiteral("p2"), QStringLiteral("2011.02.30")));
-    Data->IBTrans1.commit();
+    Dataset arrivalWrites{db.session().database(), QStringLiteral("arrivalWrites")};
+    arrivalWrites.setSql({QStringLiteral("INSERT INTO beszall (bfulszam, bszkelt, bvkelt) VALUES (:p1, :p2, :p3)")});
+    arrivalWrites.setParamText(QStringLiteral("p1"), QStringLiteral("1"));
+    arrivalWrites.setParamDateText(QStringLiteral("p2"), QStringLiteral("2011.03.05"));
+    arrivalWrites.setParamDateText(QStringLiteral("p3"), QStringLiteral("2011.3.6"));
+    arrivalWrites.execSql();
+    QVERIFY_THROWS_EXCEPTION(fb::Error,
+                             arrivalWrites.setParamDateText(QStringLiteral("p2"), QStringLiteral("2011.02.30")));
+    db.session().transaction().commit();
     QCOMPARE(db.rows(QStringLiteral("SELECT bszkelt, bvkelt FROM beszall")),
              QList<QStringList>({{QStringLiteral("2011.03.05"), QStringLiteral("2011.03.06")}}));
 }
@@ -314,10 +386,11 @@ void DatabaseTest::errorsCarryEngineTextAndLockConflict()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("R"), QStringLiteral("N"));
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES (:p1)")});
-    Data->ZQ31.setParamText(QStringLiteral("p1"), QString(76, u'x'));
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES (:p1)")});
+    carrierWrites.setParamText(QStringLiteral("p1"), QString(76, u'x'));
     try {
-        Data->ZQ31.execSql();
+        carrierWrites.execSql();
         QFAIL("an over-long name must fail");
     } catch (const fb::Error& e) {
         QVERIFY2(e.message().contains(QStringLiteral("truncation")), qPrintable(e.message()));
@@ -325,22 +398,14 @@ void DatabaseTest::errorsCarryEngineTextAndLockConflict()
         QVERIFY(!e.isLockConflict());
     }
     // Another connection holds the row: our nowait update fails at once, as a lock conflict.
-    fb::Attachment other;
-    fb::ConnectParams p;
-    p.database = db.file();
-    other.attach(p);
-    fb::Transaction otherTra;
-    otherTra.start(other);
-    fb::Statement hold(other, otherTra, QStringLiteral("UPDATE szallito SET snev = 'held'"));
-    hold.execute();
-    Data->ZQ31.setSql({QStringLiteral("UPDATE szallito SET snev = 'mine'")});
+    RowLock other(db, QStringLiteral("UPDATE szallito SET snev = 'held'"));
+    carrierWrites.setSql({QStringLiteral("UPDATE szallito SET snev = 'mine'")});
     try {
-        Data->ZQ31.execSql();
+        carrierWrites.execSql();
         QFAIL("the update must collide");
     } catch (const fb::Error& e) {
         QVERIFY2(e.isLockConflict(), qPrintable(e.message()));
     }
-    otherTra.rollback();
 }
 
 void DatabaseTest::lazyOpenFetchesOneRow()
@@ -348,21 +413,22 @@ void DatabaseTest::lazyOpenFetchesOneRow()
     TestDatabase db;
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 3000) DO BEGIN "
                            "INSERT INTO beszall (bfulszam) VALUES (:I); I = I + 1; END END"));
-    Data->IBTable1.close();
-    Data->IBTable1.open();
-    QCOMPARE(Data->IBTable1.fetchedCount(), 1);
-    QVERIFY(!Data->IBTable1.allFetched());
-    Data->IBTable1.last();
-    QCOMPARE(Data->IBTable1.recNo(), 2999);
-    QVERIFY(Data->IBTable1.eof());
-    QCOMPARE(Data->IBTable1.recordCount(), 3000);
-    Data->IBTable1.next();
-    QVERIFY(Data->IBTable1.eof());
-    QCOMPARE(Data->IBTable1.recNo(), 2999);
-    Data->IBTable1.first();
-    Data->IBTable1.prior();
-    QVERIFY(Data->IBTable1.bof());
-    QCOMPARE(Data->IBTable1.recNo(), 0);
+    TableDataset& arrivals = db.session().tables().arrivals;
+    arrivals.close();
+    arrivals.open();
+    QCOMPARE(arrivals.fetchedCount(), 1);
+    QVERIFY(!arrivals.allFetched());
+    arrivals.last();
+    QCOMPARE(arrivals.recNo(), 2999);
+    QVERIFY(arrivals.eof());
+    QCOMPARE(arrivals.recordCount(), 3000);
+    arrivals.next();
+    QVERIFY(arrivals.eof());
+    QCOMPARE(arrivals.recNo(), 2999);
+    arrivals.first();
+    arrivals.prior();
+    QVERIFY(arrivals.bof());
+    QCOMPARE(arrivals.recNo(), 0);
 }
 
 void DatabaseTest::bofAndEofAtTheEnds_data()
@@ -394,21 +460,22 @@ void DatabaseTest::bofAndEofAtTheEnds()
     TestDatabase db;
     for (int i = 0; i < rows; ++i)
         db.addCarrier(QString::number(i), QStringLiteral("n"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito ORDER BY ids")});
-    Data->ZQ30.open();
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito ORDER BY ids")});
+    carrierRows.open();
     for (const QChar m : moves) {
         if (m == u'f')
-            Data->ZQ30.first();
+            carrierRows.first();
         else if (m == u'p')
-            Data->ZQ30.prior();
+            carrierRows.prior();
         else if (m == u'n')
-            Data->ZQ30.next();
+            carrierRows.next();
         else
-            Data->ZQ30.last();
+            carrierRows.last();
     }
-    QCOMPARE(Data->ZQ30.recNo(), recNo);
-    QCOMPARE(Data->ZQ30.bof(), bof);
-    QCOMPARE(Data->ZQ30.eof(), eof);
+    QCOMPARE(carrierRows.recNo(), recNo);
+    QCOMPARE(carrierRows.bof(), bof);
+    QCOMPARE(carrierRows.eof(), eof);
 }
 
 void DatabaseTest::engineTextKeepsHungarianValues()
@@ -416,10 +483,11 @@ void DatabaseTest::engineTextKeepsHungarianValues()
     TestDatabase db;
     // The engine quotes the colliding value in the connection character set.
     db.exec(QStringLiteral("INSERT INTO szallito (snev, skod) VALUES ('a', 'Őrű')"));
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev, skod) VALUES ('b', :p1)")});
-    Data->ZQ31.setParamText(QStringLiteral("p1"), QStringLiteral("Őrű"));
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev, skod) VALUES ('b', :p1)")});
+    carrierWrites.setParamText(QStringLiteral("p1"), QStringLiteral("Őrű"));
     try {
-        Data->ZQ31.execSql();
+        carrierWrites.execSql();
         QFAIL("a second row with the same code must fail");
     } catch (const fb::Error& e) {
         QVERIFY2(e.message().contains(QStringLiteral("'Őrű'")), qPrintable(e.message()));
@@ -430,10 +498,11 @@ void DatabaseTest::engineTextKeepsHungarianValues()
 void DatabaseTest::workWithoutAConnectionFailsAsAnError()
 {
     TestDatabase db;
-    Data->ZCon1.close();
-    Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ30.open());
-    QVERIFY(!Data->ZQ30.active());
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    db.session().database().connection().close();
+    carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, carrierRows.open());
+    QVERIFY(!carrierRows.active());
     fb::Attachment none;
     fb::Transaction tra;
     QVERIFY_THROWS_EXCEPTION(fb::Error, tra.start(none));
@@ -445,20 +514,21 @@ void DatabaseTest::openFailingOnItsFirstRowLeavesTheSetClosed()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('12a')"));
+    Dataset earTags{db.session().database(), QStringLiteral("earTags")};
     // The conversion fails only when the row is fetched.
-    Data->ZQ11.setSql({QStringLiteral("SELECT CAST(bfulszam AS INTEGER) AS n FROM beszall")});
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->ZQ11.open());
-    QVERIFY(!Data->ZQ11.active());
-    QVERIFY(!Data->anyDatasetOpen());
-    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
-    Data->ZQ11.open();
-    QCOMPARE(Data->ZQ11.fieldText(QStringLiteral("bfulszam")), QStringLiteral("12a"));
+    earTags.setSql({QStringLiteral("SELECT CAST(bfulszam AS INTEGER) AS n FROM beszall")});
+    QVERIFY_THROWS_EXCEPTION(fb::Error, earTags.open());
+    QVERIFY(!earTags.active());
+    QVERIFY(!db.session().database().anyDatasetOpen());
+    earTags.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    earTags.open();
+    QCOMPARE(earTags.fieldText(QStringLiteral("bfulszam")), QStringLiteral("12a"));
 }
 
 void DatabaseTest::tableAppendByPosition()
 {
     TestDatabase db;
-    TableDataset& t = Data->IBTable11;
+    TableDataset& t = db.session().tables().staging;
     t.open();
     t.append();
     t.setFieldText(0, QStringLiteral("2011.04.01"));
@@ -469,7 +539,7 @@ void DatabaseTest::tableAppendByPosition()
     QVERIFY_THROWS_EXCEPTION(fb::Error, t.setFieldText(0, QStringLiteral("nem dátum")));
     QVERIFY_THROWS_EXCEPTION(fb::Error, t.setFieldText(8, QStringLiteral("too many")));
     t.cancel();
-    Data->IBTrans1.commit();
+    db.session().transaction().commit();
     QCOMPARE(db.rows(QStringLiteral("SELECT kikelt, kfulszam, kvkod, idk, kkod FROM kiszall1")),
              QList<QStringList>({{QStringLiteral("2011.04.01"), QStringLiteral("0012"), QStringLiteral("V1"),
                                   QStringLiteral("1"), QStringLiteral("1")}}));
@@ -478,7 +548,7 @@ void DatabaseTest::tableAppendByPosition()
 void DatabaseTest::readOnlyTableRefusesAppend()
 {
     TestDatabase db;
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.append());
+    QVERIFY_THROWS_EXCEPTION(fb::Error, db.session().tables().arrivals.append());
 }
 
 QTEST_MAIN(DatabaseTest)
