@@ -228,6 +228,14 @@ void Dataset::open()
     emit currentChanged(m_current);
 }
 
+std::unique_ptr<fb::Statement> Dataset::prepareCopy() const
+{
+    auto stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(),
+                                                statementText());
+    bindAll(*stmt);
+    return stmt;
+}
+
 void Dataset::execSql()
 {
     close();

@@ -89,6 +89,10 @@ public:
     qint64 rowsAffected() const { return m_rowsAffected; }
     void close();
     bool active() const { return m_active; }
+    // The statement with its parameters as bound now, prepared apart from the set's own in the
+    // module's transaction: a reader of every row (an export) runs it with a cursor of its own, and
+    // the fetched rows and the current row stay as they are.
+    std::unique_ptr<fb::Statement> prepareCopy() const;
 
     // --- navigation
     bool isEmpty() const { return m_active && m_rows.count() == 0; }

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QAction;
 class QPushButton;
 
 // One column of a grid: the field it shows and its title.
@@ -79,6 +80,9 @@ private:
 // wide as the longest ear tag it can hold, so none is ever cut; the last column takes the rest.
 // Only rows already fetched are measured: sizing never fetches. Scrolling to wider values widens
 // their columns; a column the user resized keeps the user's width.
+//
+// "Exportálás…" (the context menu, Ctrl+E while the grid has the focus) writes every row of the
+// dataset's statement with the grid's columns and titles to a spreadsheet file (ui/grid_export.h).
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -115,7 +119,9 @@ private:
     void fitColumns();
     void fillViewport();
     int fittedWidth(int column, int firstRow, int lastRow) const;
+    void updateExportAction();
     DatasetModel* m_model;
+    QAction* m_exportAction;
     bool m_fitPending = false;
     bool m_fittedOnce = false;  // sized once to values of an open set
     bool m_fitGrowOnly = true;
