@@ -1,4 +1,4 @@
-#include "storage/shared_datasets.h"
+#include "storage/session.h"
 #include "testdb.h"
 
 #include <QTest>
@@ -22,24 +22,27 @@ void HeldTransactionTest::noAutomaticCommitOnceHeld()
 {
     QFETCH(QString, startedBy);
     TestDatabase db;
-    Data->IBTrans1.commit();
+    SharedTransaction& transaction = db.session().transaction();
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    Dataset carrierWrites{db.session().database(), QStringLiteral("carrierWrites")};
+    transaction.commit();
     if (startedBy == u"dataset") {
-        Data->ZQ30.setSql({QStringLiteral("SELECT * FROM szallito")});
-        Data->ZQ30.open();  // starts the transaction: its closing would commit
+        carrierRows.setSql({QStringLiteral("SELECT * FROM szallito")});
+        carrierRows.open();  // starts the transaction: its closing would commit
     }
-    Data->holdTransaction();
-    QVERIFY(Data->IBTrans1.inTransaction());
-    Data->ZQ30.close();
-    Data->ZQ31.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('Held')")});
-    Data->ZQ31.execSql();
-    QVERIFY(Data->IBTrans1.inTransaction());
+    db.session().database().holdTransaction();
+    QVERIFY(transaction.inTransaction());
+    carrierRows.close();
+    carrierWrites.setSql({QStringLiteral("INSERT INTO szallito (snev) VALUES ('Held')")});
+    carrierWrites.execSql();
+    QVERIFY(transaction.inTransaction());
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
-    Data->IBTrans1.rollback();
+    transaction.rollback();
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
 
     // After the explicit end the automatic rules apply again.
-    Data->ZQ31.execSql();
-    QVERIFY(!Data->IBTrans1.inTransaction());
+    carrierWrites.execSql();
+    QVERIFY(!transaction.inTransaction());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
 }
 

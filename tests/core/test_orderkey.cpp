@@ -1,7 +1,7 @@
 // Reading a list by its order key: landing on the last row, or on a row found by its identifier,
 // reads only the rows around it, and whatever is fetched from there on, in either direction, is
 // the list a full read from the top gives, row for row.
-#include "storage/shared_datasets.h"
+#include "storage/session.h"
 #include "testdb.h"
 
 #include <QSignalSpy>
@@ -38,23 +38,23 @@ void fillArrivals(TestDatabase& db, int n)
 }
 
 // The identifiers of the fetched rows, top to bottom.
-QStringList fetchedIds(Dataset& q)
+QStringList fetchedIds(Dataset& list)
 {
     QStringList out;
-    const int col = q.fieldIndex(QStringLiteral("IDb"));
-    for (int r = 0; r < q.fetchedCount(); ++r)
-        out << q.cellText(r, col);
+    const int col = list.fieldIndex(QStringLiteral("IDb"));
+    for (int r = 0; r < list.fetchedCount(); ++r)
+        out << list.cellText(r, col);
     return out;
 }
 
 // Everything before and after the fetched rows, fetched through the two directions.
-QStringList everyId(Dataset& q)
+QStringList everyId(Dataset& list)
 {
-    while (!q.startsAtTop())
-        q.fetchBefore(37);
-    while (!q.allFetched())
-        q.fetchMore(41);
-    return fetchedIds(q);
+    while (!list.startsAtTop())
+        list.fetchBefore(37);
+    while (!list.allFetched())
+        list.fetchMore(41);
+    return fetchedIds(list);
 }
 
 QStringList column(const QList<QStringList>& rows)
@@ -65,11 +65,11 @@ QStringList column(const QList<QStringList>& rows)
     return out;
 }
 
-void openList(Dataset& q, const QString& order)
+void openList(Dataset& list, const QString& order)
 {
-    q.close();
-    q.setSql(QStringList(kJoinedList) << order);
-    q.open();
+    list.close();
+    list.setSql(QStringList(kJoinedList) << order);
+    list.open();
 }
 
 }  // namespace
@@ -114,26 +114,26 @@ void OrderKeyTest::landsOnTheLastRowReadingOnlyTheTail()
     const QStringList expected = column(db.rows(QStringLiteral("SELECT IDb") + kJoins + full));
     QVERIFY(expected.size() > 600);
 
-    Dataset& q = Data->ZQ12;
-    openList(q, order);
-    QSignalSpy reset(&q, &Dataset::rowsReset);
-    q.last();
-    QVERIFY(q.keyedPlan());
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, order);
+    QSignalSpy reset(&list, &Dataset::rowsReset);
+    list.last();
+    QVERIFY(list.keyedPlan());
     QCOMPARE(reset.count(), 1);
-    QVERIFY(q.eof());
-    QCOMPARE(q.recNo(), q.fetchedCount() - 1);
-    QVERIFY(q.fetchedCount() < 200);  // the tail only
-    QVERIFY(q.allFetched());
-    QVERIFY(!q.startsAtTop());
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.last());
-    QCOMPARE(fetchedIds(q), expected.mid(expected.size() - q.fetchedCount()));
+    QVERIFY(list.eof());
+    QCOMPARE(list.recNo(), list.fetchedCount() - 1);
+    QVERIFY(list.fetchedCount() < 200);  // the tail only
+    QVERIFY(list.allFetched());
+    QVERIFY(!list.startsAtTop());
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.last());
+    QCOMPARE(fetchedIds(list), expected.mid(expected.size() - list.fetchedCount()));
 
     // Reading up past the tail, the current row stays the last one.
-    QSignalSpy prepended(&q, &Dataset::rowsPrepended);
-    QCOMPARE(everyId(q), expected);
+    QSignalSpy prepended(&list, &Dataset::rowsPrepended);
+    QCOMPARE(everyId(list), expected);
     QVERIFY(prepended.count() > 1);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.last());
-    QCOMPARE(q.recNo(), expected.size() - 1);
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.last());
+    QCOMPARE(list.recNo(), expected.size() - 1);
 }
 
 void OrderKeyTest::locatesAnyRowAndReadsOnFromIt_data()
@@ -153,7 +153,7 @@ void OrderKeyTest::locatesAnyRowAndReadsOnFromIt()
     TestDatabase db;
     fillArrivals(db, 700);
     const QStringList expected = column(db.rows(QStringLiteral("SELECT IDb") + kJoins + full));
-    Dataset& q = Data->ZQ12;
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
     // Rows at both ends, in the middle, without a date, without an ear tag, without both, and
     // ties of date and ear tag.
     QStringList targets = {expected.first(), expected.at(1), expected.at(350), expected.at(expected.size() - 2),
@@ -167,21 +167,21 @@ void OrderKeyTest::locatesAnyRowAndReadsOnFromIt()
                                        "c.bfulszam = b.bfulszam AND c.IDb < b.IDb)"));
     for (const QString& id : targets) {
         QVERIFY(!id.isEmpty());
-        openList(q, order);
-        q.last();
-        QVERIFY2(q.locate(QStringLiteral("IDb"), id), qPrintable(id));
-        QCOMPARE(q.fieldText(QStringLiteral("IDb")), id);
+        openList(list, order);
+        list.last();
+        QVERIFY2(list.locate(QStringLiteral("IDb"), id), qPrintable(id));
+        QCOMPARE(list.fieldText(QStringLiteral("IDb")), id);
         const int at = static_cast<int>(expected.indexOf(id));
-        QVERIFY(q.fetchedCount() < 250);
+        QVERIFY(list.fetchedCount() < 250);
         // The fetched rows are the list's rows around it.
-        const QStringList around = fetchedIds(q);
-        QCOMPARE(around, expected.mid(at - q.recNo(), around.size()));
-        QCOMPARE(q.startsAtTop(), at - q.recNo() == 0);
-        QCOMPARE(q.allFetched(), at - q.recNo() + around.size() == expected.size());
-        QCOMPARE(q.bof(), at == 0);
-        QCOMPARE(everyId(q), expected);
-        QCOMPARE(q.recNo(), at);
-        QCOMPARE(q.fieldText(QStringLiteral("IDb")), id);
+        const QStringList around = fetchedIds(list);
+        QCOMPARE(around, expected.mid(at - list.recNo(), around.size()));
+        QCOMPARE(list.startsAtTop(), at - list.recNo() == 0);
+        QCOMPARE(list.allFetched(), at - list.recNo() + around.size() == expected.size());
+        QCOMPARE(list.bof(), at == 0);
+        QCOMPARE(everyId(list), expected);
+        QCOMPARE(list.recNo(), at);
+        QCOMPARE(list.fieldText(QStringLiteral("IDb")), id);
     }
 }
 
@@ -191,22 +191,22 @@ void OrderKeyTest::firstReturnsToTheTop()
     fillArrivals(db, 700);
     const QStringList expected =
         column(db.rows(QStringLiteral("SELECT IDb") + kJoins + QStringLiteral("ORDER BY bszkelt, bfulszam, IDb")));
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    q.last();
-    QSignalSpy reset(&q, &Dataset::rowsReset);
-    q.first();
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    list.last();
+    QSignalSpy reset(&list, &Dataset::rowsReset);
+    list.first();
     QCOMPARE(reset.count(), 1);
-    QVERIFY(q.startsAtTop());
-    QVERIFY(q.bof());
-    QCOMPARE(q.recNo(), 0);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.first());
-    QCOMPARE(everyId(q), expected);
+    QVERIFY(list.startsAtTop());
+    QVERIFY(list.bof());
+    QCOMPARE(list.recNo(), 0);
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.first());
+    QCOMPARE(everyId(list), expected);
     // At the top already: first() moves, it does not read again.
-    q.moveTo(5);
-    q.first();
+    list.moveTo(5);
+    list.first();
     QCOMPARE(reset.count(), 1);
-    QCOMPARE(q.recNo(), 0);
+    QCOMPARE(list.recNo(), 0);
 }
 
 void OrderKeyTest::countsStayExact()
@@ -214,22 +214,22 @@ void OrderKeyTest::countsStayExact()
     TestDatabase db;
     fillArrivals(db, 700);
     const int listed = db.value(QStringLiteral("SELECT COUNT(*)") + kJoins).toInt();
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY IDb"));
-    q.last();
-    const QString lastId = q.fieldText(QStringLiteral("IDb"));
-    QVERIFY(q.fetchedCount() < listed);
-    QCOMPARE(q.recordCount(), listed);
-    QCOMPARE(q.fetchedCount(), listed);
-    QVERIFY(q.startsAtTop());
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), lastId);
-    QCOMPARE(q.recNo(), listed - 1);
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY IDb"));
+    list.last();
+    const QString lastId = list.fieldText(QStringLiteral("IDb"));
+    QVERIFY(list.fetchedCount() < listed);
+    QCOMPARE(list.recordCount(), listed);
+    QCOMPARE(list.fetchedCount(), listed);
+    QVERIFY(list.startsAtTop());
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), lastId);
+    QCOMPARE(list.recNo(), listed - 1);
 
     // From a located row as well.
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    QVERIFY(q.locate(QStringLiteral("IDb"), QStringLiteral("300")));
-    QCOMPARE(q.recordCount(), listed);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("300"));
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    QVERIFY(list.locate(QStringLiteral("IDb"), QStringLiteral("300")));
+    QCOMPARE(list.recordCount(), listed);
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), QStringLiteral("300"));
 }
 
 void OrderKeyTest::tiesFollowTheIdentifier()
@@ -246,18 +246,18 @@ void OrderKeyTest::tiesFollowTheIdentifier()
     for (int tag = 0; tag < 3; ++tag)
         for (int id = tag + 1; id <= 300; id += 3)
             expected << QString::number(id);
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    QCOMPARE(everyId(q), expected);  // read from the top in the same order
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    q.last();
-    QVERIFY(q.keyedPlan() && q.keyedPlan()->keyAdded);
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    QCOMPARE(everyId(list), expected);  // read from the top in the same order
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    list.last();
+    QVERIFY(list.keyedPlan() && list.keyedPlan()->keyAdded);
     // Ear tag 2, identifiers 3, 6, ..., 300: the last row is the last one entered.
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("300"));
-    QCOMPARE(everyId(q), expected);
-    QVERIFY(q.locate(QStringLiteral("IDb"), QStringLiteral("151")));  // ear tag 0, in the middle
-    QCOMPARE(everyId(q), expected);
-    QCOMPARE(q.recNo(), static_cast<int>(expected.indexOf(QStringLiteral("151"))));
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), QStringLiteral("300"));
+    QCOMPARE(everyId(list), expected);
+    QVERIFY(list.locate(QStringLiteral("IDb"), QStringLiteral("151")));  // ear tag 0, in the middle
+    QCOMPARE(everyId(list), expected);
+    QCOMPARE(list.recNo(), static_cast<int>(expected.indexOf(QStringLiteral("151"))));
 }
 
 void OrderKeyTest::conditionsAndParametersStay()
@@ -267,23 +267,23 @@ void OrderKeyTest::conditionsAndParametersStay()
     const QStringList expected =
         column(db.rows(QStringLiteral("SELECT IDb") + kJoins +
                        QStringLiteral("WHERE bszkelt >= '2011-03-03' OR bszkelt IS NULL ORDER BY bfulszam, IDb")));
-    Dataset& q = Data->ZQ12;
-    q.close();
-    q.setSql(QStringList(kJoinedList) << QStringLiteral("WHERE bszkelt >= :p1 OR bszkelt IS NULL")
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    list.close();
+    list.setSql(QStringList(kJoinedList) << QStringLiteral("WHERE bszkelt >= :p1 OR bszkelt IS NULL")
                                       << QStringLiteral("ORDER BY bfulszam"));
-    q.setParamDate(QStringLiteral("p1"), QDate(2011, 3, 3));
-    q.open();
-    q.last();
-    QVERIFY(q.keyedPlan());
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.last());
-    QCOMPARE(everyId(q), expected);
+    list.setParamDate(QStringLiteral("p1"), QDate(2011, 3, 3));
+    list.open();
+    list.last();
+    QVERIFY(list.keyedPlan());
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.last());
+    QCOMPARE(everyId(list), expected);
     // A row the condition leaves out is not found by its identifier either.
     const QString outside = db.value(QStringLiteral("SELECT MIN(IDb)") + kJoins +
                                      QStringLiteral("WHERE bszkelt < '2011-03-03' AND bfulszam IS NOT NULL"));
-    q.last();
-    QVERIFY(!q.locate(QStringLiteral("IDb"), outside));
-    QVERIFY(q.locate(QStringLiteral("IDb"), expected.at(200)));
-    QCOMPARE(everyId(q), expected);
+    list.last();
+    QVERIFY(!list.locate(QStringLiteral("IDb"), outside));
+    QVERIFY(list.locate(QStringLiteral("IDb"), expected.at(200)));
+    QCOMPARE(everyId(list), expected);
 }
 
 void OrderKeyTest::missingKeyKeepsTheRows()
@@ -291,18 +291,18 @@ void OrderKeyTest::missingKeyKeepsTheRows()
     TestDatabase db;
     fillArrivals(db, 700);
     const QString unlisted = db.value(QStringLiteral("SELECT MIN(IDb) FROM beszall WHERE bskod = '999'"));
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    q.last();
-    const QStringList before = fetchedIds(q);
-    const int current = q.recNo();
-    QSignalSpy reset(&q, &Dataset::rowsReset);
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    list.last();
+    const QStringList before = fetchedIds(list);
+    const int current = list.recNo();
+    QSignalSpy reset(&list, &Dataset::rowsReset);
     for (const QString& key : {QStringLiteral("77777"), unlisted, QString(), QStringLiteral("0012"),
                                QStringLiteral("99999999999"), QStringLiteral("abc")}) {
-        QVERIFY2(!q.locate(QStringLiteral("IDb"), key), qPrintable(key));
-        QCOMPARE(q.recNo(), current);
+        QVERIFY2(!list.locate(QStringLiteral("IDb"), key), qPrintable(key));
+        QCOMPARE(list.recNo(), current);
     }
-    QCOMPARE(fetchedIds(q), before);
+    QCOMPARE(fetchedIds(list), before);
     QCOMPARE(reset.count(), 0);
 }
 
@@ -314,19 +314,19 @@ void OrderKeyTest::otherLocatesSearchFromTheTop()
         db.rows(QStringLiteral("SELECT IDb, bfulszam") + kJoins + QStringLiteral("ORDER BY bszkelt, bfulszam, IDb")));
     const QString firstOf7 = db.value(QStringLiteral("SELECT FIRST 1 IDb") + kJoins +
                                       QStringLiteral("WHERE bfulszam = '7' ORDER BY bszkelt, bfulszam, IDb"));
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY bszkelt, bfulszam"));
-    q.last();
-    const QString lastId = q.fieldText(QStringLiteral("IDb"));
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY bszkelt, bfulszam"));
+    list.last();
+    const QString lastId = list.fieldText(QStringLiteral("IDb"));
     // An ear tag stands on several rows: the first one from the top is found.
-    QVERIFY(q.locate(QStringLiteral("bfulszam"), QStringLiteral("7")));
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), firstOf7);
-    QVERIFY(q.startsAtTop());
+    QVERIFY(list.locate(QStringLiteral("bfulszam"), QStringLiteral("7")));
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), firstOf7);
+    QVERIFY(list.startsAtTop());
     // No match anywhere: the current row stays.
-    q.last();
-    QVERIFY(!q.locate(QStringLiteral("bfulszam"), QStringLiteral("no such tag")));
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), lastId);
-    QCOMPARE(everyId(q), expected);
+    list.last();
+    QVERIFY(!list.locate(QStringLiteral("bfulszam"), QStringLiteral("no such tag")));
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), lastId);
+    QCOMPARE(everyId(list), expected);
 }
 
 void OrderKeyTest::priorStepsAboveTheFetchedRows()
@@ -335,26 +335,26 @@ void OrderKeyTest::priorStepsAboveTheFetchedRows()
     fillArrivals(db, 700);
     const QStringList expected =
         column(db.rows(QStringLiteral("SELECT IDb") + kJoins + QStringLiteral("ORDER BY IDb")));
-    Dataset& q = Data->ZQ12;
-    openList(q, QStringLiteral("ORDER BY IDb"));
-    QVERIFY(q.locate(QStringLiteral("IDb"), expected.at(300)));
-    const int top = 300 - q.recNo();  // the list row the fetched rows begin with
+    Dataset list{db.session().database(), QStringLiteral("arrivalListRows")};
+    openList(list, QStringLiteral("ORDER BY IDb"));
+    QVERIFY(list.locate(QStringLiteral("IDb"), expected.at(300)));
+    const int top = 300 - list.recNo();  // the list row the fetched rows begin with
     QVERIFY(top > 0);
-    q.moveTo(0);
-    QVERIFY(!q.bof());
-    const int fetched = q.fetchedCount();
-    q.prior();
-    QVERIFY(q.fetchedCount() > fetched);
-    QVERIFY(!q.bof());
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.at(top - 1));
+    list.moveTo(0);
+    QVERIFY(!list.bof());
+    const int fetched = list.fetchedCount();
+    list.prior();
+    QVERIFY(list.fetchedCount() > fetched);
+    QVERIFY(!list.bof());
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.at(top - 1));
     // Stepping up to the very first row, one row at a time.
     int at = top - 1;
-    for (q.prior(); !q.bof(); q.prior())
-        QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.at(--at));
+    for (list.prior(); !list.bof(); list.prior())
+        QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.at(--at));
     QCOMPARE(at, 0);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), expected.first());
-    QVERIFY(q.startsAtTop());
-    QCOMPARE(q.recNo(), 0);
+    QCOMPARE(list.fieldText(QStringLiteral("IDb")), expected.first());
+    QVERIFY(list.startsAtTop());
+    QCOMPARE(list.recNo(), 0);
 }
 
 void OrderKeyTest::statementsReadFromTheTopWhenTheyCannotBeKeyed_data()
@@ -382,16 +382,16 @@ void OrderKeyTest::statementsReadFromTheTopWhenTheyCannotBeKeyed()
     fillArrivals(db, 300);
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) SELECT bfulszam FROM beszall WHERE IDb < 20"));
     const QList<QStringList> expected = db.rows(sql);
-    Dataset& q = Data->ZQ12;
-    q.close();
-    q.setSql({sql});
-    q.open();
-    q.last();
-    QVERIFY(!q.keyedPlan());
-    QVERIFY(q.startsAtTop());
-    QCOMPARE(q.fetchedCount(), expected.size());
-    QCOMPARE(q.recNo(), expected.size() - 1);
-    QCOMPARE(q.cellText(q.recNo(), 0), expected.last().first());
+    Dataset list{db.session().database(), QStringLiteral("unkeyedRows")};
+    list.close();
+    list.setSql({sql});
+    list.open();
+    list.last();
+    QVERIFY(!list.keyedPlan());
+    QVERIFY(list.startsAtTop());
+    QCOMPARE(list.fetchedCount(), expected.size());
+    QCOMPARE(list.recNo(), expected.size() - 1);
+    QCOMPARE(list.cellText(list.recNo(), 0), expected.last().first());
 }
 
 void OrderKeyTest::listsWalkTheirDeliveryTablesIndex_data()
@@ -431,12 +431,12 @@ void OrderKeyTest::listsWalkTheirDeliveryTablesIndex()
     fillArrivals(db, 300);
     db.exec(QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt) "
                            "SELECT bskod, bfkod, bfulszam, bszkelt FROM beszall"));
-    Dataset& q = Data->ZQ12;
-    q.close();
-    q.setSql(sql);
-    q.open();
-    q.last();
-    const keyset::Plan* plan = q.keyedPlan();
+    Dataset list{db.session().database(), QStringLiteral("listRows")};
+    list.close();
+    list.setSql(sql);
+    list.open();
+    list.last();
+    const keyset::Plan* plan = list.keyedPlan();
     QVERIFY(plan);
     std::vector<keyset::Step> steps = {keyset::whole(*plan, keyset::Walk::Forward),
                                        keyset::whole(*plan, keyset::Walk::Backward)};
@@ -447,11 +447,13 @@ void OrderKeyTest::listsWalkTheirDeliveryTablesIndex()
     missing.back() = fb::Value::fromInt(1);
     for (const auto& key : {full, missing})
         for (const keyset::Walk walk : {keyset::Walk::Forward, keyset::Walk::Backward})
-            for (keyset::Step& step : keyset::beyond(*plan, q.columns(), key, walk))
+            for (keyset::Step& step : keyset::beyond(*plan, list.columns(), key, walk))
                 steps.push_back(std::move(step));
     QVERIFY(steps.size() >= 4);
+    fb::Attachment& attachment = db.session().database().connection().attachment();
+    fb::Transaction& transaction = db.session().transaction().raw();
     for (const keyset::Step& step : steps) {
-        fb::Statement stmt(Data->ZCon1.attachment(), Data->IBTrans1.raw(), step.sql);
+        fb::Statement stmt(attachment, transaction, step.sql);
         const QString p = stmt.plan();
         QVERIFY2(!p.contains(QStringLiteral("SORT")), qPrintable(step.sql + u'\n' + p));
         QVERIFY2(p.startsWith(QStringLiteral("PLAN JOIN (%1 ORDER ").arg(table)) ||
@@ -459,7 +461,7 @@ void OrderKeyTest::listsWalkTheirDeliveryTablesIndex()
                  qPrintable(step.sql + u'\n' + p));
     }
     const keyset::Step probe = keyset::probe(*plan, fb::Value::fromInt(1));
-    fb::Statement stmt(Data->ZCon1.attachment(), Data->IBTrans1.raw(), probe.sql);
+    fb::Statement stmt(attachment, transaction, probe.sql);
     QVERIFY2(stmt.plan().contains(QStringLiteral("%1 INDEX (PK_%1)").arg(table)), qPrintable(stmt.plan()));
 }
 

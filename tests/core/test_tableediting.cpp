@@ -1,5 +1,6 @@
 #include "../outgoing/outgoing_fixture.h"
-#include "storage/shared_datasets.h"
+#include "rowlock.h"
+#include "storage/session.h"
 #include "testdb.h"
 
 #include <QSet>
@@ -25,10 +26,10 @@ namespace {
 int column(Dataset& ds, const char* name) { return ds.fieldIndex(QString::fromLatin1(name)); }
 
 // An unrelated change waiting in the shared transaction: it must survive whatever the editing does.
-void pendingDeletion()
+void pendingDeletion(Dataset& departureWrites)
 {
-    Data->ZQ23.setSql({QStringLiteral("DELETE FROM kiszall")});
-    Data->ZQ23.execSql();
+    departureWrites.setSql({QStringLiteral("DELETE FROM kiszall")});
+    departureWrites.execSql();
 }
 }  // namespace
 
@@ -37,16 +38,17 @@ void TableEditingTest::savedChangeIsCommittedAndKeepsEverythingOpen()
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
-    TableDataset& t = Data->IBTable3;
+    Tables& tables = db.session().tables();
+    TableDataset& t = tables.carriers;
     t.setReadOnly(false);
-    Data->reopenTables();
+    tables.reopen();
     QVERIFY(t.canModify());
     t.next();
     t.setEditText(column(t, "SNEV"), QStringLiteral("Nagy és Fia"));
     QCOMPARE(t.state(), TableDataset::State::Edit);
     QCOMPARE(t.shownText(1, column(t, "SNEV")), QStringLiteral("Nagy és Fia"));
     QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE srendszam = 'BBB-222'")), QStringLiteral("Nagy"));
-    QSignalSpy closed(&Data->IBTable1, &Dataset::closed);
+    QSignalSpy closed(&tables.arrivals, &Dataset::closed);
     t.post();
     QCOMPARE(t.state(), TableDataset::State::Browse);
     QCOMPARE(t.fieldText(QStringLiteral("SNEV")), QStringLiteral("Nagy és Fia"));
@@ -57,7 +59,7 @@ void TableEditingTest::savedChangeIsCommittedAndKeepsEverythingOpen()
     QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito WHERE srendszam = 'BBB-222'")),
              QStringLiteral("Nagy és Fia"));
     // The program's attachment goes (what it had not committed is rolled back): the row stays.
-    Data->ZCon1.close();
+    db.session().database().connection().close();
     QCOMPARE(db.rows(QStringLiteral("SELECT srendszam, snev FROM szallito ORDER BY ids")),
              QList<QStringList>({{QStringLiteral("AAA-111"), QStringLiteral("Kiss")},
                                  {QStringLiteral("BBB-222"), QStringLiteral("Nagy és Fia")}}));
@@ -65,7 +67,7 @@ void TableEditingTest::savedChangeIsCommittedAndKeepsEverythingOpen()
 
 void TableEditingTest::refusedSaveKeepsRowAndTransaction_data()
 {
-    QTest::addColumn<QString>("table");      // IBTable name
+    QTest::addColumn<QString>("table");      // the dataset of the session's table
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("held");       // what another connection holds, "" for nothing
@@ -97,15 +99,18 @@ void TableEditingTest::refusedSaveKeepsRowAndTransaction()
     fixture::arrival(db, QStringLiteral("100"));
     fixture::arrival(db, QStringLiteral("200"));
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('100')"));
-    for (TableDataset* t : Data->tables())
+    Tables& tables = db.session().tables();
+    Dataset departureWrites{db.session().database(), QStringLiteral("departureWrites")};
+    Dataset departureCount{db.session().database(), QStringLiteral("departureCount")};
+    for (TableDataset* t : tables.all())
         t->setReadOnly(false);
-    Data->reopenTables();
-    pendingDeletion();
-    auto& t = *static_cast<TableDataset*>(Data->dataset(table));
+    tables.reopen();
+    pendingDeletion(departureWrites);
+    auto& t = *static_cast<TableDataset*>(db.session().database().dataset(table));
     t.next();  // the second row: the first one's code and identifier are there to collide with
-    std::unique_ptr<fixture::ForeignChange> other;
+    std::unique_ptr<RowLock> other;
     if (!held.isEmpty())
-        other = std::make_unique<fixture::ForeignChange>(db, held);
+        other = std::make_unique<RowLock>(db, held);
 
     const int col = t.fieldIndex(field);
     t.setEditText(col, typed);
@@ -120,13 +125,13 @@ void TableEditingTest::refusedSaveKeepsRowAndTransaction()
     QCOMPARE(t.unsavedRow(), 1);
     QCOMPARE(t.shownText(1, col), typed);
     // Nothing was rolled back: every set is still open, the earlier pending deletion still pending.
-    QVERIFY(Data->IBTrans1.inTransaction());
-    for (TableDataset* other : Data->tables())
-        QVERIFY2(other->active(), qPrintable(other->name()));
-    Data->ZQ23.setSql({QStringLiteral("SELECT COUNT(*) AS n FROM kiszall")});
-    Data->ZQ23.open();
-    QCOMPARE(Data->ZQ23.fieldInt(QStringLiteral("n")), 0);
-    Data->ZQ23.close();
+    QVERIFY(db.session().transaction().inTransaction());
+    for (TableDataset* shown : tables.all())
+        QVERIFY2(shown->active(), qPrintable(shown->name()));
+    departureCount.setSql({QStringLiteral("SELECT COUNT(*) AS n FROM kiszall")});
+    departureCount.open();
+    QCOMPARE(departureCount.fieldInt(QStringLiteral("n")), 0);
+    departureCount.close();
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);
 
     // Corrected (or the other connection gone), the same row saves.
@@ -145,28 +150,30 @@ void TableEditingTest::reopeningLeavesATableWithAnUnsavedRowAlone()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    for (TableDataset* t : Data->tables())
+    Tables& tables = db.session().tables();
+    TableDataset& carriers = tables.carriers;
+    for (TableDataset* t : tables.all())
         t->setReadOnly(false);
-    Data->reopenTables();
-    Data->IBTable3.setEditText(column(Data->IBTable3, "SNEV"), QStringLiteral("Kiss Fuvar"));
+    tables.reopen();
+    carriers.setEditText(column(carriers, "SNEV"), QStringLiteral("Kiss Fuvar"));
     db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Új"));
     fixture::arrival(db, QStringLiteral("300"));
-    QSignalSpy carriersClosed(&Data->IBTable3, &Dataset::closed);
-    QSignalSpy arrivalsClosed(&Data->IBTable1, &Dataset::closed);
+    QSignalSpy carriersClosed(&carriers, &Dataset::closed);
+    QSignalSpy arrivalsClosed(&tables.arrivals, &Dataset::closed);
 
-    Data->reopenTables();
+    tables.reopen();
     QCOMPARE(carriersClosed.count(), 0);
     QCOMPARE(arrivalsClosed.count(), 1);
-    QCOMPARE(Data->IBTable1.fieldText(QStringLiteral("BFULSZAM")), QStringLiteral("300"));
-    QCOMPARE(Data->IBTable3.state(), TableDataset::State::Edit);
-    QCOMPARE(Data->IBTable3.shownText(0, column(Data->IBTable3, "SNEV")), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(tables.arrivals.fieldText(QStringLiteral("BFULSZAM")), QStringLiteral("300"));
+    QCOMPARE(carriers.state(), TableDataset::State::Edit);
+    QCOMPARE(carriers.shownText(0, column(carriers, "SNEV")), QStringLiteral("Kiss Fuvar"));
 
     // Once saved, the next reopening reads it again like the others.
-    Data->IBTable3.post();
-    Data->reopenTables();
+    carriers.post();
+    tables.reopen();
     QCOMPARE(carriersClosed.count(), 1);
-    QCOMPARE(Data->IBTable3.recordCount(), 2);
-    QCOMPARE(Data->IBTable3.fieldText(QStringLiteral("SNEV")), QStringLiteral("Kiss Fuvar"));
+    QCOMPARE(carriers.recordCount(), 2);
+    QCOMPARE(carriers.fieldText(QStringLiteral("SNEV")), QStringLiteral("Kiss Fuvar"));
 }
 
 void TableEditingTest::insertedRowTakesItsKeyAndIsNotFetchedTwice()
@@ -174,9 +181,10 @@ void TableEditingTest::insertedRowTakesItsKeyAndIsNotFetchedTwice()
     TestDatabase db;
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 2000) DO BEGIN "
                            "INSERT INTO beszall (bfulszam) VALUES (:I); I = I + 1; END END"));
-    TableDataset& t = Data->IBTable1;
+    Tables& tables = db.session().tables();
+    TableDataset& t = tables.arrivals;
     t.setReadOnly(false);
-    Data->reopenTables();
+    tables.reopen();
     QCOMPARE(t.fetchedCount(), 1);
     t.insert();
     QCOMPARE(t.state(), TableDataset::State::Insert);
@@ -205,9 +213,10 @@ void TableEditingTest::deleteAndCancel()
     TestDatabase db;
     for (const char* tag : {"1", "2", "3"})
         fixture::arrival(db, QString::fromLatin1(tag));
-    TableDataset& t = Data->IBTable1;
+    Tables& tables = db.session().tables();
+    TableDataset& t = tables.arrivals;
     t.setReadOnly(false);
-    Data->reopenTables();
+    tables.reopen();
     const int tag = column(t, "BFULSZAM");
     t.next();
     t.deleteCurrent();
@@ -244,15 +253,16 @@ void TableEditingTest::readOnlyTableOffersNoEditing()
 {
     TestDatabase db;
     fixture::arrival(db, QStringLiteral("1"));
-    Data->reopenTables();
-    TableDataset& t = Data->IBTable10;
+    Tables& tables = db.session().tables();
+    tables.reopen();
+    TableDataset& t = tables.company;
     QVERIFY(t.readOnly());
     QVERIFY(!t.canModify());
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.edit());
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.insert());
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.deleteCurrent());
-    QVERIFY_THROWS_EXCEPTION(fb::Error, Data->IBTable1.setEditText(0, QStringLiteral("5")));
-    QVERIFY(!Data->IBTable1.hasUnsavedRow());
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tables.arrivals.edit());
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tables.arrivals.insert());
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tables.arrivals.deleteCurrent());
+    QVERIFY_THROWS_EXCEPTION(fb::Error, tables.arrivals.setEditText(0, QStringLiteral("5")));
+    QVERIFY(!tables.arrivals.hasUnsavedRow());
     QCOMPARE(db.count(QStringLiteral("beszall")), 1);
 }
 
@@ -260,9 +270,10 @@ void TableEditingTest::rowDeletedMeanwhileIsReportedNotIgnored()
 {
     TestDatabase db;
     fixture::arrival(db, QStringLiteral("1"));
-    TableDataset& t = Data->IBTable1;
+    Tables& tables = db.session().tables();
+    TableDataset& t = tables.arrivals;
     t.setReadOnly(false);
-    Data->reopenTables();
+    tables.reopen();
     t.setEditText(column(t, "BFULSZAM"), QStringLiteral("2"));
     db.exec(QStringLiteral("DELETE FROM beszall"));
     QVERIFY_THROWS_EXCEPTION(fb::Error, t.post());

@@ -1,4 +1,4 @@
-#include "storage/shared_datasets.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/grid_export.h"
@@ -19,10 +19,6 @@
 
 namespace {
 
-// The list the tests show, and its data source.
-Dataset& listQuery() { return Data->ZQ21; }
-DataSource* listSource() { return &Data->DS21; }
-
 void fillArrivals(TestDatabase& db, int count)
 {
     const QString sender = db.addPartner(QStringLiteral("Őrségi Állattartó Kft."));
@@ -38,15 +34,18 @@ void fillArrivals(TestDatabase& db, int count)
 // A window with a titled list of arrivals: ear tag, arrival date, sender, id (a hidden column between).
 class ListWindow : public QDialog {
 public:
-    ListWindow()
+    explicit ListWindow(Session& session)
+        : arrivalRows(session.database(), QStringLiteral("arrivalRows")),
+          arrivalRowsSource(arrivalRows, QStringLiteral("arrivalRowsSource"))
     {
         setWindowTitle(QStringLiteral("Beszállítás"));
         auto* lay = new QVBoxLayout(this);
         grid = new DBGrid(this);
+        grid->setObjectName(QStringLiteral("arrivalsGrid"));
         lay->addWidget(grid);
-        listQuery().setSql({QStringLiteral("SELECT b.IDb, b.bfulszam, b.bszkelt, f.fnev FROM beszall b "
+        arrivalRows.setSql({QStringLiteral("SELECT b.IDb, b.bfulszam, b.bszkelt, f.fnev FROM beszall b "
                                            "JOIN felado f ON f.fkod = b.bfkod ORDER BY b.IDb")});
-        grid->setDataSource(listSource());
+        grid->setDataSource(&arrivalRowsSource);
         grid->setColumns({{QStringLiteral("bfulszam"), QStringLiteral("Fülszám")},
                           {QStringLiteral("bszkelt"), QStringLiteral("Beszállítás")},
                           {QStringLiteral("bhkat"), QStringLiteral("Rejtett")},
@@ -55,6 +54,9 @@ public:
         grid->setColumnHidden(2, true);
         resize(500, 300);
     }
+    // The list the tests show, and its data source.
+    Dataset arrivalRows;
+    DataSource arrivalRowsSource;
     DBGrid* grid;
 };
 
@@ -102,13 +104,13 @@ void GridExportTest::ctrlEExportsEveryRow()
     doubles.saveAnswers << QDir(db.dir()).filePath(answer);
     doubles.saveFilterAnswers << filter;
 
-    ListWindow window;
+    ListWindow window(db.session());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    listQuery().open();
-    QVERIFY(listQuery().moveTo(5));
+    window.arrivalRows.open();
+    QVERIFY(window.arrivalRows.moveTo(5));
     QCoreApplication::processEvents();
-    const int fetched = listQuery().fetchedCount();
+    const int fetched = window.arrivalRows.fetchedCount();
     const int shown = window.grid->model()->rowCount();
     QVERIFY(fetched < 3000);
     window.grid->setFocus();
@@ -119,8 +121,8 @@ void GridExportTest::ctrlEExportsEveryRow()
     QCOMPARE(doubles.saveDialogsShown[0].fileName, QStringLiteral("Beszállítás.xlsx"));
     const QString path = QDir(db.dir()).filePath(written);
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Az exportálás elkészült (3000 sor):\n%1").arg(path)});
-    QCOMPARE(listQuery().fetchedCount(), fetched);
-    QCOMPARE(listQuery().recNo(), 5);
+    QCOMPARE(window.arrivalRows.fetchedCount(), fetched);
+    QCOMPARE(window.arrivalRows.recNo(), 5);
     QCOMPARE(window.grid->model()->rowCount(), shown);
     QCOMPARE(window.grid->currentIndex().row(), 5);
 
@@ -172,14 +174,14 @@ void GridExportTest::contextMenuEntry()
     const QString path = QDir(db.dir()).filePath(QStringLiteral("menü.xlsx"));
     doubles.saveAnswers << path;
 
-    ListWindow window;
+    ListWindow window(db.session());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* action = window.grid->findChild<QAction*>(QStringLiteral("exportAction"));
     QVERIFY(action);
     QCOMPARE(action->text(), QStringLiteral("Exportálás…"));
     QVERIFY(!action->isEnabled());  // a closed list has nothing to export
-    listQuery().open();
+    window.arrivalRows.open();
     QVERIFY(action->isEnabled());
 
     QString offered;
@@ -226,10 +228,10 @@ void GridExportTest::cancelledWhileRunningLeavesNoFile()
     doubles.saveAnswers << path;
     gridexport::setProgressDelay(0);
 
-    ListWindow window;
+    ListWindow window(db.session());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    listQuery().open();
+    window.arrivalRows.open();
     window.grid->setFocus();
 
     bool clicked = false;
@@ -268,10 +270,10 @@ void GridExportTest::unwritableTargetIsNamed()
     platform::TestDoubles doubles;
     const QString path = QDir(db.dir()).filePath(QStringLiteral("nincs/ilyen/lista.xlsx"));
     doubles.saveAnswers << path;
-    ListWindow window;
+    ListWindow window(db.session());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    listQuery().open();
+    window.arrivalRows.open();
     window.grid->setFocus();
     QTest::keyClick(window.grid, Qt::Key_E, Qt::ControlModifier);
     QCOMPARE(doubles.messageTexts(),

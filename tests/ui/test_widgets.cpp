@@ -1,4 +1,4 @@
-#include "storage/shared_datasets.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
@@ -421,20 +421,22 @@ void WidgetsTest::gridFollowsDatasetLazily()
     TestDatabase db;
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 5000) DO BEGIN "
                            "INSERT INTO beszall (bfulszam) VALUES (:I); I = I + 1; END END"));
+    Tables& tables = db.session().tables();
     DBGrid grid;
-    grid.setDataSource(&Data->DS1);
+    grid.setObjectName(QStringLiteral("arrivalsGrid"));
+    grid.setDataSource(&tables.arrivalsSource);
     grid.setColumns({{QStringLiteral("bfulszam"), QStringLiteral("Fülszám")}, {QStringLiteral("nincs"), QStringLiteral("Kód")}});
     grid.resize(300, 200);
     grid.show();
-    Data->IBTable1.open();
+    tables.arrivals.open();
     QCoreApplication::processEvents();
-    QVERIFY(Data->IBTable1.fetchedCount() < 1000);  // only what is shown
+    QVERIFY(tables.arrivals.fetchedCount() < 1000);  // only what is shown
     QCOMPARE(grid.model()->index(0, 1).data().toString(), QString());  // a field the set lacks shows empty
-    Data->IBTable1.last();
+    tables.arrivals.last();
     QCOMPARE(grid.currentIndex().row(), 4999);
     grid.selectRow(10);
-    QCOMPARE(Data->IBTable1.recNo(), 10);
-    Data->IBTrans1.commit();  // closing empties the grid
+    QCOMPARE(tables.arrivals.recNo(), 10);
+    db.session().transaction().commit();  // closing empties the grid
     QCOMPARE(grid.model()->rowCount(), 0);
 }
 
@@ -529,17 +531,20 @@ void WidgetsTest::gridScrollsUpPastTheTailAndToTheTop()
     TestDatabase db;
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < 1000) DO BEGIN "
                            "INSERT INTO beszall (bfulszam) VALUES (10000 + :I); I = I + 1; END END"));
-    Dataset& q = Data->ZQ11;
-    q.setSql({QStringLiteral("SELECT bfulszam, IDb FROM beszall ORDER BY IDb")});
-    q.open();
+    Dataset arrivalRows{db.session().database(), QStringLiteral("arrivalRows")};
+    DataSource arrivalRowsSource{arrivalRows, QStringLiteral("arrivalRowsSource")};
+    arrivalRows.setSql({QStringLiteral("SELECT bfulszam, IDb FROM beszall ORDER BY IDb")});
+    arrivalRows.open();
     QWidget window;
     auto* lay = new QVBoxLayout(&window);
     DBGrid grid;
     DBNavigator navigator;
+    grid.setObjectName(QStringLiteral("arrivalsGrid"));
+    navigator.setObjectName(QStringLiteral("arrivalsNavigator"));
     lay->addWidget(&grid);
     lay->addWidget(&navigator);
-    grid.setDataSource(&Data->DS11);
-    navigator.setDataSource(&Data->DS11);
+    grid.setDataSource(&arrivalRowsSource);
+    navigator.setDataSource(&arrivalRowsSource);
     grid.setColumns(
         {{QStringLiteral("bfulszam"), QStringLiteral("Fülszám")}, {QStringLiteral("IDb"), QStringLiteral("ID")}});
     window.resize(300, 300);
@@ -550,51 +555,51 @@ void WidgetsTest::gridScrollsUpPastTheTailAndToTheTop()
     };
 
     // The last row: the grid shows the tail, the last row in view, and reads nothing above it.
-    q.last();
-    const int tail = q.fetchedCount();
+    arrivalRows.last();
+    const int tail = arrivalRows.fetchedCount();
     QTest::qWait(20);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));
     QVERIFY(tail < 500);
-    QCOMPARE(q.fetchedCount(), tail);
-    QCOMPARE(grid.currentIndex().row(), q.recNo());
+    QCOMPARE(arrivalRows.fetchedCount(), tail);
+    QCOMPARE(grid.currentIndex().row(), arrivalRows.recNo());
     QVERIFY(grid.visualRect(grid.currentIndex()).intersects(grid.viewport()->rect()));
 
     // Scrolled to its top, the grid reads the rows above and keeps the rows in view where they are.
-    const int fetched = q.fetchedCount();
+    const int fetched = arrivalRows.fetchedCount();
     grid.verticalScrollBar()->setValue(0);
     const QString topRow = idAt(1);
-    QTRY_VERIFY(q.fetchedCount() > fetched);
+    QTRY_VERIFY(arrivalRows.fetchedCount() > fetched);
     QApplication::processEvents();
     QCOMPARE(idAt(1), topRow);
     QVERIFY(grid.verticalScrollBar()->value() > 0);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));  // the current row stays
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("IDb")), QStringLiteral("1000"));  // the current row stays
     QCOMPARE(grid.model()->index(grid.currentIndex().row(), 1).data().toString(), QStringLiteral("1000"));
     // Up the keys, past the rows read so far: on the first row read, the rows above it come in.
     grid.setFocus();
     grid.setCurrentIndex(grid.model()->index(0, 0));
-    const int firstRead = q.fieldText(QStringLiteral("IDb")).toInt();
-    const int before = q.fetchedCount();
-    QTRY_VERIFY(q.fetchedCount() > before);
+    const int firstRead = arrivalRows.fieldText(QStringLiteral("IDb")).toInt();
+    const int before = arrivalRows.fetchedCount();
+    QTRY_VERIFY(arrivalRows.fetchedCount() > before);
     QTest::keyClick(&grid, Qt::Key_Up);
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")).toInt(), firstRead - 1);
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("IDb")).toInt(), firstRead - 1);
 
     // Ctrl+Home: the very first row, at the top of the grid.
-    q.last();
+    arrivalRows.last();
     QApplication::processEvents();
     QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
     QApplication::processEvents();
-    QVERIFY(q.startsAtTop());
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QVERIFY(arrivalRows.startsAtTop());
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
     QCOMPARE(grid.currentIndex().row(), 0);
     QCOMPARE(idAt(1), QStringLiteral("1"));
 
     // The navigator's first button likewise.
-    q.last();
+    arrivalRows.last();
     QApplication::processEvents();
-    QVERIFY(!q.startsAtTop());
+    QVERIFY(!arrivalRows.startsAtTop());
     navigator.button(DBNavigator::First)->click();
     QApplication::processEvents();
-    QCOMPARE(q.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
+    QCOMPARE(arrivalRows.fieldText(QStringLiteral("IDb")), QStringLiteral("1"));
     QCOMPARE(idAt(1), QStringLiteral("1"));
 }
 
@@ -619,9 +624,12 @@ void WidgetsTest::gridColumnsSizedToTitlesAndValues()
                            "INSERT INTO kiszall (kfulszam, khkat, keubizki) VALUES ('HU' || (3123456000 + :I), "
                            "'gyüjtés', IIF(:I = 2500, '%1', 'KI-' || :I)); I = I + 1; END END")
                 .arg(longName));
-    Data->ZQ21.setSql({QStringLiteral("SELECT IDk, kfulszam, khkat, keubizki, kkod FROM kiszall ORDER BY IDk")});
+    Dataset departureRows{db.session().database(), QStringLiteral("departureRows")};
+    DataSource departureRowsSource{departureRows, QStringLiteral("departureRowsSource")};
+    departureRows.setSql({QStringLiteral("SELECT IDk, kfulszam, khkat, keubizki, kkod FROM kiszall ORDER BY IDk")});
     DBGrid grid;
-    grid.setDataSource(&Data->DS21);
+    grid.setObjectName(QStringLiteral("departuresGrid"));
+    grid.setDataSource(&departureRowsSource);
     grid.setColumns({{QStringLiteral("IDK"), QStringLiteral("ID")},
                      {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                      {QStringLiteral("KHKAT"), QStringLiteral("Hasznositási kategória")},
@@ -630,14 +638,14 @@ void WidgetsTest::gridColumnsSizedToTitlesAndValues()
     grid.resize(1100, 300);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    Data->ZQ21.open();
+    departureRows.open();
     QTest::qWait(20);
     const QFontMetrics fm = grid.fontMetrics();
     const auto fits = [&](int row, int column) {
         return grid.sizeHintForIndex(grid.model()->index(row, column)).width() <= grid.columnWidth(column);
     };
     // Sized from the rows in sight only: nothing fetched for it.
-    QVERIFY(Data->ZQ21.fetchedCount() < 200);
+    QVERIFY(departureRows.fetchedCount() < 200);
     // A short column is narrow, yet its title and values fit.
     QVERIFY(grid.columnWidth(0) < 100);
     QVERIFY(grid.columnWidth(0) >= grid.horizontalHeader()->sectionSizeHint(0));
@@ -654,15 +662,15 @@ void WidgetsTest::gridColumnsSizedToTitlesAndValues()
     // Scrolled down to a long value: its column widens, within bounds; the value whole as tooltip.
     const int before = grid.columnWidth(3);
     grid.scrollTo(grid.model()->index(0, 0));
-    QVERIFY(Data->ZQ21.locate(QStringLiteral("keubizki"), longName));
+    QVERIFY(departureRows.locate(QStringLiteral("keubizki"), longName));
     QTRY_VERIFY(grid.columnWidth(3) > before);
     QVERIFY(grid.columnWidth(3) <= fm.averageCharWidth() * 40 + 20);
     QVERIFY(!fits(2500, 3));
-    QVERIFY(Data->ZQ21.fetchedCount() < 3000);
+    QVERIFY(departureRows.fetchedCount() < 3000);
     // A column the user resized keeps the user's width, also when the list is opened again.
     grid.horizontalHeader()->resizeSection(2, 300);
-    Data->ZQ21.close();
-    Data->ZQ21.open();
+    departureRows.close();
+    departureRows.open();
     QTest::qWait(20);
     QCOMPARE(grid.columnWidth(2), 300);
 }
@@ -672,14 +680,17 @@ void WidgetsTest::boundTextFollowsCurrentRow()
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA"), QStringLiteral("Első"));
     db.addCarrier(QStringLiteral("BBB"), QStringLiteral("Második"));
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    DataSource carrierRowsSource{carrierRows, QStringLiteral("carrierRowsSource")};
     DBText text;
-    text.bind(&Data->DS30, QStringLiteral("snev"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT snev FROM szallito ORDER BY srendszam")});
-    Data->ZQ30.open();
+    text.setObjectName(QStringLiteral("carrierNameText"));
+    text.bind(&carrierRowsSource, QStringLiteral("snev"));
+    carrierRows.setSql({QStringLiteral("SELECT snev FROM szallito ORDER BY srendszam")});
+    carrierRows.open();
     QCOMPARE(text.text(), QStringLiteral("Első"));
-    Data->ZQ30.next();
+    carrierRows.next();
     QCOMPARE(text.text(), QStringLiteral("Második"));
-    Data->ZQ30.close();
+    carrierRows.close();
     QCOMPARE(text.text(), QString());
 }
 
@@ -687,14 +698,17 @@ void WidgetsTest::detailPanelNamesAndLabels()
 {
     TestDatabase db;
     db.addCarrier(QStringLiteral("AAA"), QStringLiteral("Első"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito")});
-    Data->ZQ30.open();
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    DataSource carrierRowsSource{carrierRows, QStringLiteral("carrierRowsSource")};
+    carrierRows.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito")});
+    carrierRows.open();
     QWidget screen;
-    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("GroupBox2"), QStringLiteral("Szállító"), &Data->DS30,
+    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("carrierPanel"), QStringLiteral("Szállító"),
+                                      &carrierRowsSource,
                                       {{QStringLiteral("Név:"), {QStringLiteral("snev")}},
                                        {QStringLiteral("Kód:"), {QStringLiteral("IDs"), QStringLiteral("skod")}}},
                                       nullptr);
-    QCOMPARE(box->objectName(), QStringLiteral("GroupBox2"));
+    QCOMPARE(box->objectName(), QStringLiteral("carrierPanel"));
     QCOMPARE(box->title(), QStringLiteral("Szállító"));
     const auto text = [box](const char* name) { return box->findChild<DBText*>(QString::fromLatin1(name)); };
     QCOMPARE(text("snevText")->text(), QStringLiteral("Első"));
@@ -730,12 +744,16 @@ void WidgetsTest::detailPanelShowsTheWholeValue()
     const QString longName = QStringLiteral("Kelet-magyarországi Állatfelvásárló és Értékesítő Zrt.");
     db.addCarrier(QStringLiteral("AAA"), longName);
     db.addCarrier(QStringLiteral("BBB"), QStringLiteral("Kiss <b>&amp;</b> Fia"));
-    Data->ZQ30.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito ORDER BY srendszam")});
-    Data->ZQ30.open();
+    Dataset carrierRows{db.session().database(), QStringLiteral("carrierRows")};
+    DataSource carrierRowsSource{carrierRows, QStringLiteral("carrierRowsSource")};
+    Dataset earTagRows{db.session().database(), QStringLiteral("earTagRows")};
+    DataSource earTagRowsSource{earTagRows, QStringLiteral("earTagRowsSource")};
+    carrierRows.setSql({QStringLiteral("SELECT srendszam, snev, IDs, skod FROM szallito ORDER BY srendszam")});
+    carrierRows.open();
     QWidget screen;
     auto* lay = new QVBoxLayout(&screen);
-    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("GroupBox1"), QStringLiteral("Szállító"), &Data->DS30,
-                                      {{QStringLiteral("Név:"), {QStringLiteral("snev")}}});
+    QGroupBox* box = buildDetailPanel(&screen, QStringLiteral("carrierPanel"), QStringLiteral("Szállító"),
+                                      &carrierRowsSource, {{QStringLiteral("Név:"), {QStringLiteral("snev")}}});
     lay->addWidget(box);
     screen.setFixedWidth(260);  // narrower than the name
     screen.show();
@@ -748,19 +766,19 @@ void WidgetsTest::detailPanelShowsTheWholeValue()
     QCOMPARE(QAccessible::queryAccessibleInterface(name)->text(QAccessible::Name), longName);
     QVERIFY(screen.width() <= 260);
     // A value that fits has no tooltip; a value is never read as markup.
-    Data->ZQ30.next();
+    carrierRows.next();
     QCOMPARE(name->text(), QStringLiteral("Kiss <b>&amp;</b> Fia"));
     QCOMPARE(name->textFormat(), Qt::PlainText);
     QVERIFY(!name->isCut());
     QVERIFY(name->toolTip().isEmpty());
     // An ear tag is never cut: the layout gives it its whole width, where a name is cut.
-    Data->ZQ30.first();
+    carrierRows.first();
     screen.setFixedWidth(380);
-    Data->ZQ11.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
+    earTagRows.setSql({QStringLiteral("SELECT bfulszam FROM beszall")});
     db.exec(QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('HU3123456789012345678901')"));
-    Data->ZQ11.open();
-    QGroupBox* tags = buildDetailPanel(&screen, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS11,
-                                       {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}}});
+    earTagRows.open();
+    QGroupBox* tags = buildDetailPanel(&screen, QStringLiteral("earTagPanel"), QStringLiteral("Fülszám"),
+                                       &earTagRowsSource, {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}}});
     lay->addWidget(tags);
     auto* tag = tags->findChild<DBText*>(QStringLiteral("bfulszamText"));
     QTRY_VERIFY(tag->isVisible());
