@@ -29,6 +29,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -198,6 +199,7 @@ bool MainWindow::startUp()
         move(s->availableGeometry().center() - rect().center());
     m_refresh = new input::ReactivationRefresh(this, [this] { refreshTables(); });
     // The day line only informs: the program works without it.
+    checkOnSiteCount();
     try {
         refreshDayCounts();
         recountOnSite();
@@ -229,6 +231,15 @@ void MainWindow::recountOnSite()
     if (!Data || !Data->ZCon1.connected())
         return;
     m_dayLine->showOnSite(daycounts::countOnSite(Data->ZCon1.attachment()));
+}
+
+void MainWindow::checkOnSiteCount()
+{
+    if (!Data || !Data->ZCon1.connected())
+        return;
+    const QString told = daycounts::describe(daycounts::checkOnSite(Data->ZCon1.attachment(), false));
+    if (!told.isEmpty())
+        qWarning().noquote() << QStringLiteral("gerundo:") << told;
 }
 
 template <typename Screen>
@@ -300,6 +311,8 @@ void MainWindow::restoreDatabase()
     const bool replaced = backup::restore(this, *Data);
     // Reconnected either way: the tables read the database that is in place now.
     refreshTables();
-    if (replaced)
+    if (replaced) {
+        checkOnSiteCount();
         recountOnSite();
+    }
 }
