@@ -77,51 +77,43 @@ qint64 countFromTables(fb::Attachment& att, fb::Transaction& tra)
 
 // Compares every ear tag's kept balance with the tables and puts right those that differ, then the
 // count; all in the caller's snapshot, so the tables and the kept rows are read as of one moment.
+// One grouping of the arrivals, the departures and the kept rows together finds the ear tags that
+// differ (a sort, no lookup per ear tag): the balance the tables give, and whether a row is kept.
 // A kept row another transaction changed since is not overwritten: the snapshot refuses it.
 QString repairStatement()
 {
     return QStringLiteral(
-               "EXECUTE BLOCK RETURNS (REPAIRED BIGINT, KEPT BIGINT, COUNTED BIGINT) AS "
-               "  DECLARE TAG VARCHAR(25); "
-               "  DECLARE SHOULD INTEGER; "
-               "  DECLARE IS_NOW INTEGER; "
-               "BEGIN "
-               "  REPAIRED = 0; "
-               "  SELECT COALESCE(SUM(ANIMALS), 0) FROM GERUNDO_ONSITE_COUNT INTO :KEPT; "
-               // Every ear tag of the tables, its balance zero included.
-               "  FOR SELECT STEPS.TAG, SUM(STEPS.STEP) FROM %1 GROUP BY STEPS.TAG INTO :TAG, :SHOULD DO "
-               "  BEGIN "
-               "    IS_NOW = NULL; "
-               "    SELECT BALANCE FROM GERUNDO_ONSITE_TAG WHERE FULSZAM = :TAG INTO :IS_NOW; "
-               "    IF (IS_NOW IS DISTINCT FROM NULLIF(SHOULD, 0)) THEN "
-               "    BEGIN "
-               "      REPAIRED = REPAIRED + 1; "
-               "      IF (IS_NOW IS NULL) THEN "
-               "        INSERT INTO GERUNDO_ONSITE_TAG (FULSZAM, BALANCE) VALUES (:TAG, :SHOULD); "
-               "      ELSE IF (SHOULD = 0) THEN "
-               "        DELETE FROM GERUNDO_ONSITE_TAG WHERE FULSZAM = :TAG; "
-               "      ELSE "
-               "        UPDATE GERUNDO_ONSITE_TAG SET BALANCE = :SHOULD WHERE FULSZAM = :TAG; "
-               "    END "
-               "  END "
-               // Kept ear tags the tables do not have at all, or blank ones.
-               "  FOR SELECT FULSZAM FROM GERUNDO_ONSITE_TAG T "
-               "      WHERE T.FULSZAM = '' "
-               "         OR (NOT EXISTS (SELECT 1 FROM BESZALL WHERE BFULSZAM = T.FULSZAM) "
-               "             AND NOT EXISTS (SELECT 1 FROM KISZALL WHERE KFULSZAM = T.FULSZAM)) "
-               "      INTO :TAG AS CURSOR STRAY DO "
-               "  BEGIN "
-               "    REPAIRED = REPAIRED + 1; "
-               "    DELETE FROM GERUNDO_ONSITE_TAG WHERE CURRENT OF STRAY; "
-               "  END "
-               "  SELECT COUNT(*) FROM GERUNDO_ONSITE_TAG WHERE BALANCE > 0 INTO :COUNTED; "
-               "  IF (COUNTED <> KEPT) THEN "
-               "    INSERT INTO GERUNDO_ONSITE_COUNT (PART, ANIMALS) "
-               "      VALUES (NEXT VALUE FOR GEN_GERUNDO_ONSITE_COUNT, :COUNTED - :KEPT); "
-               "  UPDATE GERUNDO_ONSITE_STATE SET FLAG = 0 WHERE NAME = 'STALE' AND FLAG <> 0; "
-               "  SUSPEND; "
-               "END")
-        .arg(kSteps);
+        "EXECUTE BLOCK RETURNS (REPAIRED BIGINT, KEPT BIGINT, COUNTED BIGINT) AS "
+        "  DECLARE TAG VARCHAR(25); "
+        "  DECLARE SHOULD INTEGER; "
+        "  DECLARE HAS_ROW INTEGER; "
+        "BEGIN "
+        "  REPAIRED = 0; "
+        "  SELECT COALESCE(SUM(ANIMALS), 0) FROM GERUNDO_ONSITE_COUNT INTO :KEPT; "
+        "  FOR SELECT S.TAG, SUM(S.STEP), SUM(S.HAS_ROW) "
+        "      FROM (SELECT BFULSZAM AS TAG, 1 AS STEP, 0 AS KEPT, 0 AS HAS_ROW FROM BESZALL WHERE BFULSZAM <> '' "
+        "            UNION ALL SELECT KFULSZAM, -1, 0, 0 FROM KISZALL WHERE KFULSZAM <> '' "
+        "            UNION ALL SELECT FULSZAM, 0, BALANCE, 1 FROM GERUNDO_ONSITE_TAG) S "
+        "      GROUP BY S.TAG "
+        // A balance that differs, a kept row of zero, a kept blank ear tag.
+        "      HAVING SUM(S.STEP) <> SUM(S.KEPT) OR (SUM(S.HAS_ROW) > 0 AND SUM(S.STEP) = 0) "
+        "      INTO :TAG, :SHOULD, :HAS_ROW DO "
+        "  BEGIN "
+        "    REPAIRED = REPAIRED + 1; "
+        "    IF (HAS_ROW = 0) THEN "
+        "      INSERT INTO GERUNDO_ONSITE_TAG (FULSZAM, BALANCE) VALUES (:TAG, :SHOULD); "
+        "    ELSE IF (SHOULD = 0) THEN "
+        "      DELETE FROM GERUNDO_ONSITE_TAG WHERE FULSZAM = :TAG; "
+        "    ELSE "
+        "      UPDATE GERUNDO_ONSITE_TAG SET BALANCE = :SHOULD WHERE FULSZAM = :TAG; "
+        "  END "
+        "  SELECT COUNT(*) FROM GERUNDO_ONSITE_TAG WHERE BALANCE > 0 INTO :COUNTED; "
+        "  IF (COUNTED <> KEPT) THEN "
+        "    INSERT INTO GERUNDO_ONSITE_COUNT (PART, ANIMALS) "
+        "      VALUES (NEXT VALUE FOR GEN_GERUNDO_ONSITE_COUNT, :COUNTED - :KEPT); "
+        "  UPDATE GERUNDO_ONSITE_STATE SET FLAG = 0 WHERE NAME = 'STALE' AND FLAG <> 0; "
+        "  SUSPEND; "
+        "END");
 }
 
 }  // namespace
