@@ -7,7 +7,8 @@
 // all lines in one run per way. TMPDIR=/dev/shm puts the databases in memory: the floor is then the
 // engine's own cost per commit, the strictest comparison.
 #include "benchsupport.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "legacy_sample.h"
 #include "maintenance/legacy_format.h"
 #include "maintenance/legacy_import.h"
@@ -134,10 +135,11 @@ int main(int argc, char** argv)
 
     BenchDatabase floorDb, engineDb, screenDb;
     Floor floor(floorDb.file());
-    TData engineData(nullptr, engineDb.file());
+    Session engineSession(engineDb.file());
+    TData& engineData = *Data;
     Silent silent;
     legacy::LegacyImporter importer(engineData, silent);
-    Data = new TData(nullptr, screenDb.file());
+    openBenchSession(screenDb.file());
     platform::TestDoubles doubles;  // answers the warning before every run but the first
     LegacyImportDialog dialog;
     dialog.show();
@@ -184,7 +186,7 @@ int main(int argc, char** argv)
                 engineTime.wallMs / floorTime.wallMs, screenTime.wallMs / floorTime.wallMs);
     std::printf("ratio to the floor, processor time: without screen %.2f, through the screen %.2f\n",
                 engineTime.cpuMs / floorTime.cpuMs, screenTime.cpuMs / floorTime.cpuMs);
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     return 0;
 }

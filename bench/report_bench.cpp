@@ -4,7 +4,7 @@
 // time from the end of preparation to the first preview page on screen.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/report_feeds.h"
 #include "report/preview.h"
 #include "report/render.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     QFile::remove(QStringLiteral("range_list.frf"));
     QFile::copy(QStringLiteral(GERUNDO_BENCH_TEMPLATES "/range_list.frf"), QStringLiteral("range_list.frf"));
 
-    Data = new TData();
+    openBenchSession();
     ReportFeeds& feeds = ReportFeeds::of(*Data);
     QLineEdit day(kDay.toString(QStringLiteral("yyyy.MM.dd")));
     feeds.setIncomingDayField(&day);
@@ -201,7 +201,7 @@ int main(int argc, char** argv)
     std::printf("%-62s %9.1f ms  (target < 300 ms)\n", "end of preparation to the first page on screen", firstPage);
     std::printf("resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
 
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     return 0;
 }

@@ -2,7 +2,7 @@
 // and the reading alone of hostile shapes (deep nesting, many values, records in records), which
 // must stay linear in the file's length.
 #include "benchsupport.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "outgoing/takeover.h"
 #include "outgoing/takeover_xml.h"
 #include "ui/platform.h"
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     writeTakeoverFile(file);
     std::printf("takeover file: %d records, %.1f MB\n", kRecords, QFile(file).size() / 1e6);
 
-    Data = new TData();
+    openBenchSession();
     platform::TestDoubles doubles;
 
     int records = 0;
@@ -150,7 +150,7 @@ int main(int argc, char** argv)
     std::printf("Feladás:                          %8.0f ms  (%lld outgoing rows)\n", postMs, posted);
     std::printf("messages: %s\n", qPrintable(doubles.messageTexts().join(QStringLiteral(" | "))));
     delete form;
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     hostileShapes();
     return 0;

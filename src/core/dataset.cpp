@@ -1,7 +1,7 @@
 #include "core/dataset.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "core/database.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,18 +84,33 @@ void RowStore::removeRow(int at)
 
 // ---------------------------------------------------------------- Dataset
 
-Dataset::Dataset(TData& module, const QString& name) : m_module(module), m_name(name)
+Dataset::Dataset(Database& database, const QString& name) : m_database(&database), m_name(name)
 {
     setObjectName(name);
-    module.m_datasets.push_back(this);
+    database.registerDataset(this);
 }
 
 Dataset::~Dataset()
 {
+    if (m_database)
+        m_database->unregisterDataset(this);
     m_forward.cursor.reset();
     m_backward.cursor.reset();
     m_keyedStatements.clear();
     m_stmt.reset();
+}
+
+void Dataset::dropStatements()
+{
+    m_keyedStatements.clear();
+    m_stmt.reset();
+}
+
+Database& Dataset::database() const
+{
+    if (!m_database)
+        throw fb::Error(QStringLiteral("Database not assigned"));
+    return *m_database;
 }
 
 void Dataset::Reader::clear()
@@ -163,7 +178,7 @@ void Dataset::prepare(const QString& text)
         return;
     m_stmt.reset();
     m_preparedText.clear();
-    m_stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), text);
+    m_stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(), text);
     m_preparedText = text;
 }
 
@@ -179,7 +194,7 @@ void Dataset::open()
 {
     if (m_active)
         return;
-    m_module.startIfNeeded(this, false);
+    database().startIfNeeded(this, false);
     prepare(statementText());
     bindAll(*m_stmt);
     if (!m_stmt->hasCursor())
@@ -213,11 +228,19 @@ void Dataset::open()
     emit currentChanged(m_current);
 }
 
+std::unique_ptr<fb::Statement> Dataset::prepareCopy() const
+{
+    auto stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(),
+                                                statementText());
+    bindAll(*stmt);
+    return stmt;
+}
+
 void Dataset::execSql()
 {
     close();
     m_rowsAffected = 0;
-    m_module.startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     prepare(statementText());
     bindAll(*m_stmt);
     if (m_stmt->hasCursor()) {
@@ -227,7 +250,7 @@ void Dataset::execSql()
         m_stmt->execute();
         m_rowsAffected = static_cast<qint64>(m_stmt->affectedRecords());
     }
-    m_module.statementFinished(this);
+    database().statementFinished(this);
 }
 
 void Dataset::closeQuietly()
@@ -252,7 +275,7 @@ void Dataset::close()
     if (!m_active)
         return;
     closeQuietly();
-    m_module.datasetClosed(this);
+    database().datasetClosed(this);
 }
 
 bool Dataset::readRow(Reader& reader, unsigned char* buffer)
@@ -467,7 +490,7 @@ std::shared_ptr<const keyset::Plan> Dataset::orderKey()
     if (m_planLooked)
         return m_plan;
     m_planLooked = true;
-    m_plan = m_module.orderKeyOf(*this);
+    m_plan = database().orderKeyOf(*this);
     return m_plan;
 }
 
@@ -476,7 +499,7 @@ fb::Statement& Dataset::keyedStatement(const QString& sql)
     auto it = m_keyedStatements.find(sql);
     if (it != m_keyedStatements.end())
         return *it->second;
-    auto stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), sql);
+    auto stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(), sql);
     // Its rows go among the statement's own: the same columns in the same places.
     const fb::Columns& c = stmt->columns();
     bool same = stmt->hasCursor() && c.count() == m_columns.count() && c.messageLength() == m_columns.messageLength();
@@ -710,8 +733,8 @@ bool isIntegerType(fb::Columns::Type t)
 }
 }  // namespace
 
-TableDataset::TableDataset(TData& module, const QString& name, const QString& table, bool readOnly)
-    : Dataset(module, name), m_table(table), m_readOnly(readOnly)
+TableDataset::TableDataset(Database& database, const QString& name, const QString& table, bool readOnly)
+    : Dataset(database, name), m_table(table), m_readOnly(readOnly)
 {
     // An unsaved row lives in the fetched rows: it goes when the set closes.
     connect(this, &Dataset::closed, this, [this] {
@@ -762,10 +785,10 @@ void TableDataset::loadTableColumns()
 {
     if (!m_tableColumns.empty())
         return;
-    module().startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     std::vector<TableColumn> columns;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
         const fb::Columns& cols = stmt.columns();
         for (int i = 0; i < cols.count(); ++i)
@@ -774,7 +797,7 @@ void TableDataset::loadTableColumns()
     // Rows are found again by the primary key: to rewrite, delete and re-read one.
     std::vector<int> key;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("SELECT TRIM(s.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS c "
                                           "JOIN RDB$INDEX_SEGMENTS s ON s.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
                                           "WHERE c.RDB$RELATION_NAME = :t AND c.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
@@ -922,7 +945,7 @@ bool TableDataset::keepFetchedRow(const unsigned char* row) const
 
 void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
 {
-    fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+    fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                        QStringLiteral("SELECT * FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
     for (size_t i = 0; i < key.size(); ++i)
         stmt.bind(QStringLiteral("k%1").arg(i), key[i]);
@@ -940,8 +963,8 @@ void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
 
 void TableDataset::commitChange()
 {
-    if (m_commitEachChange && module().IBTrans1.inTransaction())
-        module().IBTrans1.commitRetaining();
+    if (m_commitEachChange && database().transaction().inTransaction())
+        database().transaction().commitRetaining();
 }
 
 void TableDataset::post()
@@ -963,9 +986,9 @@ void TableDataset::post()
                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(m_table, names.join(u','), marks.join(u','));
-        module().startIfNeeded(this, true);
+        database().startIfNeeded(this, true);
         {
-            fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+            fb::Statement stmt(database().connection().attachment(), database().transaction().raw(), sql);
             for (size_t i = 0; i < m_tableColumns.size(); ++i)
                 if (m_newValues[i])
                     stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
@@ -973,7 +996,7 @@ void TableDataset::post()
         }
         m_newValues.clear();
         setState(State::Browse, -1);
-        module().statementFinished(this);
+        database().statementFinished(this);
         commitChange();
         return;
     }
@@ -1006,10 +1029,10 @@ void TableDataset::post()
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, assignments.join(u','), keyCondition(0));
     sql += QStringLiteral(" RETURNING ") + keyNames.join(u',');
 
-    module().startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     std::vector<fb::Value> key;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(), sql);
         for (size_t i = 0; i < m_tableColumns.size(); ++i)
             if (m_newValues[i])
                 stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
@@ -1033,7 +1056,7 @@ void TableDataset::post()
     m_newValues.clear();
     setState(State::Browse, -1);
     reloadRow(row, key);
-    module().statementFinished(this);
+    database().statementFinished(this);
     commitChange();
 }
 
@@ -1066,9 +1089,9 @@ void TableDataset::deleteCurrent()
     loadTableColumns();
     if (m_keyColumns.empty())
         throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
-    module().startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
         for (size_t i = 0; i < m_keyColumns.size(); ++i)
             stmt.bind(QStringLiteral("k%1").arg(i), messageValue(columns(), rawRow(row), m_keyColumns[i]));
@@ -1077,7 +1100,7 @@ void TableDataset::deleteCurrent()
     m_newValues.clear();
     setState(State::Browse, -1);
     removeFetchedRow(row);
-    module().statementFinished(this);
+    database().statementFinished(this);
     commitChange();
 }
 

@@ -1,6 +1,6 @@
 #include "core/dbcreate.h"
 
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "db/client.h"
 
 #include <QFile>

@@ -56,7 +56,7 @@ struct UpgradeResult {
 // times. Last it compares the on-site count with the tables and repairs it (which fills it the first
 // time). The program itself never changes the schema; this is for the person
 // who installs a new version. The database is a file or one on a server, as the program names it
-// (core/database_settings.h). Raises fb::Error when it cannot be opened.
+// (db/database_settings.h). Raises fb::Error when it cannot be opened.
 UpgradeResult upgradeDatabase(const QString& path, const QString& schema = builtinSchema());
 
 }  // namespace dbcreate

@@ -1,6 +1,6 @@
 #include "db/service.h"
 
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "db/status.h"
 
 #include <QFile>

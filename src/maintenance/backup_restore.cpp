@@ -1,7 +1,7 @@
 #include "maintenance/backup_restore.h"
 
-#include "core/database_settings.h"
-#include "core/datamodule.h"
+#include "db/database_settings.h"
+#include "storage/shared_datasets.h"
 #include "db/service.h"
 #include "ui/longjob.h"
 #include "ui/platform.h"

@@ -1,6 +1,6 @@
 #include "maintenance/day_transfer.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 
 #include <algorithm>

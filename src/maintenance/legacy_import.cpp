@@ -1,6 +1,6 @@
 #include "maintenance/legacy_import.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/charset.h"
 #include "ui/input.h"
 #include "ui/longjob.h"

@@ -1,7 +1,7 @@
 #include "maintenance/legacy_importer.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "outgoing/takeover.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "outgoing/takeover_xml.h"
 #include "ui/dbwidgets.h"
@@ -37,7 +37,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 }  // namespace
 
 TakeoverDialog::TakeoverDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(this, {SharedWork::TakeoverStaging})
+    : QDialog(parent), m_sharedWork(Data->workLocks, this, {SharedWork::TakeoverStaging})
 {
     setObjectName(QStringLiteral("Form30"));
     setWindowTitle(QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
@@ -65,7 +65,7 @@ TakeoverDialog::TakeoverDialog(QWidget* parent)
     m_checkCaption->setPalette(red);
     lay->addWidget(m_checkCaption);
 
-    m_list = makeListGrid(this, &Data->DS111,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS111,
                           {{QStringLiteral("KIKELT"), QStringLiteral("Kiszáll.dátum")},
                            {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KVKOD"), QStringLiteral("Vevökód")},
@@ -77,7 +77,7 @@ TakeoverDialog::TakeoverDialog(QWidget* parent)
     m_list->setAccessibleName(QStringLiteral("Átvett fülszámok"));
     m_checkCaption->setBuddy(m_list);
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS111);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS111);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;

@@ -1,6 +1,6 @@
 #include "printing/report_feeds.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "report/variables.h"
 #include "ui/platform.h"
 

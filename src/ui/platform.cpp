@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -197,6 +199,38 @@ QString getSaveFileName(QWidget* parent, const FileDialogSettings& s)
         return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
     }
     return QFileDialog::getSaveFileName(parent, s.title, startPath(s), qtFileFilter(s.filter));
+}
+
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& s, int* filterIndex)
+{
+    if (g_doubles) {
+        g_doubles->saveDialogsShown << s;
+        if (filterIndex && !g_doubles->saveFilterAnswers.isEmpty())
+            *filterIndex = g_doubles->saveFilterAnswers.takeFirst();
+        return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
+    }
+    const QStringList filters = qtFileFilter(s.filter).split(QStringLiteral(";;"));
+    QFileDialog dialog(parent, s.title, startPath(s));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    // The extension of the chosen entry is added to a name typed without one, before the dialog
+    // asks about replacing a file of that name.
+    const auto suffixOf = [&filters](int i) {
+        static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.([^ )]+)"));
+        const auto m = firstPattern.match(filters.value(i));
+        return m.hasMatch() ? m.captured(1) : QString();
+    };
+    const int offered = filterIndex ? std::clamp(*filterIndex, 0, static_cast<int>(filters.size()) - 1) : 0;
+    dialog.selectNameFilter(filters.value(offered));
+    dialog.setDefaultSuffix(suffixOf(offered));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(suffixOf(static_cast<int>(filters.indexOf(filter))));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (filterIndex)
+        *filterIndex = std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    return dialog.selectedFiles().constFirst();
 }
 
 bool startProgram(const QString& fileName)

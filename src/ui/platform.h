@@ -58,6 +58,10 @@ QString qtFileFilter(const QString& filter);
 // Returns the file to write, or an empty text when the dialog was cancelled. The filter is written
 // as for the file-open dialog; the file name is offered in the initial directory.
 QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings);
+// The same, where the filter chosen matters (the kind of file to write): filterIndex gives the entry
+// of the filter offered first and receives the one chosen; a name typed without an extension gets
+// the chosen entry's.
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings, int* filterIndex);
 
 // ---- shell, help, clock
 // Starts an outside program by file name, without parameters and without waiting; false when it
@@ -109,6 +113,7 @@ public:
 
     QList<QString> saveAnswers;  // next answers of every file-save dialog ("" = cancelled)
     QList<FileDialogSettings> saveDialogsShown;
+    QList<int> saveFilterAnswers;  // the filter entries chosen in those dialogs; none left: as offered
 
     QStringList programsStarted;
     bool programStartSucceeds = false;

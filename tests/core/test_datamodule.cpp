@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "testdb.h"
 
@@ -42,8 +42,8 @@ void DataModuleTest::connectsWithTransactionActive()
     QCOMPARE(Data->IBTable11.tableName(), QStringLiteral("KISZALL1"));
     QVERIFY(!Data->IBTable11.readOnly());
     QVERIFY(Data->IBTable1.readOnly());
-    for (const char* name : {"ZQ11", "ZQ12", "ZQ13", "ZQ14", "ZQ21", "ZQ22", "ZQ23", "ZQ30", "ZQ31", "ZQ40", "ZQ41",
-                             "ZQ60", "ZQ61", "ZQ70", "ZQ111", "ZQ112"})
+    for (const char* name : {"ZQ11", "ZQ12", "ZQ13", "ZQ14", "ZQ21", "ZQ22", "ZQ23", "carrierList", "ZQ31",
+                             "partnerList", "ZQ41", "ZQ60", "ZQ61", "ZQ70", "ZQ111", "ZQ112"})
         QVERIFY2(Data->dataset(QString::fromLatin1(name)), name);
 }
 

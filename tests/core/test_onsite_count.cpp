@@ -3,7 +3,6 @@
 // programs make: arrivals and departures entered, deleted, their ear tags changed, days archived and
 // withdrawn, dispatches deleted, transactions rolled back or committed with retaining, statements
 // that fail half way, two connections at once; and the comparison that repairs it.
-#include "core/datamodule.h"
 #include "core/day_counts.h"
 #include "core/dbcreate.h"
 #include "db/client.h"
@@ -207,14 +206,14 @@ private:
 };
 
 // The kept count and balances against the definition; the count from the tables too.
-void verifyAgainstTables(const QString& file, const QString& after)
+void verifyAgainstTables(fb::Attachment& program, const QString& file, const QString& after)
 {
     const QMap<QString, qint64> expected = balancesFromRows(file);
     const QString where = QStringLiteral(" after ") + after;
     const QMap<QString, qint64> kept = keptBalances(file);
     QVERIFY2(kept == expected, qPrintable(QStringLiteral("kept %1, tables %2").arg(shown(kept), shown(expected)) + where));
-    QVERIFY2(daycounts::countOnSite(Data->ZCon1.attachment()) == onSite(expected), qPrintable(where));
-    QVERIFY2(daycounts::countOnSiteFromTables(Data->ZCon1.attachment()) == onSite(expected), qPrintable(where));
+    QVERIFY2(daycounts::countOnSite(program) == onSite(expected), qPrintable(where));
+    QVERIFY2(daycounts::countOnSiteFromTables(program) == onSite(expected), qPrintable(where));
 }
 
 // The schema as it was before the database kept the count.
@@ -288,29 +287,33 @@ void OnSiteCountTest::sequences()
 {
     QFETCH(QStringList, steps);
     QFETCH(qint64, animals);
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer writer(db.file());
-    verifyAgainstTables(db.file(), QStringLiteral("nothing"));
+    verifyAgainstTables(program, db.file(), QStringLiteral("nothing"));
     for (const QString& step : steps) {
         writer.step(step);
         if (QTest::currentTestFailed())
             return;
-        verifyAgainstTables(db.file(), step);
+        verifyAgainstTables(program, db.file(), step);
         if (QTest::currentTestFailed())
             return;
     }
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), animals);
+    QCOMPARE(daycounts::countOnSite(program), animals);
     // Nothing was changed around the keeping: the start-up check leaves it alone, the full
     // comparison finds it right.
-    QCOMPARE(daycounts::checkOnSite(Data->ZCon1.attachment(), false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
-    const auto full = daycounts::checkOnSite(Data->ZCon1.attachment(), true);
+    QCOMPARE(daycounts::checkOnSite(program, false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
+    const auto full = daycounts::checkOnSite(program, true);
     QCOMPARE(full.outcome, daycounts::OnSiteCheck::Outcome::Agreed);
     QCOMPARE(full.counted, animals);
 }
 
 void OnSiteCountTest::foldingKeepsRowsOfRunningTransactions()
 {
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer writer(db.file());
     for (int i = 1; i <= 3; ++i)
         writer.step(QStringLiteral("B %1").arg(i));
@@ -324,23 +327,23 @@ void OnSiteCountTest::foldingKeepsRowsOfRunningTransactions()
     writer.exec(running, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('11')"));
     QCOMPARE(db.rows(QStringLiteral("SELECT part, animals FROM gerundo_onsite_count")),
              QList<QStringList>({{"4097", "3"}}));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 3LL);
+    QCOMPARE(daycounts::countOnSite(program), 3LL);
     running.rollback();
-    verifyAgainstTables(db.file(), QStringLiteral("the rollback"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 3LL);
+    verifyAgainstTables(program, db.file(), QStringLiteral("the rollback"));
+    QCOMPARE(daycounts::countOnSite(program), 3LL);
 
     // Committed, its row is folded by the next fold.
     writer.step(QStringLiteral("tx: B 10; B 11"));
     writer.step(QStringLiteral("fold"));
     QCOMPARE(db.rows(QStringLiteral("SELECT animals FROM gerundo_onsite_count")), QList<QStringList>({{"5"}}));
-    verifyAgainstTables(db.file(), QStringLiteral("the fold"));
+    verifyAgainstTables(program, db.file(), QStringLiteral("the fold"));
 
     // Many transactions: the rows stay within one fold's worth.
     writer.step(QStringLiteral("seq 8000"));
     for (int i = 100; i < 300; ++i)
         writer.step(QStringLiteral("B %1").arg(i));
     QVERIFY(db.value(QStringLiteral("SELECT COUNT(*) FROM gerundo_onsite_count")).toInt() < 20);
-    verifyAgainstTables(db.file(), QStringLiteral("200 transactions"));
+    verifyAgainstTables(program, db.file(), QStringLiteral("200 transactions"));
 }
 
 // Two connections, as two desks: each in its nowait transaction, neither committed yet. Different
@@ -348,7 +351,9 @@ void OnSiteCountTest::foldingKeepsRowsOfRunningTransactions()
 // both at once does, as any row another desk holds does.
 void OnSiteCountTest::desksWritingDifferentAnimalsDoNotMeet()
 {
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer first(db.file());
     Writer second(db.file());
     first.step(QStringLiteral("tx: B 1; B 2; B 3"));
@@ -366,7 +371,7 @@ void OnSiteCountTest::desksWritingDifferentAnimalsDoNotMeet()
     second.exec(b, QStringLiteral("DELETE FROM beszall WHERE bfulszam = '2'"));
     first.exec(a, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('11')"));
     second.exec(b, QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('20')"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 3LL);  // neither committed
+    QCOMPARE(daycounts::countOnSite(program), 3LL);  // neither committed
 
     // The same animal at once: the second is refused at once, as a row the other holds (a new ear
     // tag's balance row is a key the other holds: the engine says so as a duplicate key).
@@ -386,25 +391,27 @@ void OnSiteCountTest::desksWritingDifferentAnimalsDoNotMeet()
     }
     second.exec(b, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('3')"));
     b.commit();
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 2LL);  // 1, 3
+    QCOMPARE(daycounts::countOnSite(program), 2LL);  // 1, 3
     a.commit();
-    verifyAgainstTables(db.file(), QStringLiteral("both desks committed"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 3LL);  // 3, 10, 11
+    verifyAgainstTables(program, db.file(), QStringLiteral("both desks committed"));
+    QCOMPARE(daycounts::countOnSite(program), 3LL);  // 3, 10, 11
 }
 
 void OnSiteCountTest::changesAroundTheTriggersAreRepairedAtTheNextCheck()
 {
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer writer(db.file());
     writer.step(QStringLiteral("tx: B 1..10; K 1..3"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 7LL);
+    QCOMPARE(daycounts::countOnSite(program), 7LL);
 
     // Another program switches the arrivals' trigger off and writes around it.
     db.exec(QStringLiteral("ALTER TRIGGER beszall_onsite INACTIVE"));
     writer.step(QStringLiteral("tx: B 11..15; -B 4; B 2>NULL"));
     // Meanwhile the count is taken from the tables, and the check says why.
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 11LL);
-    const auto off = daycounts::checkOnSite(Data->ZCon1.attachment(), false);
+    QCOMPARE(daycounts::countOnSite(program), 11LL);
+    const auto off = daycounts::checkOnSite(program, false);
     QCOMPARE(off.outcome, daycounts::OnSiteCheck::Outcome::NotKept);
     QCOMPARE(off.missing, QStringLiteral("BESZALL_ONSITE"));
     QVERIFY(daycounts::describe(off).contains(QStringLiteral("BESZALL_ONSITE")));
@@ -413,10 +420,10 @@ void OnSiteCountTest::changesAroundTheTriggersAreRepairedAtTheNextCheck()
     db.exec(QStringLiteral("ALTER TRIGGER beszall_onsite ACTIVE"));
     QCOMPARE(db.value(QStringLiteral("SELECT flag FROM gerundo_onsite_state WHERE name = 'STALE'")),
              QStringLiteral("1"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 11LL);
+    QCOMPARE(daycounts::countOnSite(program), 11LL);
     QVERIFY(keptBalances(db.file()) != balancesFromRows(db.file()));
 
-    const auto check = daycounts::checkOnSite(Data->ZCon1.attachment(), false);
+    const auto check = daycounts::checkOnSite(program, false);
     QCOMPARE(check.outcome, daycounts::OnSiteCheck::Outcome::Repaired);
     QCOMPARE(check.earTagsRepaired, 7LL);  // 11..15 and 2 (its arrival lost the ear tag) missing, 4 still kept
     QCOMPARE(check.keptBefore, 7LL);
@@ -424,13 +431,13 @@ void OnSiteCountTest::changesAroundTheTriggersAreRepairedAtTheNextCheck()
     QCOMPARE(daycounts::describe(check),
              QStringLiteral("A telepen lévő állatok nyilvántartott száma nem egyezett a táblákkal: 7 fülszám "
                             "javítva a táblák szerint, a szám 7 helyett 11."));
-    verifyAgainstTables(db.file(), QStringLiteral("the repair"));
+    verifyAgainstTables(program, db.file(), QStringLiteral("the repair"));
     QCOMPARE(db.value(QStringLiteral("SELECT flag FROM gerundo_onsite_state WHERE name = 'STALE'")),
              QStringLiteral("0"));
     // Kept from here on, and trusted again.
     writer.step(QStringLiteral("K 11"));
-    verifyAgainstTables(db.file(), QStringLiteral("a departure after the repair"));
-    QCOMPARE(daycounts::checkOnSite(Data->ZCon1.attachment(), false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
+    verifyAgainstTables(program, db.file(), QStringLiteral("a departure after the repair"));
+    QCOMPARE(daycounts::checkOnSite(program, false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
 
     // The mark is made in the transaction that changes the trigger: rolled back, neither stays.
     {
@@ -465,26 +472,30 @@ void OnSiteCountTest::comparisonRepairsWhatAnotherProgramWroteIntoTheKeeping()
     QFETCH(QString, tampering);
     QFETCH(qint64, earTagsRepaired);
     QFETCH(qint64, keptBefore);
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer writer(db.file());
     writer.step(QStringLiteral("tx: B 1..8; K 1..2; K 9; B 3"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 6LL);
+    QCOMPARE(daycounts::countOnSite(program), 6LL);
     db.exec(tampering);
     // Only a change of the triggers marks the keeping: at start-up it is trusted.
-    QCOMPARE(daycounts::checkOnSite(Data->ZCon1.attachment(), false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
+    QCOMPARE(daycounts::checkOnSite(program, false).outcome, daycounts::OnSiteCheck::Outcome::Trusted);
 
-    const auto check = daycounts::checkOnSite(Data->ZCon1.attachment(), true);
+    const auto check = daycounts::checkOnSite(program, true);
     QCOMPARE(check.outcome, daycounts::OnSiteCheck::Outcome::Repaired);
     QCOMPARE(check.earTagsRepaired, earTagsRepaired);
     QCOMPARE(check.keptBefore, keptBefore);
     QCOMPARE(check.counted, 6LL);
-    verifyAgainstTables(db.file(), tampering);
-    QCOMPARE(daycounts::checkOnSite(Data->ZCon1.attachment(), true).outcome, daycounts::OnSiteCheck::Outcome::Agreed);
+    verifyAgainstTables(program, db.file(), tampering);
+    QCOMPARE(daycounts::checkOnSite(program, true).outcome, daycounts::OnSiteCheck::Outcome::Agreed);
 }
 
 void OnSiteCountTest::repairRefusedByAWriterChangesNothing()
 {
-    TestDatabase db;
+    TestDatabase db(false);
+    fb::Attachment program;  // the main window's connection
+    program.attach(paramsOf(db.file()));
     Writer writer(db.file());
     writer.step(QStringLiteral("tx: B 1..5"));
     db.exec(QStringLiteral("UPDATE gerundo_onsite_tag SET balance = 3 WHERE fulszam = '2'"));
@@ -494,20 +505,20 @@ void OnSiteCountTest::repairRefusedByAWriterChangesNothing()
     holding.start(writer.attachment());
     writer.exec(holding, QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('2')"));
 
-    const auto refused = daycounts::checkOnSite(Data->ZCon1.attachment(), false);
+    const auto refused = daycounts::checkOnSite(program, false);
     QCOMPARE(refused.outcome, daycounts::OnSiteCheck::Outcome::Failed);
     QVERIFY(!refused.error.isEmpty());
     QVERIFY(daycounts::describe(refused).startsWith(
         QStringLiteral("A telepen lévő állatok számának összevetése a táblákkal nem sikerült, semmi sem változott")));
     QCOMPARE(db.value(QStringLiteral("SELECT flag FROM gerundo_onsite_state WHERE name = 'STALE'")),
              QStringLiteral("1"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 5LL);  // from the tables meanwhile
+    QCOMPARE(daycounts::countOnSite(program), 5LL);  // from the tables meanwhile
 
     holding.commit();
-    const auto repaired = daycounts::checkOnSite(Data->ZCon1.attachment(), false);
+    const auto repaired = daycounts::checkOnSite(program, false);
     QCOMPARE(repaired.outcome, daycounts::OnSiteCheck::Outcome::Repaired);
-    verifyAgainstTables(db.file(), QStringLiteral("the repair"));
-    QCOMPARE(daycounts::countOnSite(Data->ZCon1.attachment()), 4LL);
+    verifyAgainstTables(program, db.file(), QStringLiteral("the repair"));
+    QCOMPARE(daycounts::countOnSite(program), 4LL);
 }
 
 void OnSiteCountTest::olderDatabaseCountsFromTablesUntilUpgraded()

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/charset.h"
 #include "maintenance/legacy_import.h"
 #include "testdb.h"
@@ -214,7 +214,7 @@ void LegacyImportTest::menuOpensTheScreen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     QString title;
     doubles.modalHandlers << [&](QDialog* d) { title = d->windowTitle(); };
     auto* item = main.findChild<QAction*>(QStringLiteral("Rgiblimport1"));

@@ -1,6 +1,6 @@
 #include "../outgoing/outgoing_fixture.h"
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/table_unlock.h"
@@ -533,7 +533,7 @@ void TableEditorTest::menuOpensScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     main.findChild<QAction*>(QStringLiteral("Kiszlltstrlse1"))->trigger();
     main.findChild<QAction*>(QStringLiteral("Beszllitott1"))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form23"), QStringLiteral("Form24")}));
@@ -543,7 +543,7 @@ void TableEditorTest::mainWindowRefreshLeavesAnUnsavedRowAlone()
 {
     UnlockedEditor setup(3);
     auto& [db, doubles, sample, editor] = setup;
-    MainWindow main;
+    MainWindow main(&db.session());
     DBGrid* carriers = grid(&editor, 3);
     typeIntoCell(carriers, 1, "SNEV", QStringLiteral("Félig beírt"));
     fixture::arrival(db, QStringLiteral("300"));

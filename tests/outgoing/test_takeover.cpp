@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "outgoing/takeover.h"
 #include "screens.h"

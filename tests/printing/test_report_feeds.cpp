@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/report_feeds.h"
 #include "report/variables.h"
 #include "testdb.h"
@@ -152,10 +152,10 @@ void ReportFeedsTest::feedsLiveAndDieWithTheDataModule()
         QCOMPARE(&ReportFeeds::of(*Data), &feeds);
         QCOMPARE(feeds.ReportRowNumber, qint64(0));
         QCOMPARE(report::catalog().dataset(QStringLiteral("frDBFulszamlista")), &feeds.frDBFulszamlista);
-        QVERIFY(report::catalog().source(QStringLiteral("IBTable10")).has_value());
+        QVERIFY(report::catalog().source(QStringLiteral("company")).has_value());
     }
     QCOMPARE(report::catalog().dataset(QStringLiteral("frDBFulszamlista")), nullptr);
-    QVERIFY(!report::catalog().source(QStringLiteral("IBTable10")).has_value());
+    QVERIFY(!report::catalog().source(QStringLiteral("company")).has_value());
 }
 
 QTEST_MAIN(ReportFeedsTest)
