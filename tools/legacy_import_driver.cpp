@@ -27,10 +27,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     }
-    void fileLoaded(const legacy::FileLayout&, const QString&, QByteArrayView, const QList<legacy::LineSpan>&) override
-    {
-        m_importedInFile = 0;
-    }
+    void fileOpened(const legacy::FileLayout&, const legacy::FileSummary&) override { m_importedInFile = 0; }
     void lineDone(const legacy::FileLayout&, const legacy::FileSummary& file) override
     {
         if (file.imported == m_importedInFile)

@@ -277,7 +277,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     try {
         shutDown();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
     event->accept();
 }

@@ -45,7 +45,7 @@ void SharedTransaction::startTransaction()
     if (m_tra.isActive())
         return;
     if (!m_database.connection().connected())
-        throw fb::Error(QStringLiteral("Database not assigned"));
+        throw fb::Error(fb::notConnectedMessage());
     m_tra.start(m_database.connection().attachment());
 }
 

@@ -109,7 +109,7 @@ void Dataset::dropStatements()
 Database& Dataset::database() const
 {
     if (!m_database)
-        throw fb::Error(QStringLiteral("Database not assigned"));
+        throw fb::Error(fb::notConnectedMessage());
     return *m_database;
 }
 
@@ -159,7 +159,7 @@ void Dataset::setParamDateText(const QString& name, const QString& value)
 {
     const auto d = convert::textToDate(value);
     if (!d)
-        throw fb::Error(QStringLiteral("'%1' is not a valid date").arg(value));
+        throw fb::Error(fb::invalidDateMessage(value, {}));
     setParamDate(name, *d);
 }
 
@@ -198,7 +198,7 @@ void Dataset::open()
     prepare(statementText());
     bindAll(*m_stmt);
     if (!m_stmt->hasCursor())
-        throw fb::Error(QStringLiteral("%1: the statement returns no rows").arg(m_name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezés nem ad vissza sorokat.").arg(m_name));
     m_columns = m_stmt->columns();
     m_planLooked = false;
     m_plan.reset();
@@ -507,7 +507,7 @@ fb::Statement& Dataset::keyedStatement(const QString& sql)
         same = c.at(i).type == m_columns.at(i).type && c.at(i).offset == m_columns.at(i).offset &&
                c.at(i).nullOffset == m_columns.at(i).nullOffset;
     if (!same)
-        throw fb::Error(QStringLiteral("%1: the statement read by its order key gives other columns").arg(m_name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezés a sorrendje szerint olvasva más oszlopokat ad.").arg(m_name));
     return *m_keyedStatements.emplace(sql, std::move(stmt)).first->second;
 }
 
@@ -641,7 +641,7 @@ int Dataset::requireField(const QString& name) const
 {
     const int i = m_columns.indexOf(name);
     if (i < 0)
-        throw fb::Error(QStringLiteral("%1: Field '%2' not found").arg(m_name, name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezésben nincs „%2” mező.").arg(m_name, name));
     return i;
 }
 
@@ -826,7 +826,7 @@ bool TableDataset::canModify() const { return !m_readOnly && active() && !m_keyC
 void TableDataset::requireWritable() const
 {
     if (m_readOnly)
-        throw fb::Error(QStringLiteral("Cannot modify a read-only dataset."));
+        throw fb::Error(QStringLiteral("Az adatok csak olvashatók, nem módosíthatók."));
 }
 
 void TableDataset::setState(State state, int editRow)
@@ -842,11 +842,11 @@ void TableDataset::edit()
 {
     requireWritable();
     if (!active())
-        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw fb::Error(QStringLiteral("A tábla nincs megnyitva, a művelet nem végezhető el."));
     if (hasUnsavedRow()) {
         if (m_editRow == recNo())
             return;
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     }
     if (recNo() < 0) {
         insert();
@@ -854,7 +854,7 @@ void TableDataset::edit()
     }
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
     setState(State::Edit, recNo());
     emit rowChanged(m_editRow);
@@ -864,12 +864,12 @@ void TableDataset::insert()
 {
     requireWritable();
     if (!active())
-        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw fb::Error(QStringLiteral("A tábla nincs megnyitva, a művelet nem végezhető el."));
     if (hasUnsavedRow())
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
     const int at = std::max(recNo(), 0);
     insertBlankRow(at);
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
@@ -884,7 +884,7 @@ void TableDataset::setEditText(int column, const QString& text)
     if (!hasUnsavedRow())
         edit();
     if (column < 0 || column >= static_cast<int>(m_tableColumns.size()))
-        throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(column));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs %2. oszlopa.").arg(m_table).arg(column + 1));
     const TableColumn& c = m_tableColumns[static_cast<size_t>(column)];
     fb::Value value;
     if (text.isEmpty() && (c.isDate || c.isInteger)) {
@@ -952,7 +952,7 @@ void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
     auto cursor = stmt.openCursor();
     const fb::Columns& cols = cursor->columns();
     if (cols.count() != columns().count() || cols.messageLength() != columns().messageLength())
-        throw fb::Error(QStringLiteral("%1 changed its columns while open").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 tábla oszlopai megváltoztak, amíg nyitva volt.").arg(m_table));
     std::vector<unsigned char> message(cols.messageLength() + 8);
     if (cursor->fetchNext(message.data()))
         replaceFetchedRow(row, message.data());
@@ -1088,7 +1088,7 @@ void TableDataset::deleteCurrent()
         return;
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
     database().startIfNeeded(this, true);
     {
         fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
@@ -1128,7 +1128,7 @@ void TableDataset::append()
 {
     requireWritable();
     if (m_editRow >= 0)
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     loadTableColumns();
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
     setState(State::Insert, -1);
@@ -1137,19 +1137,19 @@ void TableDataset::append()
 void TableDataset::setFieldText(int index, const QString& value)
 {
     if (!hasUnsavedRow())
-        throw fb::Error(QStringLiteral("Dataset not in edit or insert mode"));
+        throw fb::Error(QStringLiteral("Nincs szerkesztés alatt álló sor."));
     if (index < 0 || index >= static_cast<int>(m_tableColumns.size()))
-        throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(index));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs %2. oszlopa (%3 oszlopa van).").arg(m_table).arg(index + 1).arg(m_tableColumns.size()));
     const TableColumn& c = m_tableColumns[static_cast<size_t>(index)];
     if (c.isDate) {
         const auto d = convert::textToDate(value);
         if (!d)
-            throw fb::Error(QStringLiteral("'%1' is not a valid date").arg(value));
+            throw fb::Error(fb::invalidDateMessage(value, c.name));
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromDate(*d);
     } else if (c.isInteger) {
         const auto v = convert::textToInt64(value);
         if (!v)
-            throw fb::Error(QStringLiteral("'%1' is not a valid integer value").arg(value));
+            throw fb::Error(fb::invalidIntegerMessage(value, c.name));
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromInt(*v);
     } else {
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromText(value, c.name);

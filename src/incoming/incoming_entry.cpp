@@ -31,7 +31,7 @@ namespace {
 QString shownCode(const Dataset& list, const QString& field)
 {
     if (!list.active() || list.recNo() < 0)
-        throw fb::Error(QStringLiteral("%1: no current row").arg(list.name()));
+        throw fb::Error(QStringLiteral("A(z) %1 listában nincs kiválasztott sor.").arg(list.name()));
     return list.fieldText(field);
 }
 
@@ -237,7 +237,7 @@ void IncomingEntryDialog::showEvent(QShowEvent* event)
     try {
         prepareForEntry();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 

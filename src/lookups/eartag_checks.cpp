@@ -106,7 +106,7 @@ void EarTagCheckDialog::runCheck()
     try {
         writeReport(lines);
     } catch (const std::exception& e) {
-        failure = QString::fromStdString(e.what());
+        failure = platform::errorText(e);
     }
     m_report->setPlainText(lines.join(u'\n'));
     m_saveButton->setEnabled(true);

@@ -138,7 +138,7 @@ bool EarTagSearchDialog::openList(const std::function<void()>& open)
         open();
         return true;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
         return false;
     }
 }

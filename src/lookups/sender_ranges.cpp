@@ -54,7 +54,7 @@ bool nothingCanBeWritten(const fb::Error& e)
 
 QString errorText(const std::exception& e)
 {
-    return QString::fromStdString(e.what());
+    return platform::errorText(e);
 }
 
 }  // namespace

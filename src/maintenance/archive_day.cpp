@@ -218,7 +218,7 @@ void DayTransferDialog::selectDay()
     try {
         openDayList(*screenTexts(m_direction).selectSql, *day);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
         return;
     }
     m_runButton->setEnabled(true);
@@ -270,7 +270,7 @@ void DayTransferDialog::runTransfer()
     try {
         openDayList(kLiveDayList, *day);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 

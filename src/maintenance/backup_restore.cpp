@@ -41,7 +41,7 @@ QString errorText(const std::exception& e)
 {
     if (const auto* f = dynamic_cast<const fb::Error*>(&e))
         return f->message();
-    return QString::fromLocal8Bit(e.what());
+    return platform::errorText(e);
 }
 
 // Opens the module's connection again, with its transaction, as at start-up.

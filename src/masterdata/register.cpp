@@ -61,7 +61,7 @@ void deleteCurrentRow(QWidget* screen, Session& session, const Register& reg, co
             platform::showMessage(screen, deletion.failed);
         }
     } catch (const std::exception& e) {
-        platform::showError(screen, QString::fromStdString(e.what()));
+        platform::showError(screen, e);
     }
 }
 
@@ -102,7 +102,7 @@ bool saveRow(QWidget* dialog, Session& session, const Register& reg, EntryMode m
 void fillFromCurrentRow(const Dataset& list, std::initializer_list<std::pair<QLineEdit*, QString>> fields)
 {
     if (!list.active())
-        throw fb::Error(QStringLiteral("%1 is not open").arg(list.name()));
+        throw fb::Error(QStringLiteral("A(z) %1 lista nincs megnyitva.").arg(list.name()));
     for (const auto& [edit, column] : fields)
         edit->setText(list.fieldText(column));
 }

@@ -63,7 +63,7 @@ RegisterListDialog::RegisterListDialog(Session& session, masterdata::ListScreen 
     try {
         m_screen.reg.store->openList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -111,7 +111,7 @@ void RegisterListDialog::reloadOnShow()
         masterdata::locateRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingOnShow);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -152,7 +152,7 @@ void RegisterListDialog::reloadAfterWrite()
         masterdata::reloadOnRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingAfterWrite);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -167,6 +167,6 @@ void RegisterListDialog::sortByColumn(int column)
         order->openList();
         m_heading->setText(order->heading);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }

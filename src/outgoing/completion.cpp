@@ -108,7 +108,7 @@ void OutgoingCompletionDialog::showEvent(QShowEvent* event)
     try {
         listIncompleteDepartures();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 

@@ -250,7 +250,7 @@ bool OutgoingEntryDialog::checkEarTagArrived()
         return true;
     } catch (const std::exception& e) {
         // Unchecked is not arrived: the user stays in the field.
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         m_earTag->setFocus();
         return false;
     }
@@ -265,7 +265,7 @@ void OutgoingEntryDialog::pickEarTag()
         if (const auto picked = pickList.pickedEarTag())
             m_earTag->setText(*picked);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -302,7 +302,7 @@ void OutgoingEntryDialog::saveDeparture()
         if (!validate())
             return;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     save();
@@ -352,7 +352,7 @@ void OutgoingEntryDialog::save()
                 try {
                     rebuildList();
                 } catch (const std::exception& e) {
-                    platform::showError(this, QString::fromUtf8(e.what()));
+                    platform::showError(this, e);
                 }
                 return;
             }
@@ -364,7 +364,7 @@ void OutgoingEntryDialog::save()
     try {
         rebuildList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);

@@ -88,7 +88,7 @@ bool attempt(QWidget* screen, const std::function<void()>& work)
         work();
         return true;
     } catch (const std::exception& e) {
-        platform::showError(screen, QString::fromStdString(e.what()));
+        platform::showError(screen, e);
         return false;
     }
 }

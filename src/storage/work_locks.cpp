@@ -165,7 +165,7 @@ WorkClaim::Result WorkClaim::claim()
     if (m_claimed)
         return Result::Claimed;
     if (!m_locks) {
-        m_failure = QStringLiteral("Database not assigned");
+        m_failure = fb::notConnectedMessage();
         return Result::Failed;
     }
     WorkLocks& locks = *m_locks;

@@ -667,7 +667,7 @@ void DBNavigator::rereadQuery()
         if (row > 0 && !q.moveTo(row))
             q.last();
     } catch (const std::exception& e) {
-        platform::showError(window(), QString::fromStdString(e.what()));
+        platform::showError(window(), e);
     }
 }
 
@@ -714,7 +714,7 @@ bool attempt(QWidget* parent, Step&& step)
     } catch (const fb::Error& e) {
         platform::showMessage(parent, e.message());
     } catch (const std::exception& e) {
-        platform::showMessage(parent, QString::fromUtf8(e.what()));
+        platform::showMessage(parent, platform::errorText(e));
     }
     return false;
 }

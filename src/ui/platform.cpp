@@ -1,5 +1,10 @@
 #include "ui/platform.h"
 
+#include "core/eartag_ranges.h"
+#include "db/error.h"
+#include "report/error.h"
+#include "report/expression.h"
+#include "report/template.h"
 #include "ui/helpwindow.h"
 
 #include <QApplication>
@@ -132,6 +137,26 @@ void showError(QWidget* parent, const QString& text)
     if (g_doubles)
         return record(BoxKind::Plain, text);
     QMessageBox::critical(parent, boxTitle(), text, QMessageBox::Ok);
+}
+
+void showError(QWidget* parent, const std::exception& e) { showError(parent, errorText(e)); }
+
+QString errorText(const std::exception& e)
+{
+    if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
+        return fbError->message();
+    if (const auto* reportError = dynamic_cast<const report::Error*>(&e))
+        return reportError->message();
+    if (const auto* templateError = dynamic_cast<const report::TemplateError*>(&e))
+        return templateError->message();
+    if (const auto* expressionError = dynamic_cast<const report::ExpressionError*>(&e))
+        return expressionError->message();
+    if (const auto* notANumber = dynamic_cast<const eartag::NotANumber*>(&e))
+        return notANumber->message();
+    qWarning("%s", e.what());
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return QStringLiteral("Elfogyott a memória, a művelet nem fejeződött be.");
+    return QStringLiteral("Váratlan programhiba történt, a művelet nem fejeződött be.");
 }
 
 bool askYesNo(QWidget* parent, const QString& text)

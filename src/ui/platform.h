@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 
 class QDialog;
@@ -29,6 +30,13 @@ void showMessage(QWidget* parent, const QString& text);
 void confirmYes(QWidget* parent, const QString& text);
 // The application's standard error box for failures no screen catches itself.
 void showError(QWidget* parent, const QString& text);
+// The same for a caught failure, in the words errorText gives it.
+void showError(QWidget* parent, const std::exception& e);
+// What a person reads for a failure: the program's own errors (the database layer's, the report
+// engine's, an ear tag that is no number) give their Hungarian message; a failure of the C++
+// library (English, for developers) gives a Hungarian sentence, its own words going to the error
+// output for support.
+QString errorText(const std::exception& e);
 // A question with the buttons Yes and No (No is the default); true when the answer is Yes.
 bool askYesNo(QWidget* parent, const QString& text);
 

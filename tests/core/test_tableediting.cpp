@@ -74,13 +74,13 @@ void TableEditingTest::refusedSaveKeepsRowAndTransaction_data()
     QTest::newRow("duplicate code") << "carriers" << "SKOD" << "1" << "" << "UX_SZALLITO_SKOD" << "77";
     QTest::newRow("duplicate identifier") << "carriers" << "IDS" << "1" << "" << "PK_SZALLITO" << "90";
     QTest::newRow("value too long") << "carriers" << "SRENDSZAM" << QString(26, u'R') << ""
-                                    << "string right truncation" << QString(25, u'R');
+                                    << "A szöveg hosszabb, mint amit az oszlopa tárol: legfeljebb 25 karakter fér el, a szöveg 26 karakteres." << QString(25, u'R');
     QTest::newRow("date that is no date") << "arrivals" << "BSZKELT" << "2011.02.30" << ""
-                                          << "conversion error from string \"2011.02.30\"" << "2011.2.28";
-    QTest::newRow("number that is no number") << "arrivals" << "IDB" << "1a" << "" << "conversion error" << "500";
+                                          << "Érvénytelen szám vagy dátum: „2011.02.30”" << "2011.2.28";
+    QTest::newRow("number that is no number") << "arrivals" << "IDB" << "1a" << "" << "Érvénytelen szám vagy dátum: „1a”" << "500";
     QTest::newRow("row held by another connection")
         << "carriers" << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
-        << "update conflicts with concurrent update" << "Mine";
+        << "most egy másik felhasználó (vagy egy másik gép) módosítja" << "Mine";
 }
 
 void TableEditingTest::refusedSaveKeepsRowAndTransaction()

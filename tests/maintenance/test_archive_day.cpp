@@ -555,7 +555,7 @@ void ArchiveDayTest::failureAtEachStepLosesNothing()
     // The failures met each step in turn, starting with the emptying of the work list, whose
     // failure shows the engine's own message.
     QCOMPARE(met.size(), numbered.size() + 1);
-    QVERIFY2(met.first().contains(QStringLiteral("injected fault")), qPrintable(met.first()));
+    QVERIFY2(met.first().contains(QStringLiteral("FAULT_INJECTED")), qPrintable(met.first()));
     QCOMPARE(met.mid(1), numbered);
 }
 

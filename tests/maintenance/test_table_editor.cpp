@@ -397,15 +397,15 @@ void TableEditorTest::refusedEditKeepsTheRow_data()
     QTest::addColumn<QString>("held");
     QTest::addColumn<QString>("engineSays");
     QTest::newRow("duplicate code") << 3 << "SKOD" << "1" << "" << "UX_SZALLITO_SKOD";
-    QTest::newRow("value too long") << 3 << "SRENDSZAM" << QString(26, u'9') << "" << "string right truncation";
+    QTest::newRow("value too long") << 3 << "SRENDSZAM" << QString(26, u'9') << "" << "A szöveg hosszabb, mint amit az oszlopa tárol: legfeljebb 25 karakter fér el, a szöveg 26 karakteres.";
     QTest::newRow("date that is no date") << 1 << "BSZKELT" << "2011.02.30" << ""
-                                          << "conversion error from string \"2011.02.30\"";
+                                          << "Érvénytelen szám vagy dátum: „2011.02.30”";
     QTest::newRow("text the database cannot hold")
         << 3 << "SNEV" << "Kõvári" << ""
         << unstorableTextMessage(QStringLiteral("SNEV"), QStringLiteral("\"õ\" (U+00F5)"));
     QTest::newRow("row held by another connection")
         << 3 << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
-        << "update conflicts with concurrent update";
+        << "most egy másik felhasználó (vagy egy másik gép) módosítja";
 }
 
 void TableEditorTest::refusedEditKeepsTheRow()

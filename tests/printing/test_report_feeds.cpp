@@ -115,9 +115,9 @@ void ReportFeedsTest::failureEndsPreparationWithoutPreview_data()
         << true << "2011.03.15"
         << QStringList({"SELECT CAST(ufultol AS VARCHAR(40)) AS ufultol, ufulig FROM fulszam", "UNION ALL",
                         "SELECT '1234567890123456789012345678901', '2' FROM rdb$database"})
-        << "truncation";
+        << "A szöveg hosszabb, mint amit az oszlopa tárol";
     QTest::newRow("day that is no date") << false << "2011.13.45" << QStringList({"SELECT ufultol, ufulig FROM fulszam"})
-                                         << "'2011.13.45' is not a valid date";
+                                         << "Érvénytelen dátum: „2011.13.45”";
 }
 
 void ReportFeedsTest::failureEndsPreparationWithoutPreview()
