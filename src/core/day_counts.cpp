@@ -185,7 +185,7 @@ OnSiteCheck checkOnSite(fb::Attachment& att, bool always)
         }
         const auto v = firstRow(att, tra, repairStatement(), false);
         if (v.size() != 3)
-            throw fb::Error(QStringLiteral("no result from the comparison"));
+            throw fb::Error(QStringLiteral("Az összevetés nem adott eredményt."));
         check.earTagsRepaired = v[0];
         check.keptBefore = v[1];
         check.counted = v[2];
