@@ -84,7 +84,7 @@ void DayLineTest::counts_data()
         << QStringList{"HU1@-10", "HU1@0"} << QStringList{} << 1LL << 0LL << 1LL;
     // Two arrivals and one departure: the animal came back and is here.
     QTest::newRow("arrived twice, departed once: came back") << QStringList{"HU1@-10", "HU1@0"}
-                                                             << QStringList{"HU1@-5"} << 1LL << 0LL << 1LL;
+                                                             << QStringList{"HU1@0"} << 1LL << 1LL << 1LL;
     QTest::newRow("came back and departed again") << QStringList{"HU1@-10", "HU1@-2"}
                                                   << QStringList{"HU1@-5", "HU1@0"} << 0LL << 1LL << 0LL;
     QTest::newRow("leading zeros make another ear tag") << QStringList{"0012@-1", "12@-1"} << QStringList{"12@0"}
