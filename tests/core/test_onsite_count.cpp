@@ -236,6 +236,7 @@ private slots:
     void sequences();
     void foldingKeepsRowsOfRunningTransactions();
     void desksWritingDifferentAnimalsDoNotMeet();
+    void aCommitWithRetainingLeavesItsPartToTheFold();
     void changesAroundTheTriggersAreRepairedAtTheNextCheck();
     void comparisonRepairsWhatAnotherProgramWroteIntoTheKeeping_data();
     void comparisonRepairsWhatAnotherProgramWroteIntoTheKeeping();
@@ -395,6 +396,39 @@ void OnSiteCountTest::desksWritingDifferentAnimalsDoNotMeet()
     a.commit();
     verifyAgainstTables(program, db.file(), QStringLiteral("both desks committed"));
     QCOMPARE(daycounts::countOnSite(program), 3LL);  // 3, 10, 11
+}
+
+// The program's transaction lives on through commits with retaining (the table editor's saves):
+// once committed, its part of the count belongs to the fold, and its next move takes a new part, so
+// a fold running at that moment (here another transaction holding the committed rows deleted)
+// never meets the desk's next save.
+void OnSiteCountTest::aCommitWithRetainingLeavesItsPartToTheFold()
+{
+    TestDatabase db(false);
+    fb::Attachment program;
+    program.attach(paramsOf(db.file()));
+    Writer desk(db.file());
+    Writer folding(db.file());
+    fb::Transaction kept;
+    kept.start(desk.attachment());
+    desk.exec(kept, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('1')"));
+    kept.commitRetaining();
+
+    fb::Transaction fold;
+    fold.start(folding.attachment());
+    folding.exec(fold, QStringLiteral("DELETE FROM gerundo_onsite_count"));
+    try {
+        desk.exec(kept, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('2')"));
+    } catch (const fb::Error& e) {
+        QFAIL(qPrintable(QStringLiteral("the save met the fold: ") + e.message()));
+    }
+    fold.rollback();
+    kept.commitRetaining();
+    desk.exec(kept, QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('1')"));
+    kept.commit();
+    verifyAgainstTables(program, db.file(), QStringLiteral("the commits with retaining"));
+    QCOMPARE(daycounts::countOnSite(program), 1LL);
+    QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM gerundo_onsite_count")), QStringLiteral("3"));
 }
 
 void OnSiteCountTest::changesAroundTheTriggersAreRepairedAtTheNextCheck()
