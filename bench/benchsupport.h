@@ -11,7 +11,9 @@
 #include <vector>
 
 // A scratch database for a benchmark: created from the schema in a temporary directory that is
-// also the working directory, filled with fast server-side loops.
+// also the working directory, filled with fast server-side loops. With the environment variable
+// GERUNDO_BENCH_WITHOUT_ONSITE_TRIGGERS set, the triggers that keep the on-site count are switched
+// off in it (the writing paths as they were before the database kept the count).
 class BenchDatabase {
 public:
     BenchDatabase();

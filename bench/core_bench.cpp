@@ -1,6 +1,8 @@
 // The data module at 100, 100,000 and 1,000,000 rows (or the sizes given on the command line): the
 // main window's refresh (ten tables closed and reopened), its day line (a day's arrivals and
-// departures, the animals on site), a dataset over an ordered statement
+// departures, the animals on site as the database keeps them and as the tables give them), what the
+// triggers keeping that count cost a loop of inserts, the comparison of the count with the tables,
+// a dataset over an ordered statement
 // landing on its last row, on a remembered row and back on its first row, and a dataset over an
 // unordered statement read to its end against the bare client library (time and memory).
 #include "benchsupport.h"
@@ -8,6 +10,11 @@
 #include "core/day_counts.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
 
 #include <cstdio>
 
@@ -23,6 +30,80 @@ double refreshMs()
 }
 
 void line(const char* what, double ms) { std::printf("  %-58s %9.2f ms\n", what, ms); }
+
+// 1,000 arrivals of new ear tags and their 1,000 departures, each through one prepared statement,
+// in one transaction that is rolled back: the rows a delivery screen or an import writes, with the
+// triggers that keep the on-site count and with them switched off, taking turns (median of 7 rounds
+// each, wall and processor time; after each switch one small round that is not timed, so that the
+// engine's reading of the changed triggers is not counted).
+struct InsertLoop {
+    double keptMs = 0, bareMs = 0;
+    double keptCpuMs = 0, bareCpuMs = 0;
+};
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+std::pair<double, double> insertRound(fb::Attachment& att, qint64 firstTag, int rows)
+{
+    fb::Transaction tra;
+    tra.start(att);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpu = cpuMs();
+    {
+        fb::Statement in(att, tra,
+                         QStringLiteral("INSERT INTO beszall (bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz) "
+                                        "VALUES ('1', '1', :p1, DATE '2011-06-01', DATE '2011-06-01', 'gyüjtés', 'EU')"));
+        fb::Statement out(att, tra,
+                          QStringLiteral("INSERT INTO kiszall (kskod, kfkod, kfulszam, kikelt, khkat, keubizbe, keubizki) "
+                                         "VALUES ('1', '1', :p1, DATE '2011-06-02', 'vágás', 'EU', 'KI')"));
+        for (fb::Statement* st : {&in, &out})
+            for (int i = 0; i < rows; ++i) {
+                st->bind(QStringLiteral("p1"), fb::Value::fromText(QString::number(firstTag + i)));
+                st->execute();
+            }
+    }
+    const std::pair<double, double> spent{static_cast<double>(timer.nsecsElapsed()) / 1e6, cpuMs() - cpu};
+    tra.rollback();
+    return spent;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+InsertLoop insertLoop(const QString& file)
+{
+    fb::Attachment att;
+    att.attach(connectParams(file));
+    auto switchTriggers = [&](bool on) {
+        for (const char* trigger : {"BESZALL_ONSITE", "KISZALL_ONSITE"})
+            att.executeImmediate(
+                QStringLiteral("ALTER TRIGGER %1 %2").arg(QLatin1String(trigger), on ? "ACTIVE" : "INACTIVE"));
+        insertRound(att, 2900000000LL, 10);
+    };
+    std::vector<double> kept, bare, keptCpu, bareCpu;
+    qint64 tag = 3000000000LL;
+    for (int r = 0; r < 7; ++r) {
+        for (const bool on : {true, false}) {
+            switchTriggers(on);
+            const auto [wall, cpu] = insertRound(att, tag, 1000);
+            tag += 1000;
+            (on ? kept : bare).push_back(wall);
+            (on ? keptCpu : bareCpu).push_back(cpu);
+        }
+    }
+    switchTriggers(true);
+    att.detach();
+    return {median(kept), median(bare), median(keptCpu), median(bareCpu)};
+}
 
 const QString kDeparturesInOrder = QStringLiteral("SELECT * FROM kiszall ORDER BY IDk");
 const QString kDeparturesByDate = QStringLiteral("SELECT * FROM kiszall ORDER BY kikelt, kfulszam");
@@ -42,8 +123,10 @@ int main(int argc, char** argv)
 
     int filled = 0;
     for (const int size : benchSizes(argc, argv)) {
-        std::printf("\nfilling to %s rows in BESZALL, KISZALL and KISZALL0 ...\n", qPrintable(grouped(size)));
+        std::printf("\nfilling to %s rows in BESZALL, KISZALL and KISZALL0 ...", qPrintable(grouped(size)));
         std::fflush(stdout);
+        QElapsedTimer filling;
+        filling.start();
         db.fill(QStringLiteral("beszall"), QStringLiteral("bskod, bfkod, bfulszam, bszkelt, bvkelt, bhkat, beubiz"),
                 QStringLiteral("'1', '1', 1000000000 + :I, DATE '2011-01-01' + MOD(:I, 300), DATE '2011-01-01', "
                                "'gyüjtés', 'EU-' || :I"),
@@ -59,6 +142,7 @@ int main(int argc, char** argv)
                                "'vágás', 'EU-' || :I, 'KI'"),
                 filled, size);
         filled = size;
+        std::printf(" %.1f s\n", static_cast<double>(filling.nsecsElapsed()) / 1e9);
         const int runs = runsAt(size);
 
         openBenchSession();
@@ -83,9 +167,41 @@ int main(int argc, char** argv)
         std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "main window refresh with the day's counts",
                     refreshWithDay, refreshWithDay / empty);
         qint64 onSite = 0;
-        const double onSiteMs = timeMs([&] { onSite = daycounts::countOnSite(Data->ZCon1.attachment()); }, runs);
-        line("day line: animals on site (arrived, not departed)", onSiteMs);
-        std::printf("    (%s animals on site)\n", qPrintable(grouped(static_cast<long>(onSite))));
+        const double onSiteMs = timeMs([&] { onSite = daycounts::countOnSite(Data->ZCon1.attachment()); }, 21);
+        line("day line: animals on site (the count the database keeps)", onSiteMs);
+        std::printf("    (%s animals on site; %s rows of the count)\n", qPrintable(grouped(static_cast<long>(onSite))),
+                    qPrintable(grouped(static_cast<long>(
+                        fb::readIntegers(Data->ZCon1.attachment(),
+                                         QStringLiteral("SELECT COUNT(*) FROM gerundo_onsite_count"))
+                            .at(0)))));
+        qint64 fromTables = 0;
+        const double fromTablesMs =
+            timeMs([&] { fromTables = daycounts::countOnSiteFromTables(Data->ZCon1.attachment()); }, runs);
+        line("animals on site counted from the tables (each arrival)", fromTablesMs);
+        if (fromTables != onSite)
+            std::printf("  !! the tables give %lld animals on site\n", static_cast<long long>(fromTables));
+        const double refreshWithAll = timeMs([&] {
+            for (TableDataset* t : Data->tables())
+                t->close();
+            for (TableDataset* t : Data->tables())
+                t->open();
+            daycounts::countDay(Data->ZCon1.attachment(), day);
+            daycounts::countOnSite(Data->ZCon1.attachment());
+        }, 21);
+        std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "refresh with the day's counts and the animals on site",
+                    refreshWithAll, refreshWithAll / empty);
+        // What the triggers cost a writer: the same inserts with them and with them switched off.
+        const InsertLoop loop = insertLoop(db.file());
+        std::printf("  %-58s %9.2f ms   switched off %8.2f ms   ratio %.2f\n",
+                    "insert loop, 1,000 arrivals + their 1,000 departures", loop.keptMs, loop.bareMs,
+                    loop.keptMs / loop.bareMs);
+        std::printf("  %-58s %9.2f ms   switched off %8.2f ms   ratio %.2f\n", "  the same, processor time",
+                    loop.keptCpuMs, loop.bareCpuMs, loop.keptCpuMs / loop.bareCpuMs);
+        QElapsedTimer comparing;
+        comparing.start();
+        const auto compared = daycounts::checkOnSite(Data->ZCon1.attachment(), true);
+        std::printf("  %-58s %9.0f ms\n    (%s)\n", "comparing the kept count with the tables (upgrade, repair)",
+                    static_cast<double>(comparing.nsecsElapsed()) / 1e6, qPrintable(daycounts::describe(compared)));
 
         Dataset& q = Data->ZQ21;
         const QString middle = QString::number(size / 2 + 1);

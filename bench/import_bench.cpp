@@ -172,7 +172,7 @@ int hostileFiles()
          }},
     };
     BenchDatabase db;
-    Data = new TData(nullptr, db.file());
+    openBenchSession(db.file());
     platform::TestDoubles doubles;
     std::printf("hostile files in beszall.txt, through the screen (peak memory at the start %.0f MB):\n", peakMb());
     for (const Shape& shape : shapes) {
@@ -207,8 +207,7 @@ int hostileFiles()
             std::printf("    first message: %s\n", qPrintable(doubles.messages.first().text.left(150)));
         std::fflush(stdout);
     }
-    delete Data;
-    Data = nullptr;
+    closeBenchSession();
     return 0;
 }
 

@@ -3,8 +3,9 @@
    Runs unchanged in isql-fb against an empty WIN1250 database:
      isql-fb -q -ch WIN1250 -user SYSDBA Dudoz.fdb -i db/schema.sql
    The program's own tool (gerundo-mkdb) creates Dudoz.fdb from this same file, and
-   "gerundo-mkdb --upgrade Dudoz.fdb" adds to an existing file every index below that it lacks,
-   and GERUNDO_LOCK with its rows.
+   "gerundo-mkdb --upgrade Dudoz.fdb" adds to an existing file every table, index, sequence,
+   procedure and trigger below that it lacks (GERUNDO_LOCK with its rows, the on-site count), and
+   compares the on-site count with the tables.
 
    Text columns are VARCHAR in the database's default character set WIN1250. Names and addresses
    sort in Hungarian order (PXW_HUN); ear tags and codes compare byte-wise. There are no foreign
@@ -291,5 +292,154 @@ CREATE DESCENDING INDEX IX_BESZALL_SZKELT_FULSZAM_DESC ON BESZALL (BSZKELT, BFUL
 CREATE DESCENDING INDEX IX_KISZALL_IDK_DESC ON KISZALL (IDK);
 CREATE INDEX IX_KISZALL_KIKELT_FULSZAM ON KISZALL (KIKELT, KFULSZAM, IDK);
 CREATE DESCENDING INDEX IX_KISZALL_KIKELT_FULSZAM_DESC ON KISZALL (KIKELT, KFULSZAM, IDK);
+
+/* The animals on site, kept by the engine in the transaction of every change, whoever makes it.
+   An animal is on site while its ear tag has more arrivals (BESZALL rows) than departures (KISZALL
+   rows). Ear tags compare as the joins of arrivals and departures compare them (byte-wise, trailing
+   blanks aside, leading zeros significant); rows without an ear tag (NULL or blank) are no animal.
+   GERUNDO_ONSITE_TAG holds arrivals minus departures of every ear tag where that is not zero.
+   The count is the sum of GERUNDO_ONSITE_COUNT, one row per transaction that took animals on or
+   off site (its PART is kept in the transaction's context until it commits), instead of one shared
+   row: desks writing different animals never touch the same row, which nowait would refuse the
+   second. Only two writes of one ear tag at the same time meet, on its GERUNDO_ONSITE_TAG row.
+   Every 4096th row folds the committed rows into one (GERUNDO_ONSITE_COMPACT), so reading the sum
+   stays cheap at any size. */
+CREATE TABLE GERUNDO_ONSITE_TAG (
+  FULSZAM VARCHAR(25) NOT NULL,
+  BALANCE INTEGER NOT NULL,
+  CONSTRAINT PK_GERUNDO_ONSITE_TAG PRIMARY KEY (FULSZAM)
+);
+CREATE TABLE GERUNDO_ONSITE_COUNT (
+  PART BIGINT NOT NULL,
+  ANIMALS BIGINT NOT NULL,
+  CONSTRAINT PK_GERUNDO_ONSITE_COUNT PRIMARY KEY (PART)
+);
+/* STALE is set (FLAG 1) when the triggers or the procedure that keep the count are altered or
+   dropped: what was written meanwhile may have bypassed them, so the program compares the count with
+   the tables at its next start and repairs it (gerundo-mkdb --upgrade always does). COMPACTION is
+   claimed by the one folding of the count rows that may run at a time. */
+CREATE TABLE GERUNDO_ONSITE_STATE (
+  NAME VARCHAR(31) NOT NULL,
+  FLAG SMALLINT DEFAULT 0 NOT NULL,
+  TAKEN TIMESTAMP,
+  CONSTRAINT PK_GERUNDO_ONSITE_STATE PRIMARY KEY (NAME)
+);
+INSERT INTO GERUNDO_ONSITE_STATE (NAME, FLAG) VALUES ('STALE', 0);
+INSERT INTO GERUNDO_ONSITE_STATE (NAME, FLAG) VALUES ('COMPACTION', 0);
+CREATE SEQUENCE GEN_GERUNDO_ONSITE_COUNT;
+
+SET TERM ^ ;
+/* Folds the committed count rows into one, in a transaction of its own that commits at once (rows
+   of transactions still running are not seen and stay as they are). Another fold running at the
+   same moment holds COMPACTION: then nothing is done, and the rows wait for the next fold. */
+CREATE PROCEDURE GERUNDO_ONSITE_COMPACT
+AS
+  DECLARE TOTAL BIGINT = 0;
+  DECLARE FOLDED INTEGER = 0;
+  DECLARE ANIMALS BIGINT;
+BEGIN
+  BEGIN
+    IN AUTONOMOUS TRANSACTION DO
+    BEGIN
+      UPDATE GERUNDO_ONSITE_STATE SET TAKEN = CURRENT_TIMESTAMP WHERE NAME = 'COMPACTION';
+      /* The value is taken before its row is deleted: a deleted row's fields read as NULL. */
+      FOR SELECT ANIMALS FROM GERUNDO_ONSITE_COUNT INTO :ANIMALS AS CURSOR PART DO
+      BEGIN
+        TOTAL = TOTAL + ANIMALS;
+        FOLDED = FOLDED + 1;
+        DELETE FROM GERUNDO_ONSITE_COUNT WHERE CURRENT OF PART;
+      END
+      IF (FOLDED > 0 AND TOTAL <> 0) THEN
+        INSERT INTO GERUNDO_ONSITE_COUNT (PART, ANIMALS) VALUES (NEXT VALUE FOR GEN_GERUNDO_ONSITE_COUNT, :TOTAL);
+    END
+    WHEN ANY DO
+    BEGIN
+      /* Busy elsewhere: the caller's change stands, the fold is left to the next one. */
+    END
+  END
+END^
+
+/* An arrival (STEP 1) or a departure (STEP -1) of TAG comes (or, deleted, goes with the opposite
+   sign): its balance moves, and the count with it when the animal comes on or leaves the site. */
+CREATE PROCEDURE GERUNDO_ONSITE_MOVE (TAG VARCHAR(25), STEP INTEGER)
+AS
+  DECLARE BEFORE_MOVE INTEGER;
+  DECLARE AFTER_MOVE INTEGER;
+  DECLARE ANIMALS INTEGER = 0;
+  DECLARE PART BIGINT;
+  DECLARE FOUND INTEGER = 0;
+  DECLARE DONE INTEGER;
+BEGIN
+  IF (TAG IS NULL OR TAG = '') THEN
+    EXIT;
+  /* One statement reads and changes the balance: what it returns is what it wrote. The commonest
+     moves, a new animal's arrival and its departure, insert and delete the row. */
+  MERGE INTO GERUNDO_ONSITE_TAG T USING RDB$DATABASE ON T.FULSZAM = :TAG
+    WHEN MATCHED AND T.BALANCE + :STEP = 0 THEN DELETE
+    WHEN MATCHED THEN UPDATE SET BALANCE = T.BALANCE + :STEP
+    WHEN NOT MATCHED THEN INSERT (FULSZAM, BALANCE) VALUES (:TAG, :STEP)
+    RETURNING OLD.BALANCE, NEW.BALANCE INTO :BEFORE_MOVE, :AFTER_MOVE;
+  BEFORE_MOVE = COALESCE(BEFORE_MOVE, 0);
+  AFTER_MOVE = COALESCE(AFTER_MOVE, 0);
+  IF (BEFORE_MOVE <= 0 AND AFTER_MOVE > 0) THEN
+    ANIMALS = 1;
+  ELSE IF (BEFORE_MOVE > 0 AND AFTER_MOVE <= 0) THEN
+    ANIMALS = -1;
+  IF (ANIMALS = 0) THEN
+    EXIT;
+  /* This transaction's row of the count; a new one when it has none yet, or when the one it had
+     was undone with a failed statement (the context outlives the undo). */
+  PART = RDB$GET_CONTEXT('USER_TRANSACTION', 'GERUNDO_ONSITE_PART');
+  IF (PART IS NOT NULL) THEN
+  BEGIN
+    UPDATE GERUNDO_ONSITE_COUNT SET ANIMALS = ANIMALS + :ANIMALS WHERE PART = :PART;
+    FOUND = ROW_COUNT;
+  END
+  IF (FOUND = 0) THEN
+  BEGIN
+    PART = NEXT VALUE FOR GEN_GERUNDO_ONSITE_COUNT;
+    INSERT INTO GERUNDO_ONSITE_COUNT (PART, ANIMALS) VALUES (:PART, :ANIMALS);
+    DONE = RDB$SET_CONTEXT('USER_TRANSACTION', 'GERUNDO_ONSITE_PART', :PART);
+    IF (MOD(PART, 4096) = 0) THEN
+      EXECUTE PROCEDURE GERUNDO_ONSITE_COMPACT;
+  END
+END^
+
+/* Every change of the live tables, by the program or any other: insert, delete, and an update
+   that changes the ear tag (the old one loses the row, the new one gains it). */
+CREATE TRIGGER BESZALL_ONSITE FOR BESZALL ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0 AS
+BEGIN
+  IF (DELETING OR (UPDATING AND OLD.BFULSZAM IS DISTINCT FROM NEW.BFULSZAM)) THEN
+    EXECUTE PROCEDURE GERUNDO_ONSITE_MOVE (OLD.BFULSZAM, -1);
+  IF (INSERTING OR (UPDATING AND OLD.BFULSZAM IS DISTINCT FROM NEW.BFULSZAM)) THEN
+    EXECUTE PROCEDURE GERUNDO_ONSITE_MOVE (NEW.BFULSZAM, 1);
+END^
+CREATE TRIGGER KISZALL_ONSITE FOR KISZALL ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0 AS
+BEGIN
+  IF (DELETING OR (UPDATING AND OLD.KFULSZAM IS DISTINCT FROM NEW.KFULSZAM)) THEN
+    EXECUTE PROCEDURE GERUNDO_ONSITE_MOVE (OLD.KFULSZAM, 1);
+  IF (INSERTING OR (UPDATING AND OLD.KFULSZAM IS DISTINCT FROM NEW.KFULSZAM)) THEN
+    EXECUTE PROCEDURE GERUNDO_ONSITE_MOVE (NEW.KFULSZAM, -1);
+END^
+
+/* A commit (a commit with retaining too) closes the transaction's row of the count: once committed
+   it may be folded, so the transaction's later moves take a row of their own. */
+CREATE TRIGGER GERUNDO_ONSITE_COMMIT ACTIVE ON TRANSACTION COMMIT POSITION 0 AS
+  DECLARE DONE INTEGER;
+BEGIN
+  IF (RDB$GET_CONTEXT('USER_TRANSACTION', 'GERUNDO_ONSITE_PART') IS NOT NULL) THEN
+    DONE = RDB$SET_CONTEXT('USER_TRANSACTION', 'GERUNDO_ONSITE_PART', NULL);
+END^
+
+/* Whoever alters or drops what keeps the count may write around it meanwhile: the count is then
+   compared with the tables at the program's next start. */
+CREATE TRIGGER GERUNDO_ONSITE_WATCH ACTIVE AFTER ALTER TRIGGER OR DROP TRIGGER OR ALTER PROCEDURE
+  OR DROP PROCEDURE POSITION 0 AS
+BEGIN
+  IF (RDB$GET_CONTEXT('DDL_TRIGGER', 'OBJECT_NAME') IN ('BESZALL_ONSITE', 'KISZALL_ONSITE',
+                                                        'GERUNDO_ONSITE_MOVE')) THEN
+    UPDATE GERUNDO_ONSITE_STATE SET FLAG = 1 WHERE NAME = 'STALE';
+END^
+SET TERM ; ^
 
 COMMIT;

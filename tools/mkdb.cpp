@@ -1,5 +1,6 @@
 // Creates an empty Gerundo database from the schema compiled into the program, or brings an
-// existing one up to the schema's tables and indexes.
+// existing one up to the schema's tables, indexes, procedures and triggers and compares its on-site
+// count with the tables (repairing it where it differs).
 //   gerundo-mkdb [DATABASE]
 //   gerundo-mkdb --upgrade [DATABASE]
 // DATABASE is a file or a database on a server ("host:/path/Dudoz.fdb"); without it, the one the
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 #include <QStringList>
 
 #include <cstdio>
@@ -46,13 +48,27 @@ int upgrade(const QString& path)
         std::printf("%s: table %s created\n", qPrintable(path), qPrintable(name));
     for (const QString& name : result.created)
         std::printf("%s: index %s created\n", qPrintable(path), qPrintable(name));
+    for (const QString& object : result.createdObjects)
+        std::printf("%s: %s created\n", qPrintable(path), qPrintable(object.toLower().section(u' ', 0, 0) + u' '
+                                                                          + object.section(u' ', 1)));
     const QStringList tables = dbcreate::schemaTablesWithRows();
+    QHash<QString, QString> objectKinds;
+    for (const auto& object : dbcreate::schemaObjects())
+        objectKinds.insert(object.name, object.kind.toLower());
     for (const auto& [name, message] : result.refused)
-        std::fprintf(stderr, "%s: %s %s not created: %s\n", qPrintable(path), tables.contains(name) ? "table" : "index",
+        std::fprintf(stderr, "%s: %s %s not created: %s\n", qPrintable(path),
+                     tables.contains(name) ? "table" : qPrintable(objectKinds.value(name, QStringLiteral("index"))),
                      qPrintable(name), qPrintable(message));
-    if (result.createdTables.isEmpty() && result.created.isEmpty() && result.refused.isEmpty())
+    if (result.createdTables.isEmpty() && result.created.isEmpty() && result.createdObjects.isEmpty()
+        && result.refused.isEmpty())
         std::printf("%s already has every index; nothing done\n", qPrintable(path));
-    return result.refused.isEmpty() ? 0 : 1;
+    // The on-site count, compared with the tables (and filled, the first time).
+    const QString onSite = daycounts::describe(result.onSite);
+    const bool onSiteFailed = result.onSite.outcome == daycounts::OnSiteCheck::Outcome::Failed
+                              || result.onSite.outcome == daycounts::OnSiteCheck::Outcome::NotKept;
+    if (!onSite.isEmpty())
+        std::fprintf(onSiteFailed ? stderr : stdout, "%s: %s\n", qPrintable(path), qPrintable(onSite));
+    return result.refused.isEmpty() && !onSiteFailed ? 0 : 1;
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -209,6 +210,7 @@ bool MainWindow::startUp()
         move(s->availableGeometry().center() - rect().center());
     m_refresh = new input::ReactivationRefresh(this, [this] { refreshTables(); });
     // The day line only informs: the program works without it.
+    checkOnSiteCount();
     try {
         refreshDayCounts();
         recountOnSite();
@@ -240,6 +242,16 @@ void MainWindow::recountOnSite()
     if (!m_session || !m_session->database().connection().connected())
         return;
     m_dayLine->showOnSite(daycounts::countOnSite(m_session->database().connection().attachment()));
+}
+
+void MainWindow::checkOnSiteCount()
+{
+    if (!m_session || !m_session->database().connection().connected())
+        return;
+    const QString told =
+        daycounts::describe(daycounts::checkOnSite(m_session->database().connection().attachment(), false));
+    if (!told.isEmpty())
+        qWarning().noquote() << QStringLiteral("gerundo:") << told;
 }
 
 template <typename Screen, typename... Args>
@@ -314,6 +326,8 @@ void MainWindow::restoreDatabase()
     const bool replaced = backup::restore(this, *Data);
     // Reconnected either way: the tables read the database that is in place now.
     refreshTables();
-    if (replaced)
+    if (replaced) {
+        checkOnSiteCount();
         recountOnSite();
+    }
 }

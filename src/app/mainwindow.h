@@ -43,6 +43,9 @@ public:
     void refreshTables();
     // Counts the animals on site again (at start-up and after a screen that writes has closed).
     void recountOnSite();
+    // At start-up and after a restore: compares the database's on-site count with the tables when
+    // what keeps it was altered since, repairing it; anything to tell goes to the log (stderr).
+    void checkOnSiteCount();
     // Shut-down, once: pending work is committed with retaining and the connection closed.
     void shutDown();
 

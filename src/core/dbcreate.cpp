@@ -4,6 +4,7 @@
 #include "db/client.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -140,6 +141,24 @@ QSet<QString> namesIn(fb::Attachment& att, const QString& sql)
 }
 }  // namespace
 
+QList<ObjectDefinition> schemaObjects(const QString& schema)
+{
+    static const QRegularExpression createObject(
+        QStringLiteral("^CREATE\\s+(?:OR\\s+ALTER\\s+)?(SEQUENCE|GENERATOR|EXCEPTION|FUNCTION|PROCEDURE|TRIGGER)\\s+(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QList<ObjectDefinition> out;
+    for (const QString& statement : splitScript(schema)) {
+        const auto m = createObject.match(statement);
+        if (!m.hasMatch())
+            continue;
+        QString kind = m.captured(1).toUpper();
+        if (kind == QLatin1String("GENERATOR"))
+            kind = QStringLiteral("SEQUENCE");
+        out.append({kind, m.captured(2).toUpper(), statement});
+    }
+    return out;
+}
+
 QStringList schemaTablesWithRows(const QString& schema, QList<QStringList>* statements)
 {
     static const QRegularExpression createTable(QStringLiteral("^CREATE\\s+TABLE\\s+(\\w+)"),
@@ -199,6 +218,33 @@ UpgradeResult upgradeDatabase(const QString& path, const QString& schema)
             result.refused.append({index.name, e.message()});
         }
     }
+    // Sequences before the procedures that draw on them, procedures before the triggers that call
+    // them: the schema's own order.
+    const QList<QPair<QString, QString>> catalogs = {
+        {QStringLiteral("SEQUENCE"), QStringLiteral("SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS")},
+        {QStringLiteral("EXCEPTION"), QStringLiteral("SELECT TRIM(RDB$EXCEPTION_NAME) FROM RDB$EXCEPTIONS")},
+        {QStringLiteral("FUNCTION"), QStringLiteral("SELECT TRIM(RDB$FUNCTION_NAME) FROM RDB$FUNCTIONS")},
+        {QStringLiteral("PROCEDURE"), QStringLiteral("SELECT TRIM(RDB$PROCEDURE_NAME) FROM RDB$PROCEDURES")},
+        {QStringLiteral("TRIGGER"), QStringLiteral("SELECT TRIM(RDB$TRIGGER_NAME) FROM RDB$TRIGGERS")},
+    };
+    QHash<QString, QSet<QString>> objectsPresent;
+    for (const auto& [kind, sql] : catalogs)
+        objectsPresent.insert(kind, namesIn(att, sql));
+    for (const ObjectDefinition& object : schemaObjects(schema)) {
+        if (objectsPresent.value(object.kind).contains(object.name))
+            continue;
+        try {
+            att.executeImmediate(object.statement);
+            result.createdObjects << object.kind + u' ' + object.name;
+        } catch (const fb::Error& e) {
+            result.refused.append({object.name, e.message()});
+        }
+    }
+    result.onSite = daycounts::checkOnSite(att, true);
+    if (result.createdTables.contains(QStringLiteral("GERUNDO_ONSITE_TAG"))
+        && (result.onSite.outcome == daycounts::OnSiteCheck::Outcome::Repaired
+            || result.onSite.outcome == daycounts::OnSiteCheck::Outcome::Agreed))
+        result.onSite.outcome = daycounts::OnSiteCheck::Outcome::Built;
     att.detach();
     return result;
 }

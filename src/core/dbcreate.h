@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/day_counts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,18 +30,31 @@ QList<IndexDefinition> schemaIndexes(const QString& schema = builtinSchema());
 // CREATE TABLE and the INSERTs that fill it.
 QStringList schemaTablesWithRows(const QString& schema = builtinSchema(), QList<QStringList>* statements = nullptr);
 
-// What an upgrade did: the tables and indexes it created, and those the database refused (name,
-// message).
+// A sequence, exception, function, procedure or trigger the schema creates: its kind ("SEQUENCE",
+// "TRIGGER" ...), its name as the database stores it, and its statement.
+struct ObjectDefinition {
+    QString kind;
+    QString name;
+    QString statement;
+};
+QList<ObjectDefinition> schemaObjects(const QString& schema = builtinSchema());
+
+// What an upgrade did: the tables, indexes and other objects it created, those the database
+// refused (name, message), and the comparison of the on-site count with the tables.
 struct UpgradeResult {
     QStringList createdTables;
     QStringList created;
+    QStringList createdObjects;  // "TRIGGER BESZALL_ONSITE"
     QList<QPair<QString, QString>> refused;
+    daycounts::OnSiteCheck onSite;
 };
 
 // Brings a database made from an older schema up to this one: creates every table of the schema
-// that the file lacks, with the rows the schema puts in it (the desks' claims, GERUNDO_LOCK), and
-// every index it lacks (by name), each committed on its own, and leaves the others alone, so it can
-// run any number of times. The program itself never changes the schema; this is for the person
+// that the file lacks, with the rows the schema puts in it (the desks' claims, GERUNDO_LOCK), every
+// index it lacks, then every sequence, procedure and trigger it lacks (by name, in the schema's
+// order), each committed on its own, and leaves the others alone, so it can run any number of
+// times. Last it compares the on-site count with the tables and repairs it (which fills it the first
+// time). The program itself never changes the schema; this is for the person
 // who installs a new version. The database is a file or one on a server, as the program names it
 // (db/database_settings.h). Raises fb::Error when it cannot be opened.
 UpgradeResult upgradeDatabase(const QString& path, const QString& schema = builtinSchema());

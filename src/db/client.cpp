@@ -248,6 +248,18 @@ void Transaction::startReadOnly(Attachment& att)
     begin(att, tpb, sizeof(tpb));
 }
 
+void Transaction::startSnapshot(Attachment& att)
+{
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency, isc_tpb_nowait};
+    begin(att, tpb, sizeof(tpb));
+}
+
+void Transaction::startReadOnlySnapshot(Attachment& att)
+{
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_concurrency, isc_tpb_nowait};
+    begin(att, tpb, sizeof(tpb));
+}
+
 void Transaction::begin(Attachment& att, const unsigned char* tpb, unsigned length)
 {
     if (m_tra)

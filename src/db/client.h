@@ -70,6 +70,10 @@ public:
     void start(Attachment& att);
     // A transaction that only reads: it writes nothing to the database, not even at its end.
     void startReadOnly(Attachment& att);
+    // Snapshot (concurrency) isolation, nowait: every statement sees what was committed when the
+    // transaction started, so several rows or statements read together agree with each other.
+    void startSnapshot(Attachment& att);
+    void startReadOnlySnapshot(Attachment& att);
     void commit();
     void commitRetaining();
     void rollback();

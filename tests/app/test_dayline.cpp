@@ -63,6 +63,7 @@ private slots:
     void counts();
     void mainWindowShowsTheDay();
     void onSiteRecountedAfterAWritingScreenOnly();
+    void startUpRepairsACountWrittenAroundItsTriggers();
 };
 
 void DayLineTest::counts_data()
@@ -81,12 +82,18 @@ void DayLineTest::counts_data()
     QTest::newRow("departed another day") << QStringList{"HU1@-3"} << QStringList{"HU1@-1"} << 0LL << 0LL << 0LL;
     QTest::newRow("arrived twice, still here: one animal")
         << QStringList{"HU1@-10", "HU1@0"} << QStringList{} << 1LL << 0LL << 1LL;
-    QTest::newRow("arrived twice, departed") << QStringList{"HU1@-10", "HU1@0"} << QStringList{"HU1@0"} << 1LL << 1LL
-                                             << 0LL;
+    // Two arrivals and one departure: the animal came back and is here.
+    QTest::newRow("arrived twice, departed once: came back") << QStringList{"HU1@-10", "HU1@0"}
+                                                             << QStringList{"HU1@0"} << 1LL << 1LL << 1LL;
+    QTest::newRow("came back and departed again") << QStringList{"HU1@-10", "HU1@-2"}
+                                                  << QStringList{"HU1@-5", "HU1@0"} << 0LL << 1LL << 0LL;
+    QTest::newRow("leading zeros make another ear tag") << QStringList{"0012@-1", "12@-1"} << QStringList{"12@0"}
+                                                        << 0LL << 1LL << 1LL;
     QTest::newRow("departure without arrival takes nobody away")
         << QStringList{"HU1@0", "HU2@0"} << QStringList{"HU9@0"} << 2LL << 1LL << 2LL;
     QTest::newRow("rows without an ear tag are no animal") << QStringList{"-@0"} << QStringList{"-@0"} << 1LL << 1LL
                                                            << 0LL;
+    QTest::newRow("a blank ear tag is none") << QStringList{"  @0"} << QStringList{} << 1LL << 0LL << 0LL;
     QTest::newRow("a busy day") << QStringList{"HU1@0", "HU2@0", "HU3@0", "HU4@-2", "HU5@-2"}
                                 << QStringList{"HU4@0", "HU5@0", "HU1@0", "HU6@-1"} << 3LL << 3LL << 2LL;
 }
@@ -173,6 +180,29 @@ void DayLineTest::onSiteRecountedAfterAWritingScreenOnly()
         QCOMPARE(shown(form, "TodayArrivals"), QString::number(expected - 1));
     }
     QCOMPARE(doubles.modalsShown.size(), 4);
+}
+
+// Another program switched the arrivals' trigger off, wrote, and switched it on again: the program
+// compares and repairs at its start, says so in its log, and shows the right count.
+void DayLineTest::startUpRepairsACountWrittenAroundItsTriggers()
+{
+    TestDatabase db(false);
+    load(db, {"HU1@-1", "HU2@-1"}, arrive);
+    db.exec(QStringLiteral("ALTER TRIGGER beszall_onsite INACTIVE"));
+    load(db, {"HU3@-1", "HU4@0"}, arrive);
+    db.exec(QStringLiteral("ALTER TRIGGER beszall_onsite ACTIVE"));
+    QCOMPARE(db.value(QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")), QStringLiteral("2"));
+
+    platform::TestDoubles doubles;
+    MainWindow form;
+    QTest::ignoreMessage(QtWarningMsg,
+                         "gerundo: A telepen lévő állatok nyilvántartott száma nem egyezett a táblákkal: 2 fülszám "
+                         "javítva a táblák szerint, a szám 2 helyett 4.");
+    QVERIFY(startShown(form));
+    QCOMPARE(shown(form, "AnimalsOnSite"), QStringLiteral("4"));
+    QCOMPARE(db.value(QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")), QStringLiteral("4"));
+    QCOMPARE(db.value(QStringLiteral("SELECT flag FROM gerundo_onsite_state WHERE name = 'STALE'")),
+             QStringLiteral("0"));
 }
 
 QTEST_MAIN(DayLineTest)

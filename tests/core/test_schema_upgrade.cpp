@@ -57,6 +57,7 @@ private slots:
     void upgradeAddsTheMissingIndexesOnce();
     void refusedIndexDoesNotStopTheOthers();
     void commandUpgradesAnExistingFile();
+    void commandAddsTheOnSiteCountAndComparesIt();
 };
 
 void SchemaUpgradeTest::schemaNamesEveryIndex()
@@ -137,6 +138,42 @@ void SchemaUpgradeTest::commandUpgradesAnExistingFile()
     runTool({QStringLiteral("--upgrade"), none}, &exitCode);
     QCOMPARE(exitCode, 1);
     QVERIFY(!QFile::exists(none));
+}
+
+// A file from before the database kept the on-site count: the tool adds the keeping, fills it from
+// the tables, and compares it on every later run.
+void SchemaUpgradeTest::commandAddsTheOnSiteCountAndComparesIt()
+{
+    QString schema = dbcreate::builtinSchema();
+    const qsizetype from = schema.indexOf(QStringLiteral("/* The animals on site"));
+    QVERIFY(from > 0);
+    schema.remove(from, schema.lastIndexOf(QStringLiteral("COMMIT;")) - from);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
+    dbcreate::createDatabase(file, schema);
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('1')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('2')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO kiszall (kfulszam) VALUES ('2')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('2')"));
+
+    int exitCode = -1;
+    QString output = runTool({QStringLiteral("--upgrade"), file}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    for (const char* line : {"table GERUNDO_ONSITE_TAG created", "procedure GERUNDO_ONSITE_MOVE created",
+                             "trigger BESZALL_ONSITE created", "trigger KISZALL_ONSITE created",
+                             "A telepen lévő állatok nyilvántartása elkészült a táblákból: 2 állat."})
+        QVERIFY2(output.contains(QString::fromUtf8(line)), qPrintable(output));
+    QCOMPARE(testdb::rows(file, QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")),
+             QList<QStringList>({{"2"}}));
+
+    // Written around the keeping: the next run puts it right and says so.
+    testdb::exec(file, QStringLiteral("DELETE FROM gerundo_onsite_tag WHERE fulszam = '1'"));
+    output = runTool({QStringLiteral("--upgrade"), file}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(output.contains(QStringLiteral("already has every index")), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("nem egyezett a táblákkal: 1 fülszám javítva")), qPrintable(output));
+    output = runTool({QStringLiteral("--upgrade"), file}, &exitCode);
+    QVERIFY2(output.contains(QStringLiteral("nyilvántartott száma egyezik a táblákkal (2 állat).")), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(SchemaUpgradeTest)

@@ -2,6 +2,8 @@
 // its screens driven by commands read one a line from standard input. Every box a screen shows is
 // written as "message <text>" (line breaks as "\n"); "ok" ends each answer.
 //   add TAG CARRIER SENDER   an arrival inserted in the shared transaction (not committed)
+//   depart TAG               a departure inserted in the shared transaction (not committed)
+//   onsite                   the main window's count of the animals on site: "onsite <number>"
 //   hold TAG                 the arrivals of TAG updated in the shared transaction (not committed)
 //   list                     the arrivals list screen rebuilt: "tags <ear tags in list order>"
 //   tables                   the ten tables closed and opened again, as the main window refreshes:
@@ -19,6 +21,7 @@
 //   deletion                 the dispatch deletion screen, its "Törlés" clicked; it stays open
 //   close-deletion           the dispatch deletion screen closes through "Mégsem"
 #include "core/convert.h"
+#include "core/day_counts.h"
 #include "storage/session.h"
 #include "storage/shared_datasets.h"
 #include "db/client.h"
@@ -126,6 +129,13 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
         Data->ZQ23.setParamText(QStringLiteral("p2"), words[2]);
         Data->ZQ23.setParamText(QStringLiteral("p3"), words[3]);
         Data->ZQ23.execSql();
+    } else if (command == QLatin1String("depart") && words.size() == 2) {
+        Data->ZQ23.setSql({QStringLiteral("INSERT INTO kiszall (kfulszam, kikelt, khkat)"),
+                           QStringLiteral("VALUES (:p1, CURRENT_DATE, 'vágás')")});
+        Data->ZQ23.setParamText(QStringLiteral("p1"), words[1]);
+        Data->ZQ23.execSql();
+    } else if (command == QLatin1String("onsite")) {
+        say(QStringLiteral("onsite %1").arg(daycounts::countOnSite(Data->ZCon1.attachment())));
     } else if (command == QLatin1String("hold") && words.size() == 2) {
         Data->ZQ23.setSql({QStringLiteral("UPDATE beszall SET beubiz = beubiz"), QStringLiteral("WHERE bfulszam = :p1")});
         Data->ZQ23.setParamText(QStringLiteral("p1"), words[1]);

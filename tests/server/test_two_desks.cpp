@@ -295,6 +295,7 @@ private slots:
     void screensWaitForTheWorkAnotherDeskDoes();
     void dispatchDeletionHoldsUntilItsDeletionIsCommitted();
     void aDeskThatDiesLetsItsWorkGo();
+    void onSiteCountKeptByTwoDesksAtOnce();
 
 private:
     QString query(const QString& sql) { return testdb::rows(m_database, sql).value(0).value(0); }
@@ -495,6 +496,59 @@ void TwoDesksTest::aDeskThatDiesLetsItsWorkGo()
         answer = second.ask(QStringLiteral("open KISZALL1"));
     } while (answer != QStringList{QStringLiteral("taken")} && clock.elapsed() < 30000 && (QTest::qWait(200), true));
     QCOMPARE(answer, QStringList{QStringLiteral("taken")});
+}
+
+// Both desks write arrivals and departures of different animals in their open transactions at the
+// same time, one of them folding the count's rows meanwhile: neither is refused, and the count
+// agrees with the tables once both committed. One ear tag written by both at once is refused to the
+// second, as a row the other holds.
+void TwoDesksTest::onSiteCountKeptByTwoDesksAtOnce()
+{
+    const QString slowCount = QStringLiteral(
+        "SELECT COUNT(*) FROM (SELECT t FROM (SELECT bfulszam AS t, 1 AS s FROM beszall UNION ALL "
+        "SELECT kfulszam, -1 FROM kiszall) WHERE t <> '' GROUP BY t HAVING SUM(s) > 0)");
+    const QString add = QStringLiteral("add %1 ") + m_carrier + u' ' + m_sender;
+    testdb::exec(m_database, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('610')"));
+    testdb::exec(m_database, QStringLiteral("INSERT INTO beszall (bfulszam) VALUES ('611')"));
+    // The second desk's first row of the count is the one that folds the committed rows.
+    testdb::exec(m_database, QStringLiteral("ALTER SEQUENCE gen_gerundo_onsite_count RESTART WITH 4094"));
+    {
+        Desk first(m_database, QStringLiteral("first"));
+        Desk second(m_database, QStringLiteral("second"));
+        QVERIFY(first.ready() && second.ready());
+        QCOMPARE(first.ask(add.arg(601)), QStringList{});
+        QCOMPARE(second.ask(add.arg(602)), QStringList{});
+        QCOMPARE(first.ask(QStringLiteral("depart 610")), QStringList{});
+        QCOMPARE(second.ask(QStringLiteral("depart 611")), QStringList{});
+        QCOMPARE(first.ask(add.arg(612)), QStringList{});
+        QCOMPARE(second.ask(add.arg(613)), QStringList{});
+        QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM gerundo_onsite_count WHERE part < 4096")),
+                 QStringLiteral("0"));  // folded
+        // Nothing committed yet: the committed count, at either desk.
+        QCOMPARE(first.ask(QStringLiteral("onsite")), QStringList{QStringLiteral("onsite 2")});
+
+        QCOMPARE(second.ask(QStringLiteral("commit")), QStringList{});
+        QCOMPARE(first.ask(QStringLiteral("onsite")), QStringList{QStringLiteral("onsite 3")});
+        QCOMPARE(first.ask(QStringLiteral("commit")), QStringList{});
+        QCOMPARE(second.ask(QStringLiteral("onsite")), QStringList{QStringLiteral("onsite 4")});
+        QCOMPARE(query(QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")), query(slowCount));
+    }
+    {
+        // One animal at both desks at once.
+        Desk first(m_database, QStringLiteral("first"));
+        Desk second(m_database, QStringLiteral("second"));
+        QVERIFY(first.ready() && second.ready());
+        QCOMPARE(first.ask(add.arg(620)), QStringList{});
+        const QStringList refused = second.ask(QStringLiteral("depart 620"));
+        QVERIFY2(!refused.isEmpty() && refused.first().startsWith(QStringLiteral("failed "))
+                     && refused.first().contains(QStringLiteral("GERUNDO_ONSITE_TAG")),
+                 qPrintable(refused.join(u'\n')));
+        QCOMPARE(first.ask(QStringLiteral("commit")), QStringList{});
+        QCOMPARE(second.ask(QStringLiteral("depart 620")), QStringList{});
+        QCOMPARE(second.ask(QStringLiteral("commit")), QStringList{});
+        QCOMPARE(first.ask(QStringLiteral("onsite")), QStringList{QStringLiteral("onsite 4")});
+        QCOMPARE(query(QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")), query(slowCount));
+    }
 }
 
 QTEST_GUILESS_MAIN(TwoDesksTest)

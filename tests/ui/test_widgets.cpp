@@ -462,16 +462,18 @@ void WidgetsTest::gridCtrlEndAndCtrlHomeInOnePress()
     db.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INT = 0; BEGIN WHILE (I < %1) DO BEGIN "
                            "INSERT INTO beszall (bfulszam, bhkat) VALUES (10000 + :I, 'bika'); I = I + 1; END END")
                 .arg(rows));
+    Dataset arrivalRows(db.session().database(), QStringLiteral("arrivalRows"));
+    DataSource arrivalRowsSource(arrivalRows, QStringLiteral("arrivalRowsSource"));
     Dataset* ds = nullptr;
     DataSource* source = nullptr;
     if (table) {
-        ds = &Data->IBTable1;
-        source = &Data->DS1;
-        QCOMPARE(Data->IBTable1.tableName(), QStringLiteral("BESZALL"));
+        ds = &db.session().tables().arrivals;
+        source = &db.session().tables().arrivalsSource;
+        QCOMPARE(db.session().tables().arrivals.tableName(), QStringLiteral("BESZALL"));
     } else {
-        ds = &Data->ZQ11;
-        source = &Data->DS11;
-        Data->ZQ11.setSql({QStringLiteral("SELECT IDb, bfulszam, bhkat FROM beszall ORDER BY IDb")});
+        ds = &arrivalRows;
+        source = &arrivalRowsSource;
+        arrivalRows.setSql({QStringLiteral("SELECT IDb, bfulszam, bhkat FROM beszall ORDER BY IDb")});
     }
     ds->open();
     QWidget window;
