@@ -218,8 +218,8 @@ void EngineTest::malformedTemplate_data()
 
     QTest::newRow("unknown attribute (file)") << QByteArray() << "7. sor: ismeretlen tulajdonság: „vastag”";
     QTest::newRow("unknown section") << QByteArray("[report]\n[fejlec]\n") << "2. sor: ismeretlen szakasz: [fejlec] "
-                                                                             "(report, expressions, title, pageheader, "
-                                                                             "masterdata, pagefooter, summary)";
+                                                                             "(report, expressions, columns, title, "
+                                                                             "pageheader, masterdata, pagefooter, summary)";
     QTest::newRow("line outside a section") << QByteArray("# megjegyzés\nheight = 5\n")
                                             << "2. sor: a sor nem tartozik szakaszhoz; az első szakasz például [report]";
     QTest::newRow("not UTF-8") << QByteArray("[report]\ntitle = F\xfcl\n") << "2. sor: a sor nem UTF-8 kódolású";
