@@ -84,6 +84,15 @@ Setting setText(const TextStyle& style, const QString& text, double natural, dou
                 w = metrics::widestLine(style, size, text);
             }
             if (w <= widthMm + kEpsilon) {
+                // Widths scale with the size closely, not exactly: the largest size that fits.
+                for (double larger = std::round(size * 10 + 1) / 10; larger < style.size - kEpsilon;
+                     larger = std::round(larger * 10 + 1) / 10) {
+                    const double lw = metrics::widestLine(style, larger, text);
+                    if (lw > widthMm + kEpsilon)
+                        break;
+                    size = larger;
+                    w = lw;
+                }
                 s.size = size;
                 s.widest = w;
             } else {
