@@ -502,7 +502,8 @@ private:
         out.texts.resize(n);
         out.overlaps.clear();
         const std::vector<int>& styles = m_styles[bandIndex(band)];
-        std::vector<double> growth(n, 0);
+        std::vector<double>& growth = m_growth;
+        growth.assign(n, 0);
         double lowest = 0;
         for (size_t i = 0; i < n; ++i) {
             const TextObject& o = band.objects[i];
@@ -537,12 +538,14 @@ private:
                     growth[i] = growth[j];
         // Downward pushes, from the top: a box moves by what the boxes above it (and overlapping it
         // sideways) moved and grew.
-        std::vector<size_t> order(n);
+        std::vector<size_t>& order = m_order;
+        order.resize(n);
         for (size_t i = 0; i < n; ++i)
             order[i] = i;
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return out.texts[a].box.top() < out.texts[b].box.top(); });
-        std::vector<double> shift(n, 0);
+        std::vector<double>& shift = m_shift;
+        shift.assign(n, 0);
         double grown = 0;
         for (size_t a = 0; a < n; ++a) {
             const size_t i = order[a];
@@ -585,9 +588,11 @@ private:
         PreparedPage& page = m_out.pages.back();
         const size_t pageIndex = m_out.pages.size() - 1;
         const size_t first = page.texts.size();
-        std::vector<int> at(layout.texts.size(), -1);
+        std::vector<int>& at = m_at;
+        at.assign(layout.texts.size(), -1);
         const QPointF offset(m_t.margins.left(), y);
-        std::vector<std::pair<size_t, size_t>> waiting;  // (object, page text)
+        std::vector<std::pair<size_t, size_t>>& waiting = m_putWaiting;  // (object, page text)
+        waiting.clear();
         for (size_t i = 0; i < layout.texts.size(); ++i) {
             const SetText& s = layout.texts[i];
             if (!s.present)
@@ -721,6 +726,11 @@ private:
     std::vector<Filled> m_body;
     std::vector<double> m_columnX, m_columnWidth;
     BandLayout m_titleLayout, m_headerLayout, m_footerLayout, m_scratch;
+    // Working space of setBand and put, kept from one band to the next.
+    std::vector<double> m_growth, m_shift;
+    std::vector<size_t> m_order;
+    std::vector<int> m_at;
+    std::vector<std::pair<size_t, size_t>> m_putWaiting;
     std::vector<Waiting> m_waiting;
     QSet<QString> m_unresolved;
 };

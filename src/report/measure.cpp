@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QImage>
 #include <QTextBoundaryFinder>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -28,9 +30,14 @@ size_t qHash(const FaceKey& k, size_t seed = 0)
     return qHashMulti(seed, k.family, k.bold, k.italic, k.centiPoints);
 }
 
+// Unshaped text has no kerning and no ligatures: a line is exactly as wide as its characters'
+// advances added up, so the advances of the characters a report meets are kept once measured.
+constexpr char16_t kKeptAdvances = 0x0300;  // Latin with its accents, below the combining marks
+
 struct Face {
     QFontMetricsF metrics;
     double mmPerUnit;
+    std::array<double, kKeptAdvances> advances;  // font units; < 0 until measured
 };
 
 const QImage& referenceDevice()
@@ -45,24 +52,41 @@ const QImage& referenceDevice()
     return device;
 }
 
-const Face& face(const TextStyle& style, double sizePt)
+Face& face(const TextStyle& style, double sizePt)
 {
     static QHash<FaceKey, std::shared_ptr<Face>> faces;
-    static const Face* last = nullptr;
-    static FaceKey lastKey;
-    FaceKey key{style.family, style.bold, style.italic, static_cast<int>(std::lround(sizePt * 100))};
-    if (last && key == lastKey)
-        return *last;
+    // The faces asked for last, most recent first: a row's few styles, without building a key.
+    struct Recent {
+        Face* face = nullptr;
+        QString family;
+        bool bold = false;
+        bool italic = false;
+        int centiPoints = 0;
+    };
+    static std::array<Recent, 4> recent;
+    const int centiPoints = static_cast<int>(std::lround(sizePt * 100));
+    for (size_t i = 0; i < recent.size(); ++i) {
+        Recent& r = recent[i];
+        if (r.face && r.centiPoints == centiPoints && r.bold == style.bold && r.italic == style.italic &&
+            r.family == style.family) {
+            if (i > 0)
+                std::rotate(recent.begin(), recent.begin() + static_cast<long>(i),
+                            recent.begin() + static_cast<long>(i) + 1);
+            return *recent[0].face;
+        }
+    }
+    FaceKey key{style.family, style.bold, style.italic, centiPoints};
     auto it = faces.find(key);
     if (it == faces.end()) {
         const QImage& device = referenceDevice();
         auto f = std::make_shared<Face>(
-            Face{QFontMetricsF(font(style, key.centiPoints / 100.0), &device), kMmPerInch / device.logicalDpiX()});
+            Face{QFontMetricsF(font(style, centiPoints / 100.0), &device), kMmPerInch / device.logicalDpiX(), {}});
+        f->advances.fill(-1);
         it = faces.insert(key, f);
     }
-    last = it->get();
-    lastKey = std::move(key);
-    return *last;
+    std::rotate(recent.begin(), recent.end() - 1, recent.end());
+    recent[0] = Recent{it->get(), style.family, style.bold, style.italic, centiPoints};
+    return *recent[0].face;
 }
 
 }  // namespace
@@ -83,8 +107,18 @@ double width(const TextStyle& style, double sizePt, QStringView text)
 {
     if (text.isEmpty())
         return 0;
-    const Face& f = face(style, sizePt);
-    return f.metrics.horizontalAdvance(text.toString()) * f.mmPerUnit;
+    Face& f = face(style, sizePt);
+    double units = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= kKeptAdvances)  // combining marks, other scripts: Qt measures the whole line
+            return f.metrics.horizontalAdvance(text.toString()) * f.mmPerUnit;
+        double& advance = f.advances[u];
+        if (advance < 0)
+            advance = f.metrics.horizontalAdvance(c);
+        units += advance;
+    }
+    return units * f.mmPerUnit;
 }
 
 double widestLine(const TextStyle& style, double sizePt, const QString& text)
