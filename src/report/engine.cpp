@@ -530,34 +530,37 @@ private:
                 growth[i] = block + spare - room;
             }
         }
-        // Rows: boxes of the same top and bottom grow together.
-        for (size_t i = 0; i < n; ++i)
-            for (size_t j = 0; j < n; ++j)
-                if (growth[j] > growth[i] && std::abs(out.texts[i].box.top() - out.texts[j].box.top()) < kEpsilon &&
-                    std::abs(out.texts[i].box.bottom() - out.texts[j].box.bottom()) < kEpsilon)
-                    growth[i] = growth[j];
-        // Downward pushes, from the top: a box moves by what the boxes above it (and overlapping it
-        // sideways) moved and grew.
-        std::vector<size_t>& order = m_order;
-        order.resize(n);
-        for (size_t i = 0; i < n; ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return out.texts[a].box.top() < out.texts[b].box.top(); });
         std::vector<double>& shift = m_shift;
         shift.assign(n, 0);
         double grown = 0;
-        for (size_t a = 0; a < n; ++a) {
-            const size_t i = order[a];
-            const QRectF& bi = out.texts[i].box;
-            for (size_t b = 0; b < a; ++b) {
-                const size_t j = order[b];
-                const QRectF& bj = out.texts[j].box;
-                if (bj.bottom() <= bi.top() + kEpsilon && bj.left() < bi.right() - kEpsilon &&
-                    bi.left() < bj.right() - kEpsilon)
-                    shift[i] = std::max(shift[i], shift[j] + growth[j]);
+        if (std::any_of(growth.begin(), growth.end(), [](double g) { return g > 0; })) {
+            // Rows: boxes of the same top and bottom grow together.
+            for (size_t i = 0; i < n; ++i)
+                for (size_t j = 0; j < n; ++j)
+                    if (growth[j] > growth[i] &&
+                        std::abs(out.texts[i].box.top() - out.texts[j].box.top()) < kEpsilon &&
+                        std::abs(out.texts[i].box.bottom() - out.texts[j].box.bottom()) < kEpsilon)
+                        growth[i] = growth[j];
+            // Downward pushes, from the top: a box moves by what the boxes above it (and overlapping
+            // it sideways) moved and grew.
+            std::vector<size_t>& order = m_order;
+            order.resize(n);
+            for (size_t i = 0; i < n; ++i)
+                order[i] = i;
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t a, size_t b) { return out.texts[a].box.top() < out.texts[b].box.top(); });
+            for (size_t a = 0; a < n; ++a) {
+                const size_t i = order[a];
+                const QRectF& bi = out.texts[i].box;
+                for (size_t b = 0; b < a; ++b) {
+                    const size_t j = order[b];
+                    const QRectF& bj = out.texts[j].box;
+                    if (bj.bottom() <= bi.top() + kEpsilon && bj.left() < bi.right() - kEpsilon &&
+                        bi.left() < bj.right() - kEpsilon)
+                        shift[i] = std::max(shift[i], shift[j] + growth[j]);
+                }
+                grown = std::max(grown, shift[i] + growth[i]);
             }
-            grown = std::max(grown, shift[i] + growth[i]);
         }
         out.height = band.height + grown;
         for (size_t i = 0; i < n; ++i) {
@@ -569,11 +572,30 @@ private:
             if (s.setting.lineSpacing > 0)
                 s.ink = inkOf(o.style, s.setting, s.box);
         }
-        for (size_t i = 0; i < n; ++i)
-            for (size_t j = i + 1; j < n; ++j)
-                if (out.texts[i].setting.lineSpacing > 0 && out.texts[j].setting.lineSpacing > 0 &&
-                    overlapping(out.texts[i].ink, out.texts[j].ink))
-                    out.overlaps.emplace_back(static_cast<int>(i), static_cast<int>(j));
+        // A text stays inside its box unless it was cut (and listed so); growing moves boxes apart,
+        // never onto each other: only texts whose boxes overlap in the template can overlap.
+        for (const auto& [i, j] : overlappingBoxes(band))
+            if (out.texts[static_cast<size_t>(i)].setting.lineSpacing > 0 &&
+                out.texts[static_cast<size_t>(j)].setting.lineSpacing > 0 &&
+                overlapping(out.texts[static_cast<size_t>(i)].ink, out.texts[static_cast<size_t>(j)].ink))
+                out.overlaps.emplace_back(i, j);
+    }
+
+    // The pairs of a band's objects whose boxes overlap (the columns sized).
+    const std::vector<std::pair<int, int>>& overlappingBoxes(const Band& band)
+    {
+        const size_t b = bandIndex(band);
+        if (m_overlappingBoxes.size() != m_t.bands.size())
+            m_overlappingBoxes.assign(m_t.bands.size(), std::nullopt);
+        if (!m_overlappingBoxes[b]) {
+            std::vector<std::pair<int, int>> pairs;
+            for (size_t i = 0; i < band.objects.size(); ++i)
+                for (size_t j = i + 1; j < band.objects.size(); ++j)
+                    if (overlapping(boxOf(band.objects[i]), boxOf(band.objects[j])))
+                        pairs.emplace_back(static_cast<int>(i), static_cast<int>(j));
+            m_overlappingBoxes[b] = std::move(pairs);
+        }
+        return *m_overlappingBoxes[b];
     }
 
     void problem(FitProblem::Kind kind, size_t page, size_t text, int other, int line)
@@ -731,6 +753,7 @@ private:
     std::vector<size_t> m_order;
     std::vector<int> m_at;
     std::vector<std::pair<size_t, size_t>> m_putWaiting;
+    std::vector<std::optional<std::vector<std::pair<int, int>>>> m_overlappingBoxes;
     std::vector<Waiting> m_waiting;
     QSet<QString> m_unresolved;
 };

@@ -38,6 +38,10 @@ struct Face {
     QFontMetricsF metrics;
     double mmPerUnit;
     std::array<double, kKeptAdvances> advances;  // font units; < 0 until measured
+    // Millimetres (asking Qt for them takes a lock every time).
+    double lineSpacing = 0;
+    double ascent = 0;
+    double descent = 0;
 };
 
 const QImage& referenceDevice()
@@ -64,11 +68,11 @@ Face& face(const TextStyle& style, double sizePt)
         int centiPoints = 0;
     };
     static std::array<Recent, 4> recent;
-    const int centiPoints = static_cast<int>(std::lround(sizePt * 100));
+    const int centiPoints = static_cast<int>(sizePt * 100 + 0.5);
     for (size_t i = 0; i < recent.size(); ++i) {
         Recent& r = recent[i];
         if (r.face && r.centiPoints == centiPoints && r.bold == style.bold && r.italic == style.italic &&
-            r.family == style.family) {
+            (r.family.constData() == style.family.constData() || r.family == style.family)) {
             if (i > 0)
                 std::rotate(recent.begin(), recent.begin() + static_cast<long>(i),
                             recent.begin() + static_cast<long>(i) + 1);
@@ -82,6 +86,9 @@ Face& face(const TextStyle& style, double sizePt)
         auto f = std::make_shared<Face>(
             Face{QFontMetricsF(font(style, centiPoints / 100.0), &device), kMmPerInch / device.logicalDpiX(), {}});
         f->advances.fill(-1);
+        f->lineSpacing = f->metrics.lineSpacing() * f->mmPerUnit;
+        f->ascent = f->metrics.ascent() * f->mmPerUnit;
+        f->descent = f->metrics.descent() * f->mmPerUnit;
         it = faces.insert(key, f);
     }
     std::rotate(recent.begin(), recent.end() - 1, recent.end());
@@ -123,6 +130,23 @@ double width(const TextStyle& style, double sizePt, QStringView text)
 
 double widestLine(const TextStyle& style, double sizePt, const QString& text)
 {
+    // Usually one line of kept characters: added up in one pass.
+    Face& f = face(style, sizePt);
+    double units = 0;
+    bool simple = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= kKeptAdvances || u == u'\n') {
+            simple = false;
+            break;
+        }
+        double& advance = f.advances[u];
+        if (advance < 0)
+            advance = f.metrics.horizontalAdvance(c);
+        units += advance;
+    }
+    if (simple)
+        return units * f.mmPerUnit;
     if (!text.contains(u'\n'))
         return width(style, sizePt, text);
     double widest = 0;
@@ -149,27 +173,22 @@ double longestWord(const TextStyle& style, double sizePt, const QString& text)
 
 double lineSpacing(const TextStyle& style, double sizePt)
 {
-    const Face& f = face(style, sizePt);
-    return f.metrics.lineSpacing() * f.mmPerUnit;
+    return face(style, sizePt).lineSpacing;
 }
 
 double linesTop(const TextStyle& style, double sizePt, int lines, double boxHeight)
 {
     const Face& f = face(style, sizePt);
-    const double block = lines * f.metrics.lineSpacing() * f.mmPerUnit;
+    const double block = lines * f.lineSpacing;
     const Qt::Alignment vertical = style.align & Qt::AlignVertical_Mask;
     if (vertical & Qt::AlignVCenter)
         return (boxHeight - block) / 2;
     const bool shrunk = sizePt < style.size - 0.001;
-    if (vertical & Qt::AlignBottom) {
-        const double lower = shrunk ? (face(style, style.size).metrics.descent() * face(style, style.size).mmPerUnit -
-                                       f.metrics.descent() * f.mmPerUnit)
-                                    : 0;
-        return boxHeight - block - lower;
-    }
-    return shrunk ? face(style, style.size).metrics.ascent() * face(style, style.size).mmPerUnit -
-                        f.metrics.ascent() * f.mmPerUnit
-                  : 0;
+    const double ascent = f.ascent;
+    const double descent = f.descent;
+    if (vertical & Qt::AlignBottom)
+        return boxHeight - block - (shrunk ? face(style, style.size).descent - descent : 0);
+    return shrunk ? face(style, style.size).ascent - ascent : 0;
 }
 
 std::vector<int> paragraphBreaks(const QString& text)
