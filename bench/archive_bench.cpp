@@ -5,7 +5,7 @@
 #include "archive_site.h"
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/archive_day.h"
 #include "ui/platform.h"
 
@@ -44,7 +44,7 @@ double median(std::vector<double> v)
 double screenRun(bool archive, QString* lastLine)
 {
     platform::TestDoubles boxes;
-    Data = new TData();
+    openBenchSession();
     auto screen = std::make_unique<DayTransferDialog>(
         nullptr, archive ? maintenance::TransferDirection::Archive : maintenance::TransferDirection::Withdraw);
     screen->show();
@@ -59,7 +59,7 @@ double screenRun(bool archive, QString* lastLine)
     if (!boxes.messages.isEmpty())
         qFatal("the run failed: %s", qPrintable(boxes.messageTexts().join(u'\n')));
     screen.reset();
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     return ms;
 }

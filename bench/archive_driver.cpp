@@ -7,7 +7,8 @@
 // The run prints its message line whenever it changes (with the time since the click), and the boxes it showed, on stdout.
 #include "archive_site.h"
 
-#include "core/datamodule.h"
+#include "benchsupport.h"
+#include "storage/shared_datasets.h"
 #include "core/dbcreate.h"
 #include "maintenance/archive_day.h"
 #include "ui/platform.h"
@@ -52,7 +53,7 @@ int run(const QString& dir, bool archive)
 {
     QDir::setCurrent(dir);
     platform::TestDoubles boxes;  // a box would wait for a person: record it and go on
-    Data = new TData();
+    openBenchSession();
     auto screen = std::make_unique<DayTransferDialog>(
         nullptr, archive ? maintenance::TransferDirection::Archive : maintenance::TransferDirection::Withdraw);
     screen->show();
@@ -82,7 +83,7 @@ int run(const QString& dir, bool archive)
     for (const QString& box : boxes.messageTexts())
         std::printf("box: %s\n", box.toUtf8().constData());
     screen.reset();
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     return boxes.messages.isEmpty() ? 0 : 1;
 }

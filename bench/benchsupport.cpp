@@ -1,5 +1,7 @@
 #include "benchsupport.h"
 
+#include "storage/session.h"
+
 #include "core/dbcreate.h"
 
 #include <QDir>
@@ -9,6 +11,19 @@
 #include <fstream>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+std::unique_ptr<Session> g_session;
+}  // namespace
+
+Session& openBenchSession(const QString& database)
+{
+    g_session.reset();
+    g_session = database.isEmpty() ? std::make_unique<Session>() : std::make_unique<Session>(database);
+    return *g_session;
+}
+
+void closeBenchSession() { g_session.reset(); }
 
 BenchDatabase::BenchDatabase()
 {

@@ -29,6 +29,13 @@ private:
     QString m_oldCwd;
 };
 
+class Session;
+// The session a benchmark's screens work in, as the program makes one at start-up (on the
+// database the settings name, Dudoz.fdb in the working directory, unless one is given);
+// closeBenchSession() closes it.
+Session& openBenchSession(const QString& database = {});
+void closeBenchSession();
+
 // How a benchmark connects to a database file of its own.
 fb::ConnectParams connectParams(const QString& file);
 

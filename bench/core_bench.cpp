@@ -4,7 +4,7 @@
 // landing on its last row, on a remembered row and back on its first row, and a dataset over an
 // unordered statement read to its end against the bare client library (time and memory).
 #include "benchsupport.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/day_counts.h"
 
 #include <QCoreApplication>
@@ -34,9 +34,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     BenchDatabase db;
 
-    Data = new TData();
+    openBenchSession();
     const double empty = refreshMs();
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     std::printf("main window refresh (close and reopen ten tables), empty database: %.2f ms\n", empty);
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         filled = size;
         const int runs = runsAt(size);
 
-        Data = new TData();
+        openBenchSession();
         std::printf("%s rows (median of %d runs):\n", qPrintable(grouped(size)), runs);
         const double refresh = refreshMs();
         std::printf("  %-58s %9.2f ms   ratio to empty %.2f\n", "main window refresh (ten tables)", refresh,
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
                     rf.bytes / 1048576.0, q.fetchedBytes() / 1048576.0, (after - before) / 1048576.0,
                     static_cast<double>(after - before) / static_cast<double>(rf.bytes));
         q.close();
-        delete Data;
+        closeBenchSession();
         Data = nullptr;
     }
     return 0;

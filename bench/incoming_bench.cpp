@@ -5,7 +5,7 @@
 // the list read everything up to it.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
         // A row in the middle of the list, as one opened for change earlier in the run.
         const QString middle = QString::number(size / 2 + 1);
 
-        Data = new TData();
+        openBenchSession();
         resetHandOver();
         std::printf("%s arrivals (median of %d runs):\n", qPrintable(grouped(size)), runs);
         const double rawAll = timeMs([&] { rawFetchAll(db.file(), kListSql); }, 1);
@@ -146,7 +146,7 @@ int main(int argc, char** argv)
         }
         line("for scale: bare client fetch of every joined row (one run)", rawAll);
         std::printf("  resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
-        delete Data;
+        closeBenchSession();
         Data = nullptr;
     }
     return 0;

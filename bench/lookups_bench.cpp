@@ -8,10 +8,10 @@
 // through its screen (the report written into the memo) against a bare fetch of its statements.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
 #include "lookups/eartag_checks.h"
 #include "lookups/eartag_search.h"
 #include "lookups/sender_ranges.h"
+#include "storage/session.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -130,10 +130,10 @@ struct Bare {
 
     // Ends the program's transaction and reads the work tables through, which collects the
     // versions that the last run deleted.
-    void settle()
+    void settle(Session& session)
     {
-        if (Data->IBTrans1.inTransaction())
-            Data->IBTrans1.commit();
+        if (session.transaction().inTransaction())
+            session.transaction().commit();
         fetch({QStringLiteral("SELECT COUNT(*) FROM fulszam"), QStringLiteral("SELECT COUNT(*) FROM fulszam0")});
     }
 
@@ -205,9 +205,9 @@ int main(int argc, char** argv)
         std::printf("\n== \"Lekérdezés\" of a sender with %d ear tags (%d live, %d archived), %s ==\n",
                     kSenderLive + kSenderArchived, kSenderLive, kSenderArchived,
                     singleRuns ? "20,000 runs of one" : "2,000 runs of ten");
-        Data = new TData();
+        Session& session = openBenchSession();
         {
-            SenderEarTagRangesDialog screen;
+            SenderEarTagRangesDialog screen(session);
             screen.show();
             QApplication::processEvents();
             // Taken in turns, each from the same state: no transaction of the program open (it
@@ -216,9 +216,9 @@ int main(int argc, char** argv)
             int runs = 0;
             std::vector<double> bareTimes, screenTimes;
             for (int i = 0; i < 7; ++i) {
-                bare.settle();
+                bare.settle(session);
                 bareTimes.push_back(timeMs([&] { runs = bare.ranges(QStringLiteral("1")); }, 1));
-                bare.settle();
+                bare.settle(session);
                 screenTimes.push_back(timeMs([&] { screen.collectRanges(); }, 1));
             }
             const double bareMs = median(bareTimes);
@@ -229,20 +229,19 @@ int main(int argc, char** argv)
             line("\"Lekérdezés\"", screenMs,
                  QStringLiteral("(%1x bare, target <= 1.5x; %2 runs shown)")
                      .arg(screenMs / bareMs, 0, 'f', 2)
-                     .arg(Data->ZQ60.recordCount()));
+                     .arg(session.database().dataset(QStringLiteral("senderRunRows"))->recordCount()));
         }
-        delete Data;
-        Data = nullptr;
+        closeBenchSession();
     }
 
     std::printf("\n== the ear-tag search among %d arrivals ==\n", kLive);
-    Data = new TData();
+    Session& session = openBenchSession();
     {
         // The search for a beginning that only the last thousand ear tags in text order have.
-        EarTagSearchDialog search;
+        EarTagSearchDialog search(session);
         search.show();
         QApplication::processEvents();
-        auto* field = search.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        auto* field = search.findChild<QLineEdit*>(QStringLiteral("earTagEdit"));
         field->setText(QStringLiteral("1000099"));
         long rows = 0;
         const double bareMs = timeMs([&] { rows = bare.firstRows(kSearchSql, QStringLiteral("1000099%"), 30); });
@@ -256,7 +255,7 @@ int main(int argc, char** argv)
     }
     std::printf("\n== the checks over %d arrivals and %d departures ==\n", kLive, kDepartures);
     {
-        DuplicateEarTagsDialog duplicates;
+        DuplicateEarTagsDialog duplicates(session);
         duplicates.show();
         long rows = 0;
         const double bareMs = timeMs([&] {
@@ -266,13 +265,13 @@ int main(int argc, char** argv)
                                               "FROM kiszall ORDER BY kfulszam")});
         });
         const double screenMs = timeMs([&] { duplicates.runCheck(); });
-        const int lines = duplicates.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->blockCount();
+        const int lines = duplicates.findChild<QPlainTextEdit*>(QStringLiteral("reportMemo"))->blockCount();
         line("bare: both ordered lists fetched", bareMs, QStringLiteral("(%1 rows)").arg(rows));
         line("duplicate check \"Ellenörzés\"", screenMs,
              QStringLiteral("(%1x bare, target < 1 s; %2 lines)").arg(screenMs / bareMs, 0, 'f', 2).arg(lines));
     }
     {
-        DeparturesWithoutArrivalDialog missing;
+        DeparturesWithoutArrivalDialog missing(session);
         missing.show();
         long rows = 0;
         const double bareMs = timeMs([&] {
@@ -282,15 +281,14 @@ int main(int argc, char** argv)
                                            "WHERE bfulszam IS NULL")});
         });
         const double screenMs = timeMs([&] { missing.runCheck(); });
-        const int lines = missing.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->blockCount();
+        const int lines = missing.findChild<QPlainTextEdit*>(QStringLiteral("reportMemo"))->blockCount();
         line("bare: the departures without arrival fetched", bareMs, QStringLiteral("(%1 rows)").arg(rows));
         line("missing-arrival check \"Ellenörzés\"", screenMs,
              QStringLiteral("(%1x bare, target < 1 s; %2 lines)").arg(screenMs / bareMs, 0, 'f', 2).arg(lines));
     }
     if (!doubles.messages.isEmpty())
         std::printf("messages: %s\n", qPrintable(doubles.messageTexts().join(u'\n')));
-    delete Data;
-    Data = nullptr;
+    closeBenchSession();
     std::printf("resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
     return 0;
 }

@@ -7,7 +7,7 @@
 
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "db/client.h"
 #include "outgoing/eartag_picklist.h"
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
                 spare, spare + 4 * runs);
         const QString middle = QString::number(departures / 2 + 1);
 
-        Data = new TData();
+        openBenchSession();
         resetHandOver();
         Raw raw(db.file());
         std::printf("%s arrivals, %s departures (median of %d runs):\n", qPrintable(grouped(size)),
@@ -236,7 +236,7 @@ int main(int argc, char** argv)
                     static_cast<long long>(doubles.messages.size()));
         doubles.messages.clear();
         std::printf("  resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
-        delete Data;
+        closeBenchSession();
         Data = nullptr;
     }
 

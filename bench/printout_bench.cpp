@@ -6,7 +6,7 @@
 // its 1,000 or 5,000 count events and the summary, both prepared in full.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/delivery_printout.h"
 #include "ui/platform.h"
 
@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         std::printf("\n== 5,000 departures on %s among 100,000 live ones, as %s ==\n", qPrintable(kDay),
                     layout.name);
         fill(db, layout);
-        Data = new TData();
+        openBenchSession();
         {
             OutgoingDeliveryPrintoutDialog screen;
             screen.show();
@@ -172,7 +172,7 @@ int main(int argc, char** argv)
             }
             doubles.onReport = nullptr;
         }
-        delete Data;
+        closeBenchSession();
         Data = nullptr;
     }
     std::printf("resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);

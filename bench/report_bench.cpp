@@ -5,7 +5,7 @@
 // with columns sized from the day's values and wrapping names, its preparation and its PDF.
 #include "benchsupport.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/report_feeds.h"
 #include "report/preview.h"
 #include "report/render.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     QFile::remove(QStringLiteral("range_list.frf"));
     QFile::copy(QStringLiteral(GERUNDO_BENCH_TEMPLATES "/range_list.frf"), QStringLiteral("range_list.frf"));
 
-    Data = new TData();
+    openBenchSession();
     ReportFeeds& feeds = ReportFeeds::of(*Data);
     QLineEdit day(kDay.toString(QStringLiteral("yyyy.MM.dd")));
     feeds.setIncomingDayField(&day);
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     std::printf("%-62s %9.1f ms  (target < 300 ms)\n", "end of preparation to the first page on screen", firstPage);
     std::printf("resident memory: %.1f MB\n", static_cast<double>(residentBytes()) / 1e6);
 
-    delete Data;
+    closeBenchSession();
     Data = nullptr;
     return 0;
 }

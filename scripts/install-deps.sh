@@ -9,6 +9,7 @@ pkgs=(
   firebird3.0-server
   qt6-translations-l10n
   fonts-dejavu-core
+  libxlsxwriter-dev zlib1g-dev
   xvfb xauth poppler-utils
 )
 missing=()

@@ -4,8 +4,9 @@
 //                                               after each committed line (N lines so far)
 //   gerundo-legacy-import check DIR/            compares ./Dudoz.fdb with the files: the rows must be
 //                                               exactly the first N lines, whole; prints N
-#include "core/database_settings.h"
-#include "core/datamodule.h"
+#include "db/database_settings.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "legacy_sample.h"
 #include "maintenance/legacy_format.h"
@@ -26,10 +27,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     }
-    void fileLoaded(const legacy::FileLayout&, const QString&, QByteArrayView, const QList<legacy::LineSpan>&) override
-    {
-        m_importedInFile = 0;
-    }
+    void fileOpened(const legacy::FileLayout&, const legacy::FileSummary&) override { m_importedInFile = 0; }
     void lineDone(const legacy::FileLayout&, const legacy::FileSummary& file) override
     {
         if (file.imported == m_importedInFile)
@@ -48,9 +46,9 @@ private:
 int importDirectory(const QString& dir)
 {
     fb::preparePerUserLockDirectory();
-    TData data;
+    Session session;
     PrintingObserver observer;
-    legacy::LegacyImporter importer(data, observer);
+    legacy::LegacyImporter importer(*Data, observer);
     const legacy::ImportSummary summary = importer.run(dir);
     std::fprintf(stderr, "%s", qPrintable(legacy::summaryText(summary)));
     return summary.completed ? 0 : 1;

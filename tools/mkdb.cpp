@@ -5,7 +5,7 @@
 // DATABASE is a file or a database on a server ("host:/path/Dudoz.fdb"); without it, the one the
 // program opens (GERUNDO_DATABASE, or Dudoz.fdb). On a server the user and password are the
 // program's (GERUNDO_USER, GERUNDO_PASSWORD).
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "core/dbcreate.h"
 #include "db/error.h"
 

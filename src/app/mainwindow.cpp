@@ -3,7 +3,8 @@
 #include "app/dayline.h"
 #include "app/infoscreens.h"
 #include "app/splash.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "core/day_counts.h"
 #include "incoming/incoming_list.h"
 #include "lookups/eartag_checks.h"
@@ -71,7 +72,7 @@ QString buildMainCaption(const QString& versionText)
 
 void MainWindow::setVersionInfoForTests(std::optional<std::optional<VersionInfo>> info) { g_versionOverride = info; }
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(Session* session, QWidget* parent) : QMainWindow(parent), m_session(session)
 {
     setObjectName(QStringLiteral("Form1"));
     buildMenu();
@@ -79,6 +80,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_dayLine);
     resize(640, 120);
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu()
 {
@@ -175,16 +178,18 @@ bool MainWindow::startUp()
     (new LoadingSplash(nullptr))->exec();
     // 2-4. Data module, connection, the ten tables.
     try {
-        Data = new TData(qApp);
-        Data->ZCon1.setConnected(true);
-        for (TableDataset* t : Data->tables())
+        if (!m_session) {
+            m_ownSession = std::make_unique<Session>();
+            m_session = m_ownSession.get();
+        }
+        for (TableDataset* t : m_session->tables().all())
             t->close();
-        for (TableDataset* t : Data->tables())
+        for (TableDataset* t : m_session->tables().all())
             t->open();
     } catch (const std::exception&) {
         // 5. Nothing of the program can work without the database.
-        delete Data;
-        Data = nullptr;
+        m_session = nullptr;
+        m_ownSession.reset();
         platform::confirmYes(nullptr,
                              QStringLiteral("Az adatbáziskezelöt nem találja.\nA program müködéséhez szükséges."));
         return false;
@@ -209,26 +214,26 @@ bool MainWindow::startUp()
 
 void MainWindow::refreshTables()
 {
-    if (!Data)
+    if (!m_session)
         return;
-    Data->reopenTables();
+    m_session->tables().reopen();
     refreshDayCounts();
 }
 
 void MainWindow::refreshDayCounts()
 {
-    if (!Data || !Data->ZCon1.connected())
+    if (!m_session || !m_session->database().connection().connected())
         return;
     const QDate today = platform::today();
-    const daycounts::Day day = daycounts::countDay(Data->ZCon1.attachment(), today);
+    const daycounts::Day day = daycounts::countDay(m_session->database().connection().attachment(), today);
     m_dayLine->showDay(today, day.arrivals, day.departures);
 }
 
 void MainWindow::recountOnSite()
 {
-    if (!Data || !Data->ZCon1.connected())
+    if (!m_session || !m_session->database().connection().connected())
         return;
-    m_dayLine->showOnSite(daycounts::countOnSite(Data->ZCon1.attachment()));
+    m_dayLine->showOnSite(daycounts::countOnSite(m_session->database().connection().attachment()));
 }
 
 template <typename Screen>
@@ -244,13 +249,15 @@ void MainWindow::shutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    if (!Data)
+    if (!m_session)
         return;
     // Pending work (a deletion no screen committed) becomes permanent here.
-    if (Data->IBTrans1.inTransaction())
-        Data->IBTrans1.commitRetaining();
-    if (Data->ZCon1.connected())
-        Data->ZCon1.close();
+    SharedTransaction& transaction = m_session->transaction();
+    if (transaction.inTransaction())
+        transaction.commitRetaining();
+    Connection& connection = m_session->database().connection();
+    if (connection.connected())
+        connection.close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -258,7 +265,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     try {
         shutDown();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
     event->accept();
 }
@@ -267,8 +274,8 @@ void MainWindow::openIncomingDeliveries() { runWritingScreen<IncomingListDialog>
 void MainWindow::openOutgoingDeliveries() { runWritingScreen<OutgoingListDialog>(); }
 void MainWindow::openTakeover() { runWritingScreen<TakeoverDialog>(); }
 void MainWindow::openDataCompletion() { runWritingScreen<OutgoingCompletionDialog>(); }
-void MainWindow::openPartners() { runScreen<PartnerListDialog>(this); }
-void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this); }
+void MainWindow::openPartners() { runScreen<PartnerListDialog>(this, *m_session); }
+void MainWindow::openCarriers() { runScreen<CarrierListDialog>(this, *m_session); }
 void MainWindow::showAbout() { runScreen<AboutDialog>(this); }
 void MainWindow::openRemoteSupport() { runScreen<RemoteSupportDialog>(this); }
 void MainWindow::openHelp() { runScreen<HelpDialog>(this); }
@@ -277,25 +284,25 @@ void MainWindow::printIncomingDeliveries() { runScreen<IncomingDeliveryPrintoutD
 void MainWindow::printOutgoingDeliveries() { runScreen<OutgoingDeliveryPrintoutDialog>(this); }
 void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this); }
 void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
-void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this); }
-void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this); }
+void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this, *m_session); }
+void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this, *m_session); }
 void MainWindow::archiveDispatchDay() { runWritingScreen<ArchiveDialog>(); }
 void MainWindow::withdrawArchivedDay() { runWritingScreen<ArchiveWithdrawalDialog>(); }
-void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this); }
+void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this, *m_session); }
 void MainWindow::deleteDepartures() { runWritingScreen<DispatchDeletionDialog>(); }
-void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this); }
+void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this, *m_session); }
 void MainWindow::editTables() { runWritingScreen<TableEditorDialog>(); }
 void MainWindow::importPreviousVersion() { runWritingScreen<LegacyImportDialog>(); }
 
 void MainWindow::backUpDatabase()
 {
-    if (Data)
+    if (m_session)
         backup::backUp(this, *Data);
 }
 
 void MainWindow::restoreDatabase()
 {
-    if (!Data)
+    if (!m_session)
         return;
     const bool replaced = backup::restore(this, *Data);
     // Reconnected either way: the tables read the database that is in place now.

@@ -3,11 +3,13 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class DayLine;
 class QAction;
 class QMenu;
+class Session;
 namespace input {
 class ReactivationRefresh;
 }
@@ -28,7 +30,10 @@ QString buildMainCaption(const QString& versionText);
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // Start-up makes the program's session on its database; a test may hand in a session of its own
+    // (the window works on it, start-up included, and leaves it open).
+    explicit MainWindow(Session* session = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: the splash for its full time, the data module and connection, the ten tables,
     // the number and date separators, the caption. False when the database could not be reached:
@@ -47,6 +52,8 @@ public:
     static void setVersionInfoForTests(std::optional<std::optional<VersionInfo>> info);
 
     input::ReactivationRefresh* refresher() const { return m_refresh; }
+    // The program's session on its database; null before start-up and after it failed.
+    Session* session() const { return m_session; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +97,8 @@ private:
     void runWritingScreen();
     void refreshDayCounts();
 
+    std::unique_ptr<Session> m_ownSession;
+    Session* m_session = nullptr;
     QString m_versionText;
     input::ReactivationRefresh* m_refresh = nullptr;
     bool m_shutDown = false;

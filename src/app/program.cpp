@@ -18,7 +18,7 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            platform::showError(activeWindow(), QString::fromStdString(e.what()));
+            platform::showError(activeWindow(), e);
         }
         return false;
     }

@@ -1,7 +1,7 @@
 #include "core/dataset.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "core/database.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,18 +84,33 @@ void RowStore::removeRow(int at)
 
 // ---------------------------------------------------------------- Dataset
 
-Dataset::Dataset(TData& module, const QString& name) : m_module(module), m_name(name)
+Dataset::Dataset(Database& database, const QString& name) : m_database(&database), m_name(name)
 {
     setObjectName(name);
-    module.m_datasets.push_back(this);
+    database.registerDataset(this);
 }
 
 Dataset::~Dataset()
 {
+    if (m_database)
+        m_database->unregisterDataset(this);
     m_forward.cursor.reset();
     m_backward.cursor.reset();
     m_keyedStatements.clear();
     m_stmt.reset();
+}
+
+void Dataset::dropStatements()
+{
+    m_keyedStatements.clear();
+    m_stmt.reset();
+}
+
+Database& Dataset::database() const
+{
+    if (!m_database)
+        throw fb::Error(fb::notConnectedMessage());
+    return *m_database;
 }
 
 void Dataset::Reader::clear()
@@ -144,7 +159,7 @@ void Dataset::setParamDateText(const QString& name, const QString& value)
 {
     const auto d = convert::textToDate(value);
     if (!d)
-        throw fb::Error(QStringLiteral("'%1' is not a valid date").arg(value));
+        throw fb::Error(fb::invalidDateMessage(value, {}));
     setParamDate(name, *d);
 }
 
@@ -163,7 +178,7 @@ void Dataset::prepare(const QString& text)
         return;
     m_stmt.reset();
     m_preparedText.clear();
-    m_stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), text);
+    m_stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(), text);
     m_preparedText = text;
 }
 
@@ -179,11 +194,11 @@ void Dataset::open()
 {
     if (m_active)
         return;
-    m_module.startIfNeeded(this, false);
+    database().startIfNeeded(this, false);
     prepare(statementText());
     bindAll(*m_stmt);
     if (!m_stmt->hasCursor())
-        throw fb::Error(QStringLiteral("%1: the statement returns no rows").arg(m_name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezés nem ad vissza sorokat.").arg(m_name));
     m_columns = m_stmt->columns();
     m_planLooked = false;
     m_plan.reset();
@@ -213,11 +228,19 @@ void Dataset::open()
     emit currentChanged(m_current);
 }
 
+std::unique_ptr<fb::Statement> Dataset::prepareCopy() const
+{
+    auto stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(),
+                                                statementText());
+    bindAll(*stmt);
+    return stmt;
+}
+
 void Dataset::execSql()
 {
     close();
     m_rowsAffected = 0;
-    m_module.startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     prepare(statementText());
     bindAll(*m_stmt);
     if (m_stmt->hasCursor()) {
@@ -227,7 +250,7 @@ void Dataset::execSql()
         m_stmt->execute();
         m_rowsAffected = static_cast<qint64>(m_stmt->affectedRecords());
     }
-    m_module.statementFinished(this);
+    database().statementFinished(this);
 }
 
 void Dataset::closeQuietly()
@@ -252,7 +275,7 @@ void Dataset::close()
     if (!m_active)
         return;
     closeQuietly();
-    m_module.datasetClosed(this);
+    database().datasetClosed(this);
 }
 
 bool Dataset::readRow(Reader& reader, unsigned char* buffer)
@@ -467,7 +490,7 @@ std::shared_ptr<const keyset::Plan> Dataset::orderKey()
     if (m_planLooked)
         return m_plan;
     m_planLooked = true;
-    m_plan = m_module.orderKeyOf(*this);
+    m_plan = database().orderKeyOf(*this);
     return m_plan;
 }
 
@@ -476,7 +499,7 @@ fb::Statement& Dataset::keyedStatement(const QString& sql)
     auto it = m_keyedStatements.find(sql);
     if (it != m_keyedStatements.end())
         return *it->second;
-    auto stmt = std::make_unique<fb::Statement>(m_module.ZCon1.attachment(), m_module.IBTrans1.raw(), sql);
+    auto stmt = std::make_unique<fb::Statement>(database().connection().attachment(), database().transaction().raw(), sql);
     // Its rows go among the statement's own: the same columns in the same places.
     const fb::Columns& c = stmt->columns();
     bool same = stmt->hasCursor() && c.count() == m_columns.count() && c.messageLength() == m_columns.messageLength();
@@ -484,7 +507,7 @@ fb::Statement& Dataset::keyedStatement(const QString& sql)
         same = c.at(i).type == m_columns.at(i).type && c.at(i).offset == m_columns.at(i).offset &&
                c.at(i).nullOffset == m_columns.at(i).nullOffset;
     if (!same)
-        throw fb::Error(QStringLiteral("%1: the statement read by its order key gives other columns").arg(m_name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezés a sorrendje szerint olvasva más oszlopokat ad.").arg(m_name));
     return *m_keyedStatements.emplace(sql, std::move(stmt)).first->second;
 }
 
@@ -618,7 +641,7 @@ int Dataset::requireField(const QString& name) const
 {
     const int i = m_columns.indexOf(name);
     if (i < 0)
-        throw fb::Error(QStringLiteral("%1: Field '%2' not found").arg(m_name, name));
+        throw fb::Error(QStringLiteral("A(z) %1 lekérdezésben nincs „%2” mező.").arg(m_name, name));
     return i;
 }
 
@@ -710,8 +733,8 @@ bool isIntegerType(fb::Columns::Type t)
 }
 }  // namespace
 
-TableDataset::TableDataset(TData& module, const QString& name, const QString& table, bool readOnly)
-    : Dataset(module, name), m_table(table), m_readOnly(readOnly)
+TableDataset::TableDataset(Database& database, const QString& name, const QString& table, bool readOnly)
+    : Dataset(database, name), m_table(table), m_readOnly(readOnly)
 {
     // An unsaved row lives in the fetched rows: it goes when the set closes.
     connect(this, &Dataset::closed, this, [this] {
@@ -762,10 +785,10 @@ void TableDataset::loadTableColumns()
 {
     if (!m_tableColumns.empty())
         return;
-    module().startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     std::vector<TableColumn> columns;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
         const fb::Columns& cols = stmt.columns();
         for (int i = 0; i < cols.count(); ++i)
@@ -774,7 +797,7 @@ void TableDataset::loadTableColumns()
     // Rows are found again by the primary key: to rewrite, delete and re-read one.
     std::vector<int> key;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("SELECT TRIM(s.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS c "
                                           "JOIN RDB$INDEX_SEGMENTS s ON s.RDB$INDEX_NAME = c.RDB$INDEX_NAME "
                                           "WHERE c.RDB$RELATION_NAME = :t AND c.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
@@ -803,7 +826,7 @@ bool TableDataset::canModify() const { return !m_readOnly && active() && !m_keyC
 void TableDataset::requireWritable() const
 {
     if (m_readOnly)
-        throw fb::Error(QStringLiteral("Cannot modify a read-only dataset."));
+        throw fb::Error(QStringLiteral("Az adatok csak olvashatók, nem módosíthatók."));
 }
 
 void TableDataset::setState(State state, int editRow)
@@ -819,11 +842,11 @@ void TableDataset::edit()
 {
     requireWritable();
     if (!active())
-        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw fb::Error(QStringLiteral("A tábla nincs megnyitva, a művelet nem végezhető el."));
     if (hasUnsavedRow()) {
         if (m_editRow == recNo())
             return;
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     }
     if (recNo() < 0) {
         insert();
@@ -831,7 +854,7 @@ void TableDataset::edit()
     }
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
     setState(State::Edit, recNo());
     emit rowChanged(m_editRow);
@@ -841,12 +864,12 @@ void TableDataset::insert()
 {
     requireWritable();
     if (!active())
-        throw fb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw fb::Error(QStringLiteral("A tábla nincs megnyitva, a művelet nem végezhető el."));
     if (hasUnsavedRow())
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
     const int at = std::max(recNo(), 0);
     insertBlankRow(at);
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
@@ -861,7 +884,7 @@ void TableDataset::setEditText(int column, const QString& text)
     if (!hasUnsavedRow())
         edit();
     if (column < 0 || column >= static_cast<int>(m_tableColumns.size()))
-        throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(column));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs %2. oszlopa.").arg(m_table).arg(column + 1));
     const TableColumn& c = m_tableColumns[static_cast<size_t>(column)];
     fb::Value value;
     if (text.isEmpty() && (c.isDate || c.isInteger)) {
@@ -922,14 +945,14 @@ bool TableDataset::keepFetchedRow(const unsigned char* row) const
 
 void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
 {
-    fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+    fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                        QStringLiteral("SELECT * FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
     for (size_t i = 0; i < key.size(); ++i)
         stmt.bind(QStringLiteral("k%1").arg(i), key[i]);
     auto cursor = stmt.openCursor();
     const fb::Columns& cols = cursor->columns();
     if (cols.count() != columns().count() || cols.messageLength() != columns().messageLength())
-        throw fb::Error(QStringLiteral("%1 changed its columns while open").arg(m_table));
+        throw fb::Error(QStringLiteral("A(z) %1 tábla oszlopai megváltoztak, amíg nyitva volt.").arg(m_table));
     std::vector<unsigned char> message(cols.messageLength() + 8);
     if (cursor->fetchNext(message.data()))
         replaceFetchedRow(row, message.data());
@@ -940,8 +963,8 @@ void TableDataset::reloadRow(int row, const std::vector<fb::Value>& key)
 
 void TableDataset::commitChange()
 {
-    if (m_commitEachChange && module().IBTrans1.inTransaction())
-        module().IBTrans1.commitRetaining();
+    if (m_commitEachChange && database().transaction().inTransaction())
+        database().transaction().commitRetaining();
 }
 
 void TableDataset::post()
@@ -963,9 +986,9 @@ void TableDataset::post()
                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(m_table, names.join(u','), marks.join(u','));
-        module().startIfNeeded(this, true);
+        database().startIfNeeded(this, true);
         {
-            fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+            fb::Statement stmt(database().connection().attachment(), database().transaction().raw(), sql);
             for (size_t i = 0; i < m_tableColumns.size(); ++i)
                 if (m_newValues[i])
                     stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
@@ -973,7 +996,7 @@ void TableDataset::post()
         }
         m_newValues.clear();
         setState(State::Browse, -1);
-        module().statementFinished(this);
+        database().statementFinished(this);
         commitChange();
         return;
     }
@@ -1006,10 +1029,10 @@ void TableDataset::post()
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, assignments.join(u','), keyCondition(0));
     sql += QStringLiteral(" RETURNING ") + keyNames.join(u',');
 
-    module().startIfNeeded(this, true);
+    database().startIfNeeded(this, true);
     std::vector<fb::Value> key;
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(), sql);
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(), sql);
         for (size_t i = 0; i < m_tableColumns.size(); ++i)
             if (m_newValues[i])
                 stmt.bind(QStringLiteral("v%1").arg(i), *m_newValues[i]);
@@ -1033,7 +1056,7 @@ void TableDataset::post()
     m_newValues.clear();
     setState(State::Browse, -1);
     reloadRow(row, key);
-    module().statementFinished(this);
+    database().statementFinished(this);
     commitChange();
 }
 
@@ -1065,10 +1088,10 @@ void TableDataset::deleteCurrent()
         return;
     loadTableColumns();
     if (m_keyColumns.empty())
-        throw fb::Error(QStringLiteral("%1 has no primary key: its rows cannot be changed").arg(m_table));
-    module().startIfNeeded(this, true);
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs elsődleges kulcsa, ezért a sorai nem módosíthatók.").arg(m_table));
+    database().startIfNeeded(this, true);
     {
-        fb::Statement stmt(module().ZCon1.attachment(), module().IBTrans1.raw(),
+        fb::Statement stmt(database().connection().attachment(), database().transaction().raw(),
                            QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, keyCondition(0)));
         for (size_t i = 0; i < m_keyColumns.size(); ++i)
             stmt.bind(QStringLiteral("k%1").arg(i), messageValue(columns(), rawRow(row), m_keyColumns[i]));
@@ -1077,7 +1100,7 @@ void TableDataset::deleteCurrent()
     m_newValues.clear();
     setState(State::Browse, -1);
     removeFetchedRow(row);
-    module().statementFinished(this);
+    database().statementFinished(this);
     commitChange();
 }
 
@@ -1105,7 +1128,7 @@ void TableDataset::append()
 {
     requireWritable();
     if (m_editRow >= 0)
-        throw fb::Error(QStringLiteral("%1: another row is not saved yet").arg(name()));
+        throw fb::Error(QStringLiteral("A(z) %1 táblában egy másik sor még nincs mentve.").arg(name()));
     loadTableColumns();
     m_newValues.assign(m_tableColumns.size(), std::nullopt);
     setState(State::Insert, -1);
@@ -1114,19 +1137,19 @@ void TableDataset::append()
 void TableDataset::setFieldText(int index, const QString& value)
 {
     if (!hasUnsavedRow())
-        throw fb::Error(QStringLiteral("Dataset not in edit or insert mode"));
+        throw fb::Error(QStringLiteral("Nincs szerkesztés alatt álló sor."));
     if (index < 0 || index >= static_cast<int>(m_tableColumns.size()))
-        throw fb::Error(QStringLiteral("List index out of bounds (%1)").arg(index));
+        throw fb::Error(QStringLiteral("A(z) %1 táblának nincs %2. oszlopa (%3 oszlopa van).").arg(m_table).arg(index + 1).arg(m_tableColumns.size()));
     const TableColumn& c = m_tableColumns[static_cast<size_t>(index)];
     if (c.isDate) {
         const auto d = convert::textToDate(value);
         if (!d)
-            throw fb::Error(QStringLiteral("'%1' is not a valid date").arg(value));
+            throw fb::Error(fb::invalidDateMessage(value, c.name));
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromDate(*d);
     } else if (c.isInteger) {
         const auto v = convert::textToInt64(value);
         if (!v)
-            throw fb::Error(QStringLiteral("'%1' is not a valid integer value").arg(value));
+            throw fb::Error(fb::invalidIntegerMessage(value, c.name));
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromInt(*v);
     } else {
         m_newValues[static_cast<size_t>(index)] = fb::Value::fromText(value, c.name);

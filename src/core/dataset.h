@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-class TData;
+class Database;
 
 // Compact storage of fetched rows: the engine's raw output messages, decoded on access.
 class RowStore {
@@ -48,12 +48,12 @@ struct LocateOptions {
     bool partialKey = false;
 };
 
-// A named dataset of the data module: a statement put together line by line, bound by parameter
-// name, opened or executed in the module's one transaction. Rows are fetched lazily: opening reads
+// A named dataset: a statement put together line by line, bound by parameter name, opened or
+// executed in the database's one transaction. Rows are fetched lazily: opening reads
 // the first row only; navigation, locate and the grid fetch what they need.
 //
 // The fetched rows are one unbroken stretch of the result. Opening starts it at the first row. For
-// a statement the data module can read by its order key (keyset.h), moving to the last row, or
+// a statement the database can read by its order key (keyset.h), moving to the last row, or
 // locating a row by the driving table's primary key, replaces the stretch by the rows around that
 // row, read by statements that start there; the rows before it are fetched as they are asked for
 // (fetchBefore, prior), and first() starts from the top again. Row numbers (recNo, moveTo,
@@ -61,11 +61,12 @@ struct LocateOptions {
 class Dataset : public QObject {
     Q_OBJECT
 public:
-    Dataset(TData& module, const QString& name);
+    Dataset(Database& database, const QString& name);
     ~Dataset() override;
 
     const QString& name() const { return m_name; }
-    TData& module() const { return m_module; }
+    // The database the dataset reads in; raises once that is gone.
+    Database& database() const;
 
     // --- statement text and parameters
     void clearSql();
@@ -88,6 +89,10 @@ public:
     qint64 rowsAffected() const { return m_rowsAffected; }
     void close();
     bool active() const { return m_active; }
+    // The statement with its parameters as bound now, prepared apart from the set's own in the
+    // module's transaction: a reader of every row (an export) runs it with a cursor of its own, and
+    // the fetched rows and the current row stay as they are.
+    std::unique_ptr<fb::Statement> prepareCopy() const;
 
     // --- navigation
     bool isEmpty() const { return m_active && m_rows.count() == 0; }
@@ -151,8 +156,10 @@ protected:
     void setCurrent(int row);
     // Closes without the rule that a dataset which started the transaction commits it on close.
     void closeQuietly();
-    friend class TData;
+    friend class Database;
     friend class Connection;
+    // The connection closes: prepared statements go with it.
+    void dropStatements();
 
     // --- the fetched rows as the engine's messages, for a set that changes its own rows
     const unsigned char* rawRow(int row) const { return m_rows.row(row); }
@@ -191,7 +198,7 @@ private:
     bool locateKey(const keyset::Plan& plan, int column, const QString& value);
     bool locateFromTop(const std::function<bool(int)>& matches);
 
-    TData& m_module;
+    Database* m_database;  // null once the database is gone
     QString m_name;
     QStringList m_sql;
     QMap<QString, fb::Value> m_params;
@@ -222,7 +229,7 @@ class TableDataset : public Dataset {
 public:
     enum class State { Browse, Edit, Insert };
 
-    TableDataset(TData& module, const QString& name, const QString& table, bool readOnly);
+    TableDataset(Database& database, const QString& name, const QString& table, bool readOnly);
 
     const QString& tableName() const { return m_table; }
     bool readOnly() const { return m_readOnly; }

@@ -1,6 +1,6 @@
 #include "core/dbcreate.h"
 
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "db/client.h"
 
 #include <QFile>
@@ -85,11 +85,11 @@ void createDatabase(const QString& path, const QString& schema)
     const bool onServer = dbsettings::isOnServer(path);
     // A server refuses an existing file itself.
     if (!onServer && QFile::exists(path))
-        throw fb::Error(QStringLiteral("Database file already exists: %1").arg(path));
+        throw fb::Error(QStringLiteral("Az adatbázisfájl már létezik: %1").arg(path));
     fb::preparePerUserLockDirectory();
     const QStringList statements = splitScript(schema);
     if (statements.isEmpty())
-        throw fb::Error(QStringLiteral("The database schema is empty"));
+        throw fb::Error(QStringLiteral("Az adatbázis leírása (a séma) üres."));
     fb::Attachment att;
     att.create(dbsettings::params(path));
     try {
@@ -166,7 +166,7 @@ QStringList schemaTablesWithRows(const QString& schema, QList<QStringList>* stat
 UpgradeResult upgradeDatabase(const QString& path, const QString& schema)
 {
     if (!dbsettings::isOnServer(path) && !QFile::exists(path))
-        throw fb::Error(QStringLiteral("No database file: %1").arg(path));
+        throw fb::Error(QStringLiteral("Nincs ilyen adatbázisfájl: %1").arg(path));
     fb::preparePerUserLockDirectory();
     fb::Attachment att;
     att.attach(dbsettings::params(path));

@@ -41,7 +41,7 @@ struct UpgradeResult {
 // every index it lacks (by name), each committed on its own, and leaves the others alone, so it can
 // run any number of times. The program itself never changes the schema; this is for the person
 // who installs a new version. The database is a file or one on a server, as the program names it
-// (core/database_settings.h). Raises fb::Error when it cannot be opened.
+// (db/database_settings.h). Raises fb::Error when it cannot be opened.
 UpgradeResult upgradeDatabase(const QString& path, const QString& schema = builtinSchema());
 
 }  // namespace dbcreate

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The values one screen leaves behind for the next during a run of the program. They start empty
-// at start-up and live until the program ends; tests empty them for every case.
+// The values one screen leaves behind for the next during a run of the program (a Session holds
+// them). They start empty at start-up and live until the program ends.
 struct HandOver {
     // The carrier code (skod) and the sender/buyer code (fkod) on which the register lists are
     // positioned whenever they are reloaded. The register edit dialogs set them after a write, the
@@ -18,8 +18,3 @@ struct HandOver {
     // on the first ear tag that begins with it.
     QString earTagBeginning;
 };
-
-// The program's one set of hand-overs.
-HandOver& handOver();
-// Empties every hand-over, as at start-up.
-void resetHandOver();

@@ -33,17 +33,28 @@ void detail::Status::check()
         return;
     char buf[2048];
     util()->formatStatus(buf, sizeof(buf), m_status);
-    std::vector<long> codes;
+    // Every code with the texts and numbers that follow it: the Hungarian message is made of them.
+    std::vector<StatusEntry> entries;
     const intptr_t* v = m_status->getErrors();
     while (v && *v != isc_arg_end) {
         const intptr_t kind = v[0];
-        if (kind == isc_arg_gds)
-            codes.push_back(static_cast<long>(v[1]));
+        if (kind == isc_arg_gds) {
+            entries.push_back({static_cast<long>(v[1]), {}});
+        } else if (!entries.empty()) {
+            QStringList& args = entries.back().arguments;
+            if (kind == isc_arg_string || kind == isc_arg_interpreted)
+                args << messageText(reinterpret_cast<const char*>(v[1]));
+            else if (kind == isc_arg_cstring)
+                args << messageText(QByteArray(reinterpret_cast<const char*>(v[2]), static_cast<int>(v[1])).constData());
+            else if (kind == isc_arg_number)
+                args << QString::number(static_cast<long>(v[1]));
+            else if (kind == isc_arg_unix)
+                args << QStringLiteral("os:%1").arg(static_cast<long>(v[1]));
+        }
         v += (kind == isc_arg_cstring) ? 3 : 2;
     }
     m_wrapper.init();
-    const long first = codes.empty() ? 0 : codes.front();
-    throw Error(messageText(buf), first, std::move(codes));
+    throw Error(std::move(entries), messageText(buf));
 }
 
 namespace {
@@ -183,7 +194,7 @@ void Attachment::drop()
 void Attachment::executeImmediate(const QString& sql)
 {
     if (!m_att)
-        throw Error(QStringLiteral("Database not assigned"));
+        throw Error(notConnectedMessage());
     Status st;
     ITransaction* tra = m_att->startTransaction(&st, 0, nullptr);
     st.check();
@@ -242,7 +253,7 @@ void Transaction::begin(Attachment& att, const unsigned char* tpb, unsigned leng
     if (m_tra)
         return;
     if (!att.isAttached())
-        throw Error(QStringLiteral("Database not assigned"));
+        throw Error(notConnectedMessage());
     Status st;
     m_tra = att.raw()->startTransaction(&st, length, tpb);
     st.check();
@@ -470,7 +481,7 @@ qint64 Columns::integer(const unsigned char* row, int col) const
         bool ok = false;
         const qint64 r = text(row, col).trimmed().toLongLong(&ok);
         if (!ok)
-            throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text(row, col)));
+            throw Error(invalidIntegerMessage(text(row, col), c.name));
         return r;
     }
     }
@@ -498,7 +509,7 @@ Statement::Statement(Attachment& att, Transaction& tra, const QString& sql, bool
 {
     m_values.resize(static_cast<size_t>(m_named.names.size()));
     if (!att.isAttached())
-        throw Error(QStringLiteral("Database not assigned"));
+        throw Error(notConnectedMessage());
     Status st;
     const QByteArray text = toWin1250(m_named.sql);
     m_stmt = att.raw()->prepare(&st, tra.raw(), 0, text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA);

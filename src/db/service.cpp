@@ -1,6 +1,6 @@
 #include "db/service.h"
 
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 #include "db/status.h"
 
 #include <QFile>
@@ -143,6 +143,28 @@ private:
     IService* m_svc = nullptr;
 };
 
+// gbak's error lines are English: the person gets what they mean, the lines themselves go to the
+// program's error output for support.
+QString gbakFailure(const QStringList& errors)
+{
+    for (const QString& line : errors)
+        qWarning("gbak: %s", qPrintable(line));
+    const QString all = errors.join(u' ').toLower();
+    if (all.contains(QLatin1String("incomplete")) || all.contains(QLatin1String("unexpected end of file")))
+        return QStringLiteral("A mentés fájlja nem teljes: a vége hiányzik.");
+    if (all.contains(QLatin1String("expected")) || all.contains(QLatin1String("not a valid")) ||
+        all.contains(QLatin1String("corrupt")) || all.contains(QLatin1String("invalid")))
+        return QStringLiteral("A fájl nem ép Firebird-mentés (sérült, vagy nem mentés).");
+    if (all.contains(QLatin1String("cannot open")) || all.contains(QLatin1String("could not open")) ||
+        all.contains(QLatin1String("can't open")))
+        return QStringLiteral("A mentés fájlja nem nyitható meg.");
+    if (all.contains(QLatin1String("no space")) || all.contains(QLatin1String("disk")))
+        return QStringLiteral("A lemezen nincs elég hely.");
+    if (all.contains(QLatin1String("already exists")))
+        return QStringLiteral("A cél adatbázisfájl már létezik.");
+    return QStringLiteral("A gbak hibát jelzett; a mentés vagy a visszatöltés nem sikerült.");
+}
+
 // gbak reports some failures only in its output (a backup file that ends too early: "ERROR: Backup
 // incomplete"), so the run counts as done only with no error line and with its closing line.
 void requireFinished(const QStringList& lines, const QString& closingLine)
@@ -156,10 +178,9 @@ void requireFinished(const QStringList& lines, const QString& closingLine)
             finished = true;
     }
     if (!errors.isEmpty())
-        throw Error(errors.join(u'\n'));
+        throw Error(gbakFailure(errors));
     if (!finished)
-        throw Error(QStringLiteral("A gbak nem fejezte be a munkát (a mentés fájlja nem teljes?). Utolsó sora:\n") +
-                    (lines.isEmpty() ? QString() : lines.last()));
+        throw Error(QStringLiteral("A gbak nem fejezte be a munkát: a mentés fájlja valószínűleg nem teljes."));
 }
 
 }  // namespace
@@ -191,7 +212,7 @@ void backupDatabase(const ConnectParams& params, const QString& file, const Serv
     spb.text(isc_spb_bkp_file, QFile::encodeName(file));
     spb.tag(isc_spb_verbose);
     svc.start(spb);
-    requireFinished(svc.follow(progress), QStringLiteral("closing file, committing, and finishing"));
+    requireFinished(svc.follow(progress), QLatin1String("closing file, committing, and finishing"));
 }
 
 void restoreDatabase(const ConnectParams& params, const QString& file, bool replace, const ServiceProgress& progress)
@@ -205,7 +226,7 @@ void restoreDatabase(const ConnectParams& params, const QString& file, bool repl
     spb.number(isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
     spb.tag(isc_spb_verbose);
     svc.start(spb);
-    requireFinished(svc.follow(progress), QStringLiteral("finishing, closing, and going home"));
+    requireFinished(svc.follow(progress), QLatin1String("finishing, closing, and going home"));
 }
 
 }  // namespace fb

@@ -1,7 +1,8 @@
 #include "incoming/incoming_entry.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "core/handover.h"
 #include "masterdata/panels.h"
@@ -30,7 +31,7 @@ namespace {
 QString shownCode(const Dataset& list, const QString& field)
 {
     if (!list.active() || list.recNo() < 0)
-        throw fb::Error(QStringLiteral("%1: no current row").arg(list.name()));
+        throw fb::Error(QStringLiteral("A(z) %1 listában nincs kiválasztott sor.").arg(list.name()));
     return list.fieldText(field);
 }
 
@@ -65,8 +66,8 @@ IncomingEntryDialog::IncomingEntryDialog(EntryMode mode, QWidget* parent) : QDia
 void IncomingEntryDialog::buildLayout()
 {
     int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
-    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
+    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
     m_chooseCarrierButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Szállító"));
     m_chooseSenderButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Feladó"));
 
@@ -111,7 +112,7 @@ void IncomingEntryDialog::buildLayout()
     panelRow->addWidget(m_okButton);
     panelRow->addWidget(m_cancelButton);
 
-    m_list = makeListGrid(this, &Data->DS11,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS11,
                           {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("BSZKELT"), QStringLiteral("Beérkezés")},
                            {QStringLiteral("BVKELT"), QStringLiteral("Megvásárlás")},
@@ -122,7 +123,7 @@ void IncomingEntryDialog::buildLayout()
                            {QStringLiteral("IDB"), QStringLiteral("ID")},
                            {QStringLiteral("BKOD"), QStringLiteral("Kód")}});
     QLabel* listLabel = buddyLabel(QStringLiteral("Beszállított lista "), m_list);
-    m_navigator = makeListNavigator(this, &Data->DS11);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS11);
 
     // Layout: the two panels with their picker buttons on top, the fields and options beside the
     // button panel, the list below.
@@ -192,8 +193,8 @@ void IncomingEntryDialog::openList(bool withCode)
 
 void IncomingEntryDialog::reopenRegisters()
 {
-    masterdata::reopenCarriersOn(handOver().carrierCode);
-    masterdata::reopenPartnersOn(handOver().partnerCode);
+    Data->session().carriers().openOn(handOver().carrierCode);
+    Data->session().partners().openOn(handOver().partnerCode);
 }
 
 bool IncomingEntryDialog::loadForChange()
@@ -236,7 +237,7 @@ void IncomingEntryDialog::showEvent(QShowEvent* event)
     try {
         prepareForEntry();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -258,9 +259,9 @@ void IncomingEntryDialog::toggleCategory() { m_category->setText(domain::nextCat
 
 void IncomingEntryDialog::copyArrivalDateToPurchaseDate() { m_purchaseDate->setText(m_arrivalDate->text()); }
 
-void IncomingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(this)); }
+void IncomingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
 
-void IncomingEntryDialog::chooseSender() { m_senderCode->setText(pickSender(this)); }
+void IncomingEntryDialog::chooseSender() { m_senderCode->setText(pickSender(Data->session(), this)); }
 
 bool IncomingEntryDialog::validate()
 {

@@ -1,7 +1,7 @@
 #include "incoming/incoming_list.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
@@ -55,7 +55,7 @@ void IncomingListDialog::buildLayout()
     orderRow->addWidget(m_byDateAndEarTag);
     orderRow->addWidget(m_inEntryOrder);
 
-    m_list = makeListGrid(this, &Data->DS12,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS12,
                           {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("BSZKELT"), QStringLiteral("Beszállítás")},
                            {QStringLiteral("FNEV"), QStringLiteral("Feladó neve")},
@@ -73,11 +73,11 @@ void IncomingListDialog::buildLayout()
                            {QStringLiteral("FCIM"), QStringLiteral("Feladó cime")},
                            {QStringLiteral("FTENYKOD"), QStringLiteral("Feladó teny.kód")}});
     m_list->setAccessibleName(QStringLiteral("Beszállítás"));
-    m_navigator = makeListNavigator(this, &Data->DS12);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS12);
 
     int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, textNumber);
-    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS12, &textNumber);
+    m_senderPanel = masterdata::senderPanel(this, QStringLiteral("GroupBox1"), &Data->DS12, &textNumber);
     m_earTagPanel = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS12,
                                      {{QStringLiteral("Fülszám:"), {QStringLiteral("bfulszam")}},
                                       {QStringLiteral("Beérkezés dátuma:"), {QStringLiteral("bszkelt")}},
@@ -85,7 +85,7 @@ void IncomingListDialog::buildLayout()
                                       {QStringLiteral("Hasznositási kat.:"), {QStringLiteral("bhkat")}},
                                       {QStringLiteral("Eü.bizonyitvány:"), {QStringLiteral("beubiz")}},
                                       {QStringLiteral("Kód:"), {QStringLiteral("IDb"), QStringLiteral("bskod")}}},
-                                     textNumber);
+                                     &textNumber);
 
     m_newButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Új"));
     m_changeButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Módosít"));

@@ -1,6 +1,6 @@
 #include "lookups/eartag_checks.h"
 
-#include "core/datamodule.h"
+#include "storage/session.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 #include "ui/textfile.h"
@@ -11,16 +11,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <functional>
-
 struct EarTagCheckKind {
     QString objectName;
     QString caption;
     QString heading;
     QString emptyReport;  // what the memo holds before the first check
     QString fileName;     // offered when saving
-    // Appends the report's lines; raises on a database error, the lines so far staying.
-    std::function<void(QStringList&)> write;
 };
 
 namespace {
@@ -45,77 +41,34 @@ void appendDuplicates(QStringList& lines, Dataset& list, const QString& earTagFi
     list.last();
 }
 
-void openList(Dataset& list, const QStringList& sql)
-{
-    list.close();
-    list.setSql(sql);
-    list.open();
-}
-
-void writeDuplicates(QStringList& lines)
-{
-    Dataset& arrivals = Data->ZQ13;
-    openList(arrivals, {QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb"),
-                        QStringLiteral("FROM beszall"), QStringLiteral("ORDER BY bfulszam")});
-    lines << QStringLiteral(" ****   Duplikált fülszám keresése a beszállítások között... ") << QStringLiteral(" ");
-    appendDuplicates(lines, arrivals, QStringLiteral("bfulszam"), QStringLiteral("IDb"));
-    lines << QStringLiteral(" ") << QStringLiteral(" ");
-
-    Dataset& departures = Data->ZQ23;
-    openList(departures, {QStringLiteral("SELECT kfulszam, kikelt, keubizki, keubizbe, IDk"),
-                          QStringLiteral("FROM kiszall"), QStringLiteral("ORDER BY kfulszam")});
-    lines << QStringLiteral(" ****   Duplikált fülszám keresése a kiszállítások között... ") << QStringLiteral(" ");
-    appendDuplicates(lines, departures, QStringLiteral("kfulszam"), QStringLiteral("IDk"));
-    lines << QStringLiteral(" ") << QStringLiteral(" ****   Vége. ****");
-}
-
-void writeDeparturesWithoutArrival(QStringList& lines)
-{
-    Dataset& missing = Data->ZQ11;
-    openList(missing, {QStringLiteral("SELECT kfulszam, kikelt, kskod, kfkod, IDk"), QStringLiteral("FROM kiszall"),
-                       QStringLiteral("LEFT JOIN beszall on beszall.bfulszam = kiszall.kfulszam"),
-                       QStringLiteral("WHERE bfulszam  IS NULL")});
-    lines << QStringLiteral(" ****   Beszállításból hiányzik de kiszállításban benne van ... ") << QStringLiteral(" ");
-    const int earTag = missing.fieldIndex(QStringLiteral("kfulszam"));
-    const int id = missing.fieldIndex(QStringLiteral("IDk"));
-    const int rows = missing.recordCount();
-    for (int r = 0; r < rows; ++r)
-        lines << QStringLiteral("A fülszám = ") + missing.cellText(r, earTag) +
-                     QStringLiteral("     Sorszáma: IDk = ") + missing.cellText(r, id)
-              << QStringLiteral(" ");
-    missing.last();
-    lines << QStringLiteral(" ") << QStringLiteral("****   Vége. **** ");
-}
-
 const EarTagCheckKind kDuplicates{
-    QStringLiteral("Form22"),
+    QStringLiteral("duplicateEarTagsDialog"),
     QStringLiteral("Duple fülszám keresés"),
     QStringLiteral("Be- és kiszállított listában"),
     QStringLiteral("Dupla fülszámok listája"),
     QStringLiteral("dupla-fulszamok.txt"),
-    writeDuplicates,
 };
 
 const EarTagCheckKind kWithoutArrival{
-    QStringLiteral("Form32"),
+    QStringLiteral("departuresWithoutArrivalDialog"),
     QStringLiteral("Hiányzik a beszállításból"),
     QStringLiteral("A kiszállításban megtalálható, de nincs beszállítva.."),
     QStringLiteral("Beszállításból hiányzó fülszámok listája"),
     QStringLiteral("hianyzo-beszallitasok.txt"),
-    writeDeparturesWithoutArrival,
 };
 
 }  // namespace
 
-EarTagCheckDialog::EarTagCheckDialog(const EarTagCheckKind& kind, QWidget* parent) : QDialog(parent), m_kind(kind)
+EarTagCheckDialog::EarTagCheckDialog(Session& session, const EarTagCheckKind& kind, QWidget* parent)
+    : QDialog(parent), m_session(session), m_kind(kind)
 {
     setObjectName(kind.objectName);
     setWindowTitle(kind.caption);
 
     m_heading = new QLabel(kind.heading, this);
-    m_heading->setObjectName(QStringLiteral("Label1"));
+    m_heading->setObjectName(QStringLiteral("headingLabel"));
     m_report = new QPlainTextEdit(this);
-    m_report->setObjectName(QStringLiteral("Memo1"));
+    m_report->setObjectName(QStringLiteral("reportMemo"));
     m_report->setReadOnly(true);
     m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_report->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -123,11 +76,11 @@ EarTagCheckDialog::EarTagCheckDialog(const EarTagCheckKind& kind, QWidget* paren
     m_report->setPlainText(kind.emptyReport);
     m_heading->setBuddy(m_report);
 
-    m_checkButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Ellenörzés"));
-    m_saveButton = makeButton(this, QStringLiteral("SaveButton"), QStringLiteral("Mentés..."));
+    m_checkButton = makeButton(this, QStringLiteral("checkButton"), QStringLiteral("Ellenörzés"));
+    m_saveButton = makeButton(this, QStringLiteral("saveButton"), QStringLiteral("Mentés..."));
     m_saveButton->setAccessibleDescription(QStringLiteral("A lista mentése szövegfájlba"));
     m_saveButton->setEnabled(false);  // nothing to save before a check
-    m_cancelButton = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Mégsem"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
 
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(m_heading);
@@ -151,9 +104,9 @@ void EarTagCheckDialog::runCheck()
     QStringList lines;
     QString failure;
     try {
-        m_kind.write(lines);
+        writeReport(lines);
     } catch (const std::exception& e) {
-        failure = QString::fromStdString(e.what());
+        failure = platform::errorText(e);
     }
     m_report->setPlainText(lines.join(u'\n'));
     m_saveButton->setEnabled(true);
@@ -174,9 +127,43 @@ void EarTagCheckDialog::saveReport()
         platform::showMessage(this, QStringLiteral("A lista nem menthető ide: „%1” (%2).").arg(path, *failure));
 }
 
-DuplicateEarTagsDialog::DuplicateEarTagsDialog(QWidget* parent) : EarTagCheckDialog(kDuplicates, parent) {}
-
-DeparturesWithoutArrivalDialog::DeparturesWithoutArrivalDialog(QWidget* parent)
-    : EarTagCheckDialog(kWithoutArrival, parent)
+DuplicateEarTagsDialog::DuplicateEarTagsDialog(Session& session, QWidget* parent)
+    : EarTagCheckDialog(session, kDuplicates, parent),
+      m_arrivals(session.database(), QStringLiteral("duplicateCheckArrivals")),
+      m_departures(session.database(), QStringLiteral("duplicateCheckDepartures"))
 {
+}
+
+void DuplicateEarTagsDialog::writeReport(QStringList& lines)
+{
+    session().arrivals().openByEarTag(m_arrivals);
+    lines << QStringLiteral(" ****   Duplikált fülszám keresése a beszállítások között... ") << QStringLiteral(" ");
+    appendDuplicates(lines, m_arrivals, QStringLiteral("bfulszam"), QStringLiteral("IDb"));
+    lines << QStringLiteral(" ") << QStringLiteral(" ");
+
+    session().departures().openByEarTag(m_departures);
+    lines << QStringLiteral(" ****   Duplikált fülszám keresése a kiszállítások között... ") << QStringLiteral(" ");
+    appendDuplicates(lines, m_departures, QStringLiteral("kfulszam"), QStringLiteral("IDk"));
+    lines << QStringLiteral(" ") << QStringLiteral(" ****   Vége. ****");
+}
+
+DeparturesWithoutArrivalDialog::DeparturesWithoutArrivalDialog(Session& session, QWidget* parent)
+    : EarTagCheckDialog(session, kWithoutArrival, parent),
+      m_missing(session.database(), QStringLiteral("departuresWithoutArrival"))
+{
+}
+
+void DeparturesWithoutArrivalDialog::writeReport(QStringList& lines)
+{
+    session().departures().openWithoutArrival(m_missing);
+    lines << QStringLiteral(" ****   Beszállításból hiányzik de kiszállításban benne van ... ") << QStringLiteral(" ");
+    const int earTag = m_missing.fieldIndex(QStringLiteral("kfulszam"));
+    const int id = m_missing.fieldIndex(QStringLiteral("IDk"));
+    const int rows = m_missing.recordCount();
+    for (int r = 0; r < rows; ++r)
+        lines << QStringLiteral("A fülszám = ") + m_missing.cellText(r, earTag) +
+                     QStringLiteral("     Sorszáma: IDk = ") + m_missing.cellText(r, id)
+              << QStringLiteral(" ");
+    m_missing.last();
+    lines << QStringLiteral(" ") << QStringLiteral("****   Vége. **** ");
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "core/dataset.h"
+
 #include <QDialog>
 #include <QStringList>
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class Session;
 
-// What tells the two ear-tag checks apart: names, texts and the report each writes.
+// What tells the two ear-tag checks apart on the screen: names and texts.
 struct EarTagCheckKind;
 
 // A check of the live arrivals and departures that writes a plain-text report, line by line, into a
@@ -23,9 +26,13 @@ public:
     void saveReport();
 
 protected:
-    EarTagCheckDialog(const EarTagCheckKind& kind, QWidget* parent);
+    EarTagCheckDialog(Session& session, const EarTagCheckKind& kind, QWidget* parent);
+    Session& session() const { return m_session; }
+    // Appends the report's lines; raises on a database error, the lines so far staying.
+    virtual void writeReport(QStringList& lines) = 0;
 
 private:
+    Session& m_session;
     const EarTagCheckKind& m_kind;
     QLabel* m_heading;
     QPlainTextEdit* m_report;
@@ -40,7 +47,14 @@ private:
 class DuplicateEarTagsDialog final : public EarTagCheckDialog {
     Q_OBJECT
 public:
-    explicit DuplicateEarTagsDialog(QWidget* parent = nullptr);
+    explicit DuplicateEarTagsDialog(Session& session, QWidget* parent = nullptr);
+
+private:
+    void writeReport(QStringList& lines) override;
+
+    // The live arrivals and departures in ear-tag order, each left open on its last row.
+    Dataset m_arrivals;
+    Dataset m_departures;
 };
 
 // "Hiányzik a beszállításból": every live departure whose ear tag has no live arrival (also when the
@@ -48,5 +62,11 @@ public:
 class DeparturesWithoutArrivalDialog final : public EarTagCheckDialog {
     Q_OBJECT
 public:
-    explicit DeparturesWithoutArrivalDialog(QWidget* parent = nullptr);
+    explicit DeparturesWithoutArrivalDialog(Session& session, QWidget* parent = nullptr);
+
+private:
+    void writeReport(QStringList& lines) override;
+
+    // The live departures without a live arrival, left open on the last.
+    Dataset m_missing;
 };

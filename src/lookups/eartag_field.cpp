@@ -14,18 +14,13 @@ constexpr int kEarTagLength = 25;  // the ear-tag columns' width
 QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label)
 {
     auto* field = new QLineEdit(parent);
-    field->setObjectName(QStringLiteral("Edit1"));
+    field->setObjectName(QStringLiteral("earTagEdit"));
     field->setMaxLength(kEarTagLength);
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(kEarTagLength, u'0')) + 16);
     label->setBuddy(field);
     input::digitsOnly(field);
     input::ignoreEnter(field);
     return field;
-}
-
-QString beginningPattern(const QString& typed)
-{
-    return typed.size() >= kEarTagLength ? typed : typed + u'%';
 }
 
 }  // namespace lookups

@@ -1,7 +1,7 @@
 #include "lookups/eartag_search.h"
 
-#include "core/datamodule.h"
 #include "lookups/eartag_field.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -18,113 +18,74 @@
 
 namespace {
 
-// The whole live arrival list, every column; an order line follows.
-const QStringList kArrivalList{
-    QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev,"),
-    QStringLiteral("bvkelt, bhkat, beubiz, bskod, bfkod, IDb,"),
-    QStringLiteral("srendszam, scim, sjovaszam, skod, IDs,"),
-    QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-    QStringLiteral("FROM beszall"),
-    QStringLiteral("JOIN szallito ON szallito.skod   = beszall.bskod"),
-    QStringLiteral("JOIN felado   ON felado.fkod      = beszall.bfkod"),
-};
-
-// The whole live departure list; an order line follows.
-const QStringList kDepartureList{
-    QStringLiteral("SELECT kfulszam, kikelt,fnev, snev, khkat, keubizki, keubizbe, kskod, kfkod, IDk,"),
-    QStringLiteral("srendszam, scim, sjovaszam, skod, IDs,"),
-    QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-    QStringLiteral("FROM kiszall"),
-    QStringLiteral("JOIN szallito ON szallito.skod = kiszall.kskod"),
-    QStringLiteral("JOIN felado   ON felado.fkod    = kiszall.kfkod"),
-};
-
-// The searches: the beginning of the ear tag is the parameter p0, never part of the text.
-const QStringList kArrivalSearch{
-    QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev,"),
-    QStringLiteral("srendszam, scim, sjovaszam, skod, IDs,"),
-    QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-    QStringLiteral("FROM beszall"),
-    QStringLiteral("JOIN szallito ON szallito.skod   = beszall.bskod"),
-    QStringLiteral("JOIN felado   ON felado.fkod      = beszall.bfkod"),
-    QStringLiteral("WHERE bfulszam like :p0"),
-    QStringLiteral("ORDER BY bfulszam"),
-};
-const QStringList kDepartureSearch{
-    QStringLiteral("SELECT kfulszam, kikelt,fnev, snev, khkat, keubizki, keubizbe, kskod, kfkod, IDk,"),
-    QStringLiteral("srendszam, snev, scim, sjovaszam, skod, IDs,"),
-    QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-    QStringLiteral("FROM kiszall"),
-    QStringLiteral("JOIN szallito ON szallito.skod = kiszall.kskod"),
-    QStringLiteral("JOIN felado   ON felado.fkod    = kiszall.kfkod"),
-    QStringLiteral("WHERE kfulszam like :p0"),
-    QStringLiteral("ORDER BY kfulszam"),
-};
-
 const QString kEarTagOrder = QStringLiteral("Lista sorrend: fülszám szerint");
 
 // The titles a click sorts by, by their position in the grid: in the whole lists of both tables
 // these are the ear tag, the date, the sender's (buyer's) name, the carrier's name and the row id.
 struct SortOrder {
     int position;
-    QString arrivalsOrder;
+    Arrivals::SearchOrder arrivalsOrder;
     QString arrivalsCaption;
-    QString departuresOrder;
+    Departures::SearchOrder departuresOrder;
     QString departuresCaption;
 };
 const SortOrder kSortOrders[] = {
-    {0, QStringLiteral("ORDER BY bfulszam"), kEarTagOrder, QStringLiteral("ORDER BY kfulszam"), kEarTagOrder},
-    {1, QStringLiteral("ORDER BY bszkelt"), QStringLiteral("Lista sorrend: beérkezés kelte szerint"),
-     QStringLiteral("ORDER BY kikelt"), QStringLiteral("Lista sorrend: kiszállitás kelte szerint")},
-    {2, QStringLiteral("ORDER BY fnev"), QStringLiteral("Lista sorrend: feladó neve szerint"),
-     QStringLiteral("ORDER BY fnev"), QStringLiteral("Lista sorrend: vevö neve szerint")},
-    {3, QStringLiteral("ORDER BY snev"), QStringLiteral("Lista sorrend: szállitó neve szerint"),
-     QStringLiteral("ORDER BY snev"), QStringLiteral("Lista sorrend: szállitó neve szerint")},
-    {9, QStringLiteral("ORDER BY IDb"), QStringLiteral("Lista sorrend: beviteli sorrend szerint"),
-     QStringLiteral("ORDER BY IDk"), QStringLiteral("Lista sorrend: beviteli sorrend szerint")},
+    {0, Arrivals::SearchOrder::ByEarTag, kEarTagOrder, Departures::SearchOrder::ByEarTag, kEarTagOrder},
+    {1, Arrivals::SearchOrder::ByArrivalDate, QStringLiteral("Lista sorrend: beérkezés kelte szerint"),
+     Departures::SearchOrder::ByDispatchDate, QStringLiteral("Lista sorrend: kiszállitás kelte szerint")},
+    {2, Arrivals::SearchOrder::BySenderName, QStringLiteral("Lista sorrend: feladó neve szerint"),
+     Departures::SearchOrder::ByBuyerName, QStringLiteral("Lista sorrend: vevö neve szerint")},
+    {3, Arrivals::SearchOrder::ByCarrierName, QStringLiteral("Lista sorrend: szállitó neve szerint"),
+     Departures::SearchOrder::ByCarrierName, QStringLiteral("Lista sorrend: szállitó neve szerint")},
+    {9, Arrivals::SearchOrder::ByEntry, QStringLiteral("Lista sorrend: beviteli sorrend szerint"),
+     Departures::SearchOrder::ByEntry, QStringLiteral("Lista sorrend: beviteli sorrend szerint")},
 };
 
 }  // namespace
 
-EarTagSearchDialog::EarTagSearchDialog(QWidget* parent) : QDialog(parent)
+EarTagSearchDialog::EarTagSearchDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_rows(session.database(), QStringLiteral("earTagSearchRows")),
+      m_rowsSource(m_rows, QStringLiteral("earTagSearchRowsSource"))
 {
-    setObjectName(QStringLiteral("Form18"));
+    setObjectName(QStringLiteral("earTagSearchDialog"));
     setWindowTitle(QStringLiteral("Keresés"));
 
     m_earTagLabel = new QLabel(QStringLiteral("Fülszám:"), this);
-    m_earTagLabel->setObjectName(QStringLiteral("Label1"));
+    m_earTagLabel->setObjectName(QStringLiteral("earTagEditLabel"));
     m_earTag = lookups::makeEarTagBeginningField(this, m_earTagLabel);
-    m_searchButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Keresés"));
+    m_searchButton = makeButton(this, QStringLiteral("searchButton"), QStringLiteral("Keresés"));
 
     m_tableChoice = new QGroupBox(QStringLiteral("Melyik?"), this);
-    m_tableChoice->setObjectName(QStringLiteral("RadioGroup1"));
+    m_tableChoice->setObjectName(QStringLiteral("tableChoiceBox"));
     m_arrivals = new QRadioButton(QStringLiteral("Beszállitott"), m_tableChoice);
-    m_arrivals->setObjectName(QStringLiteral("RadioButton1"));
+    m_arrivals->setObjectName(QStringLiteral("arrivalsRadio"));
     m_arrivals->setChecked(true);
     m_departures = new QRadioButton(QStringLiteral("Kiszállitott"), m_tableChoice);
-    m_departures->setObjectName(QStringLiteral("RadioButton2"));
+    m_departures->setObjectName(QStringLiteral("departuresRadio"));
     auto* choices = new QHBoxLayout(m_tableChoice);
     choices->addWidget(m_arrivals);
     choices->addWidget(m_departures);
 
     m_order = new QLabel(QStringLiteral("A lista oszlopra klikk és lista sorrendje az oszlop szerint "), this);
-    m_order->setObjectName(QStringLiteral("Label2"));
+    m_order->setObjectName(QStringLiteral("orderLabel"));
 
     m_list = new DBGrid(this);
-    m_list->setObjectName(QStringLiteral("DBGrid1"));
-    m_list->setDataSource(&Data->DS61);
+    m_list->setObjectName(QStringLiteral("resultsGrid"));
+    m_list->setDataSource(&m_rowsSource);
     m_list->showAllFields();
     m_list->setAccessibleName(QStringLiteral("Keresés eredménye"));
     m_order->setBuddy(m_list);
 
     m_navigator = new DBNavigator(this);
-    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
-    m_navigator->setDataSource(&Data->DS61);
+    m_navigator->setObjectName(QStringLiteral("resultsNavigator"));
+    m_navigator->setDataSource(&m_rowsSource);
     m_navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last |
                                    DBNavigator::Delete | DBNavigator::Edit | DBNavigator::Post | DBNavigator::Cancel |
                                    DBNavigator::Refresh);
 
-    m_cancelButton = makeButton(this, QStringLiteral("Button6"), QStringLiteral("Mégsem"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
 
     auto* lay = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -163,9 +124,7 @@ void EarTagSearchDialog::showEvent(QShowEvent* event)
         return;
     m_shown = true;
     m_earTag->setFocus(Qt::OtherFocusReason);
-    QStringList lines = kArrivalList;
-    lines << QStringLiteral("ORDER BY IDb");
-    openList(lines);
+    openList([this] { m_session.arrivals().openSearchList(m_rows, Arrivals::SearchOrder::ByEntry); });
 }
 
 EarTagSearchDialog::Table EarTagSearchDialog::chosenTable() const
@@ -173,16 +132,13 @@ EarTagSearchDialog::Table EarTagSearchDialog::chosenTable() const
     return m_departures->isChecked() ? Table::Departures : Table::Arrivals;
 }
 
-bool EarTagSearchDialog::openList(const QStringList& lines)
+bool EarTagSearchDialog::openList(const std::function<void()>& open)
 {
     try {
-        Dataset& list = Data->ZQ61;
-        list.close();
-        list.setSql(lines);
-        list.open();
+        open();
         return true;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
         return false;
     }
 }
@@ -190,8 +146,11 @@ bool EarTagSearchDialog::openList(const QStringList& lines)
 void EarTagSearchDialog::search()
 {
     // Bound as a parameter: whatever the field holds is only ever compared, never run.
-    Data->ZQ61.setParamText(QStringLiteral("p0"), lookups::beginningPattern(m_earTag->text()));
-    if (openList(chosenTable() == Table::Arrivals ? kArrivalSearch : kDepartureSearch))
+    const QString beginning = m_earTag->text();
+    const bool opened = chosenTable() == Table::Arrivals
+                            ? openList([&] { m_session.arrivals().openEarTagSearch(m_rows, beginning); })
+                            : openList([&] { m_session.departures().openEarTagSearch(m_rows, beginning); });
+    if (opened)
         m_order->setText(kEarTagOrder);
 }
 
@@ -200,11 +159,13 @@ void EarTagSearchDialog::sortByColumn(int position)
     for (const SortOrder& order : kSortOrders) {
         if (order.position != position)
             continue;
-        const bool arrivals = chosenTable() == Table::Arrivals;
-        QStringList lines = arrivals ? kArrivalList : kDepartureList;
-        lines << (arrivals ? order.arrivalsOrder : order.departuresOrder);
-        if (openList(lines))
-            m_order->setText(arrivals ? order.arrivalsCaption : order.departuresCaption);
+        if (chosenTable() == Table::Arrivals) {
+            if (openList([&] { m_session.arrivals().openSearchList(m_rows, order.arrivalsOrder); }))
+                m_order->setText(order.arrivalsCaption);
+        } else {
+            if (openList([&] { m_session.departures().openSearchList(m_rows, order.departuresOrder); }))
+                m_order->setText(order.departuresCaption);
+        }
         return;
     }
 }

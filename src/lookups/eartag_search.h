@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/dataset.h"
+
 #include <QDialog>
-#include <QStringList>
+
+#include <functional>
 
 class DBGrid;
 class DBNavigator;
@@ -10,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class Session;
 
 // "Keresés": the live arrivals or departures whose ear tag begins with the typed digits, each with
 // its carrier and its sender or buyer. The grid shows every selected column, titled as the database
@@ -19,7 +23,7 @@ class QRadioButton;
 class EarTagSearchDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit EarTagSearchDialog(QWidget* parent = nullptr);
+    explicit EarTagSearchDialog(Session& session, QWidget* parent = nullptr);
 
     // "Keresés": the chosen table's rows whose ear tag begins with the typed digits (all rows when
     // nothing is typed), in ear-tag order.
@@ -33,9 +37,12 @@ protected:
 private:
     enum class Table { Arrivals, Departures };
     Table chosenTable() const;
-    // Puts the statement into the search list and opens it; a failure goes to the standard error box.
-    bool openList(const QStringList& lines);
+    // Runs open, which fills the result list; a failure goes to the standard error box.
+    bool openList(const std::function<void()>& open);
 
+    Session& m_session;
+    Dataset m_rows;  // what the grid shows: the search's or the whole list's rows
+    DataSource m_rowsSource;
     bool m_shown = false;
     QLabel* m_earTagLabel;
     QLineEdit* m_earTag;

@@ -1,11 +1,10 @@
 #include "lookups/sender_ranges.h"
 
-#include "core/datamodule.h"
 #include "core/eartag_ranges.h"
 #include "core/handover.h"
 #include "lookups/eartag_field.h"
-#include "masterdata/panels.h"
 #include "masterdata/pickers.h"
+#include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -55,46 +54,41 @@ bool nothingCanBeWritten(const fb::Error& e)
 
 QString errorText(const std::exception& e)
 {
-    return QString::fromStdString(e.what());
+    return platform::errorText(e);
 }
 
 }  // namespace
 
-SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(this, {SharedWork::EarTagWorkTable, SharedWork::SenderRanges})
+SenderEarTagRangesDialog::SenderEarTagRangesDialog(Session& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_runRows(session.database(), QStringLiteral("senderRunRows")),
+      m_runRowsSource(m_runRows, QStringLiteral("senderRunRowsSource")),
+      m_sharedWork(session.workLocks(), this, {SharedWork::EarTagWorkTable, SharedWork::SenderRanges})
 {
-    setObjectName(QStringLiteral("Form19"));
+    setObjectName(QStringLiteral("senderEarTagRangesDialog"));
     setWindowTitle(QStringLiteral("Beszállító fülszámai"));
 
-    int textNumber = 8;
-    std::vector<DBText*> texts;
-    m_sender = buildDetailPanel(this, QStringLiteral("GroupBox2"), QStringLiteral("Beszállító"), &Data->DS40,
+    // The partner list's current row: the sender the picker left there.
+    m_sender = buildDetailPanel(this, QStringLiteral("senderPanel"), QStringLiteral("Beszállító"),
+                                &session.partners().listSource(),
                                 {{QStringLiteral("Beszállító/eladó neve:"), {QStringLiteral("fnev")}},
                                  {QStringLiteral("Cime:"), {QStringLiteral("fcim")}},
                                  {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
                                  {QStringLiteral("Származási hely:"), {QStringLiteral("fsznev")}},
                                  {QStringLiteral("cime:"), {QStringLiteral("fszcim")}},
-                                 {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
-                                textNumber, &texts);
-    // The documented names of the panel's captions, line by line, and of its code texts (the row id
-    // is DBText14, the code DBText13).
-    const char* captions[] = {"Label10", "Label6", "Label8", "Label9", "Label7", "Label11"};
-    for (size_t i = 0; i < std::size(captions); ++i)
-        m_sender->findChild<QLabel*>(QStringLiteral("Label_") + texts[i]->objectName())
-            ->setObjectName(QString::fromLatin1(captions[i]));
-    texts[5]->setObjectName(QStringLiteral("DBText14"));
-    texts[6]->setObjectName(QStringLiteral("DBText13"));
+                                 {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}});
     m_sender->setMinimumWidth(380);
 
     // The hints the screen keeps but never pops up; screen readers announce them.
-    m_pickButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Beszállító"));
+    m_pickButton = makeButton(this, QStringLiteral("pickSenderButton"), QStringLiteral("Beszállító"));
     m_pickButton->setAccessibleDescription(QStringLiteral("A név kiválasztása"));
-    m_collectButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Lekérdezés"));
+    m_collectButton = makeButton(this, QStringLiteral("collectButton"), QStringLiteral("Lekérdezés"));
     m_collectButton->setAccessibleDescription(QStringLiteral("A beszállítóhoz tartozó fülszámok  kigyűjtése"));
-    m_cancelButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Mégsem"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     m_cancelButton->setAccessibleDescription(QStringLiteral("Kilépés"));
 
-    m_ranges = makeListGrid(this, &Data->DS60,
+    m_ranges = makeListGrid(this, QStringLiteral("runsGrid"), &m_runRowsSource,
                             {{QStringLiteral("IDU"), QStringLiteral("Sorszám")},
                              {QStringLiteral("UFULTOL"), QStringLiteral("Fülszámtól")},
                              {QStringLiteral("UFULIG"), QStringLiteral("Fülszámig")}});
@@ -107,13 +101,13 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
         m_ranges->setColumnWidth(1, std::max(25 * digit, titles) + 16);
         m_ranges->setColumnWidth(2, std::max(25 * digit, titles) + 16);
     }
-    m_navigator = makeListNavigator(this, &Data->DS60);
+    m_navigator = makeListNavigator(this, QStringLiteral("runsNavigator"), &m_runRowsSource);
 
     m_earTagLabel = new QLabel(QStringLiteral("Fülszám:"), this);
-    m_earTagLabel->setObjectName(QStringLiteral("Label1"));
+    m_earTagLabel->setObjectName(QStringLiteral("earTagEditLabel"));
     m_earTag = lookups::makeEarTagBeginningField(this, m_earTagLabel);
     m_earTag->setAccessibleDescription(QStringLiteral("A fülszám vagy annak az első része"));
-    m_searchButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Keresés"));
+    m_searchButton = makeButton(this, QStringLiteral("searchButton"), QStringLiteral("Keresés"));
     m_searchButton->setAccessibleDescription(QStringLiteral("Részegyezéstől mutatja a listát"));
 
     // The sender and its buttons beside the runs; the look-up under the runs.
@@ -159,12 +153,9 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
 
     // The first partner by name.
     try {
-        Dataset& partners = Data->ZQ40;
-        partners.close();
-        partners.setSql({QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
-                         QStringLiteral("FROM felado"), QStringLiteral("ORDER BY fnev, fcim")});
-        partners.open();
-        m_senderCode = partners.fieldText(QStringLiteral("fkod"));
+        Partners& partners = m_session.partners();
+        partners.openList(Partners::Order::ByName);
+        m_senderCode = partners.list().fieldText(QStringLiteral("fkod"));
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
     }
@@ -172,14 +163,14 @@ SenderEarTagRangesDialog::SenderEarTagRangesDialog(QWidget* parent)
 
 void SenderEarTagRangesDialog::pickSender()
 {
-    m_senderCode = ::pickSender(this);
-    handOver().partnerCode = m_senderCode;
+    m_senderCode = ::pickSender(m_session, this);
+    m_session.handOver().partnerCode = m_senderCode;
 }
 
 void SenderEarTagRangesDialog::showSender()
 {
     try {
-        masterdata::reopenPartnersOn(m_senderCode);
+        m_session.partners().openOn(m_senderCode);
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
     }
@@ -198,15 +189,19 @@ void SenderEarTagRangesDialog::collectRanges()
     showSender();
 }
 
-bool SenderEarTagRangesDialog::emptyInHeldTransaction(const QString& workTable)
+bool SenderEarTagRangesDialog::emptyInHeldTransaction(WorkTable table)
 {
     try {
-        Data->holdTransaction();
-        Data->ZQ60.setSql({QStringLiteral("DELETE FROM ") + workTable});
-        Data->ZQ60.execSql();
+        m_session.database().holdTransaction();
+        // The runs shown so far go before their table is touched.
+        m_runRows.close();
+        if (table == WorkTable::EarTags)
+            m_session.earTagRuns().clearEarTags();
+        else
+            m_session.earTagRuns().clearSenderRuns();
         return true;
     } catch (const std::exception& e) {
-        Data->IBTrans1.rollbackQuietly();
+        m_session.transaction().rollbackQuietly();
         platform::showError(this, errorText(e));
         return false;
     }
@@ -215,37 +210,34 @@ bool SenderEarTagRangesDialog::emptyInHeldTransaction(const QString& workTable)
 bool SenderEarTagRangesDialog::collectEarTags()
 {
     // Emptying FULSZAM is committed with the live arrivals' ear tags, or undone with them.
-    if (!emptyInHeldTransaction(QStringLiteral("fulszam")))
+    if (!emptyInHeldTransaction(WorkTable::EarTags))
         return false;
     // Without the live arrivals FULSZAM holds what an earlier run left there (another day's, another
     // sender's ear tags): no runs are built from it.
-    if (copyArrivals(QStringLiteral("beszall"), kLiveFailed, kLiveBroken) != Step::Done)
+    if (copyArrivals(EarTagRuns::ArrivalTable::Live, kLiveFailed, kLiveBroken) != Step::Done)
         return false;
-    return copyArrivals(QStringLiteral("beszall0"), kArchiveFailed, kArchiveBroken) != Step::Broken;
+    return copyArrivals(EarTagRuns::ArrivalTable::Archived, kArchiveFailed, kArchiveBroken) != Step::Broken;
 }
 
-SenderEarTagRangesDialog::Step SenderEarTagRangesDialog::copyArrivals(const QString& table, const QString& failed,
-                                                                      const QString& broken)
+SenderEarTagRangesDialog::Step SenderEarTagRangesDialog::copyArrivals(EarTagRuns::ArrivalTable table,
+                                                                      const QString& failed, const QString& broken)
 {
+    SharedTransaction& transaction = m_session.transaction();
     try {
-        Data->holdTransaction();
+        m_session.database().holdTransaction();
     } catch (const std::exception&) {
         platform::showMessage(this, broken);
         return Step::Broken;
     }
     try {
-        Dataset& copy = Data->ZQ13;
-        copy.setSql({QStringLiteral("INSERT INTO fulszam (ufultol )"), QStringLiteral("SELECT        bfulszam"),
-                     QStringLiteral("FROM ") + table, QStringLiteral("WHERE bfkod = :p1")});
-        copy.setParamText(QStringLiteral("p1"), m_senderCode);
-        copy.execSql();
-        Data->IBTrans1.commit();
+        m_session.earTagRuns().addSenderEarTags(m_senderCode, table);
+        transaction.commit();
         return Step::Done;
     } catch (const std::exception&) {
         platform::showMessage(this, failed);
         try {
-            if (Data->IBTrans1.inTransaction())
-                Data->IBTrans1.rollback();
+            if (transaction.inTransaction())
+                transaction.rollback();
         } catch (const std::exception&) {
             platform::showMessage(this, broken);
             return Step::Broken;
@@ -260,15 +252,7 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
     // number leaves FULSZAM0 as it was.
     QStringList tags;
     try {
-        Dataset& earTags = Data->ZQ13;
-        earTags.setSql(
-            {QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam"), QStringLiteral("ORDER BY ufultol")});
-        earTags.open();
-        const int rows = earTags.recordCount();
-        const int column = earTags.fieldIndex(QStringLiteral("UFULTOL"));
-        tags.reserve(rows);
-        for (int r = 0; r < rows; ++r)
-            tags << earTags.cellText(r, column);
+        tags = m_session.earTagRuns().earTagsInTextOrder();
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
         return;
@@ -283,48 +267,42 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
 
     // The emptying and the runs are committed once, at the end: nothing half-built is ever shown
     // as this sender's ranges, and one transaction keeps the inserts fast.
-    if (!emptyInHeldTransaction(QStringLiteral("fulszam0")))
+    if (!emptyInHeldTransaction(WorkTable::SenderRuns))
         return;
+    SharedTransaction& transaction = m_session.transaction();
     for (const eartag::Range& run : runs) {
         job.pump();
         // Without the transaction of the emptying, the rest would be stored beside whatever
         // FULSZAM0 holds now.
-        if (!Data->IBTrans1.inTransaction()) {
+        if (!transaction.inTransaction()) {
             platform::showMessage(this, kRunsBroken);
             return;
         }
         try {
-            Dataset& insert = Data->ZQ60;
-            insert.setSql({QStringLiteral("INSERT INTO fulszam0 (ufultol, ufulig )"),
-                           QStringLiteral("VALUES        (   :p1,   :p2    )")});
-            insert.setParamText(QStringLiteral("p1"), run.first);
-            insert.setParamText(QStringLiteral("p2"), run.last);
-            insert.execSql();
+            m_session.earTagRuns().insertSenderRun(run);
         } catch (const fb::Error& e) {
             if (nothingCanBeWritten(e)) {
-                Data->IBTrans1.rollbackQuietly();
+                transaction.rollbackQuietly();
                 platform::showMessage(this, kRunsBroken);
                 return;
             }
             // That run is missing; the others are still stored.
             platform::showMessage(this, kRunRefused);
         } catch (const std::exception&) {
-            Data->IBTrans1.rollbackQuietly();
+            transaction.rollbackQuietly();
             platform::showMessage(this, kRunsBroken);
             return;
         }
     }
     try {
-        Data->IBTrans1.commit();
+        transaction.commit();
     } catch (const std::exception& e) {
-        Data->IBTrans1.rollbackQuietly();
+        transaction.rollbackQuietly();
         platform::showError(this, errorText(e));
         return;
     }
     try {
-        Data->ZQ60.setSql(
-            {QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam0"), QStringLiteral("ORDER BY ufultol")});
-        Data->ZQ60.open();
+        m_session.earTagRuns().openSenderRuns(m_runRows);
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
     }
@@ -333,12 +311,8 @@ void SenderEarTagRangesDialog::storeRanges(input::LongJob& job)
 void SenderEarTagRangesDialog::searchRanges()
 {
     try {
-        Dataset& ranges = Data->ZQ60;
-        ranges.setSql({QStringLiteral("SELECT  *"), QStringLiteral("FROM fulszam0"),
-                       QStringLiteral("WHERE ufultol like :p0"), QStringLiteral("ORDER BY ufultol")});
         // Bound as a parameter: whatever the field holds is only ever compared, never run.
-        ranges.setParamText(QStringLiteral("p0"), lookups::beginningPattern(m_earTag->text()));
-        ranges.open();
+        m_session.earTagRuns().openSenderRunsBeginningWith(m_runRows, m_earTag->text());
     } catch (const std::exception& e) {
         platform::showError(this, errorText(e));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dataset.h"
+#include "storage/ear_tag_runs.h"
 #include "ui/sharedwork.h"
 
 #include <QDialog>
@@ -11,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Session;
 namespace input {
 class LongJob;
 }
@@ -24,13 +27,13 @@ class LongJob;
 // FULSZAM and FULSZAM0 are shared by every desk on the database: from "Lekérdezés" until the screen
 // closes this desk holds them.
 //
-// The sender is the one the screen shows: the first partner by name when the screen opens, the
-// one picked with "Beszállító" afterwards. A pick is also handed over to the other screens
-// (handOver().partnerCode).
+// The sender is the one the screen shows, the current row of the session's partner list (the list
+// the sender picker moves): the first partner by name when the screen opens, the one picked with
+// "Beszállító" afterwards. A pick is also handed over to the other screens (handOver().partnerCode).
 class SenderEarTagRangesDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SenderEarTagRangesDialog(QWidget* parent = nullptr);
+    explicit SenderEarTagRangesDialog(Session& session, QWidget* parent = nullptr);
 
     // "Beszállító": the sender/buyer list as a picker.
     void pickSender();
@@ -44,15 +47,19 @@ public:
 
 private:
     enum class Step { Done, Failed, Broken };
-    // Empties a work table in a transaction that only an explicit commit or rollback ends; a
-    // failure is rolled back and shown.
-    bool emptyInHeldTransaction(const QString& workTable);
+    enum class WorkTable { EarTags, SenderRuns };  // FULSZAM, FULSZAM0
+    // Empties a work table in a transaction that only an explicit commit or rollback ends; the
+    // runs shown close first. A failure is rolled back and shown.
+    bool emptyInHeldTransaction(WorkTable table);
     bool collectEarTags();
-    Step copyArrivals(const QString& table, const QString& failed, const QString& broken);
+    Step copyArrivals(EarTagRuns::ArrivalTable table, const QString& failed, const QString& broken);
     void storeRanges(input::LongJob& job);
     // Shows the sender again after a commit or rollback closed the partner list.
     void showSender();
 
+    Session& m_session;
+    Dataset m_runRows;  // FULSZAM0's runs as the grid shows them
+    DataSource m_runRowsSource;
     QString m_senderCode;
     SharedWorkGuard m_sharedWork;
     QGroupBox* m_sender;

@@ -1,7 +1,7 @@
 #include "maintenance/archive_day.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
@@ -100,7 +100,7 @@ const ScreenTexts& screenTexts(TransferDirection direction)
 DayTransferDialog::DayTransferDialog(QWidget* parent, TransferDirection direction)
     : QDialog(parent),
       m_direction(direction),
-      m_sharedWork(this, {SharedWork::EarTagWorkTable, SharedWork::DepartureMoves})
+      m_sharedWork(Data->workLocks, this, {SharedWork::EarTagWorkTable, SharedWork::DepartureMoves})
 {
     const ScreenTexts& t = screenTexts(direction);
     setObjectName(t.objectName);
@@ -218,7 +218,7 @@ void DayTransferDialog::selectDay()
     try {
         openDayList(*screenTexts(m_direction).selectSql, *day);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
         return;
     }
     m_runButton->setEnabled(true);
@@ -270,7 +270,7 @@ void DayTransferDialog::runTransfer()
     try {
         openDayList(kLiveDayList, *day);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "maintenance/backup_restore.h"
 
-#include "core/database_settings.h"
-#include "core/datamodule.h"
+#include "db/database_settings.h"
+#include "storage/shared_datasets.h"
 #include "db/service.h"
 #include "ui/longjob.h"
 #include "ui/platform.h"
@@ -41,7 +41,7 @@ QString errorText(const std::exception& e)
 {
     if (const auto* f = dynamic_cast<const fb::Error*>(&e))
         return f->message();
-    return QString::fromLocal8Bit(e.what());
+    return platform::errorText(e);
 }
 
 // Opens the module's connection again, with its transaction, as at start-up.

@@ -1,7 +1,8 @@
 #include "maintenance/day_transfer.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
+#include "ui/platform.h"
 
 #include <algorithm>
 
@@ -160,7 +161,7 @@ bool DayTransfer::step(const QString& failed, const QString& guard, const std::f
 {
     const auto say = [this](const QString& numbered, const std::exception& e) {
         if (numbered.isEmpty())
-            m_report.error(QString::fromStdString(e.what()));
+            m_report.error(platform::errorText(e));
         else
             m_report.failure(numbered);
     };
@@ -239,7 +240,7 @@ void DayTransfer::deleteAndCommit()
     // Another connection may have changed the day meanwhile (a server shared by several desks):
     // then the deletion is not the copy's twin, and the whole run goes back.
     if (departures != m_departures)
-        throw fb::Error(QStringLiteral("%1 departures deleted, %2 copied").arg(departures).arg(m_departures));
+        throw fb::Error(QStringLiteral("%1 kiszállítás törlődött, de %2 lett átmásolva; semmi sem változott.").arg(departures).arg(m_departures));
 
     show(m_texts.deletingArrivals, 0, m_arrivals);
     m_report.pump(true);
@@ -247,7 +248,7 @@ void DayTransfer::deleteAndCommit()
     prepare(in, deleteArrivalsSql(m_arrivalsFrom));
     const qint64 arrivals = runBatches(in, m_earTagRanges, m_texts.deletingArrivals, m_arrivals);
     if (arrivals != m_arrivals)
-        throw fb::Error(QStringLiteral("%1 arrivals deleted, %2 copied").arg(arrivals).arg(m_arrivals));
+        throw fb::Error(QStringLiteral("%1 beszállítás törlődött, de %2 lett átmásolva; semmi sem változott.").arg(arrivals).arg(m_arrivals));
     m_data.IBTrans1.commit();
 }
 

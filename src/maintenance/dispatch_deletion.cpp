@@ -1,6 +1,6 @@
 #include "maintenance/dispatch_deletion.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "ui/dbwidgets.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 DispatchDeletionDialog::DispatchDeletionDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(this, {SharedWork::DepartureMoves})
+    : QDialog(parent), m_sharedWork(Data->workLocks, this, {SharedWork::DepartureMoves})
 {
     setObjectName(QStringLiteral("Form23"));
     setWindowTitle(QStringLiteral("Kiszállítottak törlése"));

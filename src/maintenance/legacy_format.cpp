@@ -2,6 +2,9 @@
 
 #include "db/charset.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace legacy {
 
 namespace {
@@ -112,6 +115,156 @@ QList<LineSpan> splitLines(QByteArrayView content)
     if (start < n)
         lines.append({start, n - start});
     return lines;
+}
+
+int lastColumn(const FileLayout& layout)
+{
+    int last = 0;
+    for (const Field& f : layout.fields)
+        last = std::max(last, f.last);
+    return last;
+}
+
+LineReader::LineReader(QIODevice& device, qsizetype keep, std::function<void(qint64)> hook, qsizetype chunk)
+    : m_device(device), m_keep(keep), m_hook(std::move(hook)), m_chunkSize(std::max<qsizetype>(1, chunk))
+{
+    m_line.reserve(keep);
+}
+
+bool LineReader::fill()
+{
+    while (m_pos >= m_chunk.size() && !m_eof) {
+        m_chunkStart += m_chunk.size();
+        m_chunk.resize(m_chunkSize);
+        const qint64 got = m_device.read(m_chunk.data(), m_chunkSize);
+        if (got < 0)
+            m_failed = true;
+        m_chunk.resize(std::max<qint64>(0, got));
+        m_pos = 0;
+        m_nextCr = m_nextLf = -1;
+        if (got <= 0)
+            m_eof = true;
+        if (m_skipLf && !m_chunk.isEmpty() && m_chunk.at(0) == '\n')
+            m_pos = 1;
+        if (!m_chunk.isEmpty() || m_eof)
+            m_skipLf = false;
+        if (m_hook)
+            m_hook(position());
+    }
+    return m_pos < m_chunk.size();
+}
+
+bool LineReader::atEnd()
+{
+    return !fill();
+}
+
+void LineReader::take(const char* from, const char* to)
+{
+    const qsizetype n = to - from;
+    m_length += n;
+    if (m_line.size() < m_keep)
+        m_line.append(from, std::min(n, m_keep - m_line.size()));
+    if (m_findUtf8 && m_utf8Character.isEmpty())
+        scanUtf8(reinterpret_cast<const unsigned char*>(from), reinterpret_cast<const unsigned char*>(to));
+}
+
+void LineReader::scanUtf8(const unsigned char* from, const unsigned char* to)
+{
+    for (const unsigned char* p = from; p < to && m_utf8Character.isEmpty(); ++p) {
+        const unsigned char b = *p;
+        if (m_utf8Needed > 0) {
+            if (b >= m_utf8Low && b <= m_utf8High) {
+                m_utf8Sequence.append(static_cast<char>(b));
+                m_utf8Low = 0x80;
+                m_utf8High = 0xBF;
+                if (--m_utf8Needed == 0) {
+                    // Decoded by hand: Qt's decoders drop a byte-order mark, the very thing sought.
+                    const auto* q = reinterpret_cast<const unsigned char*>(m_utf8Sequence.constData());
+                    const qsizetype n = m_utf8Sequence.size();
+                    char32_t code = q[0] & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
+                    for (qsizetype k = 1; k < n; ++k)
+                        code = (code << 6) | (q[k] & 0x3F);
+                    m_utf8Character.clear();
+                    if (QChar::requiresSurrogates(code))
+                        m_utf8Character.append(QChar(QChar::highSurrogate(code))).append(QChar(QChar::lowSurrogate(code)));
+                    else
+                        m_utf8Character.append(QChar(static_cast<char16_t>(code)));
+                }
+                continue;
+            }
+            m_utf8Needed = 0;  // not a continuation: the byte may begin a sequence itself
+        }
+        if (b < 0x80)
+            continue;
+        // Lead bytes and the range of the byte that may follow them (no overlong forms, no
+        // surrogates, nothing past U+10FFFF).
+        m_utf8Low = 0x80;
+        m_utf8High = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_utf8Needed = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_utf8Needed = 2;
+            if (b == 0xE0)
+                m_utf8Low = 0xA0;
+            else if (b == 0xED)
+                m_utf8High = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_utf8Needed = 3;
+            if (b == 0xF0)
+                m_utf8Low = 0x90;
+            else if (b == 0xF4)
+                m_utf8High = 0x8F;
+        } else {
+            continue;
+        }
+        m_utf8Sequence = QByteArray(1, static_cast<char>(b));
+    }
+}
+
+bool LineReader::next()
+{
+    m_line.clear();
+    m_length = 0;
+    m_utf8Character.clear();
+    m_utf8Needed = 0;
+    bool begun = false;  // the line has a byte, or its ending was met
+    for (;;) {
+        if (!fill()) {
+            if (!begun)
+                return false;
+            ++m_number;
+            return true;
+        }
+        const char* data = m_chunk.constData();
+        const qsizetype size = m_chunk.size();
+        if (m_nextCr < m_pos) {
+            const void* cr = std::memchr(data + m_pos, '\r', static_cast<size_t>(size - m_pos));
+            m_nextCr = cr ? static_cast<const char*>(cr) - data : size;
+        }
+        if (m_nextLf < m_pos) {
+            const void* lf = std::memchr(data + m_pos, '\n', static_cast<size_t>(size - m_pos));
+            m_nextLf = lf ? static_cast<const char*>(lf) - data : size;
+        }
+        const qsizetype end = std::min(m_nextCr, m_nextLf);
+        take(data + m_pos, data + end);
+        begun = true;
+        if (end >= size) {
+            m_pos = size;
+            continue;
+        }
+        m_pos = end + 1;
+        if (data[end] == '\r') {
+            if (m_pos < size) {
+                if (data[m_pos] == '\n')
+                    ++m_pos;
+            } else {
+                m_skipLf = true;
+            }
+        }
+        ++m_number;
+        return true;
+    }
 }
 
 ParsedLine parseLine(const FileLayout& layout, QByteArrayView line)

@@ -1,6 +1,6 @@
 #include "maintenance/legacy_import.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/charset.h"
 #include "ui/input.h"
 #include "ui/longjob.h"
@@ -37,27 +37,35 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-// Lines [first, end) of a file as the box shows them: one paragraph per line, control characters
-// as their visible pictures (a NUL would otherwise vanish or cut the text).
-QString displayText(QByteArrayView content, const QList<legacy::LineSpan>& lines, qsizetype first, qsizetype end)
+// The box shows at most this many lines of a file: a file of millions of lines (or of line
+// endings only) would otherwise fill the memory with the box's text; the import reads them all.
+constexpr int kShownLines = 100000;
+
+// A line as the box shows it: the columns the layout reads, control characters as their visible
+// pictures (a NUL would otherwise vanish or cut the text), "…" where the line went on past them.
+QString displayLine(QByteArrayView kept, bool cut)
 {
-    QString text;
-    for (qsizetype i = first; i < end; ++i) {
-        if (i > first)
-            text += u'\n';
-        const legacy::LineSpan& span = lines.at(i);
-        QString line = fb::fromWin1250(content.data() + span.offset, static_cast<int>(span.length));
-        for (QChar& c : line)
-            if (c.unicode() < 0x20 && c != u'\t')
-                c = QChar(0x2400 + c.unicode());
-        text += line;
-    }
-    return text;
+    QString line = fb::fromWin1250(kept.data(), static_cast<int>(kept.size()));
+    for (QChar& c : line)
+        if (c.unicode() < 0x20 && c != u'\t')
+            c = QChar(0x2400 + c.unicode());
+    if (cut)
+        line += QChar(0x2026);
+    return line;
+}
+
+// "1,5 MB" (or "12 kB").
+QString sizeText(qint64 bytes)
+{
+    if (bytes < 1000 * 1000)
+        return QStringLiteral("%1 kB").arg((bytes + 999) / 1000);
+    return QStringLiteral("%1 MB").arg(QString::number(static_cast<double>(bytes) / 1e6, 'f', 1).replace(u'.', u','));
 }
 
 }  // namespace
 
-// Carries the import's questions and progress to the screen, keeping it painted between lines.
+// Carries the import's questions and progress to the screen, keeping it painted: between lines,
+// and between the chunks of a file read through (one huge line never holds it up).
 class LegacyImportDialog::Progress : public legacy::ImportObserver {
 public:
     explicit Progress(LegacyImportDialog& dialog) : m_dialog(dialog) { m_sinceShown.start(); }
@@ -77,44 +85,93 @@ public:
         return answer == 1;
     }
 
-    void fileLoaded(const legacy::FileLayout& layout, const QString&, QByteArrayView content,
-                    const QList<legacy::LineSpan>& lines) override
+    void progressed(const legacy::FileLayout& layout, const legacy::FileSummary& progress) override
     {
-        m_dialog.showFile(layout.fileName, content, lines);
-        legacy::FileSummary start;
-        start.fileName = layout.fileName;
-        start.lines = static_cast<int>(lines.size());
-        m_dialog.showProgress(layout, start);
-        pump(true);
+        flushShown(false);
+        show(layout, progress, false);
+    }
+
+    void fileOpened(const legacy::FileLayout& layout, const legacy::FileSummary& file) override
+    {
+        m_dialog.m_fileLabel->setText(QStringLiteral("A beolvasott fájl: %1").arg(layout.fileName));
+        m_dialog.m_fileText->clear();
+        m_pending.clear();
+        m_pendingLines = 0;
+        m_shown = 0;
+        m_notShown = 0;
+        m_sinceFlushed.start();
+        show(layout, file, true);
+    }
+
+    void lineRead(const legacy::FileLayout&, QByteArrayView kept, bool cut) override
+    {
+        if (m_shown + m_pendingLines >= kShownLines) {
+            ++m_notShown;
+            return;
+        }
+        if (m_pendingLines > 0)
+            m_pending += u'\n';
+        m_pending += displayLine(kept, cut);
+        ++m_pendingLines;
+        flushShown(false);
+    }
+
+    void fileRead(const legacy::FileLayout& layout, const legacy::FileSummary& file) override
+    {
+        flushShown(true);
+        if (m_notShown > 0)
+            m_dialog.m_fileText->appendPlainText(QStringLiteral("… (a fájl további %1 sora nem fér a mezőbe; az import "
+                                                                "mindet beolvassa)")
+                                                     .arg(m_notShown));
+        m_dialog.m_shownLines = m_shown;
+        show(layout, file, true);
     }
 
     void fileLeft(const legacy::FileLayout&) override
     {
         m_dialog.m_fileText->clear();
+        m_dialog.m_shownLines = 0;
         m_dialog.m_fileLabel->setText(QStringLiteral("A beolvasott fájl:"));
     }
 
     void lineDone(const legacy::FileLayout& layout, const legacy::FileSummary& progress) override
     {
-        // Painting every line would cost more than the line itself; 20 times a second is smooth.
-        if (m_sinceShown.elapsed() < 50 && progress.read < progress.lines)
-            return;
-        m_dialog.showProgress(layout, progress);
-        pump(false);
-        m_sinceShown.restart();
+        show(layout, progress, progress.read >= progress.lines);
     }
 
     bool stopRequested() override { return m_dialog.m_stopRequested; }
 
 private:
-    void pump(bool force)
+    // Painting every line or chunk would cost more than the work itself; 20 times a second is smooth.
+    void show(const legacy::FileLayout& layout, const legacy::FileSummary& progress, bool force)
     {
+        if (!force && m_sinceShown.elapsed() < 50)
+            return;
+        m_dialog.showProgress(layout, progress);
         if (m_dialog.m_job)
             m_dialog.m_job->pump(force);
+        m_sinceShown.restart();
+    }
+
+    // The lines read so far go into the box in parts, not each on its own nor all at the end.
+    void flushShown(bool all)
+    {
+        if (m_pendingLines == 0 || (!all && m_pendingLines < 2000 && m_sinceFlushed.elapsed() < 30))
+            return;
+        m_dialog.m_fileText->appendPlainText(m_pending);
+        m_shown += m_pendingLines;
+        m_pending.clear();
+        m_pendingLines = 0;
+        m_sinceFlushed.restart();
     }
 
     LegacyImportDialog& m_dialog;
     QElapsedTimer m_sinceShown;
+    QElapsedTimer m_sinceFlushed;
+    QString m_pending;
+    int m_pendingLines = 0;
+    int m_shown = 0;
+    int m_notShown = 0;
 };
 
 LegacyImportDialog::LegacyImportDialog(QWidget* parent) : QDialog(parent)
@@ -175,7 +232,7 @@ void LegacyImportDialog::buildLayout()
     m_progressLabel->setWordWrap(true);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar"));
-    m_progress->setAccessibleName(QStringLiteral("Az importált fájl sorai"));
+    m_progress->setAccessibleName(QStringLiteral("Az importált fájl beolvasott része"));
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     m_progress->setFormat(QString());
@@ -193,16 +250,17 @@ void LegacyImportDialog::buildLayout()
     summaryLabel->setObjectName(QStringLiteral("SummaryLabel"));
     lay->addWidget(summaryLabel);
     // One row per file and one for the totals.
-    m_summaryTable = new QTableWidget(static_cast<int>(legacy::importFiles().size()) + 1, 6, this);
+    m_summaryTable = new QTableWidget(static_cast<int>(legacy::importFiles().size()) + 1, 7, this);
     m_summaryTable->setObjectName(QStringLiteral("SummaryGrid"));
     m_summaryTable->setHorizontalHeaderLabels({QStringLiteral("Fájl"), QStringLiteral("Sorok"), QStringLiteral("Beolvasva"),
-                                               QStringLiteral("Beírva"), QStringLiteral("Kimaradt"), QStringLiteral("Állapot")});
+                                               QStringLiteral("Beírva"), QStringLiteral("Kimaradt"), QStringLiteral("Átugorva"),
+                                               QStringLiteral("Állapot")});
     m_summaryTable->verticalHeader()->hide();
     m_summaryTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_summaryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_summaryTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_summaryTable->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(6, QHeaderView::Stretch);
     m_summaryTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_summaryTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_summaryTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -298,7 +356,7 @@ void LegacyImportDialog::runImport()
     } catch (const std::exception& e) {
         m_job = nullptr;
         setRunning(false);
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     m_hasSummary = true;
@@ -315,7 +373,7 @@ void LegacyImportDialog::setRunning(bool running)
     m_saveButton->setEnabled(!running && m_hasSummary);
     m_stopButton->setEnabled(running);
     if (running)
-        m_progress->setFormat(QStringLiteral("%v / %m sor"));
+        m_progress->setFormat(QStringLiteral("%p%"));
     if (running) {
         m_progressLabel->setText(QStringLiteral("Az import fut. A Leállítás gomb a folyamatban lévő sor után "
                                                 "megállítja; a már beírt sorok megmaradnak."));
@@ -334,40 +392,38 @@ void LegacyImportDialog::requestStop()
     m_progressLabel->setText(QStringLiteral("Leállítás: az import a folyamatban lévő sor után megáll..."));
 }
 
-void LegacyImportDialog::showFile(const QString& fileName, QByteArrayView content, const QList<legacy::LineSpan>& lines)
-{
-    m_fileLabel->setText(QStringLiteral("A beolvasott fájl: %1").arg(fileName));
-    m_fileText->clear();
-    // A large file goes into the box in parts, the window painted between them: loading half a
-    // million lines at once would freeze it for seconds.
-    constexpr qsizetype kPart = 20000;
-    for (qsizetype first = 0; first < lines.size(); first += kPart) {
-        m_fileText->appendPlainText(displayText(content, lines, first, std::min(lines.size(), first + kPart)));
-        if (m_job)
-            m_job->pump(true);
-    }
-}
-
 void LegacyImportDialog::showProgress(const legacy::FileLayout& layout, const legacy::FileSummary& file)
 {
+    using Phase = legacy::FileSummary::Phase;
     const auto& files = legacy::importFiles();
     int position = 1;
     for (int i = 0; i < files.size(); ++i)
         if (files.at(i).fileName == layout.fileName)
             position = i + 1;
-    m_progress->setRange(0, std::max(1, file.lines));
-    m_progress->setValue(file.lines == 0 ? 1 : file.read);
-    if (!m_stopRequested)
-        m_progressLabel->setText(QStringLiteral("%1 (%2. fájl a %3 közül): %4 / %5 sor, beírva %6, kimaradt %7")
-                                     .arg(layout.fileName)
-                                     .arg(position)
-                                     .arg(files.size())
-                                     .arg(file.read)
-                                     .arg(file.lines)
-                                     .arg(file.imported)
-                                     .arg(file.refused));
+    // By the bytes read: a file's lines are not known before it is read, and one line may be huge.
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(file.size <= 0 ? 1000 : static_cast<int>(std::min<qint64>(1000, file.position * 1000 / file.size)));
+    if (!m_stopRequested) {
+        const QString bytes = QStringLiteral("%1 / %2").arg(sizeText(file.position), sizeText(file.size));
+        QString text;
+        if (file.phase == Phase::Checking)
+            text = QStringLiteral("A fájlok kódolásának ellenőrzése: %1, %2").arg(layout.fileName, bytes);
+        else if (file.phase == Phase::Reading)
+            text = QStringLiteral("%1 (%2. fájl a %3 közül): beolvasás, %4").arg(layout.fileName).arg(position).arg(files.size()).arg(bytes);
+        else
+            text = QStringLiteral("%1 (%2. fájl a %3 közül): %4 / %5 sor, beírva %6, kimaradt %7, átugorva %8")
+                       .arg(layout.fileName)
+                       .arg(position)
+                       .arg(files.size())
+                       .arg(file.read)
+                       .arg(file.lines)
+                       .arg(file.imported)
+                       .arg(file.refused)
+                       .arg(file.skipped);
+        m_progressLabel->setText(text);
+    }
     // The box follows the line being imported.
-    if (file.read > 0) {
+    if (file.phase == Phase::Importing && file.read > 0 && file.read <= m_shownLines) {
         const QTextBlock block = m_fileText->document()->findBlockByNumber(file.read - 1);
         if (block.isValid()) {
             QTextCursor cursor(block);
@@ -383,32 +439,34 @@ void LegacyImportDialog::showSummary()
     const auto setRow = [this](int row, const QStringList& cells) {
         for (int col = 0; col < cells.size(); ++col) {
             auto* item = new QTableWidgetItem(cells.at(col));
-            if (col >= 1 && col <= 4)
+            if (col >= 1 && col <= 5)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             m_summaryTable->setItem(row, col, item);
         }
     };
     const auto& files = legacy::importFiles();
-    int lines = 0, read = 0, imported = 0, refused = 0;
+    int lines = 0, read = 0, imported = 0, refused = 0, skipped = 0;
     for (int row = 0; row < files.size(); ++row) {
         if (!m_hasSummary || row >= m_summary.files.size()) {
-            setRow(row, {files.at(row).fileName, {}, {}, {}, {}, {}});
+            setRow(row, {files.at(row).fileName, {}, {}, {}, {}, {}, {}});
             continue;
         }
         const legacy::FileSummary& f = m_summary.files.at(row);
-        const bool opened = f.state != legacy::FileState::NotReached && f.state != legacy::FileState::Unreadable;
-        setRow(row, {f.fileName, opened ? QString::number(f.lines) : QString(), QString::number(f.read),
-                     QString::number(f.imported), QString::number(f.refused), legacy::stateText(f)});
+        setRow(row, {f.fileName, legacy::wasRead(f) ? QString::number(f.lines) : QString(), QString::number(f.read),
+                     QString::number(f.imported), QString::number(f.refused), QString::number(f.skipped),
+                     legacy::stateText(f)});
         lines += f.lines;
         read += f.read;
         imported += f.imported;
         refused += f.refused;
+        skipped += f.skipped;
     }
     if (m_hasSummary)
         setRow(static_cast<int>(files.size()), {QStringLiteral("Összesen"), QString::number(lines), QString::number(read),
-                                                QString::number(imported), QString::number(refused), QString()});
+                                                QString::number(imported), QString::number(refused),
+                                                QString::number(skipped), QString()});
     else
-        setRow(static_cast<int>(files.size()), {QStringLiteral("Összesen"), {}, {}, {}, {}, {}});
+        setRow(static_cast<int>(files.size()), {QStringLiteral("Összesen"), {}, {}, {}, {}, {}, {}});
     if (m_hasSummary) {
         m_summaryNotes->setPlainText(legacy::summaryRemarks(m_summary).join(u'\n'));
         m_progressLabel->setText(m_summary.ending);

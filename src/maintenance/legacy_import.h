@@ -42,7 +42,6 @@ private:
     void requestStop();
     void saveSummary();
     void setRunning(bool running);
-    void showFile(const QString& fileName, QByteArrayView content, const QList<legacy::LineSpan>& lines);
     void showProgress(const legacy::FileLayout& layout, const legacy::FileSummary& file);
     void showSummary();
 
@@ -64,5 +63,6 @@ private:
     bool m_running = false;
     bool m_stopRequested = false;
     bool m_hasSummary = false;
+    int m_shownLines = 0;  // lines of the current file the box holds
     legacy::ImportSummary m_summary;
 };

@@ -1,6 +1,6 @@
 #include "maintenance/table_editor.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/password_dialog.h"
 #include "maintenance/table_unlock.h"
 #include "ui/dbwidgets.h"

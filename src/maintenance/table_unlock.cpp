@@ -1,6 +1,6 @@
 #include "maintenance/table_unlock.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 
 #include <QCryptographicHash>
 

@@ -1,7 +1,7 @@
 #include "masterdata/carrier_edit.h"
 
-#include "core/datamodule.h"
 #include "masterdata/register.h"
+#include "storage/session.h"
 #include "ui/input.h"
 #include "ui/layout.h"
 #include "ui/validation.h"
@@ -9,15 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CarrierEditDialog::CarrierEditDialog(EntryMode mode, QWidget* parent)
-    : RegisterEditDialog(mode, EntrySubject::Carrier, QStringLiteral("Form7"), parent)
+CarrierEditDialog::CarrierEditDialog(Session& session, EntryMode mode, QWidget* parent)
+    : RegisterEditDialog(session, mode, EntrySubject::Carrier, QStringLiteral("carrierEditDialog"), parent)
 {
-    m_id = addShownField(QStringLiteral("Edit1"), QStringLiteral("IDsz"));
-    m_code = addShownField(QStringLiteral("Edit2"), QStringLiteral("Szkód"));
-    m_registration = addField(QStringLiteral("Edit3"), QStringLiteral("Rendszám:"));
-    m_name = addField(QStringLiteral("Edit4"), QStringLiteral("Név:"));
-    m_address = addField(QStringLiteral("Edit5"), QStringLiteral("Cim:"));
-    m_approval = addField(QStringLiteral("Edit6"), QStringLiteral("Jóváhagy.szám:"));
+    m_id = addShownField(QStringLiteral("idEdit"), QStringLiteral("IDsz"));
+    m_code = addShownField(QStringLiteral("codeEdit"), QStringLiteral("Szkód"));
+    m_registration = addField(QStringLiteral("registrationEdit"), QStringLiteral("Rendszám:"));
+    m_name = addField(QStringLiteral("nameEdit"), QStringLiteral("Név:"));
+    m_address = addField(QStringLiteral("addressEdit"), QStringLiteral("Cim:"));
+    m_approval = addField(QStringLiteral("approvalEdit"), QStringLiteral("Jóváhagy.szám:"));
 
     // The buttons come first, so the dialog opens on "OK".
     setTabOrder(okButton(), cancelButton());
@@ -33,7 +33,7 @@ CarrierEditDialog::CarrierEditDialog(EntryMode mode, QWidget* parent)
 
 void CarrierEditDialog::fillFromList()
 {
-    masterdata::fillFromCurrentRow(Data->ZQ30, {{m_id, QStringLiteral("IDs")},
+    masterdata::fillFromCurrentRow(session().carriers().list(), {{m_id, QStringLiteral("IDs")},
                                                 {m_code, QStringLiteral("sKod")},
                                                 {m_registration, QStringLiteral("sRendszam")},
                                                 {m_name, QStringLiteral("sNev")},
@@ -48,20 +48,20 @@ void CarrierEditDialog::save()
                                           {m_address, QStringLiteral("Nincs megadva a cim!")},
                                           {m_approval, QStringLiteral("Nincs megadva a Jóváhagyás szám!")}}))
         return;
-    static const masterdata::Writes writes{
-        .update = {QStringLiteral("UPDATE szallito           "), QStringLiteral("  SET  srendszam = :p2,   "),
-                   QStringLiteral("       sNev      = :p3,   "), QStringLiteral("       sCim      = :p4,   "),
-                   QStringLiteral("       sJovaszam = :p5    "), QStringLiteral(" WHERE IDs       = :p0    ")},
+    static const masterdata::WriteFailures failures{
         .updateFailed = QStringLiteral("Hiba073: Módositás, Update a szállítóban "),
-        .insert = {QStringLiteral("INSERT INTO szallito (srendszam, sNev, sCim, sJovaszam ) "),
-                   QStringLiteral("       VALUES        (      :p2,  :p3,  :p4,       :p5 ) ")},
         .insertFailed = QStringLiteral("Hiba072: Újban, INSERT a szallitóban "),
         .stuck = QStringLiteral("Hiba074: az insert vagy update közben a szállitóban!"),
     };
-    if (masterdata::saveRow(this, masterdata::carrierRegister(), mode(), m_id->text(), m_code->text(), writes,
-                            {{QStringLiteral("p2"), m_registration},
-                             {QStringLiteral("p3"), m_name},
-                             {QStringLiteral("p4"), m_address},
-                             {QStringLiteral("p5"), m_approval}}))
+    const Carrier carrier{m_registration->text(), m_name->text(), m_address->text(), m_approval->text()};
+    const QString id = m_id->text();
+    Carriers& carriers = session().carriers();
+    if (masterdata::saveRow(this, session(), masterdata::carrierRegister(session()), mode(), id, m_code->text(),
+                            failures, {m_registration, m_name, m_address, m_approval}, [&] {
+                                if (mode() == EntryMode::Change)
+                                    carriers.update(id, carrier);
+                                else
+                                    carriers.insert(carrier);
+                            }))
         accept();
 }

@@ -7,7 +7,7 @@
 class CarrierEditDialog : public RegisterEditDialog {
     Q_OBJECT
 public:
-    explicit CarrierEditDialog(EntryMode mode, QWidget* parent = nullptr);
+    CarrierEditDialog(Session& session, EntryMode mode, QWidget* parent = nullptr);
 
     void fillFromList() override;
     void save() override;

@@ -1,21 +1,20 @@
 #include "masterdata/carrier_list.h"
 
-#include "core/datamodule.h"
 #include "masterdata/carrier_edit.h"
+#include "storage/session.h"
 
 namespace {
 
-masterdata::ListScreen carrierList()
+masterdata::ListScreen carrierList(Session& session)
 {
-    const masterdata::Register reg = masterdata::carrierRegister();
+    Carriers& carriers = session.carriers();
+    auto order = [&carriers](Carriers::Order o) { return [&carriers, o] { carriers.openList(o); }; };
     return {
-        .objectName = QStringLiteral("Form6"),
+        .objectName = QStringLiteral("carrierListDialog"),
         .title = QStringLiteral("Szállító"),
-        .headingName = QStringLiteral("Label2"),
         .headingAtStart = QStringLiteral("Rendszám szerinti lista"),
         .headingOnShow = QStringLiteral("A lista, \"Rendszám\" szerint"),
         .headingAfterWrite = QStringLiteral("A lista, \"Kód\" szerint"),
-        .source = &Data->DS30,
         .columns = {{QStringLiteral("srendszam"), QStringLiteral("Rendszám")},
                     {QStringLiteral("snev"), QStringLiteral("Szállító neve")},
                     {QStringLiteral("scim"), QStringLiteral("Cime")},
@@ -30,23 +29,12 @@ masterdata::ListScreen carrierList()
                     {QStringLiteral("ID:"), {{QStringLiteral("IDs")}}},
                     {QStringLiteral("Kód:"), {{QStringLiteral("skod")}}}},
         // "Jóváhagy. szám" and "ID" do not sort.
-        .sortOrders = {{0, QStringLiteral("       ORDER BY srendszam, snev "),
-                        QStringLiteral("Lista sorrend: rendszám szerint")},
-                       {1, QStringLiteral("       ORDER BY  snev, srendszam "),
-                        QStringLiteral("Lista sorrend: név szerint")},
-                       {2, QStringLiteral("       ORDER BY  scim "), QStringLiteral("Lista sorrend: cim szerint")},
-                       {4, QStringLiteral("       ORDER BY  skod "), QStringLiteral("Lista sorrend: Kód szerint")}},
-        .loadLines = {reg.selectLine, reg.defaultOrderLine},
-        .reg = reg,
-        .deletion = {.incomingUse = {QStringLiteral("SELECT Bskod, count(Bskod) as dbbe "),
-                                     QStringLiteral("  FROM beszall      "), QStringLiteral("  WHERE Bskod = :p1 "),
-                                     QStringLiteral("  GROUP BY Bskod    ")},
-                     .outgoingUse = {QStringLiteral("SELECT Kskod, count(Kskod) as dbki "),
-                                     QStringLiteral("  FROM kiszall      "), QStringLiteral("  WHERE Kskod = :p1 "),
-                                     QStringLiteral("  GROUP BY Kskod    ")},
-                     .deleteLines = {QStringLiteral("DELETE FROM szallito      "),
-                                     QStringLiteral("  WHERE skod = :p1 ")},
-                     .deleted = QStringLiteral("A szállitó sor törlölve!"),
+        .sortOrders = {{0, order(Carriers::Order::ByRegistration), QStringLiteral("Lista sorrend: rendszám szerint")},
+                       {1, order(Carriers::Order::ByName), QStringLiteral("Lista sorrend: név szerint")},
+                       {2, order(Carriers::Order::ByAddress), QStringLiteral("Lista sorrend: cim szerint")},
+                       {4, order(Carriers::Order::ByCode), QStringLiteral("Lista sorrend: Kód szerint")}},
+        .reg = masterdata::carrierRegister(session),
+        .deletion = {.deleted = QStringLiteral("A szállitó sor törlölve!"),
                      .failed = QStringLiteral("Hiba61: Szállitó DELETE törlésekor")},
         .unreadableRow = QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!"),
     };
@@ -54,9 +42,12 @@ masterdata::ListScreen carrierList()
 
 }  // namespace
 
-CarrierListDialog::CarrierListDialog(QWidget* parent) : RegisterListDialog(carrierList(), parent) {}
+CarrierListDialog::CarrierListDialog(Session& session, QWidget* parent)
+    : RegisterListDialog(session, carrierList(session), parent)
+{
+}
 
 std::unique_ptr<RegisterEditDialog> CarrierListDialog::createEditor(EntryMode mode)
 {
-    return std::make_unique<CarrierEditDialog>(mode, this);
+    return std::make_unique<CarrierEditDialog>(session(), mode, this);
 }

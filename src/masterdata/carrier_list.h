@@ -7,7 +7,7 @@
 class CarrierListDialog : public RegisterListDialog {
     Q_OBJECT
 public:
-    explicit CarrierListDialog(QWidget* parent = nullptr);
+    explicit CarrierListDialog(Session& session, QWidget* parent = nullptr);
 
 protected:
     std::unique_ptr<RegisterEditDialog> createEditor(EntryMode mode) override;

@@ -1,10 +1,8 @@
 #include "masterdata/panels.h"
 
-#include "core/datamodule.h"
-
 namespace masterdata {
 
-QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
+QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source, int* textNumber,
                         std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Szállító"), source,
@@ -16,7 +14,7 @@ QGroupBox* carrierPanel(QWidget* parent, const QString& name, DataSource* source
                             textNumber, texts);
 }
 
-QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
+QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source, int* textNumber,
                        std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Tulajdosnos/feladó"), source,
@@ -29,7 +27,7 @@ QGroupBox* senderPanel(QWidget* parent, const QString& name, DataSource* source,
                             textNumber, texts);
 }
 
-QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int& textNumber,
+QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, int* textNumber,
                       std::vector<DBText*>* texts)
 {
     return buildDetailPanel(parent, name, QStringLiteral("Vevő/Rendeltetési hely"), source,
@@ -40,28 +38,6 @@ QGroupBox* buyerPanel(QWidget* parent, const QString& name, DataSource* source, 
                              {QStringLiteral("Tenyészkódja:"), {QStringLiteral("ftenykod")}},
                              {QStringLiteral("Kód:"), {QStringLiteral("IDf"), QStringLiteral("fkod")}}},
                             textNumber, texts);
-}
-
-void reopenCarriersOn(const QString& code)
-{
-    Dataset& q = Data->ZQ30;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT srendszam, snev, scim, sjovaszam, skod, IDs FROM szallito"));
-    q.addSql(QStringLiteral("ORDER BY srendszam, snev"));
-    q.open();
-    q.locate(QStringLiteral("skod"), code);
-}
-
-void reopenPartnersOn(const QString& code)
-{
-    Dataset& q = Data->ZQ40;
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM felado"));
-    q.addSql(QStringLiteral("ORDER BY fnev, fcim"));
-    q.open();
-    q.locate(QStringLiteral("fkod"), code);
 }
 
 }  // namespace masterdata

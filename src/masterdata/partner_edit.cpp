@@ -1,7 +1,7 @@
 #include "masterdata/partner_edit.h"
 
-#include "core/datamodule.h"
 #include "masterdata/register.h"
+#include "storage/session.h"
 #include "ui/input.h"
 #include "ui/layout.h"
 #include "ui/validation.h"
@@ -11,18 +11,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-PartnerEditDialog::PartnerEditDialog(EntryMode mode, QWidget* parent)
-    : RegisterEditDialog(mode, EntrySubject::Partner, QStringLiteral("Form5"), parent)
+PartnerEditDialog::PartnerEditDialog(Session& session, EntryMode mode, QWidget* parent)
+    : RegisterEditDialog(session, mode, EntrySubject::Partner, QStringLiteral("partnerEditDialog"), parent)
 {
-    m_id = addShownField(QStringLiteral("Edit1"), QStringLiteral("IDf"));
-    m_code = addShownField(QStringLiteral("Edit2"), QStringLiteral("Fkod"));
-    m_ownerName = addField(QStringLiteral("Edit3"), QStringLiteral("Tulajdonos név:"));
-    m_ownerAddress = addField(QStringLiteral("Edit5"), QStringLiteral("Cim:"));
-    m_breedingCode = addField(QStringLiteral("Edit4"), QStringLiteral("Tenyészkód"));
-    m_originName = addField(QStringLiteral("Edit6"), QStringLiteral("Származási hely név:"));
-    m_originAddress = addField(QStringLiteral("Edit7"), QStringLiteral("Cim"));
+    m_id = addShownField(QStringLiteral("idEdit"), QStringLiteral("IDf"));
+    m_code = addShownField(QStringLiteral("codeEdit"), QStringLiteral("Fkod"));
+    m_ownerName = addField(QStringLiteral("ownerNameEdit"), QStringLiteral("Tulajdonos név:"));
+    m_ownerAddress = addField(QStringLiteral("ownerAddressEdit"), QStringLiteral("Cim:"));
+    m_breedingCode = addField(QStringLiteral("breedingCodeEdit"), QStringLiteral("Tenyészkód"));
+    m_originName = addField(QStringLiteral("originNameEdit"), QStringLiteral("Származási hely név:"));
+    m_originAddress = addField(QStringLiteral("originAddressEdit"), QStringLiteral("Cim"));
     m_originIsOwner = new QCheckBox(QStringLiteral("Tulajdonos cim = származási cim"), this);
-    m_originIsOwner->setObjectName(QStringLiteral("CheckBox1"));
+    m_originIsOwner->setObjectName(QStringLiteral("originIsOwnerCheck"));
     m_originIsOwner->setChecked(true);
     layout()->addWidget(m_originIsOwner);
 
@@ -44,7 +44,7 @@ PartnerEditDialog::PartnerEditDialog(EntryMode mode, QWidget* parent)
 
 void PartnerEditDialog::fillFromList()
 {
-    masterdata::fillFromCurrentRow(Data->ZQ40, {{m_id, QStringLiteral("IDf")},
+    masterdata::fillFromCurrentRow(session().partners().list(), {{m_id, QStringLiteral("IDf")},
                                                 {m_code, QStringLiteral("fKod")},
                                                 {m_ownerName, QStringLiteral("fNev")},
                                                 {m_breedingCode, QStringLiteral("fTenykod")},
@@ -75,22 +75,22 @@ void PartnerEditDialog::save()
                                           {m_originName, QStringLiteral("Nincs megadva a származási név!")},
                                           {m_originAddress, QStringLiteral("Nincs megadva a származási cim!")}}))
         return;
-    static const masterdata::Writes writes{
-        .update = {QStringLiteral("UPDATE felado            "), QStringLiteral("  SET  fNev     = :p2,   "),
-                   QStringLiteral("       fCim     = :p3,   "), QStringLiteral("       fTenykod = :p4,   "),
-                   QStringLiteral("       fszNev   = :p5,   "), QStringLiteral("       fszCim   = :p6    "),
-                   QStringLiteral(" WHERE IDf      = :p0    ")},
+    static const masterdata::WriteFailures failures{
         .updateFailed = QStringLiteral("Hiba054: Módositás, Update a feladóban "),
-        .insert = {QStringLiteral("INSERT INTO felado ( fNev, fCim, fTenykod, fszNev, fszCim ) "),
-                   QStringLiteral("     VALUES        (  :p2,  :p3,      :p4,    :p5,    :p6 ) ")},
         .insertFailed = QStringLiteral("Hiba53: Újban, INSERT a feladóban "),
         .stuck = QStringLiteral("Hiba055: az insert vagy update közben a feladóban!"),
     };
-    if (masterdata::saveRow(this, masterdata::partnerRegister(), mode(), m_id->text(), m_code->text(), writes,
-                            {{QStringLiteral("p2"), m_ownerName},
-                             {QStringLiteral("p3"), m_ownerAddress},
-                             {QStringLiteral("p4"), m_breedingCode},
-                             {QStringLiteral("p5"), m_originName},
-                             {QStringLiteral("p6"), m_originAddress}}))
+    const Partner partner{m_ownerName->text(), m_ownerAddress->text(), m_breedingCode->text(), m_originName->text(),
+                          m_originAddress->text()};
+    const QString id = m_id->text();
+    Partners& partners = session().partners();
+    if (masterdata::saveRow(this, session(), masterdata::partnerRegister(session()), mode(), id, m_code->text(),
+                            failures, {m_ownerName, m_ownerAddress, m_breedingCode, m_originName, m_originAddress},
+                            [&] {
+                                if (mode() == EntryMode::Change)
+                                    partners.update(id, partner);
+                                else
+                                    partners.insert(partner);
+                            }))
         accept();
 }

@@ -10,7 +10,7 @@ class QCheckBox;
 class PartnerEditDialog : public RegisterEditDialog {
     Q_OBJECT
 public:
-    explicit PartnerEditDialog(EntryMode mode, QWidget* parent = nullptr);
+    PartnerEditDialog(Session& session, EntryMode mode, QWidget* parent = nullptr);
 
     void fillFromList() override;
     void save() override;

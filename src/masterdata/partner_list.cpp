@@ -1,21 +1,20 @@
 #include "masterdata/partner_list.h"
 
-#include "core/datamodule.h"
 #include "masterdata/partner_edit.h"
+#include "storage/session.h"
 
 namespace {
 
-masterdata::ListScreen partnerList()
+masterdata::ListScreen partnerList(Session& session)
 {
-    const masterdata::Register reg = masterdata::partnerRegister();
+    Partners& partners = session.partners();
+    auto order = [&partners](Partners::Order o) { return [&partners, o] { partners.openList(o); }; };
     return {
-        .objectName = QStringLiteral("Form4"),
+        .objectName = QStringLiteral("partnerListDialog"),
         .title = QStringLiteral("Feladó-Vevö"),
-        .headingName = QStringLiteral("Label6"),
         .headingAtStart = QStringLiteral("Feladó - vevö lista, név szerint"),
         .headingOnShow = QStringLiteral("A lista, \"Név\" szerint"),
         .headingAfterWrite = QStringLiteral("A lista, \"Kód\" szerint"),
-        .source = &Data->DS40,
         .columns = {{QStringLiteral("fnev"), QStringLiteral("Név")},
                     {QStringLiteral("fcim"), QStringLiteral("Cim")},
                     {QStringLiteral("ftenykod"), QStringLiteral("Tenyésztésikód")},
@@ -33,23 +32,11 @@ masterdata::ListScreen partnerList()
                     {QStringLiteral("Kód:"),
                      {{QStringLiteral("IDf"), QStringLiteral("ID")}, {QStringLiteral("fkod")}}}},
         // "Tenyésztésikód", "Sz.név", "Sz.cim" and "ID" do not sort.
-        .sortOrders = {{0, QStringLiteral("       ORDER BY fnev, fcim "),
-                        QStringLiteral("Lista sorrend: név, cim szerint")},
-                       {1, QStringLiteral("       ORDER BY fcim, fnev  "),
-                        QStringLiteral("Lista sorrend: cim, név szerint")},
-                       {5, QStringLiteral("       ORDER BY fkod  "), QStringLiteral("Lista sorrend: kód szerint")}},
-        // The screen's own load is the same statement in three lines.
-        .loadLines = {QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf  "),
-                      QStringLiteral("       FROM felado "), QStringLiteral("       ORDER BY fnev, fcim ")},
-        .reg = reg,
-        .deletion = {.incomingUse = {QStringLiteral("SELECT Bfkod, count(Bfkod) as dbbe "),
-                                     QStringLiteral("  FROM beszall      "), QStringLiteral("  WHERE Bfkod = :p1 "),
-                                     QStringLiteral("  GROUP BY Bfkod    ")},
-                     .outgoingUse = {QStringLiteral("SELECT Kfkod, count(Kfkod) as dbki "),
-                                     QStringLiteral("  FROM kiszall      "), QStringLiteral("  WHERE Kfkod = :p1 "),
-                                     QStringLiteral("  GROUP BY Kfkod    ")},
-                     .deleteLines = {QStringLiteral("DELETE FROM felado      "), QStringLiteral("  WHERE fkod = :p1 ")},
-                     .deleted = QStringLiteral("A feladó-vevö sor törlölve!"),
+        .sortOrders = {{0, order(Partners::Order::ByName), QStringLiteral("Lista sorrend: név, cim szerint")},
+                       {1, order(Partners::Order::ByAddress), QStringLiteral("Lista sorrend: cim, név szerint")},
+                       {5, order(Partners::Order::ByCode), QStringLiteral("Lista sorrend: kód szerint")}},
+        .reg = masterdata::partnerRegister(session),
+        .deletion = {.deleted = QStringLiteral("A feladó-vevö sor törlölve!"),
                      .failed = QStringLiteral("Hiba41: Feladó DELETE törlésekor")},
         .unreadableRow = QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!"),
     };
@@ -57,9 +44,12 @@ masterdata::ListScreen partnerList()
 
 }  // namespace
 
-PartnerListDialog::PartnerListDialog(QWidget* parent) : RegisterListDialog(partnerList(), parent) {}
+PartnerListDialog::PartnerListDialog(Session& session, QWidget* parent)
+    : RegisterListDialog(session, partnerList(session), parent)
+{
+}
 
 std::unique_ptr<RegisterEditDialog> PartnerListDialog::createEditor(EntryMode mode)
 {
-    return std::make_unique<PartnerEditDialog>(mode, this);
+    return std::make_unique<PartnerEditDialog>(session(), mode, this);
 }

@@ -7,7 +7,7 @@
 class PartnerListDialog : public RegisterListDialog {
     Q_OBJECT
 public:
-    explicit PartnerListDialog(QWidget* parent = nullptr);
+    explicit PartnerListDialog(Session& session, QWidget* parent = nullptr);
 
 protected:
     std::unique_ptr<RegisterEditDialog> createEditor(EntryMode mode) override;

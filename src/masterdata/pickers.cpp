@@ -1,22 +1,22 @@
 #include "masterdata/pickers.h"
 
-#include "core/dataset.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
+#include "storage/session.h"
 #include "ui/modal.h"
 
 namespace {
-QString pickFrom(const masterdata::Register& reg) { return reg.list->fieldText(reg.codeField); }
+QString pickFrom(RegisterStore& store) { return store.list().fieldText(store.codeField()); }
 }  // namespace
 
-QString pickCarrier(QWidget* owner)
+QString pickCarrier(Session& session, QWidget* owner)
 {
-    runScreen<CarrierListDialog>(owner);
-    return pickFrom(masterdata::carrierRegister());
+    runScreen<CarrierListDialog>(owner, session);
+    return pickFrom(session.carriers());
 }
 
-QString pickSender(QWidget* owner)
+QString pickSender(Session& session, QWidget* owner)
 {
-    runScreen<PartnerListDialog>(owner);
-    return pickFrom(masterdata::partnerRegister());
+    runScreen<PartnerListDialog>(owner, session);
+    return pickFrom(session.partners());
 }

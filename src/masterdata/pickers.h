@@ -3,10 +3,11 @@
 #include <QString>
 
 class QWidget;
+class Session;
 
 // The picker protocol of the registers. Shows the carrier list (or the sender/buyer list) modally
-// and returns skod of the current row of ZQ30 (fkod of ZQ40) as it stands when the list closes:
-// "Kiválaszt" and "Mégsem" alike, empty text for an empty list. ZQ30 / ZQ40 stay open and
-// positioned, so the caller's labels bound to DS30 / DS40 show that row.
-QString pickCarrier(QWidget* owner);
-QString pickSender(QWidget* owner);
+// and returns the code (skod, fkod) of the current row of the session's shared carrier (partner)
+// list as it stands when the list closes: "Kiválaszt" and "Mégsem" alike, empty text for an empty
+// list. The list stays open and positioned, so the caller's panels bound to it show that row.
+QString pickCarrier(Session& session, QWidget* owner);
+QString pickSender(Session& session, QWidget* owner);

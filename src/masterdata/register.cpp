@@ -1,8 +1,7 @@
 #include "masterdata/register.h"
 
-#include "core/datamodule.h"
-#include "core/handover.h"
 #include "db/error.h"
+#include "storage/session.h"
 #include "ui/platform.h"
 #include "ui/validation.h"
 
@@ -10,89 +9,46 @@
 
 namespace masterdata {
 
-Register carrierRegister()
+Register carrierRegister(Session& session)
 {
-    return {&Data->ZQ30,
-            &Data->ZQ31,
-            QStringLiteral("skod"),
-            &handOver().carrierCode,
-            QStringLiteral("SELECT srendszam, snev, scim, sjovaszam, skod, IDs FROM szallito "),
-            QStringLiteral("       ORDER BY srendszam, snev ")};
+    return {&session.carriers(), &session.handOver().carrierCode,
+            [&session](const QString& code) { return session.arrivals().countWithCarrier(code); },
+            [&session](const QString& code) { return session.departures().countWithCarrier(code); }};
 }
 
-Register partnerRegister()
+Register partnerRegister(Session& session)
 {
-    return {&Data->ZQ40,
-            &Data->ZQ41,
-            QStringLiteral("fkod"),
-            &handOver().partnerCode,
-            QStringLiteral("SELECT fnev, fcim, ftenykod, fsznev, fszcim, fkod, IDf FROM felado "),
-            QStringLiteral("       ORDER BY fnev, fcim ")};
+    return {&session.partners(), &session.handOver().partnerCode,
+            [&session](const QString& code) { return session.arrivals().countWithSender(code); },
+            [&session](const QString& code) { return session.departures().countWithBuyer(code); }};
 }
 
-void reopen(Dataset& list, const QStringList& lines)
-{
-    list.close();
-    list.clearSql();
-    for (const QString& line : lines)
-        list.addSql(line);
-    list.open();
-}
-
-void locateRemembered(const Register& reg)
-{
-    Dataset& list = *reg.list;
-    const QString& code = *reg.rememberedCode;
-    if (!list.active())
-        return;
-    if (!code.isEmpty() && list.locate(reg.codeField, code, {true, false}))
-        return;
-    list.locate(reg.codeField, code, {true, true});
-}
+void locateRemembered(const Register& reg) { reg.store->locateRemembered(*reg.rememberedCode); }
 
 void reloadOnRemembered(const Register& reg)
 {
-    reopen(*reg.list, {reg.selectLine, reg.defaultOrderLine});
+    reg.store->openList();
     locateRemembered(reg);
 }
 
-namespace {
-// How many rows the statement counts for the code, under the given name; no row reads as 0.
-qint64 usageCount(Dataset& query, const QStringList& lines, const QString& code, const QString& countField)
-{
-    query.close();
-    query.clearSql();
-    for (const QString& line : lines)
-        query.addSql(line);
-    query.setParamText(QStringLiteral("p1"), code);
-    query.open();
-    return query.fieldInt(countField);
-}
-}  // namespace
-
-void deleteCurrentRow(QWidget* screen, const Register& reg, const Deletion& deletion)
+void deleteCurrentRow(QWidget* screen, Session& session, const Register& reg, const Deletion& deletion)
 {
     try {
-        const QString code = reg.list->fieldText(reg.codeField);
-        const qint64 arrivals = usageCount(Data->ZQ13, deletion.incomingUse, code, QStringLiteral("dbbe"));
-        const qint64 departures = usageCount(Data->ZQ23, deletion.outgoingUse, code, QStringLiteral("dbki"));
+        Dataset& list = reg.store->list();
+        const QString code = list.fieldText(reg.store->codeField());
+        const qint64 arrivals = reg.arrivalsUsing(code);
+        const qint64 departures = reg.departuresUsing(code);
         if (arrivals != 0 || departures != 0) {
             platform::confirmYes(screen, QStringLiteral("Nem törölhetö, már használatban van  !"));
             return;
         }
-        if (reg.list->recordCount() <= 1)
+        if (list.recordCount() <= 1)
             return;
-        TransactionObject& tra = Data->IBTrans1;
+        SharedTransaction& tra = session.transaction();
         try {
             if (!tra.inTransaction())
                 tra.startTransaction();
-            Dataset& w = *reg.writer;
-            w.close();
-            w.clearSql();
-            for (const QString& line : deletion.deleteLines)
-                w.addSql(line);
-            w.setParamText(QStringLiteral("p1"), code);
-            w.execSql();
+            reg.store->remove(code);
             tra.commit();
             platform::showMessage(screen, deletion.deleted);
         } catch (const std::exception&) {
@@ -105,46 +61,39 @@ void deleteCurrentRow(QWidget* screen, const Register& reg, const Deletion& dele
             platform::showMessage(screen, deletion.failed);
         }
     } catch (const std::exception& e) {
-        platform::showError(screen, QString::fromStdString(e.what()));
+        platform::showError(screen, e);
     }
 }
 
-bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString& rowId, const QString& code,
-             const Writes& writes, const std::vector<std::pair<QString, const QLineEdit*>>& values)
+bool saveRow(QWidget* dialog, Session& session, const Register& reg, EntryMode mode, const QString& rowId,
+             const QString& code, const WriteFailures& failures, std::initializer_list<const QLineEdit*> fields,
+             const std::function<void()>& write)
 {
     const bool change = mode == EntryMode::Change;
     // A change opened on an empty list has no row behind it: there is nothing to update, and an
     // update keyed on an empty identifier must not reach the database.
     if (change && rowId.trimmed().isEmpty())
         return true;
-    TransactionObject& tra = Data->IBTrans1;
+    SharedTransaction& tra = session.transaction();
     try {
         if (!tra.inTransaction())
             tra.startTransaction();
         try {
-            Dataset& w = *reg.writer;
-            w.close();
-            w.clearSql();
-            for (const QString& line : change ? writes.update : writes.insert)
-                w.addSql(line);
-            if (change)
-                w.setParamText(QStringLiteral("p0"), rowId);
-            for (const auto& [name, field] : values)
-                validation::bindText(w, name, field);
-            w.execSql();
+            validation::requireStorable(fields);
+            write();
             *reg.rememberedCode = code;
             tra.commit();
         } catch (const std::exception& e) {
             const bool refused = validation::sayUnstorableText(dialog, e);
             if (!refused)
-                platform::showMessage(dialog, change ? writes.updateFailed : writes.insertFailed);
+                platform::showMessage(dialog, change ? failures.updateFailed : failures.insertFailed);
             tra.rollback();
             if (refused)
                 return false;  // nothing was written: the dialog stays for the mended field
         }
     } catch (const std::exception&) {
         // The transaction could not be started or rolled back: keep the input for another try.
-        platform::showMessage(dialog, writes.stuck);
+        platform::showMessage(dialog, failures.stuck);
         return false;
     }
     return true;
@@ -153,7 +102,7 @@ bool saveRow(QWidget* dialog, const Register& reg, EntryMode mode, const QString
 void fillFromCurrentRow(const Dataset& list, std::initializer_list<std::pair<QLineEdit*, QString>> fields)
 {
     if (!list.active())
-        throw fb::Error(QStringLiteral("%1 is not open").arg(list.name()));
+        throw fb::Error(QStringLiteral("A(z) %1 lista nincs megnyitva.").arg(list.name()));
     for (const auto& [edit, column] : fields)
         edit->setText(list.fieldText(column));
 }

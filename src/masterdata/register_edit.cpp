@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-RegisterEditDialog::RegisterEditDialog(EntryMode mode, EntrySubject subject, const QString& objectName,
-                                       QWidget* parent)
-    : QDialog(parent), m_mode(mode)
+RegisterEditDialog::RegisterEditDialog(Session& session, EntryMode mode, EntrySubject subject,
+                                       const QString& objectName, QWidget* parent)
+    : QDialog(parent), m_session(session), m_mode(mode)
 {
     setObjectName(objectName);
     setWindowTitle(entryCaption(subject, mode));
@@ -20,8 +20,8 @@ RegisterEditDialog::RegisterEditDialog(EntryMode mode, EntrySubject subject, con
     m_fields = new QGridLayout;
     lay->addLayout(m_fields);
     auto* buttons = new QHBoxLayout;
-    m_okButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("OK"));
-    m_cancelButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Mégsem"));
+    m_okButton = makeButton(this, QStringLiteral("okButton"), QStringLiteral("OK"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     buttons->addWidget(m_okButton);
     buttons->addWidget(m_cancelButton);
     lay->addLayout(buttons);

@@ -7,6 +7,7 @@
 class QGridLayout;
 class QLineEdit;
 class QPushButton;
+class Session;
 
 // What the carrier and partner edit dialogs share: opened by their register list only, in new
 // mode with empty fields or in change mode filled from the list's current row; fields one under
@@ -25,7 +26,9 @@ public:
     virtual void save() = 0;
 
 protected:
-    RegisterEditDialog(EntryMode mode, EntrySubject subject, const QString& objectName, QWidget* parent);
+    RegisterEditDialog(Session& session, EntryMode mode, EntrySubject subject, const QString& objectName,
+                       QWidget* parent);
+    Session& session() const { return m_session; }
     // A field on the next row, with its caption as buddy label.
     QLineEdit* addField(const QString& objectName, const QString& caption);
     // A field that only shows the row's identifier or code.
@@ -34,6 +37,7 @@ protected:
     QPushButton* cancelButton() const { return m_cancelButton; }
 
 private:
+    Session& m_session;
     EntryMode m_mode;
     QGridLayout* m_fields;
     QPushButton* m_okButton;

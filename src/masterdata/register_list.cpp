@@ -2,6 +2,7 @@
 
 #include "core/dataset.h"
 #include "masterdata/register_edit.h"
+#include "storage/session.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 
@@ -15,34 +16,35 @@
 
 #include <algorithm>
 
-RegisterListDialog::RegisterListDialog(masterdata::ListScreen screen, QWidget* parent)
-    : QDialog(parent), m_screen(std::move(screen))
+RegisterListDialog::RegisterListDialog(Session& session, masterdata::ListScreen screen, QWidget* parent)
+    : QDialog(parent), m_session(session), m_screen(std::move(screen))
 {
     setObjectName(m_screen.objectName);
     setWindowTitle(m_screen.title);
     auto* lay = new QVBoxLayout(this);
 
     m_heading = new QLabel(m_screen.headingAtStart, this);
-    m_heading->setObjectName(m_screen.headingName);
+    m_heading->setObjectName(QStringLiteral("headingLabel"));
     lay->addWidget(m_heading);
 
-    m_list = makeListGrid(this, m_screen.source, m_screen.columns);
+    DataSource* source = &m_screen.reg.store->listSource();
+    m_list = makeListGrid(this, QStringLiteral("listGrid"), source, m_screen.columns);
     m_list->setAccessibleName(m_screen.title);
     m_list->setMinimumSize(m_screen.gridMinimum);
     m_heading->setBuddy(m_list);
     lay->addWidget(m_list);
-    m_navigator = makeListNavigator(this, m_screen.source);
+    m_navigator = makeListNavigator(this, QStringLiteral("listNavigator"), source);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     m_details = buildDetails();
     lay->addWidget(m_details);
 
     auto* buttons = new QHBoxLayout;
-    m_chooseButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("Kiválaszt"));
-    m_newButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("Új"));
-    m_changeButton = makeButton(this, QStringLiteral("Button3"), QStringLiteral("Módosít"));
-    m_deleteButton = makeButton(this, QStringLiteral("Button4"), QStringLiteral("Töröl"));
-    m_cancelButton = makeButton(this, QStringLiteral("Button5"), QStringLiteral("Mégsem"));
+    m_chooseButton = makeButton(this, QStringLiteral("chooseButton"), QStringLiteral("Kiválaszt"));
+    m_newButton = makeButton(this, QStringLiteral("newButton"), QStringLiteral("Új"));
+    m_changeButton = makeButton(this, QStringLiteral("changeButton"), QStringLiteral("Módosít"));
+    m_deleteButton = makeButton(this, QStringLiteral("deleteButton"), QStringLiteral("Töröl"));
+    m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
     for (QPushButton* b : {m_chooseButton, m_newButton, m_changeButton, m_deleteButton, m_cancelButton})
         buttons->addWidget(b);
     lay->addLayout(buttons);
@@ -59,18 +61,17 @@ RegisterListDialog::RegisterListDialog(masterdata::ListScreen screen, QWidget* p
     fixAndCentre(this);
     // Loaded when created and again, positioned, when shown.
     try {
-        masterdata::reopen(*m_screen.reg.list, m_screen.loadLines);
+        m_screen.reg.store->openList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
 QGroupBox* RegisterListDialog::buildDetails()
 {
     auto* box = new QGroupBox(QStringLiteral("Adatok"), this);
-    box->setObjectName(QStringLiteral("GroupBox1"));
+    box->setObjectName(QStringLiteral("detailsBox"));
     auto* grid = new QGridLayout(box);
-    int textNumber = 1;
     int columns = 1;
     for (const masterdata::DetailLine& line : m_screen.details)
         columns = std::max(columns, static_cast<int>(line.texts.size()));
@@ -79,10 +80,10 @@ QGroupBox* RegisterListDialog::buildDetails()
         DBText* text = nullptr;
         for (size_t i = 0; i < line.texts.size(); ++i) {
             text = new DBText(box);
-            text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
+            text->setObjectName(fieldTextName(line.texts[i].field));
             const QString& name = line.texts[i].accessibleName;
             text->setAccessibleName(name.isEmpty() ? line.caption : name);
-            text->bind(m_screen.source, line.texts[i].field);
+            text->bind(&m_screen.reg.store->listSource(), line.texts[i].field);
             // A line of one text spans the columns that other lines share out among theirs.
             if (line.texts.size() == 1)
                 grid->addWidget(text, row, 1, 1, columns);
@@ -106,11 +107,11 @@ void RegisterListDialog::showEvent(QShowEvent* event)
 void RegisterListDialog::reloadOnShow()
 {
     try {
-        masterdata::reopen(*m_screen.reg.list, m_screen.loadLines);
+        m_screen.reg.store->openList();
         masterdata::locateRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingOnShow);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -141,7 +142,7 @@ void RegisterListDialog::runEditor(RegisterEditDialog& editor)
 
 void RegisterListDialog::deleteCurrentRow()
 {
-    masterdata::deleteCurrentRow(this, m_screen.reg, m_screen.deletion);
+    masterdata::deleteCurrentRow(this, m_session, m_screen.reg, m_screen.deletion);
     reloadAfterWrite();
 }
 
@@ -151,7 +152,7 @@ void RegisterListDialog::reloadAfterWrite()
         masterdata::reloadOnRemembered(m_screen.reg);
         m_heading->setText(m_screen.headingAfterWrite);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -163,9 +164,9 @@ void RegisterListDialog::sortByColumn(int column)
     if (order == orders.end())
         return;
     try {
-        masterdata::reopen(*m_screen.reg.list, {m_screen.reg.selectLine, order->orderLine});
+        order->openList();
         m_heading->setText(order->heading);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromStdString(e.what()));
+        platform::showError(this, e);
     }
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -33,10 +34,11 @@ struct DetailLine {
     std::vector<DetailText> texts;
 };
 
-// A click on a column title: the grid column, its ORDER BY line, the heading it shows.
+// A click on a column title: the grid column, how the list is opened in its order, the heading
+// it shows.
 struct SortOrder {
     int column;
-    QString orderLine;
+    std::function<void()> openList;
     QString heading;
 };
 
@@ -44,16 +46,13 @@ struct SortOrder {
 struct ListScreen {
     QString objectName;
     QString title;
-    QString headingName;  // the heading label above the grid
     QString headingAtStart;
     QString headingOnShow;
     QString headingAfterWrite;
-    DataSource* source;  // the list as the grid, navigator and group show it
     std::vector<GridColumn> columns;
     QSize gridMinimum;
     std::vector<DetailLine> details;
     std::vector<SortOrder> sortOrders;  // columns without one do not sort
-    QStringList loadLines;  // the list as the screen loads it when it is created and shown
     Register reg;
     Deletion deletion;
     QString unreadableRow;  // said when the current row cannot be read into the edit dialog
@@ -80,7 +79,8 @@ public:
     void reloadOnShow();
 
 protected:
-    RegisterListDialog(masterdata::ListScreen screen, QWidget* parent);
+    RegisterListDialog(Session& session, masterdata::ListScreen screen, QWidget* parent);
+    Session& session() const { return m_session; }
     // The register's edit dialog, opened in the given mode.
     virtual std::unique_ptr<RegisterEditDialog> createEditor(EntryMode mode) = 0;
     void showEvent(QShowEvent* event) override;
@@ -90,6 +90,7 @@ private:
     void runEditor(RegisterEditDialog& editor);
     void reloadAfterWrite();
 
+    Session& m_session;
     masterdata::ListScreen m_screen;
     QLabel* m_heading;
     DBGrid* m_list;

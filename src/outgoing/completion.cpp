@@ -1,6 +1,7 @@
 #include "outgoing/completion.h"
 
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "masterdata/panels.h"
 #include "masterdata/pickers.h"
@@ -33,8 +34,8 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
 
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
-    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
     top->addWidget(m_carrierPanel, 1);
     top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
@@ -61,7 +62,7 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
     m_category->setText(domain::kDefaultCategory);
     m_category->setToolTip(QStringLiteral("Dupla klikkre kategória váltása"));
 
-    m_list = makeListGrid(this, &Data->DS21,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS21,
                           {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
                            {QStringLiteral("KEUBIZKI"), QStringLiteral("Eü. biz. ki")},
@@ -73,7 +74,7 @@ OutgoingCompletionDialog::OutgoingCompletionDialog(QWidget* parent) : QDialog(pa
                            {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
     lay->addWidget(buddyLabel(QStringLiteral("Pótlandó tételek listája:"), m_list));
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS21);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS21);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
@@ -107,7 +108,7 @@ void OutgoingCompletionDialog::showEvent(QShowEvent* event)
     try {
         listIncompleteDepartures();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -123,9 +124,9 @@ void OutgoingCompletionDialog::listIncompleteDepartures()
     q.open();
 }
 
-void OutgoingCompletionDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(this)); }
+void OutgoingCompletionDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
 
-void OutgoingCompletionDialog::chooseBuyer() { m_buyerCode->setText(pickSender(this)); }
+void OutgoingCompletionDialog::chooseBuyer() { m_buyerCode->setText(pickSender(Data->session(), this)); }
 
 void OutgoingCompletionDialog::toggleCategory() { m_category->setText(domain::nextCategory(m_category->text())); }
 

@@ -1,7 +1,7 @@
 #include "outgoing/eartag_picklist.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "ui/dbwidgets.h"
 #include "ui/layout.h"
@@ -21,12 +21,12 @@ EarTagPickListDialog::EarTagPickListDialog(QWidget* parent) : QDialog(parent)
     m_title->setObjectName(QStringLiteral("Label1"));
     lay->addWidget(m_title);
 
-    m_list = makeListGrid(this, &Data->DS14,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS14,
                           {{QStringLiteral("BFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("BSZKELT"), QStringLiteral("Beszállítás")}});
     m_title->setBuddy(m_list);
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS14);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS14);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;

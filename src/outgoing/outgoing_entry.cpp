@@ -1,7 +1,8 @@
 #include "outgoing/outgoing_entry.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "core/domain.h"
 #include "core/handover.h"
 #include "masterdata/panels.h"
@@ -47,8 +48,8 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     // Panels and pickers.
     auto* top = new QHBoxLayout;
     int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, textNumber);
-    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox1"), &Data->DS30, &textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox2"), &Data->DS40, &textNumber);
     top->addWidget(m_carrierPanel, 1);
     top->addWidget(m_buyerPanel, 1);
     lay->addLayout(top);
@@ -108,7 +109,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
     m_newButton->setEnabled(false);
     input::markLeavesForm(m_cancelButton);
 
-    m_list = makeListGrid(this, &Data->DS21,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS21,
                           {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KIKELT"), QStringLiteral("Kikelt")},
                            {QStringLiteral("KHKAT"), QStringLiteral("Haszn.kat.")},
@@ -120,7 +121,7 @@ OutgoingEntryDialog::OutgoingEntryDialog(EntryMode mode, QWidget* parent) : QDia
                            {QStringLiteral("KKOD"), QStringLiteral("Kód")}});
     lay->addWidget(buddyLabel(QStringLiteral("Kiszállitottak listája "), m_list));
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS21);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS21);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     // Tab order: the five fields, the button panel, the pickers, the code fields, the list and its
@@ -186,8 +187,8 @@ bool OutgoingEntryDialog::loadForChange()
         handOver().partnerCode = row.fieldText(QStringLiteral("fkod"));
         handOver().outgoingId = row.fieldText(QStringLiteral("IDk"));
 
-        masterdata::reopenCarriersOn(handOver().carrierCode);
-        masterdata::reopenPartnersOn(handOver().partnerCode);
+        Data->session().carriers().openOn(handOver().carrierCode);
+        Data->session().partners().openOn(handOver().partnerCode);
 
         setStatement(Data->ZQ21,
                      {QStringLiteral("SELECT kfulszam, kikelt, khkat, keubizki, keubizbe, kskod, kfkod, IDk, kKod"),
@@ -205,9 +206,9 @@ bool OutgoingEntryDialog::loadForChange()
     }
 }
 
-void OutgoingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(this)); }
+void OutgoingEntryDialog::chooseCarrier() { m_carrierCode->setText(pickCarrier(Data->session(), this)); }
 
-void OutgoingEntryDialog::chooseBuyer() { m_buyerCode->setText(pickSender(this)); }
+void OutgoingEntryDialog::chooseBuyer() { m_buyerCode->setText(pickSender(Data->session(), this)); }
 
 qint64 OutgoingEntryDialog::arrivalCount(const QString& earTag)
 {
@@ -249,7 +250,7 @@ bool OutgoingEntryDialog::checkEarTagArrived()
         return true;
     } catch (const std::exception& e) {
         // Unchecked is not arrived: the user stays in the field.
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         m_earTag->setFocus();
         return false;
     }
@@ -264,7 +265,7 @@ void OutgoingEntryDialog::pickEarTag()
         if (const auto picked = pickList.pickedEarTag())
             m_earTag->setText(*picked);
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
 }
 
@@ -301,7 +302,7 @@ void OutgoingEntryDialog::saveDeparture()
         if (!validate())
             return;
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
         return;
     }
     save();
@@ -351,7 +352,7 @@ void OutgoingEntryDialog::save()
                 try {
                     rebuildList();
                 } catch (const std::exception& e) {
-                    platform::showError(this, QString::fromUtf8(e.what()));
+                    platform::showError(this, e);
                 }
                 return;
             }
@@ -363,7 +364,7 @@ void OutgoingEntryDialog::save()
     try {
         rebuildList();
     } catch (const std::exception& e) {
-        platform::showError(this, QString::fromUtf8(e.what()));
+        platform::showError(this, e);
     }
     m_newButton->setEnabled(true);
     m_okButton->setEnabled(false);

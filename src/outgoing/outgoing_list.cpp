@@ -1,6 +1,6 @@
 #include "outgoing/outgoing_list.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "masterdata/panels.h"
 #include "outgoing/outgoing_entry.h"
@@ -36,7 +36,7 @@ OutgoingListDialog::OutgoingListDialog(QWidget* parent) : QDialog(parent)
     orderRow->addStretch(1);
     lay->addLayout(orderRow);
 
-    m_list = makeListGrid(this, &Data->DS22,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS22,
                           {{QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KIKELT"), QStringLiteral("Kiszállítás")},
                            {QStringLiteral("SRENDSZAM"), QStringLiteral("Rendszám")},
@@ -56,13 +56,13 @@ OutgoingListDialog::OutgoingListDialog(QWidget* parent) : QDialog(parent)
                            {QStringLiteral("IDK"), QStringLiteral("ID")}});
     m_list->setAccessibleName(m_orderLabel->text());
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS22);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS22);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* panels = new QHBoxLayout;
     int textNumber = 1;
-    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, textNumber);
-    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, textNumber);
+    m_carrierPanel = masterdata::carrierPanel(this, QStringLiteral("GroupBox2"), &Data->DS22, &textNumber);
+    m_buyerPanel = masterdata::buyerPanel(this, QStringLiteral("GroupBox1"), &Data->DS22, &textNumber);
     m_earTagPanel = buildDetailPanel(this, QStringLiteral("GroupBox3"), QStringLiteral("Fülszám"), &Data->DS22,
                                      {{QStringLiteral("Fülszám:"), {QStringLiteral("kfulszam")}},
                                       {QStringLiteral("Kiszállitás dátuma:"), {QStringLiteral("kikelt")}},
@@ -70,7 +70,7 @@ OutgoingListDialog::OutgoingListDialog(QWidget* parent) : QDialog(parent)
                                       {QStringLiteral("Eü.bizonyitvány ki:"), {QStringLiteral("keubizki")}},
                                       {QStringLiteral("Eü.bizonyitvány be"), {QStringLiteral("keubizbe")}},
                                       {QStringLiteral("Kód:"), {QStringLiteral("IDk"), QStringLiteral("kskod")}}},
-                                     textNumber);
+                                     &textNumber);
     panels->addWidget(m_carrierPanel);
     panels->addWidget(m_buyerPanel);
     panels->addWidget(m_earTagPanel);

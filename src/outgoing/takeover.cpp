@@ -1,7 +1,7 @@
 #include "outgoing/takeover.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "outgoing/takeover_xml.h"
 #include "ui/dbwidgets.h"
@@ -17,14 +17,11 @@
 
 namespace {
 
-// KISZALL1's eight columns, and one value more: enough to know that a record has too many.
-constexpr int kValuesKept = 8 + 1;
-
 QString errorText(const std::exception& e)
 {
     if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
         return fbError->message();
-    return QString::fromUtf8(e.what());
+    return platform::errorText(e);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
@@ -37,7 +34,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 }  // namespace
 
 TakeoverDialog::TakeoverDialog(QWidget* parent)
-    : QDialog(parent), m_sharedWork(this, {SharedWork::TakeoverStaging})
+    : QDialog(parent), m_sharedWork(Data->workLocks, this, {SharedWork::TakeoverStaging})
 {
     setObjectName(QStringLiteral("Form30"));
     setWindowTitle(QStringLiteral("Adatok átvétele   ( a fülszám programból)"));
@@ -65,7 +62,7 @@ TakeoverDialog::TakeoverDialog(QWidget* parent)
     m_checkCaption->setPalette(red);
     lay->addWidget(m_checkCaption);
 
-    m_list = makeListGrid(this, &Data->DS111,
+    m_list = makeListGrid(this, QStringLiteral("DBGrid1"), &Data->DS111,
                           {{QStringLiteral("KIKELT"), QStringLiteral("Kiszáll.dátum")},
                            {QStringLiteral("KFULSZAM"), QStringLiteral("Fülszám")},
                            {QStringLiteral("KVKOD"), QStringLiteral("Vevökód")},
@@ -77,7 +74,7 @@ TakeoverDialog::TakeoverDialog(QWidget* parent)
     m_list->setAccessibleName(QStringLiteral("Átvett fülszámok"));
     m_checkCaption->setBuddy(m_list);
     lay->addWidget(m_list, 1);
-    m_navigator = makeListNavigator(this, &Data->DS111);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS111);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;
@@ -132,7 +129,7 @@ void TakeoverDialog::readFile()
 
     // The whole file is read before anything changes: a file that is missing, unreadable or no
     // well-formed XML is said, with where reading failed, and the staging keeps what it held.
-    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName, kValuesKept);
+    const takeover::RecordFile file = takeover::readRecordFile(m_fileDialog.fileName);
     if (!file.ok()) {
         platform::showMessage(this, file.error);
         return;
@@ -223,7 +220,7 @@ bool TakeoverDialog::normaliseEarTags()
                 // ("-1,23456789012346E19"), which is no ear tag: refused like a non-number.
                 const auto number = convert::earTagNumberText(Data->ZQ112.fieldText(QStringLiteral("kfulszam")));
                 if (!number || number->contains(u'E'))
-                    throw fb::Error(QStringLiteral("not a number"));
+                    throw fb::Error(QStringLiteral("A fülszám nem szám."));
                 Data->ZQ111.setParamText(QStringLiteral("p1"), *number);
                 Data->ZQ111.setParamInt(QStringLiteral("p2"), Data->ZQ112.fieldInt(QStringLiteral("IDk")));
                 Data->ZQ111.execSql();

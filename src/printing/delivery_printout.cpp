@@ -1,7 +1,7 @@
 #include "printing/delivery_printout.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/printout_screen.h"
 #include "printing/report_feeds.h"
 #include "report/variables.h"
@@ -145,7 +145,7 @@ void setStatement(Dataset& query, const QStringList& lines, const QDate& day)
 }  // namespace
 
 DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind, QWidget* parent)
-    : QDialog(parent), m_kind(kind), m_sharedWork(this, {SharedWork::EarTagWorkTable})
+    : QDialog(parent), m_kind(kind), m_sharedWork(Data->workLocks, this, {SharedWork::EarTagWorkTable})
 {
     setObjectName(kind.objectName);
     setWindowTitle(kind.caption);
@@ -171,7 +171,7 @@ DeliveryPrintoutDialog::DeliveryPrintoutDialog(const DeliveryPrintoutKind& kind,
     m_deliveries = printout::makeGrid(this, source, kind.columns);
     m_deliveries->setAccessibleName(kind.caption);
     lay->addWidget(m_deliveries, 1);
-    m_navigator = makeListNavigator(this, source);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), source);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_selectButton);

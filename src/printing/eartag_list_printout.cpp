@@ -1,7 +1,7 @@
 #include "printing/eartag_list_printout.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/printout_screen.h"
 #include "printing/report_feeds.h"
 #include "report/variables.h"
@@ -97,7 +97,7 @@ EarTagListPrintoutDialog::EarTagListPrintoutDialog(QWidget* parent) : QDialog(pa
                                        {QStringLiteral("IDK"), QStringLiteral("ID")}});
     m_departures->setAccessibleName(windowTitle());
     lay->addWidget(m_departures, 1);
-    m_navigator = makeListNavigator(this, &Data->DS22);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS22);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     setTabOrder(m_day, m_place);

@@ -1,6 +1,6 @@
 #include "printing/onsite_printout.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/printout_screen.h"
 #include "printing/report_feeds.h"
 #include "report/variables.h"
@@ -85,7 +85,7 @@ OnSiteListPrintoutDialog::OnSiteListPrintoutDialog(QWidget* parent) : QDialog(pa
     m_title->setBuddy(m_animals);
     m_animals->setAccessibleName(m_title->text().trimmed());
     lay->addWidget(m_animals, 1);
-    m_navigator = makeListNavigator(this, &Data->DS11);
+    m_navigator = makeListNavigator(this, QStringLiteral("DBNavigator1"), &Data->DS11);
     lay->addWidget(m_navigator, 0, Qt::AlignLeft);
 
     auto* choices = new QHBoxLayout;

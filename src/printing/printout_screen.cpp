@@ -1,7 +1,7 @@
 #include "printing/printout_screen.h"
 
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/report_feeds.h"
 #include "ui/input.h"
 #include "ui/platform.h"
@@ -70,7 +70,7 @@ std::optional<QDate> dayOrComplain(QWidget* screen, QLineEdit* field)
 
 DBGrid* makeGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
 {
-    DBGrid* grid = makeListGrid(parent, source, columns);
+    DBGrid* grid = makeListGrid(parent, QStringLiteral("DBGrid1"), source, columns);
     const QFontMetrics values = grid->fontMetrics();
     const QFontMetrics titles = grid->horizontalHeader()->fontMetrics();
     constexpr int padding = 16;
@@ -88,7 +88,7 @@ bool attempt(QWidget* screen, const std::function<void()>& work)
         work();
         return true;
     } catch (const std::exception& e) {
-        platform::showError(screen, QString::fromStdString(e.what()));
+        platform::showError(screen, e);
         return false;
     }
 }

@@ -1,6 +1,6 @@
 #include "printing/report_feeds.h"
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "report/variables.h"
 #include "ui/platform.h"
 
@@ -286,7 +286,7 @@ bool ReportFeeds::showReport(report::Report& report, QWidget* parent)
     } catch (const report::Error& e) {
         platform::showError(parent, e.message());
     } catch (const std::exception& e) {
-        platform::showError(parent, QString::fromUtf8(e.what()));
+        platform::showError(parent, e);
     }
     return false;
 }

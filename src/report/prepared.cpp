@@ -1,4 +1,5 @@
 #include "report/prepared.h"
+#include "core/file_errors.h"
 
 #include "report/measure.h"
 
@@ -221,10 +222,10 @@ void savePrepared(const PreparedReport& report, const QString& fileName)
                            {QStringLiteral("pages"), pages}};
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet létrehozni a(z) \"%1\" fájlt. %2").arg(fileName, fileErrorText(file)));
     file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
     if (!file.commit())
-        throw Error(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet menteni a(z) \"%1\" fájlt. %2").arg(fileName, fileErrorText(file)));
 }
 
 PreparedReport loadPrepared(const QString& fileName)
@@ -239,7 +240,7 @@ PreparedReport loadPrepared(const QString& fileName)
         throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. A rendszer nem találja a megadott fájlt.")
                         .arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, file.errorString()));
+        throw Error(QStringLiteral("Nem lehet megnyitni a(z) \"%1\" fájlt. %2").arg(fileName, fileErrorText(file)));
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
     const QJsonObject root = doc.object();

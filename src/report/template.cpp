@@ -1,4 +1,5 @@
 #include "report/template.h"
+#include "core/file_errors.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -653,13 +654,13 @@ Template loadTemplate(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly)) {
         const QString why = file.error() == QFileDevice::PermissionsError
                                 ? QStringLiteral("Hozzáférés megtagadva.")
-                                : QStringLiteral("A fájl nem olvasható (%1).").arg(file.errorString());
+                                : QStringLiteral("A fájl nem olvasható. %1").arg(fileErrorText(file));
         throw TemplateError(TemplateError::Kind::Unreadable, fileName, why);
     }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TemplateError(TemplateError::Kind::Unreadable, fileName,
-                            QStringLiteral("A fájl nem olvasható (%1).").arg(file.errorString()));
+                            QStringLiteral("A fájl nem olvasható. %1").arg(fileErrorText(file)));
     return parseTemplate(content, fileName);
 }
 

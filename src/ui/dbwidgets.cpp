@@ -2,9 +2,11 @@
 
 #include "core/dataset.h"
 #include "core/domain.h"
+#include "ui/grid_export.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -211,9 +213,18 @@ void DatasetModel::fetchMore(const QModelIndex& parent)
 
 // ---------------------------------------------------------------- DBGrid
 
-DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(this))
+DBGrid::DBGrid(QWidget* parent)
+    : QTableView(parent), m_model(new DatasetModel(this)), m_exportAction(new QAction(QStringLiteral("Exportálás…"), this))
 {
     setModel(m_model);
+    m_exportAction->setObjectName(QStringLiteral("exportAction"));
+    m_exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // Only the grid with the focus: a window with two grids exports the one the person is in.
+    m_exportAction->setShortcutContext(Qt::WidgetShortcut);
+    m_exportAction->setEnabled(false);
+    addAction(m_exportAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_exportAction, &QAction::triggered, this, [this] { gridexport::exportGrid(this); });
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -382,8 +393,12 @@ void DBGrid::setDataSource(DataSource* source)
     m_datasetConns.clear();
     Dataset* ds = source ? &source->dataset() : nullptr;
     m_model->setDataset(ds);
-    if (ds)
+    if (ds) {
         m_datasetConns.push_back(connect(ds, &Dataset::currentChanged, this, &DBGrid::followDataset));
+        m_datasetConns.push_back(connect(ds, &Dataset::opened, this, &DBGrid::updateExportAction));
+        m_datasetConns.push_back(connect(ds, &Dataset::closed, this, &DBGrid::updateExportAction));
+    }
+    updateExportAction();
     if (TableDataset* t = m_model->table()) {
         m_datasetConns.push_back(connect(t, &TableDataset::stateChanged, this, &DBGrid::updateEditing));
         // Room for the unsaved row's mark.
@@ -391,6 +406,12 @@ void DBGrid::setDataSource(DataSource* source)
         verticalHeader()->show();
     }
     updateEditing();
+}
+
+void DBGrid::updateExportAction()
+{
+    const Dataset* ds = m_model->dataset();
+    m_exportAction->setEnabled(ds && ds->active());
 }
 
 void DBGrid::setColumns(const std::vector<GridColumn>& columns)
@@ -646,7 +667,7 @@ void DBNavigator::rereadQuery()
         if (row > 0 && !q.moveTo(row))
             q.last();
     } catch (const std::exception& e) {
-        platform::showError(window(), QString::fromStdString(e.what()));
+        platform::showError(window(), e);
     }
 }
 
@@ -693,7 +714,7 @@ bool attempt(QWidget* parent, Step&& step)
     } catch (const fb::Error& e) {
         platform::showMessage(parent, e.message());
     } catch (const std::exception& e) {
-        platform::showMessage(parent, QString::fromUtf8(e.what()));
+        platform::showMessage(parent, platform::errorText(e));
     }
     return false;
 }
@@ -812,19 +833,19 @@ void DBText::refresh()
 
 // ---------------------------------------------------------------- list screens
 
-DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns)
+DBGrid* makeListGrid(QWidget* parent, const QString& name, DataSource* source, const std::vector<GridColumn>& columns)
 {
     auto* grid = new DBGrid(parent);
-    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setObjectName(name);
     grid->setDataSource(source);
     grid->setColumns(columns);
     return grid;
 }
 
-DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
+DBNavigator* makeListNavigator(QWidget* parent, const QString& name, DataSource* source)
 {
     auto* navigator = new DBNavigator(parent);
-    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setObjectName(name);
     navigator->setDataSource(source);
     navigator->setVisibleButtons(DBNavigator::First | DBNavigator::Prior | DBNavigator::Next | DBNavigator::Last);
     return navigator;
@@ -832,8 +853,10 @@ DBNavigator* makeListNavigator(QWidget* parent, DataSource* source)
 
 // ---------------------------------------------------------------- detail panels
 
+QString fieldTextName(const QString& field) { return field.toLower() + QStringLiteral("Text"); }
+
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber, std::vector<DBText*>* texts)
+                            const std::vector<PanelLine>& lines, int* textNumber, std::vector<DBText*>* texts)
 {
     auto* box = new QGroupBox(title, parent);
     box->setObjectName(name);
@@ -845,7 +868,7 @@ QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString&
         DBText* first = nullptr;
         for (const QString& field : line.fields) {
             auto* text = new DBText(box);
-            text->setObjectName(QStringLiteral("DBText%1").arg(textNumber++));
+            text->setObjectName(textNumber ? QStringLiteral("DBText%1").arg((*textNumber)++) : fieldTextName(field));
             text->setProperty("field", field);
             // The value is the text's accessible name; the caption says what it is (and labels
             // the line's first text as its buddy).

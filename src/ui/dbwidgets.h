@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QAction;
 class QPushButton;
 
 // One column of a grid: the field it shows and its title.
@@ -79,6 +80,9 @@ private:
 // wide as the longest ear tag it can hold, so none is ever cut; the last column takes the rest.
 // Only rows already fetched are measured: sizing never fetches. Scrolling to wider values widens
 // their columns; a column the user resized keeps the user's width.
+//
+// "Exportálás…" (the context menu, Ctrl+E while the grid has the focus) writes every row of the
+// dataset's statement with the grid's columns and titles to a spreadsheet file (ui/grid_export.h).
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -115,7 +119,9 @@ private:
     void fitColumns();
     void fillViewport();
     int fittedWidth(int column, int firstRow, int lastRow) const;
+    void updateExportAction();
     DatasetModel* m_model;
+    QAction* m_exportAction;
     bool m_fitPending = false;
     bool m_fittedOnce = false;  // sized once to values of an open set
     bool m_fitGrowOnly = true;
@@ -223,10 +229,14 @@ private:
     std::vector<QMetaObject::Connection> m_conns;
 };
 
-// The browsing grid of a list screen, named DBGrid1, over source with the given columns.
-DBGrid* makeListGrid(QWidget* parent, DataSource* source, const std::vector<GridColumn>& columns);
-// The navigator under such a grid, named DBNavigator1, with first, prior, next and last.
-DBNavigator* makeListNavigator(QWidget* parent, DataSource* source);
+// The browsing grid of a list screen over source with the given columns.
+DBGrid* makeListGrid(QWidget* parent, const QString& name, DataSource* source, const std::vector<GridColumn>& columns);
+// The navigator under such a grid, with first, prior, next and last.
+DBNavigator* makeListNavigator(QWidget* parent, const QString& name, DataSource* source);
+
+// The objectName of a text that shows a field of the current row: the field's name in lower case
+// and "Text" ("snevText").
+QString fieldTextName(const QString& field);
 
 // One line of a detail panel: its caption and the fields shown beside it.
 struct PanelLine {
@@ -235,11 +245,11 @@ struct PanelLine {
 };
 
 // A titled panel of captions with texts bound to fields of the current row of source. The texts
-// are named DBText<n>, counting on from the number given (a screen numbers its panels through);
-// each caption labels the first text of its line and is named after it (buddyLabel); every text
+// are named after their field (fieldTextName), or DBText<n> counting on from *textNumber when a
+// number is given; each caption labels the first text of its line and is named after it (buddyLabel); every text
 // of a line has the caption as its accessible description, so a screen reader reads the value and
 // what it is. An ear tag is never cut. Each text carries its field name in the property "field"
 // and is appended to texts when given.
 QGroupBox* buildDetailPanel(QWidget* parent, const QString& name, const QString& title, DataSource* source,
-                            const std::vector<PanelLine>& lines, int& textNumber,
+                            const std::vector<PanelLine>& lines, int* textNumber = nullptr,
                             std::vector<DBText*>* texts = nullptr);

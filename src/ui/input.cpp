@@ -372,7 +372,7 @@ void ReactivationRefresh::trigger()
     try {
         m_refresh();
     } catch (const std::exception& e) {
-        platform::showError(m_window, QString::fromStdString(e.what()));
+        platform::showError(m_window, e);
     }
     // Activation events queued while the refresh ran belong to it, not to a new occasion.
     QApplication::sendPostedEvents(m_window);

@@ -20,7 +20,7 @@ void fixAndCentre(QDialog* dialog, const QSize& minimum)
 QLabel* buddyLabel(const QString& caption, QWidget* buddy)
 {
     auto* label = new QLabel(caption, buddy->parentWidget());
-    label->setObjectName(QStringLiteral("Label_") + buddy->objectName());
+    label->setObjectName(buddy->objectName() + QStringLiteral("Label"));
     label->setBuddy(buddy);
     return label;
 }

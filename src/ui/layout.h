@@ -13,9 +13,8 @@ class QWidget;
 void fixAndCentre(QDialog* dialog, const QSize& minimum = QSize());
 
 // The caption label of a control, with the control as its buddy so that screen readers announce
-// the control by it. Labels the program's documentation does not name all follow one rule: they
-// are named after the control they label, "Label_" and its name ("Label_Edit4"). Name the control
-// first.
+// the control by it. It is named after the control it labels, its name and "Label"
+// ("earTagEditLabel"). Name the control first.
 QLabel* buddyLabel(const QString& caption, QWidget* buddy);
 
 // A push button as the screens use them: Enter moves on through a dialog instead of pressing a

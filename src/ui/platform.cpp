@@ -1,5 +1,10 @@
 #include "ui/platform.h"
 
+#include "core/eartag_ranges.h"
+#include "db/error.h"
+#include "report/error.h"
+#include "report/expression.h"
+#include "report/template.h"
 #include "ui/helpwindow.h"
 
 #include <QApplication>
@@ -11,6 +16,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -132,6 +139,26 @@ void showError(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, boxTitle(), text, QMessageBox::Ok);
 }
 
+void showError(QWidget* parent, const std::exception& e) { showError(parent, errorText(e)); }
+
+QString errorText(const std::exception& e)
+{
+    if (const auto* fbError = dynamic_cast<const fb::Error*>(&e))
+        return fbError->message();
+    if (const auto* reportError = dynamic_cast<const report::Error*>(&e))
+        return reportError->message();
+    if (const auto* templateError = dynamic_cast<const report::TemplateError*>(&e))
+        return templateError->message();
+    if (const auto* expressionError = dynamic_cast<const report::ExpressionError*>(&e))
+        return expressionError->message();
+    if (const auto* notANumber = dynamic_cast<const eartag::NotANumber*>(&e))
+        return notANumber->message();
+    qWarning("%s", e.what());
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return QStringLiteral("Elfogyott a memória, a művelet nem fejeződött be.");
+    return QStringLiteral("Váratlan programhiba történt, a művelet nem fejeződött be.");
+}
+
 bool askYesNo(QWidget* parent, const QString& text)
 {
     if (g_doubles) {
@@ -197,6 +224,38 @@ QString getSaveFileName(QWidget* parent, const FileDialogSettings& s)
         return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
     }
     return QFileDialog::getSaveFileName(parent, s.title, startPath(s), qtFileFilter(s.filter));
+}
+
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& s, int* filterIndex)
+{
+    if (g_doubles) {
+        g_doubles->saveDialogsShown << s;
+        if (filterIndex && !g_doubles->saveFilterAnswers.isEmpty())
+            *filterIndex = g_doubles->saveFilterAnswers.takeFirst();
+        return g_doubles->saveAnswers.isEmpty() ? QString() : g_doubles->saveAnswers.takeFirst();
+    }
+    const QStringList filters = qtFileFilter(s.filter).split(QStringLiteral(";;"));
+    QFileDialog dialog(parent, s.title, startPath(s));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    // The extension of the chosen entry is added to a name typed without one, before the dialog
+    // asks about replacing a file of that name.
+    const auto suffixOf = [&filters](int i) {
+        static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.([^ )]+)"));
+        const auto m = firstPattern.match(filters.value(i));
+        return m.hasMatch() ? m.captured(1) : QString();
+    };
+    const int offered = filterIndex ? std::clamp(*filterIndex, 0, static_cast<int>(filters.size()) - 1) : 0;
+    dialog.selectNameFilter(filters.value(offered));
+    dialog.setDefaultSuffix(suffixOf(offered));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(suffixOf(static_cast<int>(filters.indexOf(filter))));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (filterIndex)
+        *filterIndex = std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    return dialog.selectedFiles().constFirst();
 }
 
 bool startProgram(const QString& fileName)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 
 class QDialog;
@@ -29,6 +30,13 @@ void showMessage(QWidget* parent, const QString& text);
 void confirmYes(QWidget* parent, const QString& text);
 // The application's standard error box for failures no screen catches itself.
 void showError(QWidget* parent, const QString& text);
+// The same for a caught failure, in the words errorText gives it.
+void showError(QWidget* parent, const std::exception& e);
+// What a person reads for a failure: the program's own errors (the database layer's, the report
+// engine's, an ear tag that is no number) give their Hungarian message; a failure of the C++
+// library (English, for developers) gives a Hungarian sentence, its own words going to the error
+// output for support.
+QString errorText(const std::exception& e);
 // A question with the buttons Yes and No (No is the default); true when the answer is Yes.
 bool askYesNo(QWidget* parent, const QString& text);
 
@@ -58,6 +66,10 @@ QString qtFileFilter(const QString& filter);
 // Returns the file to write, or an empty text when the dialog was cancelled. The filter is written
 // as for the file-open dialog; the file name is offered in the initial directory.
 QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings);
+// The same, where the filter chosen matters (the kind of file to write): filterIndex gives the entry
+// of the filter offered first and receives the one chosen; a name typed without an extension gets
+// the chosen entry's.
+QString getSaveFileName(QWidget* parent, const FileDialogSettings& settings, int* filterIndex);
 
 // ---- shell, help, clock
 // Starts an outside program by file name, without parameters and without waiting; false when it
@@ -109,6 +121,7 @@ public:
 
     QList<QString> saveAnswers;  // next answers of every file-save dialog ("" = cancelled)
     QList<FileDialogSettings> saveDialogsShown;
+    QList<int> saveFilterAnswers;  // the filter entries chosen in those dialogs; none left: as offered
 
     QStringList programsStarted;
     bool programStartSucceeds = false;

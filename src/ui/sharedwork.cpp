@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-SharedWorkGuard::SharedWorkGuard(QDialog* screen, std::vector<SharedWork> works)
-    : m_screen(screen), m_claim(std::move(works))
+SharedWorkGuard::SharedWorkGuard(WorkLocks& locks, QDialog* screen, std::vector<SharedWork> works)
+    : m_screen(screen), m_claim(locks, std::move(works))
 {
     QObject::connect(screen, &QDialog::finished, screen, [this] { letGo(); });
 }

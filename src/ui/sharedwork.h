@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/worklock.h"
+#include "storage/work_locks.h"
 
 #include <vector>
 
@@ -12,7 +12,7 @@ class QDialog;
 // posting what "Beolvasás" read) find what this desk left there.
 class SharedWorkGuard {
 public:
-    SharedWorkGuard(QDialog* screen, std::vector<SharedWork> works);
+    SharedWorkGuard(WorkLocks& locks, QDialog* screen, std::vector<SharedWork> works);
     ~SharedWorkGuard();
     SharedWorkGuard(const SharedWorkGuard&) = delete;
     SharedWorkGuard& operator=(const SharedWorkGuard&) = delete;

@@ -1,4 +1,5 @@
 #include "ui/textfile.h"
+#include "core/file_errors.h"
 
 #include <QSaveFile>
 
@@ -9,7 +10,7 @@ std::optional<QString> writeUtf8(const QString& path, const QString& text)
     QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
+        return fileErrorText(file);
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/dataset.h"
+#include "db/charset.h"
 #include "db/error.h"
 #include "ui/platform.h"
 
@@ -44,6 +45,13 @@ QString fieldCaption(const QLineEdit* field)
 void bindText(Dataset& query, const QString& name, const QLineEdit* field)
 {
     query.setParamText(name, field->text(), fieldCaption(field));
+}
+
+void requireStorable(std::initializer_list<const QLineEdit*> fields)
+{
+    for (const QLineEdit* field : fields)
+        if (const qsizetype bad = fb::firstUnstorable(field->text()); bad >= 0)
+            throw fb::UnstorableText(field->text(), bad, fieldCaption(field));
 }
 
 bool sayUnstorableText(QWidget* screen, const std::exception& e)

@@ -37,6 +37,11 @@ QString fieldCaption(const QLineEdit* field);
 // the database cannot hold is refused naming the field as the person knows it.
 void bindText(Dataset& query, const QString& name, const QLineEdit* field);
 
+// Raises fb::UnstorableText for the first of the fields, in the order given, that holds a character
+// the database cannot hold, naming the field by its caption. Called right before the write that
+// stores them, as the write itself would refuse them.
+void requireStorable(std::initializer_list<const QLineEdit*> fields);
+
 // A text the database could not hold (fb::UnstorableText) is said with its own message, which
 // names the character and the field; true when e was one. Nothing was written then: the screen
 // keeps what was typed for correction instead of showing its numbered failure message.

@@ -6,7 +6,7 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
 #include "app/splash.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "ui/modal.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "app/dayline.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/day_counts.h"
 #include "testdb.h"
 #include "ui/platform.h"

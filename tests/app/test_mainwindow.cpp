@@ -1,7 +1,7 @@
 #include "app/infoscreens.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "screens.h"
 #include "testdb.h"
 #include "ui/platform.h"

@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/error.h"
 #include "testdb.h"
 
@@ -42,8 +42,8 @@ void DataModuleTest::connectsWithTransactionActive()
     QCOMPARE(Data->IBTable11.tableName(), QStringLiteral("KISZALL1"));
     QVERIFY(!Data->IBTable11.readOnly());
     QVERIFY(Data->IBTable1.readOnly());
-    for (const char* name : {"ZQ11", "ZQ12", "ZQ13", "ZQ14", "ZQ21", "ZQ22", "ZQ23", "ZQ30", "ZQ31", "ZQ40", "ZQ41",
-                             "ZQ60", "ZQ61", "ZQ70", "ZQ111", "ZQ112"})
+    for (const char* name : {"ZQ11", "ZQ12", "ZQ13", "ZQ14", "ZQ21", "ZQ22", "ZQ23", "carrierList", "ZQ31",
+                             "partnerList", "ZQ41", "ZQ60", "ZQ61", "ZQ70", "ZQ111", "ZQ112"})
         QVERIFY2(Data->dataset(QString::fromLatin1(name)), name);
 }
 
@@ -320,7 +320,11 @@ void DataModuleTest::errorsCarryEngineTextAndLockConflict()
         Data->ZQ31.execSql();
         QFAIL("an over-long name must fail");
     } catch (const fb::Error& e) {
-        QVERIFY2(e.message().contains(QStringLiteral("truncation")), qPrintable(e.message()));
+        // The person reads Hungarian; the engine's own words are kept for support.
+        QVERIFY2(e.message().startsWith(QStringLiteral("A szöveg hosszabb, mint amit az oszlopa tárol: legfeljebb 75 "
+                                                       "karakter fér el")),
+                 qPrintable(e.message()));
+        QVERIFY2(e.engineText().contains(QStringLiteral("truncation")), qPrintable(e.engineText()));
         QVERIFY(e.code() != 0);
         QVERIFY(!e.isLockConflict());
     }
@@ -339,6 +343,8 @@ void DataModuleTest::errorsCarryEngineTextAndLockConflict()
         QFAIL("the update must collide");
     } catch (const fb::Error& e) {
         QVERIFY2(e.isLockConflict(), qPrintable(e.message()));
+        QCOMPARE(e.message(), QStringLiteral("A sort vagy a táblát most egy másik felhasználó (vagy egy másik gép) "
+                                             "módosítja, ezért a változtatás nem menthető. Próbálja újra később!"));
     }
     otherTra.rollback();
 }
@@ -422,8 +428,9 @@ void DataModuleTest::engineTextKeepsHungarianValues()
         Data->ZQ31.execSql();
         QFAIL("a second row with the same code must fail");
     } catch (const fb::Error& e) {
-        QVERIFY2(e.message().contains(QStringLiteral("'Őrű'")), qPrintable(e.message()));
-        QVERIFY(e.message().contains(QStringLiteral("UX_SZALLITO_SKOD")));
+        QCOMPARE(e.message(), QStringLiteral("Ez az érték már szerepel, és itt nem lehet két egyforma (egyedi index: "
+                                             "UX_SZALLITO_SKOD). Ütköző érték: SKOD = Őrű."));
+        QVERIFY2(e.engineText().contains(QStringLiteral("'Őrű'")), qPrintable(e.engineText()));
     }
 }
 

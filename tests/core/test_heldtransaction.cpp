@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "testdb.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // Reading a list by its order key: landing on the last row, or on a row found by its identifier,
 // reads only the rows around it, and whatever is fetched from there on, in either direction, is
 // the list a full read from the top gives, row for row.
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "testdb.h"
 
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 #include "../outgoing/outgoing_fixture.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "testdb.h"
 
 #include <QSet>
@@ -71,16 +71,16 @@ void TableEditingTest::refusedSaveKeepsRowAndTransaction_data()
     QTest::addColumn<QString>("held");       // what another connection holds, "" for nothing
     QTest::addColumn<QString>("engineSays");
     QTest::addColumn<QString>("corrected");
-    QTest::newRow("duplicate code") << "IBTable3" << "SKOD" << "1" << "" << "UX_SZALLITO_SKOD" << "77";
-    QTest::newRow("duplicate identifier") << "IBTable3" << "IDS" << "1" << "" << "PK_SZALLITO" << "90";
-    QTest::newRow("value too long") << "IBTable3" << "SRENDSZAM" << QString(26, u'R') << ""
-                                    << "string right truncation" << QString(25, u'R');
-    QTest::newRow("date that is no date") << "IBTable1" << "BSZKELT" << "2011.02.30" << ""
-                                          << "conversion error from string \"2011.02.30\"" << "2011.2.28";
-    QTest::newRow("number that is no number") << "IBTable1" << "IDB" << "1a" << "" << "conversion error" << "500";
+    QTest::newRow("duplicate code") << "carriers" << "SKOD" << "1" << "" << "UX_SZALLITO_SKOD" << "77";
+    QTest::newRow("duplicate identifier") << "carriers" << "IDS" << "1" << "" << "PK_SZALLITO" << "90";
+    QTest::newRow("value too long") << "carriers" << "SRENDSZAM" << QString(26, u'R') << ""
+                                    << "A szöveg hosszabb, mint amit az oszlopa tárol: legfeljebb 25 karakter fér el, a szöveg 26 karakteres." << QString(25, u'R');
+    QTest::newRow("date that is no date") << "arrivals" << "BSZKELT" << "2011.02.30" << ""
+                                          << "Érvénytelen szám vagy dátum: „2011.02.30”" << "2011.2.28";
+    QTest::newRow("number that is no number") << "arrivals" << "IDB" << "1a" << "" << "Érvénytelen szám vagy dátum: „1a”" << "500";
     QTest::newRow("row held by another connection")
-        << "IBTable3" << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
-        << "update conflicts with concurrent update" << "Mine";
+        << "carriers" << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
+        << "most egy másik felhasználó (vagy egy másik gép) módosítja" << "Mine";
 }
 
 void TableEditingTest::refusedSaveKeepsRowAndTransaction()
@@ -136,7 +136,7 @@ void TableEditingTest::refusedSaveKeepsRowAndTransaction()
     QCOMPARE(t.state(), TableDataset::State::Browse);
     QCOMPARE(t.recNo(), 1);
     QCOMPARE(t.fieldText(field), t.shownText(1, col));
-    const QString key = table == u"IBTable1" ? QStringLiteral("IDB") : QStringLiteral("IDS");
+    const QString key = table == u"arrivals" ? QStringLiteral("IDB") : QStringLiteral("IDS");
     QCOMPARE(db.value(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4").arg(field, t.tableName(), key, t.fieldText(key))),
              t.fieldText(field));
 }

@@ -1,8 +1,9 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -37,7 +38,7 @@ Registers addRegisters(TestDatabase& db)
 void scriptCarrierPick(platform::TestDoubles& doubles, const QString& code)
 {
     doubles.modalHandlers << [code](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form6"));
+        QCOMPARE(d->objectName(), QStringLiteral("carrierListDialog"));
         QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), code));
     };
 }
@@ -45,7 +46,7 @@ void scriptCarrierPick(platform::TestDoubles& doubles, const QString& code)
 void scriptSenderPick(platform::TestDoubles& doubles, const QString& code)
 {
     doubles.modalHandlers << [code](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form4"));
+        QCOMPARE(d->objectName(), QStringLiteral("partnerListDialog"));
         QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), code));
     };
 }
@@ -477,17 +478,18 @@ void IncomingEntryTest::changeAfterRegisterWriteInPicker()
     // commits, which closes the carrier list behind the carrier panel.
     QString added;
     doubles.modalHandlers << [&](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form4"));
-        d->findChild<QPushButton*>(QStringLiteral("Button2"))->click();  // "Új"
+        QCOMPARE(d->objectName(), QStringLiteral("partnerListDialog"));
+        d->findChild<QPushButton*>(QStringLiteral("newButton"))->click();  // "Új"
         QTRY_VERIFY(Data->ZQ40.active());
         QVERIFY(Data->ZQ40.locate(QStringLiteral("fnev"), QStringLiteral("Gamma Kft")));
         added = Data->ZQ40.fieldText(QStringLiteral("fkod"));
     };
     doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form5"));
-        for (const char* name : {"Edit3", "Edit5", "Edit4", "Edit6", "Edit7"})
+        QCOMPARE(d->objectName(), QStringLiteral("partnerEditDialog"));
+        for (const char* name :
+             {"ownerNameEdit", "ownerAddressEdit", "breedingCodeEdit", "originNameEdit", "originAddressEdit"})
             d->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("Gamma Kft"));
-        d->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        d->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
     };
     f.chooseSender();
     QVERIFY(!added.isEmpty());
@@ -579,7 +581,7 @@ void IncomingEntryTest::failingDepartureInsertLeavesScreenReady()
     db.exec(QStringLiteral("CREATE TRIGGER KISZALL_REFUSE FOR KISZALL BEFORE INSERT AS "
                            "BEGIN EXCEPTION NO_DEPARTURE; END"));
     const Registers r = addRegisters(db);
-    Data = new TData();
+    db.openSession();
     platform::TestDoubles doubles;
     IncomingEntryDialog f(EntryMode::New);
     fillValid(f, r.carrierA, r.senderA, QStringLiteral("960"));

@@ -1,9 +1,10 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "incoming/incoming_entry.h"
 #include "incoming/incoming_list.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
@@ -107,7 +108,7 @@ void IncomingListTest::menuOpensListOfRegisteredArrivals()
     insertArrival(db, QStringLiteral("999"), r.senderA, QStringLiteral("12"));  // carrier not registered
     insertArrival(db, r.carrierB, QStringLiteral("998"), QStringLiteral("13"));  // sender not registered
     insertArrival(db, r.carrierA, r.senderA, QStringLiteral("14"), QStringLiteral("2011-02-01"));
-    MainWindow main;
+    MainWindow main(&db.session());
     bool ran = false;
     QPointer<QDialog> shownList;
     doubles.modalHandlers << [&](QDialog* d) {
@@ -256,7 +257,7 @@ void IncomingListTest::failedDeleteIsRolledBack()
     const Registers r = addRegisters(db);
     for (const char* tag : {"61", "62", "62"})
         insertArrival(db, r.carrierA, r.senderA, QString::fromLatin1(tag));
-    Data = new TData();
+    db.openSession();
     platform::TestDoubles doubles;
     IncomingListDialog list;
     list.rebuild();
@@ -303,7 +304,7 @@ void IncomingListTest::newArrivalsAppearWhenEntryCloses()
     doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ30.locate(QStringLiteral("skod"), r.carrierB)); };
     doubles.modalHandlers << [&](QDialog*) { QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), r.senderB)); };
     button(&list, "Button2")->click();
-    QCOMPARE(doubles.modalsShown, (QStringList{"Form9", "Form6", "Form4"}));
+    QCOMPARE(doubles.modalsShown, (QStringList{"Form9", "carrierListDialog", "partnerListDialog"}));
     // No explicit rebuild: the list window, unblocked when the modal entry screen closes,
     // rebuilds itself.
     QTRY_VERIFY(Data->ZQ12.active());

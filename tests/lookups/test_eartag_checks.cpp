@@ -1,7 +1,7 @@
-#include "core/datamodule.h"
 #include "lookups/eartag_checks.h"
 #include "lookups_fixture.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/platform.h"
 
@@ -20,21 +20,21 @@ namespace {
 
 enum class Check { Duplicates, WithoutArrival };
 
-std::unique_ptr<QDialog> makeScreen(Check check)
+std::unique_ptr<QDialog> makeScreen(Session& session, Check check)
 {
     if (check == Check::Duplicates)
-        return std::make_unique<DuplicateEarTagsDialog>();
-    return std::make_unique<DeparturesWithoutArrivalDialog>();
+        return std::make_unique<DuplicateEarTagsDialog>(session);
+    return std::make_unique<DeparturesWithoutArrivalDialog>(session);
 }
 
-QPlainTextEdit* memo(QDialog* screen) { return child<QPlainTextEdit>(screen, "Memo1"); }
+QPlainTextEdit* memo(QDialog* screen) { return child<QPlainTextEdit>(screen, "reportMemo"); }
 QStringList memoLines(QDialog* screen) { return memo(screen)->toPlainText().split(u'\n'); }
 
 void runCheck(QDialog* screen)
 {
     screen->show();
     QVERIFY(QTest::qWaitForWindowExposed(screen));
-    QTest::mouseClick(button(screen, "Button5"), Qt::LeftButton);
+    QTest::mouseClick(button(screen, "checkButton"), Qt::LeftButton);
 }
 
 const QString kArrivalsHeading = QStringLiteral(" ****   Duplikált fülszám keresése a beszállítások között... ");
@@ -77,10 +77,10 @@ void EarTagChecksTest::emptyTablesGiveOnlyTheFrame_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("duplicates") << Check::Duplicates << "Form22" << "Dupla fülszámok listája"
+    QTest::newRow("duplicates") << Check::Duplicates << "duplicateEarTagsDialog" << "Dupla fülszámok listája"
                                 << QStringList{kArrivalsHeading, " ", " ", " ", kDeparturesHeading, " ", " ",
                                                kDuplicatesEnd};
-    QTest::newRow("without arrival") << Check::WithoutArrival << "Form32"
+    QTest::newRow("without arrival") << Check::WithoutArrival << "departuresWithoutArrivalDialog"
                                      << "Beszállításból hiányzó fülszámok listája"
                                      << QStringList{kMissingHeading, " ", " ", kMissingEnd};
 }
@@ -93,13 +93,13 @@ void EarTagChecksTest::emptyTablesGiveOnlyTheFrame()
     QFETCH(QStringList, after);
     TestDatabase db;
     platform::TestDoubles doubles;
-    auto screen = makeScreen(check);
+    auto screen = makeScreen(db.session(), check);
     QCOMPARE(screen->objectName(), objectName);
     QCOMPARE(memo(screen.get())->toPlainText(), before);
     QVERIFY(memo(screen.get())->isReadOnly());
     QCOMPARE(memo(screen.get())->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(memo(screen.get())->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QVERIFY(!button(screen.get(), "SaveButton")->isEnabled());
+    QVERIFY(!button(screen.get(), "saveButton")->isEnabled());
     runCheck(screen.get());
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'\n')));
     QCOMPARE(memoLines(screen.get()), after);
@@ -120,7 +120,7 @@ void EarTagChecksTest::duplicatesAreNeighboursInEarTagOrder()
                   b5 = idOf(db, "beszall", "idb", 5);
     const QString k1 = idOf(db, "kiszall", "idk", 1), k4 = idOf(db, "kiszall", "idk", 4);
 
-    DuplicateEarTagsDialog screen;
+    DuplicateEarTagsDialog screen(db.session());
     runCheck(&screen);
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'\n')));
     // The middle row of the three is in both pairs.
@@ -148,7 +148,7 @@ void EarTagChecksTest::departuresWithoutLiveArrival()
     const QString k2 = idOf(db, "kiszall", "idk", 2), k3 = idOf(db, "kiszall", "idk", 3),
                   k4 = idOf(db, "kiszall", "idk", 4);
 
-    DeparturesWithoutArrivalDialog screen;
+    DeparturesWithoutArrivalDialog screen(db.session());
     runCheck(&screen);
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'\n')));
     const QStringList lines = memoLines(&screen);
@@ -174,14 +174,14 @@ void EarTagChecksTest::eachCheckWritesTheTablesAsTheyAre()
     arrival(db, QStringLiteral("42"), QStringLiteral("2011-03-15"), site.carrier, site.szabo);
     arrival(db, QStringLiteral("42"), QStringLiteral("2011-03-15"), site.carrier, site.szabo);
     for (Check check : {Check::Duplicates, Check::WithoutArrival}) {
-        auto screen = makeScreen(check);
+        auto screen = makeScreen(db.session(), check);
         runCheck(screen.get());
         const QString first = memo(screen.get())->toPlainText();
-        QTest::mouseClick(button(screen.get(), "Button5"), Qt::LeftButton);
+        QTest::mouseClick(button(screen.get(), "checkButton"), Qt::LeftButton);
         QCOMPARE(memo(screen.get())->toPlainText(), first);
         departure(db, QStringLiteral("43"), QStringLiteral("2011-03-16"), site.carrier, site.buyer);
         departure(db, QStringLiteral("43"), QStringLiteral("2011-03-16"), site.carrier, site.buyer);
-        QTest::mouseClick(button(screen.get(), "Button5"), Qt::LeftButton);
+        QTest::mouseClick(button(screen.get(), "checkButton"), Qt::LeftButton);
         QVERIFY(memo(screen.get())->toPlainText() != first);
         QVERIFY(memo(screen.get())->toPlainText().contains(QStringLiteral("fülszám = 43 ")));
         db.exec(QStringLiteral("DELETE FROM kiszall"));
@@ -197,9 +197,9 @@ void EarTagChecksTest::databaseErrorKeepsTheLinesSoFar()
     arrival(db, QStringLiteral("42"), QStringLiteral("2011-03-15"), site.carrier, site.szabo);
     // The departures' statement cannot run any more.
     db.exec(QStringLiteral("ALTER TABLE kiszall DROP keubizki"));
-    Data = new TData();
+    db.openSession();
     platform::TestDoubles doubles;
-    DuplicateEarTagsDialog screen;
+    DuplicateEarTagsDialog screen(db.session());
     runCheck(&screen);
     QCOMPARE(doubles.messages.size(), 1);
     QVERIFY2(doubles.lastMessage().contains(QStringLiteral("KEUBIZKI")), qPrintable(doubles.lastMessage()));
@@ -215,14 +215,14 @@ void EarTagChecksTest::savesWhatTheMemoShows()
     platform::TestDoubles doubles;
     Site site(db);
     departure(db, QStringLiteral("3600103"), QStringLiteral("2011-03-16"), site.carrier, site.buyer);
-    DeparturesWithoutArrivalDialog screen;
+    DeparturesWithoutArrivalDialog screen(db.session());
     runCheck(&screen);
     const QString path = QDir(db.dir()).filePath(QStringLiteral("hiányzók.txt"));
     doubles.saveAnswers << QString() << path;
     // Cancelled: nothing written.
-    QTest::mouseClick(button(&screen, "SaveButton"), Qt::LeftButton);
+    QTest::mouseClick(button(&screen, "saveButton"), Qt::LeftButton);
     QVERIFY(!QFile::exists(path));
-    QTest::mouseClick(button(&screen, "SaveButton"), Qt::LeftButton);
+    QTest::mouseClick(button(&screen, "saveButton"), Qt::LeftButton);
     QCOMPARE(doubles.saveDialogsShown.size(), 2);
     QCOMPARE(doubles.saveDialogsShown.last().fileName, QStringLiteral("hianyzo-beszallitasok.txt"));
     QFile file(path);
@@ -238,11 +238,11 @@ void EarTagChecksTest::saveThatFailsSaysWhere()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    DuplicateEarTagsDialog screen;
+    DuplicateEarTagsDialog screen(db.session());
     runCheck(&screen);
     const QString path = QDir(db.dir()).filePath(QStringLiteral("nincs/ilyen/lista.txt"));
     doubles.saveAnswers << path;
-    QTest::mouseClick(button(&screen, "SaveButton"), Qt::LeftButton);
+    QTest::mouseClick(button(&screen, "saveButton"), Qt::LeftButton);
     QCOMPARE(doubles.messages.size(), 1);
     QVERIFY2(doubles.lastMessage().startsWith(QStringLiteral("A lista nem menthető ide: „%1” (").arg(path)),
              qPrintable(doubles.lastMessage()));

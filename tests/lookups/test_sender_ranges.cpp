@@ -1,8 +1,8 @@
-#include "core/datamodule.h"
 #include "core/handover.h"
 #include "lookups/sender_ranges.h"
 #include "lookups_fixture.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -18,7 +18,7 @@ const QString kArchiveFailed = QStringLiteral("Hiba193: Insert beszall0 -ból a 
 const QString kRunRefused = QStringLiteral("Hiba195: INSERT INTO fulszam0 ! ");
 const QString kRunsBroken = QStringLiteral("Hiba196: az insert  közben a fulszam0 -ban!");
 
-DBGrid* grid(QDialog* screen) { return child<DBGrid>(screen, "DBGrid1"); }
+DBGrid* grid(QDialog* screen) { return child<DBGrid>(screen, "runsGrid"); }
 
 // The ranges the grid shows, "first-last" each.
 QStringList shownRanges(QDialog* screen)
@@ -54,17 +54,17 @@ void showScreen(QDialog* screen)
 }
 
 // "Beszállító": the picker closes on the partner with this code.
-void pick(platform::TestDoubles& doubles, QDialog* screen, const QString& code)
+void pick(TestDatabase& db, platform::TestDoubles& doubles, QDialog* screen, const QString& code)
 {
-    doubles.modalHandlers << [code](QDialog* picker) {
-        QCOMPARE(picker->objectName(), QStringLiteral("Form4"));
-        QVERIFY(Data->ZQ40.locate(QStringLiteral("fkod"), code));
-        button(picker, "Button1")->click();
+    doubles.modalHandlers << [&db, code](QDialog* picker) {
+        QCOMPARE(picker->objectName(), QStringLiteral("partnerListDialog"));
+        QVERIFY(db.session().partners().list().locate(QStringLiteral("fkod"), code));
+        button(picker, "chooseButton")->click();
     };
-    QTest::mouseClick(button(screen, "Button1"), Qt::LeftButton);
+    QTest::mouseClick(button(screen, "pickSenderButton"), Qt::LeftButton);
 }
 
-void collect(QDialog* screen) { QTest::mouseClick(button(screen, "Button2"), Qt::LeftButton); }
+void collect(QDialog* screen) { QTest::mouseClick(button(screen, "collectButton"), Qt::LeftButton); }
 
 // Szabó delivered 1001-1005, which are still on site, and 1006-1010, which are archived; Tóth's
 // ear tags lie next to and inside Szabó's but are no part of them.
@@ -86,23 +86,22 @@ struct RangesSite {
     }
 };
 
-// The database refuses to insert this ear tag into the work table (FULSZAM or FULSZAM0); the data
-// module starts again, so that it sees the trigger.
+// The database refuses to insert this ear tag into the work table (FULSZAM or FULSZAM0); the
+// session starts again, so that it sees the trigger.
 void refuseInsert(TestDatabase& db, const QString& workTable, const QString& earTag)
 {
     db.exec(QStringLiteral("CREATE EXCEPTION REFUSED 'refused here'"));
     db.exec(QStringLiteral("CREATE TRIGGER %1_REFUSE FOR %1 BEFORE INSERT AS BEGIN "
                            "IF (NEW.UFULTOL = '%2') THEN EXCEPTION REFUSED; END")
                 .arg(workTable, earTag));
-    delete Data;
-    Data = new TData();
+    db.openSession();
 }
 
 // Shows the screen, picks the sender and presses "Lekérdezés".
 void collectFor(RangesSite& s, QDialog* screen, const QString& sender)
 {
     showScreen(screen);
-    pick(s.doubles, screen, sender);
+    pick(s.db, s.doubles, screen, sender);
     collect(screen);
 }
 
@@ -128,16 +127,16 @@ private slots:
 void SenderRangesTest::opensOnTheFirstPartnerByName()
 {
     RangesSite s;
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     showScreen(&screen);
     // "Hús-Vágó Zrt." comes first by name.
-    QCOMPARE(shown(&screen, "DBText8"), QStringLiteral("Hús-Vágó Zrt."));
-    QCOMPARE(shown(&screen, "DBText13"), s.site.buyer);
+    QCOMPARE(shown(&screen, "fnevText"), QStringLiteral("Hús-Vágó Zrt."));
+    QCOMPARE(shown(&screen, "fkodText"), s.site.buyer);
     QCOMPARE(screen.senderCode(), s.site.buyer);
-    QCOMPARE(child<QLabel>(&screen, "Label10")->text(), QStringLiteral("Beszállító/eladó neve:"));
-    QCOMPARE(child<QLabel>(&screen, "Label10")->buddy(), child<QWidget>(&screen, "DBText8"));
-    QCOMPARE(child<QLabel>(&screen, "Label11")->buddy(), child<QWidget>(&screen, "DBText14"));
-    QCOMPARE(child<DBText>(&screen, "DBText14")->property("field").toString(), QStringLiteral("IDf"));
+    QCOMPARE(child<QLabel>(&screen, "fnevTextLabel")->text(), QStringLiteral("Beszállító/eladó neve:"));
+    QCOMPARE(child<QLabel>(&screen, "fnevTextLabel")->buddy(), child<QWidget>(&screen, "fnevText"));
+    QCOMPARE(child<QLabel>(&screen, "idfTextLabel")->buddy(), child<QWidget>(&screen, "idfText"));
+    QCOMPARE(child<DBText>(&screen, "idfText")->property("field").toString(), QStringLiteral("IDf"));
     QCOMPARE(grid(&screen)->titles(), QStringList({"Sorszám", "Fülszámtól", "Fülszámig"}));
     QCOMPARE(shownRanges(&screen), QStringList());
     QVERIFY(s.doubles.messages.isEmpty());
@@ -146,11 +145,11 @@ void SenderRangesTest::opensOnTheFirstPartnerByName()
 void SenderRangesTest::rangesAcrossLiveAndArchive()
 {
     RangesSite s;
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     showScreen(&screen);
-    pick(s.doubles, &screen, s.site.szabo);
-    QCOMPARE(handOver().partnerCode, s.site.szabo);
-    QCOMPARE(shown(&screen, "DBText8"), QStringLiteral("Szabó Gazda"));
+    pick(s.db, s.doubles, &screen, s.site.szabo);
+    QCOMPARE(s.db.session().handOver().partnerCode, s.site.szabo);
+    QCOMPARE(shown(&screen, "fnevText"), QStringLiteral("Szabó Gazda"));
     collect(&screen);
 
     QVERIFY2(s.doubles.messages.isEmpty(), qPrintable(s.doubles.messageTexts().join(u'\n')));
@@ -161,7 +160,7 @@ void SenderRangesTest::rangesAcrossLiveAndArchive()
     QCOMPARE(gridColumn(grid(&screen), 0),
              QStringList{s.db.value(QStringLiteral("SELECT idu FROM fulszam0 WHERE ufultol = '1001'"))});
     // The commits closed the partner list; the screen still shows the sender.
-    QCOMPARE(shown(&screen, "DBText8"), QStringLiteral("Szabó Gazda"));
+    QCOMPARE(shown(&screen, "fnevText"), QStringLiteral("Szabó Gazda"));
 }
 
 void SenderRangesTest::runsOfTheSendersEarTags_data()
@@ -202,9 +201,9 @@ void SenderRangesTest::runsOfTheSendersEarTags()
     for (const QString& tag : archived)
         archivedArrival(db, tag, site.carrier, site.toth);
     db.exec(QStringLiteral("INSERT INTO fulszam0 (ufultol, ufulig) VALUES ('500', '502')"));
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(db.session());
     showScreen(&screen);
-    pick(doubles, &screen, site.toth);
+    pick(db, doubles, &screen, site.toth);
     collect(&screen);
     QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'\n')));
     QCOMPARE(shownRanges(&screen), ranges);
@@ -217,15 +216,15 @@ void SenderRangesTest::queryWithoutPickUsesTheShownSender()
     arrival(s.db, QStringLiteral("5001"), QStringLiteral("2011-03-15"), s.site.carrier, s.site.buyer);
     arrival(s.db, QStringLiteral("5002"), QStringLiteral("2011-03-15"), s.site.carrier, s.site.buyer);
     // Another screen left Tóth's code behind; the screen shows the first partner by name.
-    handOver().partnerCode = s.site.toth;
-    SenderEarTagRangesDialog screen;
+    s.db.session().handOver().partnerCode = s.site.toth;
+    SenderEarTagRangesDialog screen(s.db.session());
     showScreen(&screen);
     collect(&screen);
     QCOMPARE(shownRanges(&screen), QStringList{"5001-5002"});
-    QCOMPARE(shown(&screen, "DBText8"), QStringLiteral("Hús-Vágó Zrt."));
+    QCOMPARE(shown(&screen, "fnevText"), QStringLiteral("Hús-Vágó Zrt."));
 
     // After a pick, the picked sender, and again without a new pick.
-    pick(s.doubles, &screen, s.site.szabo);
+    pick(s.db, s.doubles, &screen, s.site.szabo);
     collect(&screen);
     QCOMPARE(shownRanges(&screen), QStringList{"1001-1010"});
     collect(&screen);
@@ -256,14 +255,14 @@ void SenderRangesTest::searchByFirstEarTag()
     RangesSite s;
     for (const char* tag : {"2001", "30050", "30051"})
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     showScreen(&screen);
     if (queryFirst) {
-        pick(s.doubles, &screen, s.site.szabo);
+        pick(s.db, s.doubles, &screen, s.site.szabo);
         collect(&screen);
     }
-    QTest::keyClicks(edit(&screen, "Edit1"), typed);
-    QTest::mouseClick(button(&screen, "Button3"), Qt::LeftButton);
+    QTest::keyClicks(edit(&screen, "earTagEdit"), typed);
+    QTest::mouseClick(button(&screen, "searchButton"), Qt::LeftButton);
     QVERIFY2(s.doubles.messages.isEmpty(), qPrintable(s.doubles.messageTexts().join(u'\n')));
     QCOMPARE(shownRanges(&screen), ranges);
 }
@@ -274,17 +273,17 @@ void SenderRangesTest::refusedRangeIsMissingTheOthersCommit()
     for (const char* tag : {"2001", "2002", "3001"})
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
     refuseInsert(s.db, QStringLiteral("fulszam0"), QStringLiteral("2001"));
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     // Half way through the walk the screen cannot be closed, nor can a click reach its buttons.
     bool closedMidway = true;
     s.doubles.onMessage = [&](const platform::ShownMessage&) {
         closedMidway = screen.close();
-        QTest::mouseClick(button(&screen, "Button1"), Qt::LeftButton);
+        QTest::mouseClick(button(&screen, "pickSenderButton"), Qt::LeftButton);
     };
     collectFor(s, &screen, s.site.szabo);
     QVERIFY(!closedMidway);
     QVERIFY(screen.isVisible());
-    QCOMPARE(s.doubles.modalsShown, QStringList{"Form4"});  // the pick before, no picker midway
+    QCOMPARE(s.doubles.modalsShown, QStringList{"partnerListDialog"});  // the pick before, no picker midway
     QCOMPARE(s.doubles.messageTexts(), QStringList{kRunRefused});
     QCOMPARE(shownRanges(&screen), QStringList({"1001-1010", "3001-3001"}));
     QCOMPARE(committedRanges(s.db), QStringList({"1001-1010", "3001-3001"}));
@@ -294,21 +293,21 @@ void SenderRangesTest::failedLiveCopyStopsBeforeTheRuns()
 {
     RangesSite s;
     refuseInsert(s.db, QStringLiteral("fulszam"), QStringLiteral("1003"));
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     collectFor(s, &screen, s.site.szabo);
     // FULSZAM keeps what it held, and it is not passed off as Szabó's ear tags.
     QCOMPARE(s.doubles.messageTexts(), QStringList{kLiveFailed});
     QCOMPARE(committedEarTags(s.db), QStringList{"777"});
     QCOMPARE(committedRanges(s.db), QStringList{"500-502"});
     QCOMPARE(shownRanges(&screen), QStringList());
-    QCOMPARE(shown(&screen, "DBText8"), QStringLiteral("Szabó Gazda"));
+    QCOMPARE(shown(&screen, "fnevText"), QStringLiteral("Szabó Gazda"));
 }
 
 void SenderRangesTest::failedArchiveCopyGoesOnWithTheLiveEarTags()
 {
     RangesSite s;
     refuseInsert(s.db, QStringLiteral("fulszam"), QStringLiteral("1008"));
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messageTexts(), QStringList{kArchiveFailed});
     QCOMPARE(committedEarTags(s.db), QStringList({"1001", "1002", "1003", "1004", "1005"}));
@@ -323,11 +322,11 @@ void SenderRangesTest::lostConnectionStopsTheWalk()
         archivedArrival(s.db, QString::fromLatin1(tag), s.site.carrier, s.site.szabo);
     refuseInsert(s.db, QStringLiteral("fulszam0"), QStringLiteral("2001"));
     // The connection goes while the refusal is shown: nothing more can be stored.
-    s.doubles.onMessage = [](const platform::ShownMessage& m) {
+    s.doubles.onMessage = [&s](const platform::ShownMessage& m) {
         if (m.text == kRunRefused)
-            Data->ZCon1.close();
+            s.db.session().database().connection().close();
     };
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messageTexts().mid(0, 2), QStringList({kRunRefused, kRunsBroken}));
     // Nothing of the walk was committed, not even the emptying.
@@ -338,7 +337,7 @@ void SenderRangesTest::earTagThatIsNoNumberChangesNothing()
 {
     RangesSite s;
     arrival(s.db, QStringLiteral("10x2"), QStringLiteral("2011-03-15"), s.site.carrier, s.site.szabo);
-    SenderEarTagRangesDialog screen;
+    SenderEarTagRangesDialog screen(s.db.session());
     collectFor(s, &screen, s.site.szabo);
     QCOMPARE(s.doubles.messages.size(), 1);
     QCOMPARE(s.doubles.messages.first().kind, platform::BoxKind::Plain);

@@ -1,7 +1,8 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/archive_day.h"
 #include "maintenance/day_transfer.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -517,7 +518,7 @@ void ArchiveDayTest::failureAtEachStepLosesNothing()
     db.exec(QStringLiteral("INSERT INTO fulszam (ufultol) VALUES ('56')"));
     const Snapshot before = snapshot(db);
     injectFaults(db);
-    Data = new TData();
+    db.openSession();
 
     QStringList met;  // in the order of the runs
     for (int n = 1;; ++n) {
@@ -554,7 +555,7 @@ void ArchiveDayTest::failureAtEachStepLosesNothing()
     // The failures met each step in turn, starting with the emptying of the work list, whose
     // failure shows the engine's own message.
     QCOMPARE(met.size(), numbered.size() + 1);
-    QVERIFY2(met.first().contains(QStringLiteral("injected fault")), qPrintable(met.first()));
+    QVERIFY2(met.first().contains(QStringLiteral("FAULT_INJECTED")), qPrintable(met.first()));
     QCOMPARE(met.mid(1), numbered);
 }
 
@@ -607,7 +608,7 @@ void ArchiveDayTest::failedRollbackGivesTheNextMessage()
             carrier, partner);
     const Snapshot before = snapshot(db);
     failOn(db, table, event);
-    Data = new TData();
+    db.openSession();
     doubles.onMessage = [&db](const platform::ShownMessage& m) {
         if (m.text.startsWith(QStringLiteral("Hiba2")))
             db.exec(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION"));

@@ -1,6 +1,6 @@
 #include "../outgoing/outgoing_fixture.h"
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/dispatch_deletion.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
@@ -193,7 +193,7 @@ void DispatchDeletionTest::closingTheProgramMakesTheDeletionPermanent()
     platform::TestDoubles doubles;
     sampleDay(db);
     {
-        MainWindow main;
+        MainWindow main(&db.session());
         doubles.modalHandlers << [](QDialog* screen) {
             QCOMPARE(screen->objectName(), QStringLiteral("Form23"));
             QTest::mouseClick(deleteButton(screen), Qt::LeftButton);

@@ -1,5 +1,6 @@
 #include "maintenance/legacy_format.h"
 
+#include <QBuffer>
 #include <QTest>
 
 #include <optional>
@@ -66,6 +67,11 @@ private slots:
     void lineEnds();
     void fields_data();
     void fields();
+    void readerFindsTheSameLinesInAnyChunks_data();
+    void readerFindsTheSameLinesInAnyChunks();
+    void readerKeepsTheLayoutsColumns();
+    void readerFindsUtf8_data();
+    void readerFindsUtf8();
 };
 
 void LegacyFormatTest::filesInImportOrder()
@@ -113,6 +119,96 @@ void LegacyFormatTest::lineEnds()
     for (const legacy::LineSpan& s : legacy::splitLines(content))
         got << content.mid(s.offset, s.length);
     QCOMPARE(got, lines);
+}
+
+void LegacyFormatTest::readerFindsTheSameLinesInAnyChunks_data() { lineEnds_data(); }
+
+void LegacyFormatTest::readerFindsTheSameLinesInAnyChunks()
+{
+    // The line endings and the chunks of the file fall anywhere: a CR LF split between two chunks
+    // is one ending.
+    QFETCH(QByteArray, content);
+    QFETCH(QList<QByteArray>, lines);
+    for (qsizetype chunk : {qsizetype(1), qsizetype(2), qsizetype(3), legacy::LineReader::kChunk}) {
+        QBuffer device(&content);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        QList<qint64> positions;
+        legacy::LineReader reader(device, 1000, [&](qint64 at) { positions << at; }, chunk);
+        QList<QByteArray> got;
+        while (reader.next()) {
+            got << reader.line().toByteArray();
+            QCOMPARE(reader.number(), got.size());
+            QCOMPARE(reader.atEnd(), got.size() == lines.size());
+        }
+        QCOMPARE(got, lines);
+        QCOMPARE(reader.position(), content.size());
+        QVERIFY(!reader.failed());
+        QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+        QCOMPARE(positions.isEmpty() ? 0 : positions.last(), content.size());
+    }
+}
+
+void LegacyFormatTest::readerKeepsTheLayoutsColumns()
+{
+    // Of a line of a million bytes the reader keeps the layout's columns, and knows there was more.
+    QByteArray content = "short\r\n" + QByteArray(1000000, 'x') + "\nend";
+    QBuffer device(&content);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    int chunks = 0;
+    legacy::LineReader reader(device, 131, [&](qint64) { ++chunks; }, 4096);
+    QVERIFY(reader.next());
+    QCOMPARE(reader.line().toByteArray(), QByteArray("short"));
+    QVERIFY(!reader.cut());
+    QVERIFY(reader.next());
+    QCOMPARE(reader.line().toByteArray(), QByteArray(131, 'x'));
+    QCOMPARE(reader.length(), 1000000);
+    QVERIFY(reader.cut());
+    QVERIFY(chunks > 200);  // the caller heard from the reader all along the line
+    QVERIFY(reader.next());
+    QCOMPARE(reader.line().toByteArray(), QByteArray("end"));
+    QVERIFY(!reader.next());
+    QCOMPARE(legacy::lastColumn(layoutOf(QStringLiteral("beszall.txt"))), 131);
+    QCOMPARE(legacy::lastColumn(layoutOf(QStringLiteral("felado.txt"))), 209);
+}
+
+void LegacyFormatTest::readerFindsUtf8_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("line");  // of the first UTF-8 sequence, 0 for none
+    QTest::addColumn<QString>("character");
+    QTest::newRow("Windows-1250 letters") << w1250("Szűcs Győző, Ősz utca, gyüjtés, ÁÉÍÓÖŐÚÜŰ") << 0 << "";
+    QTest::newRow("Windows-1250 letters side by side") << QByteArray("\xC1\xE9 \xD5\xF5 \xC9\xDA") << 0 << "";
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFKiss") << 1 << QStringLiteral("\uFEFF");
+    QTest::newRow("two-byte letter in line 2") << QByteArray("abc\r\nGy\xC5\x91z\xC5\x91") << 2 << "ő";
+    QTest::newRow("three-byte character") << QByteArray("x\n\n\xE2\x82\xAC 5") << 3 << "€";
+    QTest::newRow("four-byte character") << QByteArray("\xF0\x9F\x90\x84") << 1 << QString::fromUtf8("🐄");
+    QTest::newRow("overlong form is no UTF-8") << QByteArray("\xC0\x80 \xE0\x80\x80 \xF0\x80\x80\x80") << 0 << "";
+    QTest::newRow("surrogate is no UTF-8") << QByteArray("\xED\xA0\x80") << 0 << "";
+    QTest::newRow("past U+10FFFF is no UTF-8") << QByteArray("\xF4\x90\x80\x80") << 0 << "";
+    QTest::newRow("sequence cut by a line end") << QByteArray("\xC5\n\x91") << 0 << "";
+    QTest::newRow("false start before a sequence") << QByteArray("\xE1\xC3\xA9") << 1 << "é";
+}
+
+void LegacyFormatTest::readerFindsUtf8()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, line);
+    QFETCH(QString, character);
+    for (qsizetype chunk : {qsizetype(1), qsizetype(2), legacy::LineReader::kChunk}) {
+        QBuffer device(&content);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        legacy::LineReader reader(device, 2, {}, chunk);  // the kept columns do not limit the search
+        reader.setFindUtf8(true);
+        int found = 0;
+        QString what;
+        while (reader.next())
+            if (!found && !reader.utf8Character().isEmpty()) {
+                found = reader.number();
+                what = reader.utf8Character();
+            }
+        QCOMPARE(found, line);
+        QCOMPARE(what, character);
+    }
 }
 
 void LegacyFormatTest::fields_data()

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/charset.h"
+#include "maintenance/legacy_format.h"
 #include "maintenance/legacy_import.h"
 #include "testdb.h"
 #include "ui/platform.h"
@@ -75,8 +76,21 @@ QByteArray arrivalLine(int n, const char* date = "2010.06.01")
     put(13, QByteArray::number(9000000 + n).rightJustified(25, ' '));
     put(39, date);
     put(50, "2010.05.31");
-    put(61, "vágás");
+    put(61, "v\xE1g\xE1s");  // Windows-1250, as the old program wrote it
     put(87, "EU-" + QByteArray::number(n));
+    return line;
+}
+
+// A departure line with the ear tag 9000000 + n, padded to its columns.
+QByteArray departureLine(int n, const char* date)
+{
+    QByteArray line(126, ' ');
+    auto put = [&](int first, const QByteArray& text) { line.replace(first - 1, text.size(), text); };
+    put(1, "    1");
+    put(7, date);
+    put(18, QByteArray::number(9000000 + n).rightJustified(25, ' '));
+    put(44, "    1");
+    put(50, "v\xE1g\xE1s");
     return line;
 }
 
@@ -178,6 +192,14 @@ private slots:
     void stopFromTheFailureBox();
     void lostConnectionGivesTheStopMessage();
     void summarySavedAsUtf8Text();
+    void skippedLinesNamedInTheSummary();
+    void datesOutsideTheSitesYears_data();
+    void datesOutsideTheSitesYears();
+    void utf8FileRefusedBeforeAnyLine_data();
+    void utf8FileRefusedBeforeAnyLine();
+    void hugeLinesReadInParts_data();
+    void hugeLinesReadInParts();
+    void hugeLineCutInTheBoxAndStopTakesEffect();
 };
 
 void LegacyImportTest::screenAsListed()
@@ -214,7 +236,7 @@ void LegacyImportTest::menuOpensTheScreen()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     QString title;
     doubles.modalHandlers << [&](QDialog* d) { title = d->windowTitle(); };
     auto* item = main.findChild<QAction*>(QStringLiteral("Rgiblimport1"));
@@ -258,10 +280,10 @@ void LegacyImportTest::importsEveryFileIntoItsTable()
                    {"3", "JKL-555", "Bérczi Ödön", "Csongrád, Árpád tér 3.", "HU-SZ-0003"}}));
 
     // Nothing is left uncommitted: the rows are there for another connection, and the summary counts them.
-    QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "3", "3", "3", "0", "kész"}));
-    QCOMPARE(s.summaryRow("kiszall.txt"), QStringList({"kiszall.txt", "2", "2", "2", "0", "kész"}));
-    QCOMPARE(s.summaryRow("szallito.txt"), QStringList({"szallito.txt", "3", "3", "3", "0", "kész"}));
-    QCOMPARE(s.summaryRow("Összesen"), QStringList({"Összesen", "15", "15", "15", "0", ""}));
+    QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "3", "3", "3", "0", "0", "kész"}));
+    QCOMPARE(s.summaryRow("kiszall.txt"), QStringList({"kiszall.txt", "2", "2", "2", "0", "0", "kész"}));
+    QCOMPARE(s.summaryRow("szallito.txt"), QStringList({"szallito.txt", "3", "3", "3", "0", "0", "kész"}));
+    QCOMPARE(s.summaryRow("Összesen"), QStringList({"Összesen", "15", "15", "15", "0", "0", ""}));
     QVERIFY(s.notes->toPlainText().startsWith(
         QStringLiteral("Az import befejeződött: mind a hat fájlt végigolvasta, 15 sort beírt, 0 sor kimaradt.")));
     QVERIFY(s.save->isEnabled());
@@ -325,16 +347,23 @@ void LegacyImportTest::boxShowsTheFileBeingImported()
         QFile f(dir + kFiles.at(i));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        QString expected = fb::fromWin1250(bytes.constData(), static_cast<int>(bytes.size()));
-        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (expected.endsWith(u'\n'))
-            expected.chop(1);
-        QCOMPARE(shown.at(i), expected);
-        // The progress bar stands at the file's last line when its closing message shows.
+        // Each line up to the layout's last column, "…" where it went on.
+        const int last = legacy::lastColumn(legacy::importFiles().at(i));
+        QStringList expected;
+        for (const legacy::LineSpan& span : legacy::splitLines(bytes)) {
+            const QByteArray line = bytes.mid(span.offset, span.length);
+            expected << fb::fromWin1250(line.constData(), static_cast<int>(std::min<qsizetype>(line.size(), last))) +
+                            (line.size() > last ? QStringLiteral("…") : QString());
+        }
+        QCOMPARE(shown.at(i), expected.join(u'\n'));
+        // The progress bar stands at the file's end when its closing message shows.
         QCOMPARE(progress.at(2 * i), progress.at(2 * i + 1));
     }
     QVERIFY(shown.at(0).contains(QStringLiteral("vágás")));
-    QCOMPARE(shown.at(1).split(u'\n').at(1).size(), 10000);
+    // The line of 10,000 characters shows the columns the layout reads.
+    QCOMPARE(shown.at(1).split(u'\n').at(1).size(), 126 + 1);
+    QVERIFY(shown.at(1).split(u'\n').at(1).contains(QStringLiteral("EÜ-L2")));
+    QVERIFY(shown.at(1).split(u'\n').at(1).endsWith(QStringLiteral("…")));
     // The box is emptied after every file but the last, which it keeps showing.
     QCOMPARE(s.memo->toPlainText(), shown.last());
     QVERIFY(s.memo->toPlainText().contains(QStringLiteral("Bérczi Ödön")));
@@ -348,7 +377,7 @@ void LegacyImportTest::badMiddleDateLosesOnlyThatLine()
     s.run(legacyDir(db, {{"beszall.txt", "bad/impossible_date_beszall.txt"}}));
     QCOMPARE(doubles.messageTexts(), closingWith("beszall.txt", {"Hiba311: Újban, INSERT az beszall "}));
     QCOMPARE(earTags(db), QStringList({"100001", "100003"}));
-    QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "3", "3", "2", "1", "kész"}));
+    QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "3", "3", "2", "1", "0", "kész"}));
     QVERIFY(s.notes->toPlainText().contains(QStringLiteral("beszall.txt, 2. sor: kimaradt: a(z) „2010.02.30” nem dátum")));
     // The import went on to the other files.
     QCOMPARE(db.count("szallito"), 3);
@@ -398,45 +427,72 @@ void LegacyImportTest::badInput_data()
     QTest::addColumn<QStringList>("extraMessages");
     QTest::addColumn<QString>("query");
     QTest::addColumn<Rows>("rows");
+    QTest::addColumn<int>("skipped");
 
     const QString arrivals = kArrivals.arg("beszall");
     QTest::newRow("text past the layout is ignored")
         << "beszall.txt" << "bad/past_columns_beszall.txt" << QStringList{} << arrivals
         << Rows{{"1", "1", "100011", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"},
-                {"1", "1", "100012", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}};
-    QTest::newRow("blank line is a row of empty texts without dates")
+                {"1", "1", "100012", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}} << 0;
+    // A blank line of a delivery file holds nothing to import: skipped, and counted.
+    QTest::newRow("blank line skipped")
         << "beszall.txt" << "bad/blank_line_beszall.txt" << QStringList{} << arrivals
         << Rows{{"1", "1", "100021", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"},
-                {"", "", "", "NULL", "NULL", "", ""},
-                {"1", "1", "100023", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}};
+                {"1", "1", "100023", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}}
+        << 1;
     QTest::newRow("NUL padding trimmed, NUL inside refused")
         << "beszall.txt" << "bad/nul_byte_beszall.txt"
         << QStringList{"A(z) beszall.txt 2. sora kimaradt: a 34. oszlopban NUL bájt áll (sérült sor)."} << arrivals
         << Rows{{"1", "1", "100031", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"},
-                {"1", "1", "100033", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}};
+                {"1", "1", "100033", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}} << 0;
     QTest::newRow("byte outside Windows-1250 in a delivery refused")
         << "beszall.txt" << "bad/not_windows1250_beszall.txt"
         << QStringList{"A(z) beszall.txt 2. sora kimaradt: a 90. oszlopban álló 0x81 bájt nem Windows-1250 karakter "
                        "(más kódolású fájl?)."}
         << arrivals
         << Rows{{"1", "1", "100040", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"},
-                {"1", "1", "100042", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}};
+                {"1", "1", "100042", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}} << 0;
     QTest::newRow("byte outside Windows-1250 in a register kept in place")
         << "felado.txt" << "bad/not_windows1250_felado.txt"
         << QStringList{"A(z) felado.txt 2. sorában a 4. oszlopban álló 0x98 bájt nem Windows-1250 karakter (más "
                        "kódolású fájl?). A sor „?” jellel a bájt helyén került be (FNEV), hogy a későbbi sorok kódja "
                        "ne csússzon el; javítsa kézzel."}
         << "SELECT fkod, fnev FROM felado ORDER BY idf"
-        << Rows{{"1", "Tóth Árpád"}, {"2", "Nag? Mező Kft."}, {"3", "Szűcs Győző"}};
+        << Rows{{"1", "Tóth Árpád"}, {"2", "Nag? Mező Kft."}, {"3", "Szűcs Győző"}} << 0;
     QTest::newRow("line of 10,000 characters")
         << "kiszall.txt" << "bad/long_line_kiszall.txt" << QStringList{} << kDepartures.arg("kiszall")
         << Rows{{"1", "2010-05-01", "100050", "1", "vágás", "EÜ-L0", "EÜ-L0"},
-                {"1", "2010-05-01", "100051", "1", "vágás", "EÜ-L1", "EÜ-L2"}};
+                {"1", "2010-05-01", "100051", "1", "vágás", "EÜ-L1", "EÜ-L2"}} << 0;
     QTest::newRow("zero bytes: nothing imported, closing message shown")
-        << "kiszall.txt" << "bad/zero_bytes.txt" << QStringList{} << kDepartures.arg("kiszall") << Rows{};
+        << "kiszall.txt" << "bad/zero_bytes.txt" << QStringList{} << kDepartures.arg("kiszall") << Rows{} << 0;
+    // Blank lines (blanks only, or nothing) and the DOS end-of-file mark after the last line: no
+    // row of empty texts without dates, no box; counted as skipped.
+    QTest::newRow("blank lines and the end-of-file mark in a delivery file")
+        << "kiszall.txt" << "bad/blank_and_eof_kiszall.txt" << QStringList{} << kDepartures.arg("kiszall")
+        << Rows{{"1", "2010-05-01", "100071", "1", "vágás", "EÜ-K", "EÜ-K"},
+                {"1", "2010-05-01", "100073", "1", "vágás", "EÜ-K", "EÜ-K"}}
+        << 3;
+    // In a register a blank line keeps its code's place; the end-of-file mark after it is no partner.
+    QTest::newRow("end-of-file mark after a register's blank line")
+        << "felado.txt" << "bad/eof_mark_felado.txt" << QStringList{} << "SELECT fkod, fnev FROM felado ORDER BY idf"
+        << Rows{{"1", "Tóth Árpád"}, {"2", "Nagy Mező Kft."}, {"3", "Szűcs Győző"}, {"4", ""}} << 1;
+    QTest::newRow("line of NUL bytes refused")
+        << "beszall.txt" << "bad/nul_line_beszall.txt"
+        << QStringList{"A(z) beszall.txt 2. sora kimaradt: a sorban nincs adat, csak vezérlőkarakterek (pl. NUL bájtok) "
+                       "állnak (sérült sor)."}
+        << arrivals
+        << Rows{{"1", "1", "100081", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"},
+                {"1", "1", "100083", "2010-04-01", "2010-03-31", "gyüjtés", "EÜ-B"}} << 0;
+    // A line moved one column to the left would go in with the arrival date 0010.04.01.
+    QTest::newRow("line moved a column to the left")
+        << "beszall.txt" << "bad/shifted_line_beszall.txt"
+        << QStringList{"A(z) beszall.txt 2. sora kimaradt: a(z) BSZKELT dátuma, „010.04.01” (0010.04.01) nem 1950 és "
+                       "2012 közé esik (elcsúszott vagy sérült sor?)."}
+        << "SELECT bfulszam, bszkelt, bhkat FROM beszall ORDER BY idb"
+        << Rows{{"100091", "2010.04.01", "gyüjtés"}, {"100093", "2010.04.01", "gyüjtés"}} << 0;
     QTest::newRow("CR LF, lone CR, lone LF, no ending at the end")
         << "beszall.txt" << "bad/mixed_line_ends_beszall.txt" << QStringList{} << "SELECT bfulszam FROM beszall ORDER BY idb"
-        << Rows{{"100061"}, {"100062"}, {"100063"}, {"100064"}};
+        << Rows{{"100061"}, {"100062"}, {"100063"}, {"100064"}} << 0;
 }
 
 void LegacyImportTest::badInput()
@@ -446,6 +502,7 @@ void LegacyImportTest::badInput()
     QFETCH(QStringList, extraMessages);
     QFETCH(QString, query);
     QFETCH(Rows, rows);
+    QFETCH(int, skipped);
     TestDatabase db;
     platform::TestDoubles doubles;
     Screen s;
@@ -453,9 +510,10 @@ void LegacyImportTest::badInput()
     QCOMPARE(doubles.messageTexts(), closingWith(target, extraMessages));
     QCOMPARE(db.rows(query), rows);
     const QStringList row = s.summaryRow(target);
-    QCOMPARE(row.at(5), QStringLiteral("kész"));
+    QCOMPARE(row.at(6), QStringLiteral("kész"));
     QCOMPARE(row.at(3).toInt(), rows.size());  // "Beírva"
-    QCOMPARE(row.at(2).toInt(), row.at(3).toInt() + row.at(4).toInt());
+    QCOMPARE(row.at(5).toInt(), skipped);      // "Átugorva"
+    QCOMPARE(row.at(2).toInt(), row.at(3).toInt() + row.at(4).toInt() + row.at(5).toInt());
     // Every other file went in whole.
     QCOMPARE(db.count("szallito"), 3);
 }
@@ -473,8 +531,8 @@ void LegacyImportTest::missingFileEndsTheImport()
     QCOMPARE(db.count("beszall"), 3);
     for (const char* table : {"kiszall", "beszall0", "kiszall0", "felado", "szallito"})
         QCOMPARE(db.count(table), 0);
-    QCOMPARE(s.summaryRow("kiszall.txt").at(5), QStringLiteral("nem olvasható: itt véget ért az import"));
-    QCOMPARE(s.summaryRow("felado.txt").at(5), QStringLiteral("nem került sorra"));
+    QCOMPARE(s.summaryRow("kiszall.txt").at(6), QStringLiteral("nem olvasható: itt véget ért az import"));
+    QCOMPARE(s.summaryRow("felado.txt").at(6), QStringLiteral("nem került sorra"));
 }
 
 void LegacyImportTest::directoryUsedAsTyped()
@@ -576,8 +634,9 @@ void LegacyImportTest::stopButtonEndsBetweenLinesAndRunIsGuarded()
                           "Az import leállítva a(z) beszall.txt 31. sora előtt. Az addig beírt sorok megmaradtak; a "
                           "fájl többi sora és a további fájlok nem kerültek be."}));
     QCOMPARE(earTags(db), expectedTags(1, 29));
-    QCOMPARE(s.summaryRow("beszall.txt"), QStringList({"beszall.txt", "60", "30", "29", "1", "leállítva a(z) 30. sor után"}));
-    QCOMPARE(s.summaryRow("kiszall.txt").at(5), QStringLiteral("nem került sorra"));
+    QCOMPARE(s.summaryRow("beszall.txt"),
+             QStringList({"beszall.txt", "60", "30", "29", "1", "0", "leállítva a(z) 30. sor után"}));
+    QCOMPARE(s.summaryRow("kiszall.txt").at(6), QStringLiteral("nem került sorra"));
     QCOMPARE(db.count("kiszall"), 0);
     // After the run the screen closes again.
     QTest::mouseClick(s.cancel, Qt::LeftButton);
@@ -592,15 +651,17 @@ void LegacyImportTest::stopWhileRunningKeepsCommittedLines()
     const QString dir = legacyDir(db);
     const int lines = 10000;
     writeFile(dir + "beszall.txt", arrivalFile(lines));
-    // The click arrives while lines are being committed, as soon as the bar has moved: the screen
-    // handles events between lines.
+    // The click arrives while lines are being committed, as soon as the label counts some: the
+    // screen handles events between lines.
     int progressWhenStopped = -1;
+    const QRegularExpression linesDone(QStringLiteral("beszall\\.txt \\(1\\. fájl a 6 közül\\): (\\d+) / %1 sor").arg(lines));
     QTimer poll;
     poll.setInterval(1);
     connect(&poll, &QTimer::timeout, s.stop, [&] {
-        if (progressWhenStopped >= 0 || s.progress->value() < 1 || !s.stop->isEnabled())
+        const auto done = linesDone.match(s.dialog.findChild<QLabel*>(QStringLiteral("ProgressLabel"))->text());
+        if (progressWhenStopped >= 0 || !done.hasMatch() || done.captured(1).toInt() < 1 || !s.stop->isEnabled())
             return;
-        progressWhenStopped = s.progress->value();
+        progressWhenStopped = done.captured(1).toInt();
         QTest::mouseClick(s.stop, Qt::LeftButton);
     });
     poll.start();
@@ -645,7 +706,7 @@ void LegacyImportTest::lostConnectionGivesTheStopMessage()
     // The next line cannot start its transaction: the file's stop message ends the whole import.
     QCOMPARE(doubles.messageTexts(), QStringList({"Hiba311: Újban, INSERT az beszall ", "Hiba312!"}));
     QCOMPARE(earTags(db), QStringList({"100001"}));
-    QCOMPARE(s.summaryRow("beszall.txt").at(5), QStringLiteral("megszakadt a(z) 3. sornál"));
+    QCOMPARE(s.summaryRow("beszall.txt").at(6), QStringLiteral("megszakadt a(z) 3. sornál"));
     QVERIFY(s.notes->toPlainText().contains(QStringLiteral("Hiba312!")));
 }
 
@@ -672,9 +733,9 @@ void LegacyImportTest::summarySavedAsUtf8Text()
     const QString text = QString::fromUtf8(bytes);
     QCOMPARE(text.toUtf8(), bytes);  // valid UTF-8
     QVERIFY(text.startsWith(QStringLiteral("Régiből import – összesítés\nKönyvtár: %1\n").arg(dir)));
-    QVERIFY(QRegularExpression(QStringLiteral("\\nbeszall\\.txt +3 +3 +2 +1  kész\\n")).match(text).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("\\nszallito\\.txt +3 +3 +3 +0  kész\\n")).match(text).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("\\nÖsszesen +15 +15 +14 +1\\n")).match(text).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("\\nbeszall\\.txt +3 +3 +2 +1 +0  kész\\n")).match(text).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("\\nszallito\\.txt +3 +3 +3 +0 +0  kész\\n")).match(text).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("\\nÖsszesen +15 +15 +14 +1 +0\\n")).match(text).hasMatch());
     QVERIFY(text.contains(QStringLiteral("beszall.txt, 2. sor: kimaradt: a(z) „2010.02.30” nem dátum")));
 
     // A place that cannot be written is reported, not passed over.
@@ -683,6 +744,207 @@ void LegacyImportTest::summarySavedAsUtf8Text()
     QTest::mouseClick(s.save, Qt::LeftButton);
     QVERIFY(doubles.lastMessage() != messagesBefore);
     QVERIFY(doubles.lastMessage().startsWith(QStringLiteral("Az összesítés nem menthető ide: „")));
+}
+
+
+void LegacyImportTest::skippedLinesNamedInTheSummary()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    s.run(legacyDir(db, {{"kiszall.txt", "bad/blank_and_eof_kiszall.txt"}}));
+    QCOMPARE(s.summaryRow("kiszall.txt"), QStringList({"kiszall.txt", "5", "5", "2", "0", "3", "kész"}));
+    const QString notes = s.notes->toPlainText();
+    QVERIFY2(notes.startsWith(QStringLiteral("Az import befejeződött: mind a hat fájlt végigolvasta, 15 sort beírt, 0 sor "
+                                             "kimaradt, 3 üres sort (vagy fájlvége-jelet) átugrott.")),
+             qPrintable(notes));
+    for (const char* note : {"kiszall.txt, 2. sor: átugorva: üres sor", "kiszall.txt, 4. sor: átugorva: üres sor",
+                             "kiszall.txt, 5. sor: átugorva: a DOS fájlvége-jel (0x1A)"})
+        QVERIFY2(notes.contains(QString::fromUtf8(note)), note);
+}
+
+void LegacyImportTest::datesOutsideTheSitesYears_data()
+{
+    // The screen's today is 2011.03.15: a site's dates run from 1950 to 2012.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("date");
+    QTest::addColumn<QString>("stored");  // empty: the line is refused
+    QTest::addColumn<QString>("read");    // how the date was read, in the refusal
+    QTest::newRow("year read from a line moved a column") << "beszall.txt" << QByteArray("010.06.01") << "" << "0010.06.01";
+    QTest::newRow("the year before 1950") << "beszall.txt" << QByteArray("1949.12.31") << "" << "1949.12.31";
+    QTest::newRow("1950") << "beszall.txt" << QByteArray("1950.01.01") << "1950.01.01" << "";
+    QTest::newRow("next year") << "beszall.txt" << QByteArray("2012.12.31") << "2012.12.31" << "";
+    QTest::newRow("the year after next") << "beszall.txt" << QByteArray("2013.01.01") << "" << "2013.01.01";
+    QTest::newRow("year 9999") << "beszall.txt" << QByteArray("9999-01-01") << "" << "9999.01.01";
+    QTest::newRow("day first, as the database reads it") << "beszall.txt" << QByteArray("1.6.2010") << "2010.06.01" << "";
+    QTest::newRow("dispatch date of a departure") << "kiszall.txt" << QByteArray("0210.05.01") << "" << "0210.05.01";
+    QTest::newRow("dispatch date in range") << "kiszall.txt" << QByteArray("2010.5.1") << "2010.05.01" << "";
+}
+
+void LegacyImportTest::datesOutsideTheSitesYears()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, date);
+    QFETCH(QString, stored);
+    QFETCH(QString, read);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    const QString dir = legacyDir(db);
+    const bool arrivals = file == u"beszall.txt";
+    QByteArray content;
+    for (int i = 1; i <= 3; ++i)
+        content += (arrivals ? arrivalLine(i, i == 2 ? date.constData() : "2010.06.01")
+                             : departureLine(i, i == 2 ? date.constData() : "2010.06.01")) +
+                   "\r\n";
+    writeFile(dir + file, content);
+    s.run(dir);
+    const QString table = arrivals ? QStringLiteral("beszall") : QStringLiteral("kiszall");
+    const QString column = arrivals ? QStringLiteral("BSZKELT") : QStringLiteral("KIKELT");
+    const Rows rows = db.rows(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(column, table, arrivals ? "idb" : "idk"));
+    if (stored.isEmpty()) {
+        const QString why = QStringLiteral("a(z) %1 dátuma, „%2” (%3) nem 1950 és 2012 közé esik (elcsúszott vagy sérült "
+                                           "sor?)")
+                                .arg(column, QString::fromLatin1(date), read);
+        QCOMPARE(doubles.messageTexts(), closingWith(file, {QStringLiteral("A(z) %1 2. sora kimaradt: %2.").arg(file, why)}));
+        QCOMPARE(rows, Rows({{"2010.06.01"}, {"2010.06.01"}}));
+        QVERIFY(s.notes->toPlainText().contains(QStringLiteral("%1, 2. sor: kimaradt: %2").arg(file, why)));
+        QCOMPARE(s.summaryRow(file).mid(2, 4), QStringList({"3", "2", "1", "0"}));
+    } else {
+        QCOMPARE(doubles.messageTexts(), kClosing);
+        QCOMPARE(rows, Rows({{"2010.06.01"}, {stored}, {"2010.06.01"}}));
+    }
+}
+
+void LegacyImportTest::utf8FileRefusedBeforeAnyLine_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("where");
+    const auto legacyFile = [](const char* name) {
+        QFile f(fixture(QStringLiteral("legacy/") + QString::fromLatin1(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QTest::newRow("byte-order mark") << "felado.txt" << "\xEF\xBB\xBF" + legacyFile("felado.txt")
+                                     << "az elején UTF-8 bájtsorrend-jel (BOM) áll";
+    QByteArray third = departureLine(3, "2009.12.01");
+    third.replace(49, 7, "v\xC3\xA1g\xC3\xA1s");  // "vágás" in UTF-8
+    QTest::newRow("UTF-8 letters in the third line") << "kiszall0.txt" << legacyFile("kiszall0.txt") + third + "\r\n"
+                                                     << "a(z) 3. sorában UTF-8 kódolású „á” betű áll";
+    // The part of a line past the layout is not imported, but it tells the file's encoding too.
+    QByteArray second = arrivalLine(2);
+    second += QByteArray(100, ' ') + "megjegyz\xC3\xA9s";
+    QTest::newRow("UTF-8 past the layout's columns") << "beszall.txt" << arrivalLine(1) + "\r\n" + second + "\r\n"
+                                                     << "a(z) 2. sorában UTF-8 kódolású „é” betű áll";
+    QTest::newRow("UTF-8 in the last file")
+        << "szallito.txt" << legacyFile("szallito.txt") + "XYZ-1 \xC5\x90ze Fuvar\r\n" << "a(z) 4. sorában UTF-8 kódolású „Ő” betű áll";
+}
+
+void LegacyImportTest::utf8FileRefusedBeforeAnyLine()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, where);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    const QString dir = legacyDir(db);
+    writeFile(dir + file, content);
+    s.run(dir);
+    // One message naming the file and the first such line; nothing of any file imported.
+    QCOMPARE(doubles.messageTexts(),
+             QStringList({QStringLiteral("A(z) „%1%2” fájl nem Windows-1250, hanem UTF-8 kódolású: %3. Beolvasva az ékezetes "
+                                         "betűk hibásan kerülnének be, és a sor későbbi mezői elcsúsznának. Az import "
+                                         "semmit sem írt be; mentse a fájlt Windows-1250 kódolással, és indítsa újra.")
+                              .arg(dir, file, where)}));
+    for (const char* table : {"beszall", "kiszall", "beszall0", "kiszall0", "felado", "szallito"})
+        QCOMPARE(db.count(table), 0);
+    for (const QString& other : kFiles)
+        QCOMPARE(s.summaryRow(other).at(6), other == file ? QStringLiteral("UTF-8 kódolású: semmi sem került be")
+                                                          : QStringLiteral("nem került sorra"));
+    QVERIFY(s.notes->toPlainText().contains(QStringLiteral("%1, ").arg(file) + QStringLiteral("%1. sor: UTF-8 kódolású fájl: ")
+                                                                                   .arg(where.contains(u'3') ? 3 : where.contains(u'2') ? 2 : where.contains(u'4') ? 4 : 1)));
+}
+
+void LegacyImportTest::hugeLinesReadInParts_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("5 MB without a line break") << QByteArray(5 * 1000 * 1000, 'A') << 1;
+    QTest::newRow("2 MB of NUL bytes") << QByteArray(2 * 1000 * 1000, '\0') << 1;
+    QTest::newRow("a huge line between two lines")
+        << arrivalLine(1) + "\r\n" + QByteArray(3 * 1000 * 1000, '7') + "\r\n" + arrivalLine(3) << 3;
+}
+
+void LegacyImportTest::hugeLinesReadInParts()
+{
+    // One huge line never keeps the import from its caller: the checking, the reading into the box
+    // and the import each report progress by bytes while the line is still being read, and the box
+    // gets the line as the layout keeps it.
+    QFETCH(QByteArray, content);
+    QFETCH(int, lines);
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    const QString dir = legacyDir(db);
+    writeFile(dir + "beszall.txt", content);
+
+    struct Watcher : legacy::ImportObserver {
+        QMap<legacy::FileSummary::Phase, QList<qint64>> positions;  // of beszall.txt, by phase
+        QList<QByteArray> kept;
+        QList<bool> cut;
+        void tell(const QString&) override {}
+        bool lineRefused(const QString&) override { return false; }
+        void progressed(const legacy::FileLayout& layout, const legacy::FileSummary& p) override
+        {
+            if (layout.fileName == u"beszall.txt")
+                positions[p.phase] << p.position;
+        }
+        void lineRead(const legacy::FileLayout& layout, QByteArrayView line, bool wasCut) override
+        {
+            if (layout.fileName == u"beszall.txt") {
+                kept << line.toByteArray();
+                cut << wasCut;
+            }
+        }
+    } watcher;
+    legacy::LegacyImporter importer(*Data, watcher);
+    const legacy::ImportSummary summary = importer.run(dir);
+    QVERIFY(summary.completed);
+    QCOMPARE(summary.files.first().lines, lines);
+    for (auto phase : {legacy::FileSummary::Phase::Checking, legacy::FileSummary::Phase::Reading,
+                       legacy::FileSummary::Phase::Importing}) {
+        const QList<qint64>& at = watcher.positions.value(phase);
+        // Told again and again while the huge line was read, never going back.
+        QVERIFY2(std::count_if(at.begin(), at.end(), [&](qint64 p) { return p > 0 && p < content.size(); }) >= 10,
+                 qPrintable(QString::number(at.size())));
+        QVERIFY(std::is_sorted(at.begin(), at.end()));
+    }
+    QCOMPARE(watcher.kept.size(), lines);
+    const QByteArray& huge = watcher.kept.at(lines == 3 ? 1 : 0);
+    QCOMPARE(huge.size(), 131);
+    QVERIFY(watcher.cut.at(lines == 3 ? 1 : 0));
+    QCOMPARE(db.count("szallito"), 3);  // and the import went on to the other files
+}
+
+void LegacyImportTest::hugeLineCutInTheBoxAndStopTakesEffect()
+{
+    TestDatabase db;
+    platform::TestDoubles doubles;
+    Screen s;
+    const QString dir = legacyDir(db);
+    writeFile(dir + "beszall.txt", QByteArray(8 * 1000 * 1000, 'A'));
+    // A click on "Leállítás" as soon as the window takes one: it takes effect before the huge line
+    // is imported, and the box then shows the line as far as the layout reads it.
+    QTimer::singleShot(0, s.stop, [&] { QTest::mouseClick(s.stop, Qt::LeftButton); });
+    QString boxWhenStopped;
+    doubles.onMessage = [&](const platform::ShownMessage&) { boxWhenStopped = s.memo->toPlainText(); };
+    s.run(dir);
+    QCOMPARE(doubles.messageTexts(),
+             QStringList({"Az import leállítva a(z) beszall.txt 1. sora előtt. Az addig beírt sorok megmaradtak; a fájl "
+                          "többi sora és a további fájlok nem kerültek be."}));
+    QCOMPARE(boxWhenStopped, QString(131, u'A') + QStringLiteral("…"));
+    QCOMPARE(db.count("beszall"), 0);
+    QCOMPARE(s.summaryRow("beszall.txt").mid(1, 2), QStringList({"1", "0"}));
 }
 
 QTEST_MAIN(LegacyImportTest)

@@ -1,6 +1,6 @@
 #include "../outgoing/outgoing_fixture.h"
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
 #include "maintenance/table_unlock.h"
@@ -397,15 +397,15 @@ void TableEditorTest::refusedEditKeepsTheRow_data()
     QTest::addColumn<QString>("held");
     QTest::addColumn<QString>("engineSays");
     QTest::newRow("duplicate code") << 3 << "SKOD" << "1" << "" << "UX_SZALLITO_SKOD";
-    QTest::newRow("value too long") << 3 << "SRENDSZAM" << QString(26, u'9') << "" << "string right truncation";
+    QTest::newRow("value too long") << 3 << "SRENDSZAM" << QString(26, u'9') << "" << "A szöveg hosszabb, mint amit az oszlopa tárol: legfeljebb 25 karakter fér el, a szöveg 26 karakteres.";
     QTest::newRow("date that is no date") << 1 << "BSZKELT" << "2011.02.30" << ""
-                                          << "conversion error from string \"2011.02.30\"";
+                                          << "Érvénytelen szám vagy dátum: „2011.02.30”";
     QTest::newRow("text the database cannot hold")
         << 3 << "SNEV" << "Kõvári" << ""
         << unstorableTextMessage(QStringLiteral("SNEV"), QStringLiteral("\"õ\" (U+00F5)"));
     QTest::newRow("row held by another connection")
         << 3 << "SNEV" << "Mine" << "UPDATE szallito SET snev = 'theirs' WHERE srendszam = 'BBB-222'"
-        << "update conflicts with concurrent update";
+        << "most egy másik felhasználó (vagy egy másik gép) módosítja";
 }
 
 void TableEditorTest::refusedEditKeepsTheRow()
@@ -533,7 +533,7 @@ void TableEditorTest::menuOpensScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     main.findChild<QAction*>(QStringLiteral("Kiszlltstrlse1"))->trigger();
     main.findChild<QAction*>(QStringLiteral("Beszllitott1"))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form23"), QStringLiteral("Form24")}));
@@ -543,7 +543,7 @@ void TableEditorTest::mainWindowRefreshLeavesAnUnsavedRowAlone()
 {
     UnlockedEditor setup(3);
     auto& [db, doubles, sample, editor] = setup;
-    MainWindow main;
+    MainWindow main(&db.session());
     DBGrid* carriers = grid(&editor, 3);
     typeIntoCell(carriers, 1, "SNEV", QStringLiteral("Félig beírt"));
     fixture::arrival(db, QStringLiteral("300"));

@@ -3,6 +3,7 @@
 // Small helpers shared by the register tests.
 
 #include "db/client.h"
+#include "storage/session.h"
 #include "screens.h"
 #include "testdb.h"
 
@@ -47,7 +48,7 @@ inline void press(QWidget* dialog, const char* name) { child<QPushButton>(dialog
 // A screen shown the way runScreen shows it (showing it loads its list).
 template <typename Screen>
 struct ShownScreen {
-    ShownScreen() : form(std::make_unique<Screen>(nullptr))
+    explicit ShownScreen(Session& session) : form(std::make_unique<Screen>(session, nullptr))
     {
         form->show();
         QApplication::processEvents();

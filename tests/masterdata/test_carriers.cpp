@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "masterdata/carrier_edit.h"
 #include "masterdata/carrier_list.h"
@@ -60,26 +60,26 @@ void CarriersTest::listScreenShowsRowsAndCurrentRow()
     db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
     const QString kiss =
         db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss Ödön"), QStringLiteral("Győr"), QStringLiteral("J1"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     QCOMPARE(s->windowTitle(), QStringLiteral("Szállító"));
-    QCOMPARE(s.find<DBGrid>("DBGrid1")->titles(),
+    QCOMPARE(s.find<DBGrid>("listGrid")->titles(),
              (QStringList{QStringLiteral("Rendszám"), QStringLiteral("Szállító neve"), QStringLiteral("Cime"),
                           QStringLiteral("Jóváhagy. szám"), QStringLiteral("Kód"), QStringLiteral("ID")}));
-    QCOMPARE(s.text("Label2"), QStringLiteral("A lista, \"Rendszám\" szerint"));
-    QCOMPARE(s.find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Adatok"));
-    QCOMPARE(s.find<DBGrid>("DBGrid1")->model()->rowCount(), 2);
+    QCOMPARE(s.text("headingLabel"), QStringLiteral("A lista, \"Rendszám\" szerint"));
+    QCOMPARE(s.find<QGroupBox>("detailsBox")->title(), QStringLiteral("Adatok"));
+    QCOMPARE(s.find<DBGrid>("listGrid")->model()->rowCount(), 2);
     // Ordered by registration number; the group shows the current row.
-    QCOMPARE(s.text("DBText1"), QStringLiteral("AAA-111"));
-    QCOMPARE(s.text("DBText2"), QStringLiteral("Kiss Ödön"));
-    QCOMPARE(s.text("DBText3"), QStringLiteral("Győr"));
-    QCOMPARE(s.text("DBText4"), QStringLiteral("J1"));
-    QCOMPARE(s.text("DBText6"), kiss);
-    s.find<DBNavigator>("DBNavigator1")->button(DBNavigator::Next)->click();
-    QCOMPARE(s.text("DBText2"), QStringLiteral("Nagy"));
+    QCOMPARE(s.text("srendszamText"), QStringLiteral("AAA-111"));
+    QCOMPARE(s.text("snevText"), QStringLiteral("Kiss Ödön"));
+    QCOMPARE(s.text("scimText"), QStringLiteral("Győr"));
+    QCOMPARE(s.text("sjovaszamText"), QStringLiteral("J1"));
+    QCOMPARE(s.text("skodText"), kiss);
+    s.find<DBNavigator>("listNavigator")->button(DBNavigator::Next)->click();
+    QCOMPARE(s.text("snevText"), QStringLiteral("Nagy"));
 
     QStringList captions;
     QList<QPushButton*> buttons;
-    for (const char* name : {"Button1", "Button2", "Button3", "Button4", "Button5"})
+    for (const char* name : {"chooseButton", "newButton", "changeButton", "deleteButton", "cancelButton"})
         buttons << s.find<QPushButton>(name);
     for (QPushButton* b : buttons)
         captions << b->text();
@@ -94,12 +94,12 @@ void CarriersTest::menuItemOpensList()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     QList<QPointer<QDialog>> shown;
     doubles.modalHandlers << [&](QDialog* d) { shown << d; } << [&](QDialog* d) { shown << d; };
     child<QAction>(&main, "Trzsadatok1")->trigger();
     child<QAction>(&main, "Termk1")->trigger();
-    QCOMPARE(doubles.modalsShown, (QStringList{QStringLiteral("Form6"), QStringLiteral("Form4")}));
+    QCOMPARE(doubles.modalsShown, (QStringList{QStringLiteral("carrierListDialog"), QStringLiteral("partnerListDialog")}));
     // Each list was destroyed when it closed.
     QCOMPARE(shown.size(), 2);
     QVERIFY(!shown.at(0) && !shown.at(1));
@@ -111,38 +111,38 @@ void CarriersTest::newCarrierIsSavedAndListStaysOnFirstRow()
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"));
-    CarrierScreen s;
-    Data->ZQ30.last();
+    CarrierScreen s(db.session());
+    db.session().carriers().list().last();
     QPointer<QDialog> editor;
     doubles.modalHandlers << [&editor](QDialog* d) {
         editor = d;
-        QCOMPARE(d->objectName(), QStringLiteral("Form7"));
+        QCOMPARE(d->objectName(), QStringLiteral("carrierEditDialog"));
         QCOMPARE(qobject_cast<CarrierEditDialog*>(d)->mode(), EntryMode::New);
         QCOMPARE(d->windowTitle(), QStringLiteral("Szállító"));
-        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-        setField(d, "Edit3", QStringLiteral("BBB-222"));
-        setField(d, "Edit4", QStringLiteral("  Új Fuvaros "));  // leading and trailing blanks are kept
-        setField(d, "Edit5", QStringLiteral("Szeged"));
-        setField(d, "Edit6", QStringLiteral("JV-9"));
-        press(d, "Button1");
+        QCOMPARE(child<QLineEdit>(d, "idEdit")->text(), QString());
+        setField(d, "registrationEdit", QStringLiteral("BBB-222"));
+        setField(d, "nameEdit", QStringLiteral("  Új Fuvaros "));  // leading and trailing blanks are kept
+        setField(d, "addressEdit", QStringLiteral("Szeged"));
+        setField(d, "approvalEdit", QStringLiteral("JV-9"));
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->addRow();
     QVERIFY(doubles.modalHandlers.isEmpty());
     QVERIFY(!editor);
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(handOver().carrierCode, QString());
+    QCOMPARE(db.session().handOver().carrierCode, QString());
     const QStringList rows = carrierRows(db);
     QCOMPARE(rows.size(), 3);
     const QString newCode = db.value(QStringLiteral("SELECT skod FROM szallito WHERE srendszam = 'BBB-222'"));
     QVERIFY(!newCode.isEmpty());
     QCOMPARE(rows.last(), QStringLiteral("%1|BBB-222|  Új Fuvaros |Szeged|JV-9").arg(newCode));
     // Reloaded in the loading order and on its first row, not on the new carrier.
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(Data->ZQ30.recNo(), 0);
-    QCOMPARE(s.text("DBText1"), QStringLiteral("AAA-111"));
-    QCOMPARE(Data->ZQ30.recordCount(), 3);
-    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(db.session().carriers().list().recNo(), 0);
+    QCOMPARE(s.text("srendszamText"), QStringLiteral("AAA-111"));
+    QCOMPARE(db.session().carriers().list().recordCount(), 3);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
@@ -152,37 +152,37 @@ void CarriersTest::changedCarrierIsSavedAndListFollowsIt()
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"), QStringLiteral("Győr"), QStringLiteral("J1"));
     const QString b = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"), QStringLiteral("Pécs"), QStringLiteral("J2"));
     const QString c = db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"), QStringLiteral("Eger"), QStringLiteral("J3"));
-    CarrierScreen s;
-    Data->ZQ30.next();  // BBB-222
+    CarrierScreen s(db.session());
+    db.session().carriers().list().next();  // BBB-222
     doubles.modalHandlers << [b](QDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Szállító módositás"));
         QCOMPARE(qobject_cast<CarrierEditDialog*>(d)->mode(), EntryMode::Change);
-        QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), b);
-        QVERIFY(!child<QLineEdit>(d, "Edit1")->text().isEmpty());
-        QVERIFY(!child<QLineEdit>(d, "Edit1")->isEnabled() && child<QLineEdit>(d, "Edit1")->isReadOnly());
-        QVERIFY(!child<QLineEdit>(d, "Edit2")->isEnabled() && child<QLineEdit>(d, "Edit2")->isReadOnly());
-        QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QStringLiteral("BBB-222"));
-        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QStringLiteral("Nagy"));
-        QCOMPARE(child<QLineEdit>(d, "Edit5")->text(), QStringLiteral("Pécs"));
-        QCOMPARE(child<QLineEdit>(d, "Edit6")->text(), QStringLiteral("J2"));
-        setField(d, "Edit3", QStringLiteral("ZZZ-999"));  // moves to the end of the list
-        setField(d, "Edit4", QStringLiteral("Nagy és Fia"));
-        press(d, "Button1");
+        QCOMPARE(child<QLineEdit>(d, "codeEdit")->text(), b);
+        QVERIFY(!child<QLineEdit>(d, "idEdit")->text().isEmpty());
+        QVERIFY(!child<QLineEdit>(d, "idEdit")->isEnabled() && child<QLineEdit>(d, "idEdit")->isReadOnly());
+        QVERIFY(!child<QLineEdit>(d, "codeEdit")->isEnabled() && child<QLineEdit>(d, "codeEdit")->isReadOnly());
+        QCOMPARE(child<QLineEdit>(d, "registrationEdit")->text(), QStringLiteral("BBB-222"));
+        QCOMPARE(child<QLineEdit>(d, "nameEdit")->text(), QStringLiteral("Nagy"));
+        QCOMPARE(child<QLineEdit>(d, "addressEdit")->text(), QStringLiteral("Pécs"));
+        QCOMPARE(child<QLineEdit>(d, "approvalEdit")->text(), QStringLiteral("J2"));
+        setField(d, "registrationEdit", QStringLiteral("ZZZ-999"));  // moves to the end of the list
+        setField(d, "nameEdit", QStringLiteral("Nagy és Fia"));
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(handOver().carrierCode, b);
+    QCOMPARE(db.session().handOver().carrierCode, b);
     QCOMPARE(carrierRows(db), (QStringList{a + QStringLiteral("|AAA-111|Kiss|Győr|J1"),
                                           b + QStringLiteral("|ZZZ-999|Nagy és Fia|Pécs|J2"),
                                           c + QStringLiteral("|CCC-333|Szabó|Eger|J3")}));
-    QCOMPARE(Data->ZQ30.recNo(), 2);
-    QCOMPARE(s.text("DBText6"), b);
-    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QCOMPARE(db.session().carriers().list().recNo(), 2);
+    QCOMPARE(s.text("skodText"), b);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 
     // "Mégsem" leaves everything as it was.
     doubles.modalHandlers << [](QDialog* d) {
-        setField(d, "Edit4", QStringLiteral("Más"));
-        press(d, "Button2");
+        setField(d, "nameEdit", QStringLiteral("Más"));
+        press(d, "cancelButton");
         QVERIFY(!d->isVisible());
     };
     s->changeCurrentRow();
@@ -201,11 +201,11 @@ void CarriersTest::validationOrder_data()
     const QString nev = QStringLiteral("Nincs megadva a név!");
     const QString cim = QStringLiteral("Nincs megadva a cim!");
     const QString jova = QStringLiteral("Nincs megadva a Jóváhagyás szám!");
-    QTest::newRow("all empty") << "" << "" << "" << "" << nev << "Edit4";
-    QTest::newRow("name of blanks") << "R" << "   " << "C" << "J" << nev << "Edit4";
-    QTest::newRow("address missing") << "R" << "N" << "" << "" << cim << "Edit5";
-    QTest::newRow("address of blanks") << "R" << "N" << "  " << "J" << cim << "Edit5";
-    QTest::newRow("approval missing") << "R" << "N" << "C" << " " << jova << "Edit6";
+    QTest::newRow("all empty") << "" << "" << "" << "" << nev << "nameEdit";
+    QTest::newRow("name of blanks") << "R" << "   " << "C" << "J" << nev << "nameEdit";
+    QTest::newRow("address missing") << "R" << "N" << "" << "" << cim << "addressEdit";
+    QTest::newRow("address of blanks") << "R" << "N" << "  " << "J" << cim << "addressEdit";
+    QTest::newRow("approval missing") << "R" << "N" << "C" << " " << jova << "approvalEdit";
     QTest::newRow("registration may be empty") << "" << "N" << "C" << "J" << "" << "";
     QTest::newRow("leading blanks count as text") << "R" << " N" << " C" << " J" << "" << "";
 }
@@ -220,15 +220,15 @@ void CarriersTest::validationOrder()
     QFETCH(QString, focus);
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     bool stayedOpen = false;
     QString focused;
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", rendszam);
-        setField(d, "Edit4", nev);
-        setField(d, "Edit5", cim);
-        setField(d, "Edit6", jovaszam);
-        press(d, "Button1");
+        setField(d, "registrationEdit", rendszam);
+        setField(d, "nameEdit", nev);
+        setField(d, "addressEdit", cim);
+        setField(d, "approvalEdit", jovaszam);
+        press(d, "okButton");
         stayedOpen = d->isVisible();
         focused = d->focusWidget() ? d->focusWidget()->objectName() : QString();
     };
@@ -251,7 +251,7 @@ void CarriersTest::dialogFocusAndTabOrder()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     QStringList visited;
     doubles.modalHandlers << [&](QDialog* d) {
         d->activateWindow();
@@ -270,9 +270,9 @@ void CarriersTest::dialogFocusAndTabOrder()
         visited << QApplication::focusWidget()->objectName();
     };
     s->addRow();
-    QCOMPARE(visited, (QStringList{QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Edit3"),
-                                   QStringLiteral("Edit4"), QStringLiteral("Edit5"), QStringLiteral("Edit6"),
-                                   QStringLiteral("Edit5"), QStringLiteral("Edit6")}));
+    QCOMPARE(visited, (QStringList{QStringLiteral("okButton"), QStringLiteral("cancelButton"), QStringLiteral("registrationEdit"),
+                                   QStringLiteral("nameEdit"), QStringLiteral("addressEdit"), QStringLiteral("approvalEdit"),
+                                   QStringLiteral("addressEdit"), QStringLiteral("approvalEdit")}));
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -282,41 +282,41 @@ void CarriersTest::overLongValueFailsWithoutWriting()
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     const QStringList before = carrierRows(db);
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     const QString longName(76, u'x');
     bool closed = false;
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("NEW-1"));
-        setField(d, "Edit4", longName);
-        setField(d, "Edit5", QStringLiteral("C"));
-        setField(d, "Edit6", QStringLiteral("J"));
-        press(d, "Button1");
+        setField(d, "registrationEdit", QStringLiteral("NEW-1"));
+        setField(d, "nameEdit", longName);
+        setField(d, "addressEdit", QStringLiteral("C"));
+        setField(d, "approvalEdit", QStringLiteral("J"));
+        press(d, "okButton");
         closed = !d->isVisible();
     };
     s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba072: Újban, INSERT a szallitóban ")});
     QVERIFY(closed);
     QCOMPARE(carrierRows(db), before);
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(Data->ZQ30.recordCount(), 1);
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(db.session().carriers().list().recordCount(), 1);
 
     // The same on a change: the row keeps its old values.
     doubles.messages.clear();
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("CHANGED"));
-        setField(d, "Edit5", longName);
-        press(d, "Button1");
+        setField(d, "registrationEdit", QStringLiteral("CHANGED"));
+        setField(d, "addressEdit", longName);
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
     QCOMPARE(carrierRows(db), before);
-    QCOMPARE(s.text("Label2"), kCodeHeading);
-    QCOMPARE(s.text("DBText6"), a);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
+    QCOMPARE(s.text("skodText"), a);
     // A value that just fits is saved.
     doubles.messages.clear();
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit5", QString(75, u'ő'));
-        press(d, "Button1");
+        setField(d, "addressEdit", QString(75, u'ő'));
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
@@ -329,19 +329,19 @@ void CarriersTest::textTheDatabaseCannotHoldKeepsDialogOpen()
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     const QStringList before = carrierRows(db);
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     bool open = false;
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("NEW-1"));
-        setField(d, "Edit4", QStringLiteral("Kõvári Fuvar"));  // pasted from elsewhere
-        setField(d, "Edit5", QStringLiteral("C"));
-        setField(d, "Edit6", QStringLiteral("J"));
-        press(d, "Button1");
+        setField(d, "registrationEdit", QStringLiteral("NEW-1"));
+        setField(d, "nameEdit", QStringLiteral("Kõvári Fuvar"));  // pasted from elsewhere
+        setField(d, "addressEdit", QStringLiteral("C"));
+        setField(d, "approvalEdit", QStringLiteral("J"));
+        press(d, "okButton");
         open = d->isVisible();
-        QCOMPARE(d->findChild<QLineEdit*>(QStringLiteral("Edit4"))->text(), QStringLiteral("Kõvári Fuvar"));
+        QCOMPARE(d->findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text(), QStringLiteral("Kõvári Fuvar"));
         // Mended, it is saved.
-        setField(d, "Edit4", QStringLiteral("Kővári Fuvar"));
-        press(d, "Button1");
+        setField(d, "nameEdit", QStringLiteral("Kővári Fuvar"));
+        press(d, "okButton");
     };
     s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{unstorableTextMessage(QStringLiteral("Név"), QStringLiteral("\"õ\" (U+00F5)"))});
@@ -355,18 +355,18 @@ void CarriersTest::failedUpdateRollsBack()
     TestDatabase db;
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
     doubles.modalHandlers << [](QDialog* d) {
-        setField(d, "Edit4", QStringLiteral("Más név"));
-        press(d, "Button1");
+        setField(d, "nameEdit", QStringLiteral("Más név"));
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba073: Módositás, Update a szállítóban ")});
     QCOMPARE(db.value(QStringLiteral("SELECT snev FROM szallito")), QStringLiteral("Kiss"));
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s.text("DBText2"), QStringLiteral("Kiss"));
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(s.text("snevText"), QStringLiteral("Kiss"));
 }
 
 void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
@@ -374,47 +374,47 @@ void CarriersTest::transactionThatCannotStartKeepsDialogOpen()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     bool stayedOpen = false;
     QString kept;
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit4", QStringLiteral("N"));
-        setField(d, "Edit5", QStringLiteral("C"));
-        setField(d, "Edit6", QStringLiteral("J"));
-        Data->IBTrans1.commit();
-        Data->ZCon1.close();  // the transaction cannot be started now
-        press(d, "Button1");
+        setField(d, "nameEdit", QStringLiteral("N"));
+        setField(d, "addressEdit", QStringLiteral("C"));
+        setField(d, "approvalEdit", QStringLiteral("J"));
+        db.session().transaction().commit();
+        db.session().database().connection().close();  // the transaction cannot be started now
+        press(d, "okButton");
         stayedOpen = d->isVisible();
-        kept = child<QLineEdit>(d, "Edit4")->text();
+        kept = child<QLineEdit>(d, "nameEdit")->text();
     };
     s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba074: az insert vagy update közben a szállitóban!")});
     QVERIFY(stayedOpen);
     QCOMPARE(kept, QStringLiteral("N"));
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
-    QVERIFY(!Data->ZQ30.active());  // not reloaded
+    QVERIFY(!db.session().carriers().list().active());  // not reloaded
 }
 
 void CarriersTest::changeOnEmptyListWritesNothing()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    CarrierScreen s;
-    QVERIFY(Data->ZQ30.isEmpty());
+    CarrierScreen s(db.session());
+    QVERIFY(db.session().carriers().list().isEmpty());
     doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QString());
-        setField(d, "Edit4", QStringLiteral("N"));
-        setField(d, "Edit5", QStringLiteral("C"));
-        setField(d, "Edit6", QStringLiteral("J"));
-        press(d, "Button1");
+        QCOMPARE(child<QLineEdit>(d, "idEdit")->text(), QString());
+        QCOMPARE(child<QLineEdit>(d, "nameEdit")->text(), QString());
+        setField(d, "nameEdit", QStringLiteral("N"));
+        setField(d, "addressEdit", QStringLiteral("C"));
+        setField(d, "approvalEdit", QStringLiteral("J"));
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("szallito")), 0);
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void CarriersTest::unreadableRowKeepsDialogClosed()
@@ -422,26 +422,26 @@ void CarriersTest::unreadableRowKeepsDialogClosed()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     // The shared list holds something else than carriers: the row cannot be read into the dialog.
-    Data->ZQ30.close();
-    Data->ZQ30.setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
-    Data->ZQ30.open();
+    db.session().carriers().list().close();
+    db.session().carriers().list().setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
+    db.session().carriers().list().open();
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(),
              QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form7")));  // nor left alive
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("carrierEditDialog")));  // nor left alive
 
     // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
     doubles.messages.clear();
     s->reloadOnShow();
-    Data->IBTrans1.commit();
-    QVERIFY(!Data->ZQ30.active());
+    db.session().transaction().commit();
+    QVERIFY(!db.session().carriers().list().active());
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba71 a szállító módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form7")));  // nor left alive
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("carrierEditDialog")));  // nor left alive
 }
 
 void CarriersTest::deletion_data()
@@ -467,10 +467,10 @@ void CarriersTest::deletion()
     db.exec(QStringLiteral("INSERT INTO beszall (bskod, bfulszam) VALUES ('%1', '1')").arg(a));
     if (!usage.isEmpty())
         db.exec(usage.arg(b));
-    handOver().carrierCode = a;
-    CarrierScreen s;
-    Data->ZQ30.next();
-    QCOMPARE(s.text("DBText6"), b);
+    db.session().handOver().carrierCode = a;
+    CarrierScreen s(db.session());
+    db.session().carriers().list().next();
+    QCOMPARE(s.text("skodText"), b);
     s->deleteCurrentRow();
     if (deleted) {
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A szállitó sor törlölve!")});
@@ -482,9 +482,9 @@ void CarriersTest::deletion()
     }
     QCOMPARE(db.count(QStringLiteral("szallito")), deleted ? 1 : 2);
     // Reloaded and positioned on the remembered code in every case.
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(s.text("DBText6"), a);
-    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(s.text("skodText"), a);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void CarriersTest::deleteLastCarrierDoesNothing()
@@ -492,11 +492,11 @@ void CarriersTest::deleteLastCarrierDoesNothing()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     s->deleteCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("szallito")), 1);
-    QCOMPARE(s.text("Label2"), kCodeHeading);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 
     // An empty list: nothing to delete, nothing said.
     db.exec(QStringLiteral("DELETE FROM szallito"));
@@ -511,13 +511,13 @@ void CarriersTest::failedDeleteRollsBack()
     platform::TestDoubles doubles;
     const QString a = db.addCarrier(QStringLiteral("AAA-111"), QStringLiteral("Kiss"));
     db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
-    CarrierScreen s;
+    CarrierScreen s(db.session());
     RowLock lock(db, QStringLiteral("UPDATE szallito SET scim = 'zárolva' WHERE skod = '%1'").arg(a));
     s->deleteCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba61: Szállitó DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("szallito")), 2);
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(Data->ZQ30.recordCount(), 2);
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(db.session().carriers().list().recordCount(), 2);
 }
 
 void CarriersTest::sortingByTitles_data()
@@ -545,15 +545,15 @@ void CarriersTest::sortingByTitles()
     db.addCarrier(QStringLiteral("C"), QStringLiteral("Antal"), QStringLiteral("Zala"));
     const QString b = db.addCarrier(QStringLiteral("A"), QStringLiteral("Bodó"), QStringLiteral("Vác"));
     const QString c = db.addCarrier(QStringLiteral("B"), QStringLiteral("Csiki"), QStringLiteral("Eger"));
-    handOver().carrierCode = c;
-    CarrierScreen s;
-    QCOMPARE(s.text("DBText1"), QStringLiteral("B"));
+    db.session().handOver().carrierCode = c;
+    CarrierScreen s(db.session());
+    QCOMPARE(s.text("srendszamText"), QStringLiteral("B"));
     // A click on the grid's title row.
-    QHeaderView* header = s.find<DBGrid>("DBGrid1")->horizontalHeader();
+    QHeaderView* header = s.find<DBGrid>("listGrid")->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
-    QCOMPARE(s.text("Label2"), heading);
-    QCOMPARE(s.text("DBText1"), firstRendszam);
+    QCOMPARE(s.text("headingLabel"), heading);
+    QCOMPARE(s.text("srendszamText"), firstRendszam);
     QVERIFY(doubles.messages.isEmpty());
 }
 

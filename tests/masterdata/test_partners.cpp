@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "masterdata/partner_edit.h"
 #include "masterdata/partner_list.h"
@@ -74,27 +74,27 @@ void PartnersTest::listScreenShowsRowsAndCurrentRow()
                            "VALUES ('Antal Béla', 'Győr', 'T1', 'Tanya', 'Kisalföld 3')"));
     const QString antal = db.value(QStringLiteral("SELECT fkod FROM felado WHERE fnev = 'Antal Béla'"));
     const QString antalId = db.value(QStringLiteral("SELECT idf FROM felado WHERE fnev = 'Antal Béla'"));
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     QCOMPARE(s->windowTitle(), QStringLiteral("Feladó-Vevö"));
-    QCOMPARE(s.find<DBGrid>("DBGrid1")->titles(),
+    QCOMPARE(s.find<DBGrid>("listGrid")->titles(),
              (QStringList{QStringLiteral("Név"), QStringLiteral("Cim"), QStringLiteral("Tenyésztésikód"),
                           QStringLiteral("Sz.név"), QStringLiteral("Sz.cim"), QStringLiteral("Kód"), QStringLiteral("ID")}));
-    QCOMPARE(s.text("Label6"), QStringLiteral("A lista, \"Név\" szerint"));
-    QCOMPARE(s.find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Adatok"));
-    QCOMPARE(s.text("Label_DBText1"), QStringLiteral("Tulajdonos/feladó neve:"));
-    QCOMPARE(s.text("DBText1"), QStringLiteral("Antal Béla"));
-    QCOMPARE(s.text("DBText2"), QStringLiteral("Győr"));
-    QCOMPARE(s.text("DBText3"), QStringLiteral("T1"));
-    QCOMPARE(s.text("DBText4"), QStringLiteral("Tanya"));
-    QCOMPARE(s.text("DBText5"), QStringLiteral("Kisalföld 3"));
-    QCOMPARE(s.text("DBText6"), antalId);
-    QCOMPARE(s.text("DBText7"), antal);
-    s.find<DBNavigator>("DBNavigator1")->button(DBNavigator::Last)->click();
-    QCOMPARE(s.text("DBText1"), QStringLiteral("Zöld Kft."));
+    QCOMPARE(s.text("headingLabel"), QStringLiteral("A lista, \"Név\" szerint"));
+    QCOMPARE(s.find<QGroupBox>("detailsBox")->title(), QStringLiteral("Adatok"));
+    QCOMPARE(s.text("fnevTextLabel"), QStringLiteral("Tulajdonos/feladó neve:"));
+    QCOMPARE(s.text("fnevText"), QStringLiteral("Antal Béla"));
+    QCOMPARE(s.text("fcimText"), QStringLiteral("Győr"));
+    QCOMPARE(s.text("ftenykodText"), QStringLiteral("T1"));
+    QCOMPARE(s.text("fsznevText"), QStringLiteral("Tanya"));
+    QCOMPARE(s.text("fszcimText"), QStringLiteral("Kisalföld 3"));
+    QCOMPARE(s.text("idfText"), antalId);
+    QCOMPARE(s.text("fkodText"), antal);
+    s.find<DBNavigator>("listNavigator")->button(DBNavigator::Last)->click();
+    QCOMPARE(s.text("fnevText"), QStringLiteral("Zöld Kft."));
 
     QStringList captions;
     QList<QPushButton*> buttons;
-    for (const char* name : {"Button1", "Button2", "Button3", "Button4", "Button5"})
+    for (const char* name : {"chooseButton", "newButton", "changeButton", "deleteButton", "cancelButton"})
         buttons << s.find<QPushButton>(name);
     for (QPushButton* b : buttons)
         captions << b->text();
@@ -110,34 +110,34 @@ void PartnersTest::newPartnerIsSavedAndListStaysOnFirstRow()
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
     db.addPartner(QStringLiteral("Gamma"));
-    PartnerScreen s;
-    Data->ZQ40.last();
+    PartnerScreen s(db.session());
+    db.session().partners().list().last();
     QPointer<QDialog> editor;
     doubles.modalHandlers << [&editor](QDialog* d) {
         editor = d;
-        QCOMPARE(d->objectName(), QStringLiteral("Form5"));
+        QCOMPARE(d->objectName(), QStringLiteral("partnerEditDialog"));
         QCOMPARE(qobject_cast<PartnerEditDialog*>(d)->mode(), EntryMode::New);
         QCOMPARE(d->windowTitle(), QStringLiteral("Feladó-Vevö"));
-        QVERIFY(child<QCheckBox>(d, "CheckBox1")->isChecked());
-        setField(d, "Edit3", QStringLiteral(" Béta Bt."));
-        setField(d, "Edit5", QStringLiteral("Szeged"));
-        setField(d, "Edit4", QStringLiteral("HU123"));
-        setField(d, "Edit6", QStringLiteral("Major"));
-        setField(d, "Edit7", QStringLiteral("Külterület 5 "));
-        press(d, "Button1");
+        QVERIFY(child<QCheckBox>(d, "originIsOwnerCheck")->isChecked());
+        setField(d, "ownerNameEdit", QStringLiteral(" Béta Bt."));
+        setField(d, "ownerAddressEdit", QStringLiteral("Szeged"));
+        setField(d, "breedingCodeEdit", QStringLiteral("HU123"));
+        setField(d, "originNameEdit", QStringLiteral("Major"));
+        setField(d, "originAddressEdit", QStringLiteral("Külterület 5 "));
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->addRow();
     QVERIFY(!editor);
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(handOver().partnerCode, QString());
+    QCOMPARE(db.session().handOver().partnerCode, QString());
     const QStringList rows = partnerRows(db);
     QCOMPARE(rows.size(), 3);
     const QString code = db.value(QStringLiteral("SELECT fkod FROM felado WHERE ftenykod = 'HU123'"));
     QCOMPARE(rows.last(), QStringLiteral("%1| Béta Bt.|Szeged|HU123|Major|Külterület 5 ").arg(code));
-    QCOMPARE(Data->ZQ40.recNo(), 0);
-    QCOMPARE(s.text("DBText1"), QStringLiteral(" Béta Bt."));  // the leading blank sorts it first
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QCOMPARE(db.session().partners().list().recNo(), 0);
+    QCOMPARE(s.text("fnevText"), QStringLiteral(" Béta Bt."));  // the leading blank sorts it first
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::changedPartnerIsSavedAndListFollowsIt()
@@ -146,32 +146,32 @@ void PartnersTest::changedPartnerIsSavedAndListFollowsIt()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"), QStringLiteral("Cim A"), QStringLiteral("TA"));
     const QString b = db.addPartner(QStringLiteral("Béta"), QStringLiteral("Cim B"), QStringLiteral("TB"));
-    PartnerScreen s;
-    QCOMPARE(s.text("DBText7"), a);
+    PartnerScreen s(db.session());
+    QCOMPARE(s.text("fkodText"), a);
     doubles.modalHandlers << [a](QDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Feladó módositás"));
         QCOMPARE(qobject_cast<PartnerEditDialog*>(d)->mode(), EntryMode::Change);
-        QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), a);
-        QVERIFY(!child<QLineEdit>(d, "Edit1")->text().isEmpty());
-        QVERIFY(!child<QLineEdit>(d, "Edit1")->isEnabled() && child<QLineEdit>(d, "Edit1")->isReadOnly());
-        QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QStringLiteral("Alfa"));
-        QCOMPARE(child<QLineEdit>(d, "Edit5")->text(), QStringLiteral("Cim A"));
-        QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QStringLiteral("TA"));
-        QCOMPARE(child<QLineEdit>(d, "Edit6")->text(), QStringLiteral("Alfa"));
-        QCOMPARE(child<QLineEdit>(d, "Edit7")->text(), QStringLiteral("Cim A"));
-        setField(d, "Edit3", QStringLiteral("Zeta"));  // moves to the end of the list
-        setField(d, "Edit4", QStringLiteral("TZ"));
-        setField(d, "Edit7", QStringLiteral("Rendeltetés"));
-        press(d, "Button1");
+        QCOMPARE(child<QLineEdit>(d, "codeEdit")->text(), a);
+        QVERIFY(!child<QLineEdit>(d, "idEdit")->text().isEmpty());
+        QVERIFY(!child<QLineEdit>(d, "idEdit")->isEnabled() && child<QLineEdit>(d, "idEdit")->isReadOnly());
+        QCOMPARE(child<QLineEdit>(d, "ownerNameEdit")->text(), QStringLiteral("Alfa"));
+        QCOMPARE(child<QLineEdit>(d, "ownerAddressEdit")->text(), QStringLiteral("Cim A"));
+        QCOMPARE(child<QLineEdit>(d, "breedingCodeEdit")->text(), QStringLiteral("TA"));
+        QCOMPARE(child<QLineEdit>(d, "originNameEdit")->text(), QStringLiteral("Alfa"));
+        QCOMPARE(child<QLineEdit>(d, "originAddressEdit")->text(), QStringLiteral("Cim A"));
+        setField(d, "ownerNameEdit", QStringLiteral("Zeta"));  // moves to the end of the list
+        setField(d, "breedingCodeEdit", QStringLiteral("TZ"));
+        setField(d, "originAddressEdit", QStringLiteral("Rendeltetés"));
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
-    QCOMPARE(handOver().partnerCode, a);
+    QCOMPARE(db.session().handOver().partnerCode, a);
     QCOMPARE(partnerRows(db), (QStringList{a + QStringLiteral("|Zeta|Cim A|TZ|Alfa|Rendeltetés"),
                                           b + QStringLiteral("|Béta|Cim B|TB|Béta|Cim B")}));
-    QCOMPARE(Data->ZQ40.recNo(), 1);
-    QCOMPARE(s.text("DBText7"), a);
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QCOMPARE(db.session().partners().list().recNo(), 1);
+    QCOMPARE(s.text("fkodText"), a);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::validationOrder_data()
@@ -179,13 +179,13 @@ void PartnersTest::validationOrder_data()
     QTest::addColumn<QStringList>("values");  // Edit3, Edit5, Edit4, Edit6, Edit7
     QTest::addColumn<QString>("message");     // empty: saved
     QTest::addColumn<QString>("focus");
-    QTest::newRow("all empty") << QStringList{"", "", "", "", ""} << "Nincs megadva a neve!" << "Edit3";
-    QTest::newRow("name of blanks") << QStringList{"  ", "C", "T", "SN", "SC"} << "Nincs megadva a neve!" << "Edit3";
-    QTest::newRow("address") << QStringList{"N", " ", "", "", ""} << "Nincs megadva a cim!" << "Edit5";
-    QTest::newRow("breeding code") << QStringList{"N", "C", "", "SN", "SC"} << "Nincs megadva a tenyészkód!" << "Edit4";
-    QTest::newRow("origin name") << QStringList{"N", "C", "T", "   ", ""} << "Nincs megadva a származási név!" << "Edit6";
+    QTest::newRow("all empty") << QStringList{"", "", "", "", ""} << "Nincs megadva a neve!" << "ownerNameEdit";
+    QTest::newRow("name of blanks") << QStringList{"  ", "C", "T", "SN", "SC"} << "Nincs megadva a neve!" << "ownerNameEdit";
+    QTest::newRow("address") << QStringList{"N", " ", "", "", ""} << "Nincs megadva a cim!" << "ownerAddressEdit";
+    QTest::newRow("breeding code") << QStringList{"N", "C", "", "SN", "SC"} << "Nincs megadva a tenyészkód!" << "breedingCodeEdit";
+    QTest::newRow("origin name") << QStringList{"N", "C", "T", "   ", ""} << "Nincs megadva a származási név!" << "originNameEdit";
     QTest::newRow("origin address") << QStringList{"N", "C", "T", "SN", " "} << "Nincs megadva a származási cim!"
-                                    << "Edit7";
+                                    << "originAddressEdit";
     QTest::newRow("complete with leading blanks") << QStringList{" N", " C", " T", " SN", " SC"} << "" << "";
 }
 
@@ -196,14 +196,14 @@ void PartnersTest::validationOrder()
     QFETCH(QString, focus);
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     bool stayedOpen = false;
     QString focused;
     doubles.modalHandlers << [&](QDialog* d) {
-        const char* names[] = {"Edit3", "Edit5", "Edit4", "Edit6", "Edit7"};
+        const char* names[] = {"ownerNameEdit", "ownerAddressEdit", "breedingCodeEdit", "originNameEdit", "originAddressEdit"};
         for (int i = 0; i < 5; ++i)
             setField(d, names[i], values.at(i));
-        press(d, "Button1");
+        press(d, "okButton");
         stayedOpen = d->isVisible();
         focused = d->focusWidget() ? d->focusWidget()->objectName() : QString();
     };
@@ -225,7 +225,7 @@ void PartnersTest::dialogFocusAndTabOrder()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     QStringList visited;
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
@@ -246,20 +246,20 @@ void PartnersTest::dialogFocusAndTabOrder()
         visited << QApplication::focusWidget()->objectName();
     };
     s->addRow();
-    QCOMPARE(visited, (QStringList{"Edit3", "Edit5", "Edit4", "Edit6", "Edit7", "Button1", "Button2", "CheckBox1",
-                                   "Button2"}));
+    QCOMPARE(visited, (QStringList{"ownerNameEdit", "ownerAddressEdit", "breedingCodeEdit", "originNameEdit", "originAddressEdit", "okButton", "cancelButton", "originIsOwnerCheck",
+                                   "cancelButton"}));
 }
 
 void PartnersTest::dialogFieldsTopToBottom()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     QStringList labels;
     QList<int> tops;
     doubles.modalHandlers << [&](QDialog* d) {
         const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
-        for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit5", "Edit4", "Edit6", "Edit7"}) {
+        for (const char* name : {"idEdit", "codeEdit", "ownerNameEdit", "ownerAddressEdit", "breedingCodeEdit", "originNameEdit", "originAddressEdit"}) {
             QLineEdit* e = edit(name);
             QLabel* label = nullptr;
             for (QLabel* l : d->findChildren<QLabel*>())
@@ -269,11 +269,11 @@ void PartnersTest::dialogFieldsTopToBottom()
             labels << label->text();
             tops << e->mapTo(d, QPoint()).y();
         }
-        auto* ok = child<QPushButton>(d, "Button1");
-        auto* sameAddress = child<QCheckBox>(d, "CheckBox1");
+        auto* ok = child<QPushButton>(d, "okButton");
+        auto* sameAddress = child<QCheckBox>(d, "originIsOwnerCheck");
         for (QWidget* w : std::initializer_list<QWidget*>{ok, sameAddress})
             tops << w->mapTo(d, QPoint()).y();
-        QCOMPARE(child<QPushButton>(d, "Button2")->mapTo(d, QPoint()).y(), ok->mapTo(d, QPoint()).y());
+        QCOMPARE(child<QPushButton>(d, "cancelButton")->mapTo(d, QPoint()).y(), ok->mapTo(d, QPoint()).y());
         QCOMPARE(sameAddress->text(), QStringLiteral("Tulajdonos cim = származási cim"));
     };
     s->addRow();
@@ -289,30 +289,30 @@ void PartnersTest::ownerDataCopiedToOriginOnLeaving()
     TestDatabase db;
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"), QStringLiteral("Cim A"));
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     struct Seen {
         QString edit6, edit7;
     } ticked, typedAfter, unticked, onChange;
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
         const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
-        edit("Edit3")->setFocus();
-        QTest::keyClicks(edit("Edit3"), QStringLiteral("Kovacs"));
-        tabOut(edit("Edit3"));
-        QTest::keyClicks(edit("Edit5"), QStringLiteral("Fo utca 1"));
-        tabOut(edit("Edit5"));
-        ticked = {edit("Edit6")->text(), edit("Edit7")->text()};
+        edit("ownerNameEdit")->setFocus();
+        QTest::keyClicks(edit("ownerNameEdit"), QStringLiteral("Kovacs"));
+        tabOut(edit("ownerNameEdit"));
+        QTest::keyClicks(edit("ownerAddressEdit"), QStringLiteral("Fo utca 1"));
+        tabOut(edit("ownerAddressEdit"));
+        ticked = {edit("originNameEdit")->text(), edit("originAddressEdit")->text()};
         // A different origin name typed afterwards stays.
-        edit("Edit6")->setText(QStringLiteral("Tanya"));
-        typedAfter = {edit("Edit6")->text(), edit("Edit7")->text()};
+        edit("originNameEdit")->setText(QStringLiteral("Tanya"));
+        typedAfter = {edit("originNameEdit")->text(), edit("originAddressEdit")->text()};
         // Without the tick, leaving the owner's fields copies nothing.
-        child<QCheckBox>(d, "CheckBox1")->setChecked(false);
-        edit("Edit3")->setFocus();
+        child<QCheckBox>(d, "originIsOwnerCheck")->setChecked(false);
+        edit("ownerNameEdit")->setFocus();
         QApplication::processEvents();
-        QTest::keyClicks(edit("Edit3"), QStringLiteral(" Peter"));
-        tabOut(edit("Edit3"));
-        unticked = {edit("Edit6")->text(), edit("Edit7")->text()};
-        press(d, "Button2");
+        QTest::keyClicks(edit("ownerNameEdit"), QStringLiteral(" Peter"));
+        tabOut(edit("ownerNameEdit"));
+        unticked = {edit("originNameEdit")->text(), edit("originAddressEdit")->text()};
+        press(d, "cancelButton");
     };
     s->addRow();
     QCOMPARE(ticked.edit6, QStringLiteral("Kovacs"));
@@ -327,12 +327,12 @@ void PartnersTest::ownerDataCopiedToOriginOnLeaving()
     doubles.modalHandlers << [&](QDialog* d) {
         activate(d);
         const auto edit = [d](const char* name) { return child<QLineEdit>(d, name); };
-        QVERIFY(child<QCheckBox>(d, "CheckBox1")->isChecked());
-        edit("Edit3")->setFocus();
+        QVERIFY(child<QCheckBox>(d, "originIsOwnerCheck")->isChecked());
+        edit("ownerNameEdit")->setFocus();
         QApplication::processEvents();
-        tabOut(edit("Edit3"));
-        onChange = {edit("Edit6")->text(), edit("Edit7")->text()};
-        press(d, "Button1");
+        tabOut(edit("ownerNameEdit"));
+        onChange = {edit("originNameEdit")->text(), edit("originAddressEdit")->text()};
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QCOMPARE(onChange.edit6, QStringLiteral("Alfa"));
@@ -346,33 +346,33 @@ void PartnersTest::overLongValueFailsWithoutWriting()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"));
     const QStringList before = partnerRows(db);
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     const QString longText(76, u'é');
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("Új"));
-        setField(d, "Edit5", QStringLiteral("C"));
-        setField(d, "Edit4", QStringLiteral("T"));
-        setField(d, "Edit6", QStringLiteral("SN"));
-        setField(d, "Edit7", longText);  // the last column bound: the others must not be written either
-        press(d, "Button1");
+        setField(d, "ownerNameEdit", QStringLiteral("Új"));
+        setField(d, "ownerAddressEdit", QStringLiteral("C"));
+        setField(d, "breedingCodeEdit", QStringLiteral("T"));
+        setField(d, "originNameEdit", QStringLiteral("SN"));
+        setField(d, "originAddressEdit", longText);  // the last column bound: the others must not be written either
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->addRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba53: Újban, INSERT a feladóban ")});
     QCOMPARE(partnerRows(db), before);
-    QVERIFY(Data->ZQ40.active());
+    QVERIFY(db.session().partners().list().active());
 
     doubles.messages.clear();
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("Változott"));
-        setField(d, "Edit4", QString(26, u'9'));  // breeding code holds 25
-        press(d, "Button1");
+        setField(d, "ownerNameEdit", QStringLiteral("Változott"));
+        setField(d, "breedingCodeEdit", QString(26, u'9'));  // breeding code holds 25
+        press(d, "okButton");
     };
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba054: Módositás, Update a feladóban ")});
     QCOMPARE(partnerRows(db), before);
-    QCOMPARE(s.text("DBText7"), a);
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QCOMPARE(s.text("fkodText"), a);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::transactionThatCannotStartKeepsDialogOpen()
@@ -380,13 +380,13 @@ void PartnersTest::transactionThatCannotStartKeepsDialogOpen()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     bool stayedOpen = false;
     doubles.modalHandlers << [&](QDialog* d) {
-        setField(d, "Edit3", QStringLiteral("Más"));
-        Data->IBTrans1.commit();
-        Data->ZCon1.close();
-        press(d, "Button1");
+        setField(d, "ownerNameEdit", QStringLiteral("Más"));
+        db.session().transaction().commit();
+        db.session().database().connection().close();
+        press(d, "okButton");
         stayedOpen = d->isVisible();
     };
     s->changeCurrentRow();
@@ -399,20 +399,20 @@ void PartnersTest::changeOnEmptyListWritesNothing()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-        const char* names[] = {"Edit3", "Edit5", "Edit4", "Edit6", "Edit7"};
+        QCOMPARE(child<QLineEdit>(d, "idEdit")->text(), QString());
+        const char* names[] = {"ownerNameEdit", "ownerAddressEdit", "breedingCodeEdit", "originNameEdit", "originAddressEdit"};
         for (const char* n : names)
             setField(d, n, QStringLiteral("x"));
-        press(d, "Button1");
+        press(d, "okButton");
         QVERIFY(!d->isVisible());
     };
     s->changeCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("felado")), 0);
-    QVERIFY(Data->ZQ40.active());
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QVERIFY(db.session().partners().list().active());
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::unreadableRowKeepsDialogClosed()
@@ -420,10 +420,10 @@ void PartnersTest::unreadableRowKeepsDialogClosed()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s;
-    Data->ZQ40.close();
-    Data->ZQ40.setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
-    Data->ZQ40.open();
+    PartnerScreen s(db.session());
+    db.session().partners().list().close();
+    db.session().partners().list().setSql({QStringLiteral("SELECT 1 AS x FROM rdb$database")});
+    db.session().partners().list().open();
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
@@ -431,12 +431,12 @@ void PartnersTest::unreadableRowKeepsDialogClosed()
     // A list that is not open (a failed reload, a transaction ended under it) has no row to read.
     doubles.messages.clear();
     s->reloadOnShow();
-    Data->IBTrans1.commit();
-    QVERIFY(!Data->ZQ40.active());
+    db.session().transaction().commit();
+    QVERIFY(!db.session().partners().list().active());
     s->changeCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba52 a módosítás Edit-ben való megjelenitésekor!")});
     QVERIFY(doubles.modalsShown.isEmpty());
-    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("Form5")));  // nor left alive
+    QVERIFY(!s->findChild<QDialog*>(QStringLiteral("partnerEditDialog")));  // nor left alive
 }
 
 void PartnersTest::deletion_data()
@@ -461,10 +461,10 @@ void PartnersTest::deletion()
     db.exec(QStringLiteral("INSERT INTO kiszall (kfkod, kfulszam) VALUES ('%1', '1')").arg(a));
     if (!usage.isEmpty())
         db.exec(usage.arg(b));
-    handOver().partnerCode = a;
-    PartnerScreen s;
-    Data->ZQ40.next();
-    QCOMPARE(s.text("DBText7"), b);
+    db.session().handOver().partnerCode = a;
+    PartnerScreen s(db.session());
+    db.session().partners().list().next();
+    QCOMPARE(s.text("fkodText"), b);
     s->deleteCurrentRow();
     if (deleted) {
         QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("A feladó-vevö sor törlölve!")});
@@ -476,9 +476,9 @@ void PartnersTest::deletion()
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM felado WHERE fkod = '%1'").arg(b)),
              deleted ? QStringLiteral("0") : QStringLiteral("1"));
     QCOMPARE(db.count(QStringLiteral("felado")), deleted ? 1 : 2);
-    QVERIFY(Data->ZQ40.active());
-    QCOMPARE(s.text("DBText7"), a);
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QVERIFY(db.session().partners().list().active());
+    QCOMPARE(s.text("fkodText"), a);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::deleteLastPartnerDoesNothing()
@@ -486,11 +486,11 @@ void PartnersTest::deleteLastPartnerDoesNothing()
     TestDatabase db;
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     s->deleteCurrentRow();
     QVERIFY(doubles.messages.isEmpty());
     QCOMPARE(db.count(QStringLiteral("felado")), 1);
-    QCOMPARE(s.text("Label6"), kCodeHeading);
+    QCOMPARE(s.text("headingLabel"), kCodeHeading);
 }
 
 void PartnersTest::failedDeleteRollsBack()
@@ -499,12 +499,12 @@ void PartnersTest::failedDeleteRollsBack()
     platform::TestDoubles doubles;
     const QString a = db.addPartner(QStringLiteral("Alfa"));
     db.addPartner(QStringLiteral("Béta"));
-    PartnerScreen s;
+    PartnerScreen s(db.session());
     RowLock lock(db, QStringLiteral("UPDATE felado SET fcim = 'zárolva' WHERE fkod = '%1'").arg(a));
     s->deleteCurrentRow();
     QCOMPARE(doubles.messageTexts(), QStringList{QStringLiteral("Hiba41: Feladó DELETE törlésekor")});
     QCOMPARE(db.count(QStringLiteral("felado")), 2);
-    QCOMPARE(Data->ZQ40.recordCount(), 2);
+    QCOMPARE(db.session().partners().list().recordCount(), 2);
 }
 
 void PartnersTest::sortingByTitles_data()
@@ -532,15 +532,15 @@ void PartnersTest::sortingByTitles()
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Cecil"), QStringLiteral("Abony"));
     db.addPartner(QStringLiteral("Aladár"), QStringLiteral("Zalaegerszeg"));
-    handOver().partnerCode = db.addPartner(QStringLiteral("Béla"), QStringLiteral("Miskolc"));
-    PartnerScreen s;
-    QCOMPARE(s.text("DBText1"), QStringLiteral("Béla"));
-    QHeaderView* header = s.find<DBGrid>("DBGrid1")->horizontalHeader();
+    db.session().handOver().partnerCode = db.addPartner(QStringLiteral("Béla"), QStringLiteral("Miskolc"));
+    PartnerScreen s(db.session());
+    QCOMPARE(s.text("fnevText"), QStringLiteral("Béla"));
+    QHeaderView* header = s.find<DBGrid>("listGrid")->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                              header->height() / 2));
-    QCOMPARE(s.text("Label6"), heading);
-    QCOMPARE(s.text("DBText1"), firstName);
+    QCOMPARE(s.text("headingLabel"), heading);
+    QCOMPARE(s.text("fnevText"), firstName);
 }
 
 QTEST_MAIN(PartnersTest)

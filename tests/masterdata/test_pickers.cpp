@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "masterdata/carrier_list.h"
 #include "masterdata/partner_list.h"
@@ -30,18 +30,18 @@ void PickersTest::carrierPickerHandsOverCurrentRowAfterCancel()
     const QString second = db.addCarrier(QStringLiteral("BBB-222"), QStringLiteral("Nagy"));
     db.addCarrier(QStringLiteral("CCC-333"), QStringLiteral("Szabó"));
     QPointer<QDialog> shown;
-    doubles.modalHandlers << [&shown](QDialog* d) {
+    doubles.modalHandlers << [&shown, &db](QDialog* d) {
         shown = d;
-        QCOMPARE(d->objectName(), QStringLiteral("Form6"));
-        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("A lista, \"Rendszám\" szerint"));
-        Data->ZQ30.next();
-        d->findChild<QPushButton*>(QStringLiteral("Button5"))->click();  // "Mégsem"
+        QCOMPARE(d->objectName(), QStringLiteral("carrierListDialog"));
+        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("headingLabel"))->text(), QStringLiteral("A lista, \"Rendszám\" szerint"));
+        db.session().carriers().list().next();
+        d->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();  // "Mégsem"
     };
-    QCOMPARE(pickCarrier(nullptr), second);
+    QCOMPARE(pickCarrier(db.session(), nullptr), second);
     QVERIFY(!shown);  // destroyed when it closed
     // The list stays open and positioned for the caller's bound labels.
-    QVERIFY(Data->ZQ30.active());
-    QCOMPARE(Data->ZQ30.fieldText(QStringLiteral("snev")), QStringLiteral("Nagy"));
+    QVERIFY(db.session().carriers().list().active());
+    QCOMPARE(db.session().carriers().list().fieldText(QStringLiteral("snev")), QStringLiteral("Nagy"));
 }
 
 void PickersTest::senderPickerHandsOverCurrentRowAfterChoose()
@@ -50,22 +50,22 @@ void PickersTest::senderPickerHandsOverCurrentRowAfterChoose()
     platform::TestDoubles doubles;
     db.addPartner(QStringLiteral("Alfa"));
     const QString last = db.addPartner(QStringLiteral("Béta"));
-    doubles.modalHandlers << [](QDialog* d) {
-        QCOMPARE(d->objectName(), QStringLiteral("Form4"));
-        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("Label6"))->text(), QStringLiteral("A lista, \"Név\" szerint"));
-        Data->ZQ40.last();
-        d->findChild<QPushButton*>(QStringLiteral("Button1"))->click();  // "Kiválaszt"
+    doubles.modalHandlers << [&db](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("partnerListDialog"));
+        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("headingLabel"))->text(), QStringLiteral("A lista, \"Név\" szerint"));
+        db.session().partners().list().last();
+        d->findChild<QPushButton*>(QStringLiteral("chooseButton"))->click();  // "Kiválaszt"
     };
-    QCOMPARE(pickSender(nullptr), last);
-    QCOMPARE(Data->ZQ40.fieldText(QStringLiteral("fnev")), QStringLiteral("Béta"));
+    QCOMPARE(pickSender(db.session(), nullptr), last);
+    QCOMPARE(db.session().partners().list().fieldText(QStringLiteral("fnev")), QStringLiteral("Béta"));
 }
 
 void PickersTest::emptyListsGiveEmptyCode()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    QCOMPARE(pickCarrier(nullptr), QString());
-    QCOMPARE(pickSender(nullptr), QString());
+    QCOMPARE(pickCarrier(db.session(), nullptr), QString());
+    QCOMPARE(pickSender(db.session(), nullptr), QString());
     QVERIFY(doubles.messages.isEmpty());
 }
 
@@ -77,13 +77,13 @@ void PickersTest::pickerPositionsOnRememberedCode()
     for (int i = 0; i < 15; ++i)
         codes << db.addCarrier(QStringLiteral("R%1").arg(99 - i), QStringLiteral("N%1").arg(i));
     // Listed by registration number, so the carrier coded "15" comes before the one coded "1".
-    handOver().carrierCode = codes.first();
-    QCOMPARE(pickCarrier(nullptr), codes.first());
-    handOver().carrierCode = codes.at(7).toLower();
-    QCOMPARE(pickCarrier(nullptr), codes.at(7));
+    db.session().handOver().carrierCode = codes.first();
+    QCOMPARE(pickCarrier(db.session(), nullptr), codes.first());
+    db.session().handOver().carrierCode = codes.at(7).toLower();
+    QCOMPARE(pickCarrier(db.session(), nullptr), codes.at(7));
     // A remembered code that is gone leaves the list on its first row.
-    handOver().carrierCode = QStringLiteral("zzz");
-    QCOMPARE(pickCarrier(nullptr), codes.last());
+    db.session().handOver().carrierCode = QStringLiteral("zzz");
+    QCOMPARE(pickCarrier(db.session(), nullptr), codes.last());
 }
 
 QTEST_MAIN(PickersTest)

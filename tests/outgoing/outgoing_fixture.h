@@ -3,7 +3,7 @@
 // Small helpers the outgoing tests share: sample arrivals and departures written through a
 // connection of their own (committed), and scripted picker choices.
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "testdb.h"
 #include "ui/platform.h"

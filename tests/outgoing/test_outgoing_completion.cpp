@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "outgoing/completion.h"
 #include "outgoing_fixture.h"
 #include "screens.h"
@@ -48,7 +48,7 @@ void OutgoingCompletionTest::fillsExactlyRowsWithBothCodesEmpty()
     choose(doubles, &Data->ZQ40, QStringLiteral("fkod"), buyer);
     button(&f, "Button2")->click();
     QCOMPARE(edit(&f, "Edit3")->text(), buyer);
-    QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("Form6"), QStringLiteral("Form4")}));
+    QCOMPARE(doubles.modalsShown, QStringList({QStringLiteral("carrierListDialog"), QStringLiteral("partnerListDialog")}));
     edit(&f, "Edit8")->setText(QStringLiteral("KI-2011/7"));
     button(&f, "Button5")->click();
     QVERIFY(doubles.messages.isEmpty());

@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "outgoing/eartag_picklist.h"
 #include "outgoing/outgoing_entry.h"
@@ -414,7 +414,7 @@ void OutgoingEntryTest::cannotGetPastAnEarTagThatNeverArrived()
              qPrintable(doubles.messageTexts().join(u'|')));
     QCOMPARE(edit(&f, "Edit6")->text(), QStringLiteral("EU-BE-1"));
     if (action == QLatin1String("click Button1")) {
-        QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("Form6")});
+        QCOMPARE(doubles.modalsShown, QStringList{QStringLiteral("carrierListDialog")});
         QCOMPARE(edit(&f, "Edit2")->text(), otherCarrier);
     } else if (action == QLatin1String("click Button5")) {
         QVERIFY2(doubles.messages.isEmpty(), qPrintable(doubles.messageTexts().join(u'|')));

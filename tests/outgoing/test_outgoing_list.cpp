@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "core/handover.h"
 #include "outgoing/completion.h"
 #include "outgoing/outgoing_entry.h"
@@ -226,7 +226,7 @@ void OutgoingListTest::pendingDeleteKeptWhenProgramCloses()
         OutgoingListDialog list;
         deleteEarTag500(db, doubles, list);
     }
-    MainWindow main;
+    MainWindow main(&db.session());
     main.shutDown();
     QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM kiszall WHERE kfulszam = '500'")), QStringLiteral("0"));
     QCOMPARE(db.count(QStringLiteral("kiszall")), 1);

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "outgoing/takeover.h"
 #include "screens.h"
@@ -38,6 +38,20 @@ Rows staged(TestDatabase& db)
 Rows sorted(Rows rows)
 {
     std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// What the screen's grid shows, row by row.
+QList<QVariant> gridRows(QWidget* form)
+{
+    QList<QVariant> rows;
+    QAbstractItemModel* model = child<DBGrid>(form, "DBGrid1")->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c)
+            cells << model->index(r, c).data().toString();
+        rows << cells;
+    }
     return rows;
 }
 
@@ -187,9 +201,9 @@ void TakeoverTest::readStagesRecordsByColumn_data()
     // The reading stops at the faulty record; what was stored before it is normalised and kept.
     QTest::newRow("more values than columns") << "too_many_values.xml"
                                               << Rows{{"2011.03.05", "1001", "V1", "", "", ""}}
-                                              << QStringList{"List index out of bounds (8)", kRead};
+                                              << QStringList{"A(z) KISZALL1 táblának nincs 9. oszlopa (8 oszlopa van).", kRead};
     QTest::newRow("non-date in date position") << "bad_date.xml" << Rows{{"2011.03.05", "1101", "", "", "", ""}}
-                                               << QStringList{"'márc. 5.' is not a valid date", kRead};
+                                               << QStringList{"Érvénytelen dátum: „márc. 5.” (mező: KIKELT)", kRead};
     // A refused row is dropped and the reading goes on.
     QTest::newRow("refused row") << "duplicate_id.xml"
                                  << Rows{{"2011.03.05", "1301", "V1", "k", "b", "k"},
@@ -247,6 +261,15 @@ void TakeoverTest::brokenFileKeepsTheStaging_data()
                                << "nem olvasható be (10. sor, 18. oszlop): a fájl idő előtt véget ér, a vége hiányzik";
     QTest::newRow("not XML") << "not_xml.xml" << "nem olvasható be (1. sor, 1. oszlop): ";
     QTest::newRow("missing") << "nincs.xml" << "nem található.";
+    // An entity whose value the file does not hold: read as success, the later values would move
+    // one column forward (the buyer code into the ear tag).
+    QTest::newRow("external entity") << "external_entity.xml"
+                                     << "nem olvasható be (8. sor, 14. oszlop): a(z) „&x;” entitás értéke egy külső "
+                                        "fájlban volna („file:///etc/passwd”), a program külső fájlt nem olvas be";
+    QTest::newRow("undeclared entity under an external DTD")
+        << "undeclared_entity.xml"
+        << "nem olvasható be (6. sor, 14. oszlop): a(z) „&fulszam;” entitás nincs deklarálva a fájlban, így nincs "
+           "értéke (külső DTD-t a program nem olvas be)";
     QTest::newRow("a folder") << "mappa" << "nem fájl, hanem mappa.";
 }
 
@@ -267,14 +290,20 @@ void TakeoverTest::brokenFileKeepsTheStaging()
     const QString path = file.endsWith(QLatin1String(".xml")) && file != QLatin1String("nincs.xml")
                              ? fixture(file)
                              : QDir(db.dir()).filePath(file);
-    read(form, doubles, path);
+    const QList<QVariant> gridBefore = gridRows(&form);
+    // As a person reads a file: a click on "Beolvasás", the file chosen in the dialog.
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    doubles.fileAnswers << path;
+    QTest::mouseClick(button(&form, "Button5"), Qt::LeftButton);
     // One message naming the file and where reading failed, and no "Adatok beolvasva.".
     QCOMPARE(doubles.messages.size(), 1);
     const QString named = QStringLiteral("A(z) \"%1\" ").arg(QDir::toNativeSeparators(path));
     QVERIFY2(doubles.lastMessage().startsWith(named + QStringLiteral("fájl ") + message) ||
                  doubles.lastMessage().startsWith(named + message),
              qPrintable(doubles.lastMessage()));
-    // The staging keeps what it held, and nothing of the read is pending.
+    QVERIFY(!doubles.messageTexts().contains(kRead));
+    // The staging keeps what it held, the grid still shows it, and nothing of the read is pending.
+    QCOMPARE(gridRows(&form), gridBefore);
     QCOMPARE(staged(db), before);
     if (Data->IBTrans1.inTransaction())
         Data->IBTrans1.commit();
@@ -388,11 +417,11 @@ void TakeoverTest::failedNormalisationStartReportsHiba303()
     // The connection is lost while the reading's error is on screen: the normalisation cannot
     // start, and nothing of the read becomes durable.
     doubles.onMessage = [&](const platform::ShownMessage& m) {
-        if (m.text.contains(QStringLiteral("valid date")))
+        if (m.text.startsWith(QStringLiteral("Érvénytelen dátum")))
             Data->ZCon1.close();
     };
     read(form, doubles, fixture(QStringLiteral("bad_date.xml")));
-    QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("'márc. 5.' is not a valid date"),
+    QCOMPARE(doubles.messageTexts(), QStringList({QStringLiteral("Érvénytelen dátum: „márc. 5.” (mező: KIKELT)"),
                                                   QStringLiteral("Hiba303: az Update közben a kiszállítás1 -ben!")}));
     QCOMPARE(db.count(QStringLiteral("kiszall1")), 0);
     Data->ZCon1.setConnected(true);

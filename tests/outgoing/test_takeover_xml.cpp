@@ -1,9 +1,13 @@
+#include "hungarian.h"
 #include "outgoing/takeover_xml.h"
+#include "ui/translations.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using Records = QList<QStringList>;
 
@@ -21,6 +25,15 @@ private slots:
     void anyDepth_data();
     void anyDepth();
     void keepsAtMostMaxValues();
+    void unresolvedEntities_data();
+    void unresolvedEntities();
+    void resolvedEntitiesStillRead();
+    void externalFileNeverRead();
+    void readerMessagesInHungarian_data();
+    void readerMessagesInHungarian();
+    void qtMessagesMapped_data();
+    void qtMessagesMapped();
+    void sameWordsUnderQtTranslations();
 };
 
 void TakeoverXmlTest::walksFixtures_data()
@@ -132,7 +145,7 @@ void TakeoverXmlTest::brokenFiles_data()
         << QByteArray("<R>\n<Records>\n  <a>12\x01" "3</a>\n</Records></R>") << "3. sor, 8. oszlop"
         << "nem megengedett karakter (U+0001)";
     QTest::newRow("undeclared entity") << QByteArray("<R>\n<Records><a>&x;</a></Records></R>") << "2. sor, 15. oszlop"
-                                       << "";
+                                       << "a(z) „x” entitás nincs deklarálva";
     QTest::newRow("bad byte in UTF-8")
         << QByteArray("<R>\n<Records>\n<a>gyüjtés</a><b>x\xFF</b></Records></R>") << "3. sor, 19. oszlop"
         << "a(z) UTF-8 kódolásban érvénytelen bájt (0xFF)";
@@ -145,7 +158,8 @@ void TakeoverXmlTest::brokenFiles_data()
     QTest::newRow("unknown encoding")
         << QByteArray("<?xml version=\"1.0\" encoding=\"x-nincs-ilyen\"?><R/>") << "1. sor, 1. oszlop"
         << "ismeretlen karakterkódolás: \"x-nincs-ilyen\"";
-    QTest::newRow("tags crossed") << QByteArray("<R><Records><a>1</b></Records></R>") << "1. sor, 20. oszlop" << "";
+    QTest::newRow("tags crossed") << QByteArray("<R><Records><a>1</b></Records></R>") << "1. sor, 20. oszlop"
+                                  << "a zárócímke nem az utoljára nyitott elemet zárja";
 }
 
 void TakeoverXmlTest::brokenFiles()
@@ -191,11 +205,11 @@ void TakeoverXmlTest::anyDepth_data()
     QTest::newRow("200,000 levels, never closed") << QByteArray("<a>").repeated(deep) + "<Records>1" << Records{}
                                                   << false;
     // Every record holds the texts of the records inside it.
-    const int nested = 2000;
+    const int nested = 20000;
     Records inRecords;
     for (int i = 0; i < nested; ++i)
         inRecords << QStringList{"x"};
-    QTest::newRow("records 2,000 deep") << QByteArray("<Records>").repeated(nested) + "x" +
+    QTest::newRow("records 20,000 deep") << QByteArray("<Records>").repeated(nested) + "x" +
                                                QByteArray("</Records>").repeated(nested)
                                         << inRecords << true;
 }
@@ -212,22 +226,212 @@ void TakeoverXmlTest::anyDepth()
 
 void TakeoverXmlTest::keepsAtMostMaxValues()
 {
-    // Records nested in records, a text at every level: each keeps no more than asked for.
+    // Records nested in records, a text at every level: each keeps no more than its first nine.
     const int nested = 100000;
     QByteArray xml;
     for (int i = 0; i < nested; ++i)
         xml += "<Records>" + QByteArray::number(i);
     xml += QByteArray("</Records>").repeated(nested);
-    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("x.xml"), 9);
+    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("x.xml"));
     QVERIFY2(file.ok(), qPrintable(file.error));
     QCOMPARE(file.records.size(), nested);
     QCOMPARE(file.records.first(), QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8"}));
     QCOMPARE(file.records.at(500), QStringList({"500", "501", "502", "503", "504", "505", "506", "507", "508"}));
+    QCOMPARE(file.records.at(nested - 9), QStringList({"99991", "99992", "99993", "99994", "99995", "99996", "99997",
+                                                       "99998", "99999"}));
     QCOMPARE(file.records.last(), QStringList{QString::number(nested - 1)});
-    // The values a record keeps are its first ones.
-    const Records firstTwo{{"1", "2"}};
-    QCOMPARE(takeover::readRecords("<Records><a>1</a><a>2</a><a>3</a></Records>", QStringLiteral("x.xml"), 2).records,
-             firstTwo);
+    // The values a record keeps are its first ones, also when they come from records inside it and
+    // after them.
+    QByteArray flat = "<Records>";
+    for (int i = 1; i <= 12; ++i)
+        flat += (i == 3 ? "<Records><a>3</a><a>4</a></Records>" : i == 4 ? QByteArray() : "<a>" + QByteArray::number(i) + "</a>");
+    flat += "</Records>";
+    QCOMPARE(takeover::readRecords(flat, QStringLiteral("x.xml")).records,
+             Records({{"1", "2", "3", "4", "5", "6", "7", "8", "9"}, {"3", "4"}}));
+}
+
+void TakeoverXmlTest::unresolvedEntities_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("why");
+    const QString external = QStringLiteral("értéke egy külső fájlban volna („%1”), a program külső fájlt nem olvas be");
+    const QString undeclared =
+        QStringLiteral("nincs deklarálva a fájlban, így nincs értéke (külső DTD-t a program nem olvas be)");
+    // The shape of the finding: the reference vanished and the buyer code moved into the ear tag.
+    QTest::newRow("external entity in a value")
+        << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE R [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n<R>\n"
+                      "<Records><Kikelt>2011.03.05</Kikelt><Fulszam>&x;</Fulszam><Vevokod>V1</Vevokod></Records>\n</R>")
+        << "4. sor, 46. oszlop" << "a(z) „&x;” entitás " + external.arg("file:///etc/passwd");
+    QTest::newRow("external entity by PUBLIC id")
+        << QByteArray("<!DOCTYPE R [<!ENTITY x PUBLIC \"-//X//Y\" \"y.ent\">]><R><Records><a>1</a>&x;</Records></R>")
+        << "1. sor, 72. oszlop" << "a(z) „&x;” entitás " + external.arg("y.ent");
+    QTest::newRow("undeclared entity under an external DTD")
+        << QByteArray("<!DOCTYPE R SYSTEM \"fulszam.dtd\">\n<R><Records><a>&foo;</a><b>2</b></Records></R>")
+        << "2. sor, 16. oszlop" << "a(z) „&foo;” entitás " + undeclared;
+    QTest::newRow("undeclared entity under a PUBLIC DTD")
+        << QByteArray("<!DOCTYPE R PUBLIC \"-//X//Y\" \"x.dtd\"><R><Records>&foo;</Records></R>")
+        << "1. sor, 50. oszlop" << "a(z) „&foo;” entitás " + undeclared;
+    QTest::newRow("declared entity whose value holds an external one")
+        << QByteArray("<!DOCTYPE R [<!ENTITY x SYSTEM \"a.ent\"><!ENTITY y \"<b>1</b>&x;\">]><R><Records>&y;</Records></R>")
+        << "1. sor, 79. oszlop" << "a(z) „&y;” entitás értékében a(z) „&x;” entitás " + external.arg("a.ent");
+    QTest::newRow("external entity in an attribute under an external DTD")
+        << QByteArray("<!DOCTYPE R SYSTEM \"x.dtd\"><R a=\"&foo;\"><Records><a>1</a></Records></R>")
+        << "1. sor, 34. oszlop" << "a(z) „&foo;” entitás " + undeclared;
+    QTest::newRow("external parameter entity")
+        << QByteArray("<!DOCTYPE R [\n  <!ENTITY % ext SYSTEM \"file:///etc/passwd\">\n  %ext;\n]><R><Records><a>1</a></Records></R>")
+        << "3. sor, 3. oszlop"
+        << "a(z) „%ext;” paraméter-entitás " + external.arg("file:///etc/passwd");
+    // Declarations after an external parameter entity are not read: the first unresolved reference
+    // is the parameter entity itself.
+    QTest::newRow("declaration after an external parameter entity")
+        << QByteArray("<!DOCTYPE R [<!ENTITY % e SYSTEM \"e.ent\"> %e; <!ENTITY z \"zz\">]><R><Records>&z;</Records></R>")
+        << "1. sor, 43. oszlop" << "a(z) „%e;” paraméter-entitás " + external.arg("e.ent");
+    // What the reader itself refuses, in Hungarian.
+    QTest::newRow("external entity in an attribute")
+        << QByteArray("<!DOCTYPE R [<!ENTITY x SYSTEM \"a.ent\">]><R a=\"&x;\"><Records><a>1</a></Records></R>")
+        << "1. sor, 50. oszlop"
+        << "egy attribútum értéke a(z) „x” külső entitásra hivatkozik, a program külső fájlt nem olvas be";
+    QTest::newRow("unparsed entity")
+        << QByteArray("<!DOCTYPE R [<!ENTITY x SYSTEM \"a.png\" NDATA png>]><R><Records><a>&x;</a></Records></R>")
+        << "1. sor, 69. oszlop" << "hivatkozás a(z) „x” entitásra, amely nem szöveg (NDATA)";
+    QTest::newRow("undeclared entity, no DTD") << QByteArray("<R><Records><a>&foo;</a></Records></R>")
+                                               << "1. sor, 20. oszlop" << "a(z) „foo” entitás nincs deklarálva";
+    QTest::newRow("entity referring to itself")
+        << QByteArray("<!DOCTYPE R [<!ENTITY a \"&b;\"><!ENTITY b \"&a;\">]><R><Records><a>&a;</a></Records></R>")
+        << "1. sor, 67. oszlop" << "egy entitás önmagára hivatkozik";
+    QByteArray laughs = "<!DOCTYPE R [<!ENTITY a \"xxxxxxxxxx\">";
+    for (char c = 'b'; c <= 'g'; ++c)
+        laughs += QByteArray("<!ENTITY ") + c + " \"" + (QByteArray("&") + char(c - 1) + ";").repeated(10) + "\">";
+    laughs += "]><R><Records><a>&g;</a></Records></R>";
+    QTest::newRow("entity expanding past the limit")
+        << laughs << "1. sor, 321. oszlop" << "egy entitás kifejtve több karakter lenne, mint amennyit a program elfogad";
+}
+
+void TakeoverXmlTest::unresolvedEntities()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, where);
+    QFETCH(QString, why);
+    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("C:/fulszam/fulszam.xml"));
+    QVERIFY(file.records.isEmpty());
+    QCOMPARE(file.error, QStringLiteral("A(z) \"%1\" fájl nem olvasható be (%2): %3")
+                             .arg(QDir::toNativeSeparators(QStringLiteral("C:/fulszam/fulszam.xml")), where, why));
+}
+
+void TakeoverXmlTest::resolvedEntitiesStillRead()
+{
+    // What the file itself declares is read: entities in entities, character references made into
+    // a reference, entities only declared and never used (an external one included), a parameter
+    // entity of the file's own, and an external DTD when no entity needs it.
+    const QByteArray xml =
+        "<!DOCTYPE R SYSTEM \"kulso.dtd\" [\n"
+        "  <!ENTITY x SYSTEM \"file:///etc/passwd\">\n"
+        "  <!ENTITY % sajat '<!ENTITY q \"Q\">'> %sajat;\n"
+        "  <!ENTITY a \"A&b;\"> <!ENTITY b \"&#66;&amp;&#38;#67;\">\n"
+        "]>\n"
+        "<R x='&amp;&lt;' y=\"&a;\"><Records><a>&a;</a><b>&q;</b><!-- &x; --><![CDATA[&x;]]><?pi &x;?><c>&#x31;</c></Records></R>";
+    const takeover::RecordFile file = takeover::readRecords(xml);
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.records, Records({{"AB&C", "Q", "1"}}));
+}
+
+void TakeoverXmlTest::externalFileNeverRead()
+{
+    // The entity names a real file: the read fails and nothing of that file shows anywhere.
+    QTemporaryDir dir;
+    const QString secret = dir.filePath(QStringLiteral("titok.txt"));
+    QFile s(secret);
+    QVERIFY(s.open(QIODevice::WriteOnly));
+    s.write("TITOK-12345");
+    s.close();
+    const QString name = dir.filePath(QStringLiteral("fulszam.xml"));
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<!DOCTYPE R [<!ENTITY x SYSTEM \"" + QUrl::fromLocalFile(secret).toEncoded() +
+            "\"><!ENTITY y SYSTEM \"titok.txt\">]>\n<R><Records><a>2011.03.05</a><b>&y;</b><c>V1</c></Records></R>");
+    f.close();
+    const takeover::RecordFile file = takeover::readRecordFile(name);
+    QVERIFY(!file.ok());
+    QVERIFY(file.records.isEmpty());
+    QVERIFY2(file.error.contains(QStringLiteral("(2. sor, 33. oszlop): a(z) „&y;” entitás")), qPrintable(file.error));
+    QVERIFY(!file.error.contains(QStringLiteral("TITOK")));
+}
+
+void TakeoverXmlTest::readerMessagesInHungarian_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("tags crossed") << QByteArray("<R><Records><a>1</b></Records></R>")
+                                  << "a zárócímke nem az utoljára nyitott elemet zárja";
+    QTest::newRow("two roots") << QByteArray("<R/><S/>") << "a dokumentum fő eleme után még tartalom áll";
+    QTest::newRow("attribute twice") << QByteArray("<R a='1' a='2'/>") << "a(z) „a” attribútum kétszer szerepel egy elemben";
+    QTest::newRow("text before the root") << QByteArray("2011.03.05 0012345678") << "itt egy elem nyitócímkéjének kellene állnia";
+    QTest::newRow("bad character reference") << QByteArray("<R>&#0;</R>") << "érvénytelen karakterhivatkozás";
+    QTest::newRow("declaration not first") << QByteArray("<R/>\n<?xml version='1.0'?>")
+                                           << "az XML-deklaráció nem a fájl elején áll";
+    QTest::newRow("bad XML version") << QByteArray("<?xml version='2.0'?><R/>") << "nem támogatott XML-verzió";
+    QTest::newRow("standalone") << QByteArray("<?xml version='1.0' standalone='talán'?><R/>")
+                                << "a „standalone” értéke csak „yes” vagy „no” lehet";
+    QTest::newRow("]]> in text") << QByteArray("<R>a]]>b</R>") << "a „]]>” jelsorozat nem állhat a szövegben";
+    QTest::newRow("namespace prefix") << QByteArray("<x:R/>") << "a(z) „x” névtér-előtag nincs deklarálva";
+    QTest::newRow("bad name") << QByteArray("<R><1a/></R>") << "";
+    QTest::newRow("unquoted attribute") << QByteArray("<R a=1/>") << "";
+}
+
+void TakeoverXmlTest::readerMessagesInHungarian()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, why);
+    const takeover::RecordFile file = takeover::readRecords(xml, QStringLiteral("f.xml"));
+    QVERIFY(!file.ok());
+    const QString reason = file.error.mid(file.error.indexOf(QStringLiteral("): ")) + 3);
+    if (!why.isEmpty())
+        QCOMPARE(reason, why);
+    QVERIFY2(!hungarian::looksEnglish(reason), qPrintable(reason));
+}
+
+void TakeoverXmlTest::qtMessagesMapped_data()
+{
+    QTest::addColumn<QString>("qt");
+    QTest::addColumn<QString>("ours");
+    QTest::newRow("expected list") << "Expected '>' or '/', but got '<'." << "itt „>” vagy „/” következne, nem „<”";
+    QTest::newRow("expected, end of file") << "Expected '?>', but got 'end of file'."
+                                           << "itt „?>” következne, de a fájl véget ér";
+    QTest::newRow("expected three") << "Expected '=', '>', or '/', but got '['." << "itt „=”, „>” vagy „/” következne, nem „[”";
+    QTest::newRow("unexpected") << "Unexpected '<!'." << "itt nem állhat „<!”";
+    QTest::newRow("unexpected end") << "Unexpected 'end of file'." << "a fájl váratlanul véget ér";
+    QTest::newRow("not declared") << "Entity 'foo' not declared." << "a(z) „foo” entitás nincs deklarálva";
+    QTest::newRow("expansion limit") << "Entity expands to more characters than the entity expansion limit."
+                                     << "egy entitás kifejtve több karakter lenne, mint amennyit a program elfogad";
+    QTest::newRow("encoding") << "Encoding x-nincs is unsupported" << "a(z) „x-nincs” karakterkódolás nem támogatott";
+    QTest::newRow("unknown message") << "Something new went wrong." << "a fájl nem szabályos XML";
+}
+
+void TakeoverXmlTest::qtMessagesMapped()
+{
+    QFETCH(QString, qt);
+    QFETCH(QString, ours);
+    QCOMPARE(takeover::xmlReaderMessage(qt), ours);
+}
+
+void TakeoverXmlTest::sameWordsUnderQtTranslations()
+{
+    // The program runs with Qt's Hungarian translations, which give some of the reader's messages in
+    // Hungarian of their own: the person gets the same words either way.
+    const QList<QByteArray> broken = {"<R><Records><a>&foo;</a></Records></R>", "<R a='1' a='2'/>",
+                                      "<R><Records><a>1</b></Records></R>", "<R><1a/></R>", "<R/><S/>",
+                                      "<!DOCTYPE R [<!ENTITY x SYSTEM \"a.png\" NDATA png>]><R>&x;</R>"};
+    QStringList before;
+    for (const QByteArray& xml : broken)
+        before << takeover::readRecords(xml).error;
+    QVERIFY(platform::installQtTranslations(*QCoreApplication::instance()));
+    QCOMPARE(QCoreApplication::translate("QXmlStream", "Entity '%1' not declared."),
+             QStringLiteral("A(z) „%1” entitás nincs deklarálva."));
+    QStringList after;
+    for (const QByteArray& xml : broken)
+        after << takeover::readRecords(xml).error;
+    QCOMPARE(after, before);
 }
 
 QTEST_GUILESS_MAIN(TakeoverXmlTest)

@@ -3,7 +3,7 @@
 // The small fixed database the print screens' tests share, the program's seven templates installed
 // where the program finds them, and a readable comparison of prepared pages with stored files.
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "report/prepared.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"

@@ -1,9 +1,10 @@
 #include "app/mainwindow.h"
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/delivery_printout.h"
 #include "printouts_fixture.h"
 #include "report/variables.h"
 #include "screens.h"
+#include "storage/session.h"
 #include "testdb.h"
 #include "ui/dbwidgets.h"
 #include "ui/platform.h"
@@ -182,7 +183,7 @@ void DeliveryPrintoutsTest::refusedInsertRollsBack()
     db.exec(QStringLiteral("CREATE TRIGGER FULSZAM_REFUSE FOR FULSZAM BEFORE INSERT AS BEGIN "
                            "IF (NEW.UFULTOL = '3600110') THEN EXCEPTION NO_RUN; END"));
     db.exec(QStringLiteral("INSERT INTO fulszam (ufultol, ufulig) VALUES ('1', '9')"));
-    Data = new TData();
+    db.openSession();
     platform::TestDoubles doubles;
     Site site(db);
     auto screen = makeScreen(side);
@@ -363,7 +364,7 @@ void DeliveryPrintoutsTest::menuOpensTheFourScreens()
 {
     TestDatabase db;
     platform::TestDoubles doubles;
-    MainWindow main;
+    MainWindow main(&db.session());
     for (const char* item : {"Beszllts1", "Kiszllts1", "Telepen1", "Flszmlista1"})
         main.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     QCOMPARE(doubles.modalsShown, QStringList({"Form14", "Form15", "Form16", "Form17"}));

@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/eartag_list_printout.h"
 #include "printing/onsite_printout.h"
 #include "printouts_fixture.h"

@@ -1,4 +1,4 @@
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/report_feeds.h"
 #include "report/variables.h"
 #include "testdb.h"
@@ -115,9 +115,9 @@ void ReportFeedsTest::failureEndsPreparationWithoutPreview_data()
         << true << "2011.03.15"
         << QStringList({"SELECT CAST(ufultol AS VARCHAR(40)) AS ufultol, ufulig FROM fulszam", "UNION ALL",
                         "SELECT '1234567890123456789012345678901', '2' FROM rdb$database"})
-        << "truncation";
+        << "A szöveg hosszabb, mint amit az oszlopa tárol";
     QTest::newRow("day that is no date") << false << "2011.13.45" << QStringList({"SELECT ufultol, ufulig FROM fulszam"})
-                                         << "'2011.13.45' is not a valid date";
+                                         << "Érvénytelen dátum: „2011.13.45”";
 }
 
 void ReportFeedsTest::failureEndsPreparationWithoutPreview()
@@ -152,10 +152,10 @@ void ReportFeedsTest::feedsLiveAndDieWithTheDataModule()
         QCOMPARE(&ReportFeeds::of(*Data), &feeds);
         QCOMPARE(feeds.ReportRowNumber, qint64(0));
         QCOMPARE(report::catalog().dataset(QStringLiteral("frDBFulszamlista")), &feeds.frDBFulszamlista);
-        QVERIFY(report::catalog().source(QStringLiteral("IBTable10")).has_value());
+        QVERIFY(report::catalog().source(QStringLiteral("company")).has_value());
     }
     QCOMPARE(report::catalog().dataset(QStringLiteral("frDBFulszamlista")), nullptr);
-    QVERIFY(!report::catalog().source(QStringLiteral("IBTable10")).has_value());
+    QVERIFY(!report::catalog().source(QStringLiteral("company")).has_value());
 }
 
 QTEST_MAIN(ReportFeedsTest)

@@ -19,7 +19,8 @@
 //   deletion                 the dispatch deletion screen, its "Törlés" clicked; it stays open
 //   close-deletion           the dispatch deletion screen closes through "Mégsem"
 #include "core/convert.h"
-#include "core/datamodule.h"
+#include "storage/session.h"
+#include "storage/shared_datasets.h"
 #include "db/client.h"
 #include "incoming/incoming_list.h"
 #include "lookups/sender_ranges.h"
@@ -65,7 +66,7 @@ std::optional<SharedWork> workNamed(const QString& name)
 // A screen that only guards its work, as the screens doing it guard theirs.
 class GuardingScreen : public QDialog {
 public:
-    explicit GuardingScreen(std::vector<SharedWork> works) : m_guard(this, std::move(works)) {}
+    explicit GuardingScreen(std::vector<SharedWork> works) : m_guard(Data->workLocks, this, std::move(works)) {}
     bool take() { return m_guard.take(); }
 
 private:
@@ -95,7 +96,7 @@ std::unique_ptr<QDialog> startScreen(const QString& name)
         return screen;
     }
     if (name == QLatin1String("ranges")) {
-        auto screen = std::make_unique<SenderEarTagRangesDialog>();
+        auto screen = std::make_unique<SenderEarTagRangesDialog>(Data->session());
         screen->show();
         screen->collectRanges();
         return screen;
@@ -204,9 +205,9 @@ int main(int argc, char** argv)
         QString text = m.text;
         say(QStringLiteral("message ") + text.replace(u'\n', QStringLiteral("\\n")));
     };
-    Data = new TData();
+    std::unique_ptr<Session> session;
     try {
-        Data->ZCon1.setConnected(true);
+        session = std::make_unique<Session>();
     } catch (const std::exception& e) {
         say(QStringLiteral("cannot connect: ") + QString::fromUtf8(e.what()));
         return 1;
@@ -230,7 +231,6 @@ int main(int argc, char** argv)
     guarding.clear();
     screens.clear();
     deletion.reset();
-    delete Data;
-    Data = nullptr;
+    session.reset();
     return 0;
 }

@@ -1,8 +1,7 @@
 #include "testdb.h"
 
-#include "core/datamodule.h"
+#include "storage/session.h"
 #include "core/dbcreate.h"
-#include "core/handover.h"
 #include "db/client.h"
 
 #include <QDir>
@@ -32,7 +31,7 @@ fb::ConnectParams params(const QString& file)
 }
 }  // namespace
 
-TestDatabase::TestDatabase(bool createModule)
+TestDatabase::TestDatabase(bool createSession)
 {
     fb::preparePerUserLockDirectory();
     m_oldCwd = QDir::currentPath();
@@ -41,17 +40,31 @@ TestDatabase::TestDatabase(bool createModule)
     QFile::setPermissions(m_dir.filePath(QStringLiteral("Dudoz.fdb")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QDir::setCurrent(m_dir.path());
-    resetHandOver();
-    if (createModule)
-        Data = new TData();
+    if (createSession)
+        openSession();
 }
 
 TestDatabase::~TestDatabase()
 {
-    delete Data;
-    Data = nullptr;
+    m_session.reset();
     QDir::setCurrent(m_oldCwd);
 }
+
+Session& TestDatabase::session() const
+{
+    if (!m_session)
+        qFatal("the test database has no session");
+    return *m_session;
+}
+
+Session& TestDatabase::openSession()
+{
+    m_session.reset();
+    m_session = std::make_unique<Session>();
+    return *m_session;
+}
+
+void TestDatabase::closeSession() { m_session.reset(); }
 
 QString TestDatabase::file() const { return m_dir.filePath(QStringLiteral("Dudoz.fdb")); }
 

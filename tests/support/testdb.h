@@ -1,12 +1,13 @@
 #pragma once
 
+#include "storage/session.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
 
-class TData;
 
 // Plain SQL on any database file, through a connection of its own that sees only committed data.
 namespace testdb {
@@ -15,12 +16,19 @@ QList<QStringList> rows(const QString& file, const QString& sql);  // every valu
 }  // namespace testdb
 
 // A fresh Dudoz.fdb made from the schema in a temporary directory that is also the working
-// directory, the hand-overs emptied as at start-up, and the data module connected to it (the
-// global Data). One per test function.
+// directory, and a session connected to it, as the program makes at start-up. One per test
+// function.
 class TestDatabase {
 public:
-    explicit TestDatabase(bool createModule = true);
+    explicit TestDatabase(bool createSession = true);
     ~TestDatabase();
+
+    // The session on the file; the test program stops when it was made without one.
+    Session& session() const;
+    // Connects a session to the file (after one was closed, or when made without one).
+    Session& openSession();
+    // Closes the session: its transaction is rolled back, its connection closed.
+    void closeSession();
 
     QString dir() const { return m_dir.path(); }
     QString file() const;
@@ -42,5 +50,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<Session> m_session;
     QString m_oldCwd;
 };

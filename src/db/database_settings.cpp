@@ -1,4 +1,4 @@
-#include "core/database_settings.h"
+#include "db/database_settings.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "core/worklock.h"
+#include "storage/work_locks.h"
 
-#include "core/database_settings.h"
-#include "core/datamodule.h"
+#include "core/database.h"
+#include "db/database_settings.h"
 
 #include <algorithm>
 
@@ -49,7 +49,12 @@ QString busyMessage(SharedWork work)
 
 // ---------------------------------------------------------------- WorkLocks
 
-WorkLocks::WorkLocks(TData& module) : m_module(module) {}
+WorkLocks::WorkLocks(Database& database) : m_database(database)
+{
+    connect(&database, &Database::transactionEnded, this, &WorkLocks::sharedTransactionEnded);
+    // Claims are transactions of their own on the connection: they end before it does.
+    connect(&database, &Database::disconnecting, this, &WorkLocks::releaseAll);
+}
 
 WorkLocks::~WorkLocks() { releaseAll(); }
 
@@ -63,7 +68,7 @@ WorkLocks::Outcome WorkLocks::claim(SharedWork work)
     }
     auto transaction = std::make_unique<fb::Transaction>();
     try {
-        fb::Attachment& attachment = m_module.ZCon1.attachment();
+        fb::Attachment& attachment = m_database.connection().attachment();
         transaction->start(attachment);
         fb::Statement take(attachment, *transaction,
                            QStringLiteral("UPDATE OR INSERT INTO GERUNDO_LOCK (NAME, TAKEN) "
@@ -74,7 +79,7 @@ WorkLocks::Outcome WorkLocks::claim(SharedWork work)
         transaction.reset();  // rolled back: nothing is held
         if (e.isLockConflict() || e.hasCode(kUniqueKeyViolation) || e.hasCode(kNoDuplicates))
             return Outcome::Busy;
-        if (dbsettings::isOnServer(m_module.ZCon1.params.database)) {
+        if (dbsettings::isOnServer(m_database.connection().params.database)) {
             if (e.hasCode(kTableUnknown))
                 throw fb::Error(QStringLiteral("Az adatbázisban nincs GERUNDO_LOCK tábla, így nem védhető, hogy "
                                                "két gép egyszerre ne végezze ugyanazt a munkát. Az adatbázist a "
@@ -104,7 +109,7 @@ void WorkLocks::releaseWithSharedTransaction(SharedWork work)
     const auto held = m_claims.find(work);
     if (held == m_claims.end())
         return;
-    if (held->second.count > 1 || !m_module.IBTrans1.inTransaction()) {
+    if (held->second.count > 1 || !m_database.transaction().inTransaction()) {
         release(work);
         return;
     }
@@ -149,7 +154,9 @@ void WorkLocks::end(SharedWork work)
 
 // ---------------------------------------------------------------- WorkClaim
 
-WorkClaim::WorkClaim(std::vector<SharedWork> works) : m_works(std::move(works)) {}
+WorkClaim::WorkClaim(WorkLocks& locks, std::vector<SharedWork> works) : m_works(std::move(works)), m_locks(&locks)
+{
+}
 
 WorkClaim::~WorkClaim() { release(); }
 
@@ -157,19 +164,20 @@ WorkClaim::Result WorkClaim::claim()
 {
     if (m_claimed)
         return Result::Claimed;
-    if (!Data) {
-        m_failure = QStringLiteral("Database not assigned");
+    if (!m_locks) {
+        m_failure = fb::notConnectedMessage();
         return Result::Failed;
     }
+    WorkLocks& locks = *m_locks;
     m_failure.clear();
     std::vector<SharedWork> taken;
     auto undo = [&] {
         for (SharedWork work : taken)
-            Data->workLocks.release(work);
+            locks.release(work);
     };
     try {
         for (SharedWork work : m_works) {
-            if (Data->workLocks.claim(work) == WorkLocks::Outcome::Busy) {
+            if (locks.claim(work) == WorkLocks::Outcome::Busy) {
                 undo();
                 m_busy = work;
                 return Result::Busy;
@@ -181,7 +189,6 @@ WorkClaim::Result WorkClaim::claim()
         m_failure = e.message();
         return Result::Failed;
     }
-    m_module = Data;
     m_claimed = true;
     return Result::Claimed;
 }
@@ -195,8 +202,7 @@ void WorkClaim::letGo(void (WorkLocks::*how)(SharedWork))
     if (!m_claimed)
         return;
     m_claimed = false;
-    if (auto* module = static_cast<TData*>(m_module.data()))
+    if (WorkLocks* locks = m_locks.data())
         for (SharedWork work : m_works)
-            (module->workLocks.*how)(work);
-    m_module = nullptr;
+            (locks->*how)(work);
 }

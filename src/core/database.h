@@ -1,9 +1,8 @@
 #pragma once
 
-#include "core/database_settings.h"
 #include "core/dataset.h"
-#include "core/worklock.h"
 #include "db/client.h"
+#include "db/database_settings.h"
 
 #include <QHash>
 #include <QObject>
@@ -11,13 +10,13 @@
 #include <memory>
 #include <vector>
 
-class TData;
+class Database;
 
-// The module's connection: by default Dudoz.fdb in the working directory, or the database the
-// settings name (core/database_settings.h).
+// The program's connection: by default Dudoz.fdb in the working directory, or the database the
+// settings name (db/database_settings.h).
 class Connection {
 public:
-    explicit Connection(TData& module);
+    explicit Connection(Database& database);
     fb::ConnectParams params;
     bool connected() const { return m_att.isAttached(); }
     void setConnected(bool on);
@@ -25,14 +24,14 @@ public:
     fb::Attachment& attachment() { return m_att; }
 
 private:
-    TData& m_module;
+    Database& m_database;
     fb::Attachment m_att;
 };
 
 // The one transaction of the program. Ending it (commit or rollback) closes every open dataset.
-class TransactionObject {
+class SharedTransaction {
 public:
-    explicit TransactionObject(TData& module);
+    explicit SharedTransaction(Database& database);
     bool inTransaction() const { return m_tra.isActive(); }
     void startTransaction();
     void commit();
@@ -47,66 +46,68 @@ public:
     fb::Transaction& raw() { return m_tra; }
 
 private:
-    TData& m_module;
+    Database& m_database;
     fb::Transaction m_tra;
 };
 
-// The data module: connection, transaction, every named dataset and data source of the program.
-class TData : public QObject {
+// One open database: the connection, the program's one transaction and the rules by which the
+// datasets reading in it start and end it. Every dataset made on it registers itself here, so that
+// a commit or a rollback closes them all, wherever they live (a screen, a store). Created at
+// start-up and handed to whatever reads or writes.
+class Database : public QObject {
     Q_OBJECT
-    // Declared first: every dataset registers itself here while the members below are built.
-    std::vector<class Dataset*> m_datasets;
+    // Declared first: datasets register here while members are built, and unregister when they go.
+    std::vector<Dataset*> m_datasets;
 
 public:
     // Connects and starts the transaction; a failure raises fb::Error. Without a database the
     // settings name it (Dudoz.fdb in the working directory unless GERUNDO_DATABASE says otherwise).
-    explicit TData(QObject* parent = nullptr, const QString& database = dbsettings::database());
-    ~TData() override;
+    explicit Database(const QString& database = dbsettings::database(), QObject* parent = nullptr);
+    ~Database() override;
 
-    Connection ZCon1;
-    TransactionObject IBTrans1;
-    // The shared work this program has claimed against other desks on the same database.
-    WorkLocks workLocks;
+    Connection& connection() { return m_connection; }
+    SharedTransaction& transaction() { return m_transaction; }
 
-    TableDataset IBTable1, IBTable2, IBTable3, IBTable4, IBTable5, IBTable6, IBTable7, IBTable8, IBTable9,
-        IBTable10, IBTable11;
-    Dataset ZQ11, ZQ12, ZQ13, ZQ14, ZQ21, ZQ22, ZQ23, ZQ30, ZQ31, ZQ40, ZQ41, ZQ60, ZQ61, ZQ70, ZQ111, ZQ112;
-    DataSource DS1, DS2, DS3, DS4, DS5, DS6, DS7, DS8, DS9, DS100, DS11, DS12, DS14, DS21, DS22, DS30, DS40, DS60,
-        DS61, DS111;
-
-    // IBTable1..IBTable10 in their order (the main window closes and reopens them together).
-    std::vector<TableDataset*> tables();
-    // Closes IBTable1..IBTable10 in order and opens them again in order, so they show what was
-    // committed meanwhile. A table holding an unsaved row is left as it is: closing it would drop
-    // what was typed into that row.
-    void reopenTables();
     std::vector<Dataset*> datasets() const { return m_datasets; }
     Dataset* dataset(const QString& name) const;
     bool anyDatasetOpen(const Dataset* except = nullptr) const;
 
-    // --- used by datasets for the automatic transaction rules
-    // Starts the transaction when it is not active, remembering who started it.
-    void startIfNeeded(const Dataset* starter, bool byStatement);
     // Starts the transaction when it is not active and takes it out of the automatic rules: no
     // dataset's closing or statement's end commits it on its own any more; only an explicit
     // commit or rollback ends it. For a screen whose several writes must stand or fall together.
     void holdTransaction();
-    void datasetClosed(const Dataset* ds);
-    void statementFinished(const Dataset* ds);
-    void closeAllDatasets();
+
+signals:
+    // The shared transaction was committed or rolled back (not with retaining).
     void transactionEnded();
+    // The connection is about to close: what holds transactions of its own on it lets them go.
+    void disconnecting();
 
 private:
     friend class Dataset;
+    friend class TableDataset;
+    friend class Connection;
+    friend class SharedTransaction;
+
+    void registerDataset(Dataset* dataset) { m_datasets.push_back(dataset); }
+    void unregisterDataset(Dataset* dataset);
+    // --- used by datasets for the automatic transaction rules
+    // Starts the transaction when it is not active, remembering who started it.
+    void startIfNeeded(const Dataset* starter, bool byStatement);
+    void datasetClosed(const Dataset* ds);
+    void statementFinished(const Dataset* ds);
+    void closeAllDatasets();
+    void endedTransaction();
+
     // How a dataset's statement is read by its order key, worked out once per statement text (the
     // statement's shape, the keys and unique indexes the database declares); null when it cannot be.
     std::shared_ptr<const keyset::Plan> orderKeyOf(Dataset& dataset);
     keyset::Catalog catalog();
+
+    Connection m_connection;
+    SharedTransaction m_transaction;
     QHash<QString, std::shared_ptr<const keyset::Plan>> m_orderKeys;
     const Dataset* m_autoStarter = nullptr;
     bool m_autoByStatement = false;
     bool m_closingAll = false;
 };
-
-// The one data module of the program; null until start-up has created it.
-extern TData* Data;

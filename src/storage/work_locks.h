@@ -2,6 +2,7 @@
 
 #include "db/client.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -9,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-class TData;
+class Database;
 
 // Work that every desk on one database does in the same tables, so that two desks must not do it
 // at the same time: the work tables are emptied and refilled whole, and the moves and deletions of
@@ -27,7 +28,7 @@ QString lockName(SharedWork work);
 QString busyMessage(SharedWork work);
 
 // The work this program has claimed. A claim is an update of the work's row in a transaction of its
-// own (read committed, nowait) on the module's connection, never committed: another desk's update of
+// own (read committed, nowait) on the program's connection, never committed: another desk's update of
 // that row fails at once, and the claim ends with that transaction. Not in the shared transaction,
 // whose commits come in the middle of the work (a printout commits its work table, then reads it)
 // and would let the claim go with them. A desk that dies loses its connection and with it the claim.
@@ -36,12 +37,11 @@ QString busyMessage(SharedWork work);
 // is one short update that never finds the row taken, and a database without GERUNDO_LOCK (made by
 // an older version) claims nothing. Claims are counted: the same work claimed twice by this
 // program (a screen over another) is held once and let go with its last release.
-class WorkLocks {
+class WorkLocks : public QObject {
+    Q_OBJECT
 public:
-    explicit WorkLocks(TData& module);
-    ~WorkLocks();
-    WorkLocks(const WorkLocks&) = delete;
-    WorkLocks& operator=(const WorkLocks&) = delete;
+    explicit WorkLocks(Database& database);
+    ~WorkLocks() override;
 
     enum class Outcome { Claimed, Busy };
     // Claims the work: Busy when another desk holds it. A failure of its own (a lost server, a
@@ -52,9 +52,7 @@ public:
     void releaseWithSharedTransaction(SharedWork work);
     bool holds(SharedWork work) const;
 
-    // --- for the data module
-    void sharedTransactionEnded();
-    // Ends every claim (the connection closes).
+    // Ends every claim (done when the connection closes).
     void releaseAll();
 
 private:
@@ -63,17 +61,19 @@ private:
         int count = 0;
     };
     void end(SharedWork work);
+    // The shared transaction ended: the work that waited for it is let go.
+    void sharedTransactionEnded();
 
-    TData& m_module;
+    Database& m_database;
     std::map<SharedWork, Claim> m_claims;
     std::vector<SharedWork> m_untilSharedEnds;
 };
 
-// A screen's claim on the work it shares with other desks, on the program's data module (Data):
-// claimed before the work, let go by release() or when the claim is destroyed.
+// A screen's claim on the work it shares with other desks: claimed before the work, let go by
+// release() or when the claim is destroyed.
 class WorkClaim {
 public:
-    explicit WorkClaim(std::vector<SharedWork> works);
+    WorkClaim(WorkLocks& locks, std::vector<SharedWork> works);
     ~WorkClaim();
     WorkClaim(const WorkClaim&) = delete;
     WorkClaim& operator=(const WorkClaim&) = delete;
@@ -95,7 +95,7 @@ private:
     void letGo(void (WorkLocks::*how)(SharedWork));
 
     std::vector<SharedWork> m_works;
-    QPointer<QObject> m_module;  // the TData claimed on
+    QPointer<WorkLocks> m_locks;
     bool m_claimed = false;
     SharedWork m_busy = SharedWork::EarTagWorkTable;
     QString m_failure;

@@ -1,0 +1,67 @@
+#include "storage/arrivals.h"
+
+#include "storage/statements.h"
+
+namespace {
+
+// The whole live arrival list of the ear-tag search; an order line follows.
+const QStringList kSearchList{
+    QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev,"),
+    QStringLiteral("bvkelt, bhkat, beubiz, bskod, bfkod, IDb,"),
+    QStringLiteral("srendszam, scim, sjovaszam, skod, IDs,"),
+    QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
+    QStringLiteral("FROM beszall"),
+    QStringLiteral("JOIN szallito ON szallito.skod   = beszall.bskod"),
+    QStringLiteral("JOIN felado   ON felado.fkod      = beszall.bfkod"),
+};
+
+}  // namespace
+
+Arrivals::Arrivals(Database& database) : m_database(database), m_counts(database, QStringLiteral("arrivalCounts")) {}
+
+qint64 Arrivals::countWithCarrier(const QString& carrierCode)
+{
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM beszall WHERE bskod = :code")},
+                             {{QStringLiteral("code"), carrierCode}});
+}
+
+qint64 Arrivals::countWithSender(const QString& senderCode)
+{
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM beszall WHERE bfkod = :code")},
+                             {{QStringLiteral("code"), senderCode}});
+}
+
+// ---------------------------------------------------------------- the ear-tag lookups
+
+void Arrivals::openSearchList(Dataset& rows, SearchOrder order)
+{
+    QStringList lines = kSearchList;
+    switch (order) {
+    case SearchOrder::ByEarTag: lines << QStringLiteral("ORDER BY bfulszam"); break;
+    case SearchOrder::ByArrivalDate: lines << QStringLiteral("ORDER BY bszkelt"); break;
+    case SearchOrder::BySenderName: lines << QStringLiteral("ORDER BY fnev"); break;
+    case SearchOrder::ByCarrierName: lines << QStringLiteral("ORDER BY snev"); break;
+    case SearchOrder::ByEntry: lines << QStringLiteral("ORDER BY IDb"); break;
+    }
+    statements::open(rows, lines);
+}
+
+void Arrivals::openEarTagSearch(Dataset& rows, const QString& earTagBeginning)
+{
+    statements::open(rows,
+                     {QStringLiteral("SELECT bfulszam, bszkelt, fnev, snev,"),
+                      QStringLiteral("srendszam, scim, sjovaszam, skod, IDs,"),
+                      QStringLiteral("fcim, ftenykod, fsznev, fszcim, fkod, IDf"),
+                      QStringLiteral("FROM beszall"),
+                      QStringLiteral("JOIN szallito ON szallito.skod   = beszall.bskod"),
+                      QStringLiteral("JOIN felado   ON felado.fkod      = beszall.bfkod"),
+                      QStringLiteral("WHERE bfulszam like :beginning"),
+                      QStringLiteral("ORDER BY bfulszam")},
+                     {{QStringLiteral("beginning"), statements::earTagBeginning(earTagBeginning)}});
+}
+
+void Arrivals::openByEarTag(Dataset& rows)
+{
+    statements::open(rows, {QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb"),
+                            QStringLiteral("FROM beszall"), QStringLiteral("ORDER BY bfulszam")});
+}

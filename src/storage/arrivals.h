@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/dataset.h"
+
+#include <QDate>
+#include <QString>
+
+class Database;
+
+// The arrivals (BESZALL) and their archive (BESZALL0): every statement the program runs on them.
+class Arrivals {
+public:
+    explicit Arrivals(Database& database);
+    Arrivals(const Arrivals&) = delete;
+    Arrivals& operator=(const Arrivals&) = delete;
+
+    // How many arrivals came with the carrier / from the sender with that code.
+    qint64 countWithCarrier(const QString& carrierCode);
+    qint64 countWithSender(const QString& senderCode);
+
+    // --- the ear-tag lookups (search, duplicate check)
+    // The orders of the whole live arrival list in the ear-tag search.
+    enum class SearchOrder { ByEarTag, ByArrivalDate, BySenderName, ByCarrierName, ByEntry };
+    // Every live arrival with its carrier and sender, in rows: bfulszam, bszkelt, fnev, snev,
+    // bvkelt, bhkat, beubiz, bskod, bfkod, IDb, srendszam, scim, sjovaszam, skod, IDs, fcim,
+    // ftenykod, fsznev, fszcim, fkod, IDf. The first row is current.
+    void openSearchList(Dataset& rows, SearchOrder order);
+    // The live arrivals whose ear tag begins with earTagBeginning (every one when it is empty), in
+    // ear-tag order, in rows: bfulszam, bszkelt, fnev, snev, srendszam, scim, sjovaszam, skod, IDs,
+    // fcim, ftenykod, fsznev, fszcim, fkod, IDf. The beginning is bound, never part of the text.
+    void openEarTagSearch(Dataset& rows, const QString& earTagBeginning);
+    // Every live arrival in ear-tag order, in rows: bfulszam, bszkelt, bvkelt, bhkat, beubiz,
+    // bskod, bfkod, IDb.
+    void openByEarTag(Dataset& rows);
+
+private:
+    Database& m_database;
+    Dataset m_counts;  // left open on the last count read
+};

@@ -1,0 +1,3 @@
+#include "storage/company.h"
+
+Company::Company(Database& database) : m_database(database) {}

@@ -1,0 +1,3 @@
+#include "storage/staging.h"
+
+DepartureStaging::DepartureStaging(Database& database) : m_database(database) {}
