@@ -13,7 +13,7 @@
 #include <QTest>
 #include <memory>
 
-#include "core/datamodule.h"
+#include "storage/shared_datasets.h"
 #include "printing/delivery_printout.h"
 #include "printing/eartag_list_printout.h"
 #include "printing/onsite_printout.h"
