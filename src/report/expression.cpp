@@ -23,7 +23,7 @@ struct Expression::Node {
     Op op = Op::Add;
     Function function = Function::If;
     std::vector<NodePtr> kids;
-    bool needsPageCount = false;
+    bool needsPage = false;
 };
 
 namespace {
@@ -44,7 +44,7 @@ NodePtr makeNode(Node::Type type, std::vector<NodePtr> kids)
     n->type = type;
     n->kids = std::move(kids);
     for (const auto& k : n->kids)
-        n->needsPageCount = n->needsPageCount || k->needsPageCount;
+        n->needsPage = n->needsPage || k->needsPage;
     return n;
 }
 
@@ -218,7 +218,7 @@ private:
         auto n = std::make_shared<Node>();
         n->type = Node::Type::Ref;
         n->ref = makeReference(inside);
-        n->needsPageCount = n->ref.qualifier.isEmpty() && n->ref.key == kPageCountName;
+        n->needsPage = n->ref.qualifier.isEmpty() && (n->ref.key == kPageCountName || n->ref.key == kPageName);
         (void)start;
         return n;
     }
@@ -447,7 +447,7 @@ Value eval(const Node& n, Resolver& r)
 
 NodePtr bindOpen(const NodePtr& n, Resolver& r)
 {
-    if (!n->needsPageCount)
+    if (!n->needsPage)
         return makeConstant(eval(*n, r));
     if (n->type == Node::Type::Ref)
         return n;
@@ -482,10 +482,10 @@ NodePtr substituteNode(const NodePtr& n, const std::function<const Expression*(c
     if (n->kids.empty())
         return n;
     auto copy = std::make_shared<Node>(*n);
-    copy->needsPageCount = false;
+    copy->needsPage = false;
     for (auto& k : copy->kids) {
         k = substituteNode(k, lookup, rootOf);
-        copy->needsPageCount = copy->needsPageCount || k->needsPageCount;
+        copy->needsPage = copy->needsPage || k->needsPage;
     }
     return copy;
 }
@@ -503,9 +503,9 @@ Expression Expression::parse(const QString& text)
 
 Value Expression::evaluate(Resolver& resolver) const { return m_root ? eval(*m_root, resolver) : Value(); }
 
-bool Expression::needsPageCount() const { return m_root && m_root->needsPageCount; }
+bool Expression::needsPage() const { return m_root && m_root->needsPage; }
 
-Expression Expression::bindAllButPageCount(Resolver& resolver) const
+Expression Expression::bindAllButPage(Resolver& resolver) const
 {
     Expression e;
     e.m_source = m_source;

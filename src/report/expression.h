@@ -19,7 +19,8 @@ struct Reference {
     QString field;      // lower-case name after the ".", or the whole key when unqualified
 };
 
-// The built-in name of the page count; it is known only when every page has been laid out.
+// The built-in names of the page number and the page count: known only once the pages are laid out.
+inline const QString kPageName = QStringLiteral("page");
 inline const QString kPageCountName = QStringLiteral("pages");
 
 // Supplies the value of every reference while an expression is evaluated.
@@ -57,11 +58,11 @@ public:
     const QString& source() const { return m_source; }
     Value evaluate(Resolver& resolver) const;
 
-    // True when the value depends on the page count (the built-in [PAGES]).
-    bool needsPageCount() const;
-    // Evaluates everything that does not depend on the page count now; the result is evaluated
-    // again once the count is known.
-    Expression bindAllButPageCount(Resolver& resolver) const;
+    // True when the value depends on the page it is printed on (the built-in [PAGE] or [PAGES]).
+    bool needsPage() const;
+    // Evaluates everything that does not depend on the page now; the result is evaluated again
+    // once the pages are laid out.
+    Expression bindAllButPage(Resolver& resolver) const;
 
     // Every reference, in the order written.
     QList<Reference> references() const;

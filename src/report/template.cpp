@@ -201,7 +201,16 @@ void applyAttribute(TextStyle& s, const QString& token, int line)
         if (eq < 0 || value.isEmpty())
             fail(line, QStringLiteral("a(z) „%1” tulajdonságnak értéke van: %1=…").arg(key));
     };
-    if (key == u"bold" || key == u"italic" || key == u"wrap") {
+    const auto fitOf = [&](const QString& v) {
+        if (v == u"wrap")
+            return Fit::Wrap;
+        if (v == u"shrink")
+            return Fit::Shrink;
+        if (v == u"elide")
+            return Fit::Elide;
+        fail(line, QStringLiteral("ismeretlen illesztés: „%1” (wrap, shrink, elide)").arg(v));
+    };
+    if (key == u"bold" || key == u"italic" || key == u"wrap" || key == u"shrink" || key == u"elide") {
         if (eq >= 0)
             fail(line, QStringLiteral("a(z) „%1” tulajdonságnak nincs értéke").arg(key));
         if (key == u"bold")
@@ -209,7 +218,13 @@ void applyAttribute(TextStyle& s, const QString& token, int line)
         else if (key == u"italic")
             s.italic = true;
         else
-            s.wrap = true;
+            s.fit = fitOf(key);
+    } else if (key == u"fit") {
+        needValue();
+        s.fit = fitOf(value.toLower());
+    } else if (key == u"minsize") {
+        needValue();
+        s.minSize = fontSize(value, line);
     } else if (key == u"size") {
         needValue();
         s.size = fontSize(value, line);
@@ -266,6 +281,11 @@ void applyAttribute(TextStyle& s, const QString& token, int line)
         s.frameWidth = number(value, line, QStringLiteral("keretvastagság"));
         if (s.frameWidth <= 0 || s.frameWidth > 5)
             fail(line, QStringLiteral("a keretvastagság 0 és 5 mm közé essen"));
+    } else if (key == u"vpadding") {
+        needValue();
+        s.vpadding = number(value, line, QStringLiteral("belső margó"));
+        if (s.vpadding < 0 || s.vpadding > 20)
+            fail(line, QStringLiteral("a belső margó 0 és 20 mm közé essen"));
     } else if (key == u"padding") {
         needValue();
         s.padding = number(value, line, QStringLiteral("belső margó"));
@@ -276,7 +296,17 @@ void applyAttribute(TextStyle& s, const QString& token, int line)
     }
 }
 
-TextObject parseText(const Template& t, const Band& band, const QString& rest, int line)
+int columnIndex(const Template& t, const QString& name)
+{
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (t.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// "text x y width height …" places a text in its band; "cell column y height …" puts it into a
+// column, which gives it its x and width.
+TextObject parseText(const Template& t, const Band& band, const QString& rest, int line, bool cell)
 {
     // Everything up to the first ":" outside quotes describes the object; the rest is its content.
     int colon = -1;
@@ -293,14 +323,26 @@ TextObject parseText(const Template& t, const Band& band, const QString& rest, i
         fail(line,
              QStringLiteral("a szövegmező tartalma hiányzik: text x y szélesség magasság [tulajdonságok] : kifejezés"));
     const QStringList head = tokens(rest.left(colon), line);
-    if (head.size() < 4)
-        fail(line, QStringLiteral("a szövegmező helye és mérete: text x y szélesség magasság (mm)"));
     TextObject o;
     o.line = line;
     o.style = t.defaultStyle;
-    o.rect =
-        QRectF(number(head[0], line, QStringLiteral("x")), number(head[1], line, QStringLiteral("y")),
-               number(head[2], line, QStringLiteral("szélesség")), number(head[3], line, QStringLiteral("magasság")));
+    int attributes = 4;
+    if (cell) {
+        if (head.size() < 3)
+            fail(line, QStringLiteral("a cella oszlopa, helye és magassága: cell oszlop y magasság (mm)"));
+        o.column = columnIndex(t, head[0]);
+        if (o.column < 0)
+            fail(line, QStringLiteral("ismeretlen oszlop: „%1” (a [columns] szakaszban megadottak egyike)").arg(head[0]));
+        o.rect = QRectF(0, number(head[1], line, QStringLiteral("y")), 1,
+                        number(head[2], line, QStringLiteral("magasság")));
+        attributes = 3;
+    } else {
+        if (head.size() < 4)
+            fail(line, QStringLiteral("a szövegmező helye és mérete: text x y szélesség magasság (mm)"));
+        o.rect = QRectF(number(head[0], line, QStringLiteral("x")), number(head[1], line, QStringLiteral("y")),
+                        number(head[2], line, QStringLiteral("szélesség")),
+                        number(head[3], line, QStringLiteral("magasság")));
+    }
     if (o.rect.x() < 0 || o.rect.y() < 0 || o.rect.width() <= 0 || o.rect.height() <= 0)
         fail(line, QStringLiteral("a szövegmező helye nem negatív, a mérete pozitív legyen"));
     constexpr double slack = 0.001;
@@ -308,7 +350,7 @@ TextObject parseText(const Template& t, const Band& band, const QString& rest, i
         fail(line, QStringLiteral("a szövegmező kilóg a sávból (a sáv magassága %1 mm)").arg(band.height));
     if (o.rect.right() > t.printableWidth() + slack)
         fail(line, QStringLiteral("a szövegmező kilóg a nyomtatható szélességből (%1 mm)").arg(t.printableWidth()));
-    for (int i = 4; i < head.size(); ++i)
+    for (int i = attributes; i < head.size(); ++i)
         applyAttribute(o.style, head[i], line);
     const QString content = rest.mid(colon + 1);
     try {
@@ -320,7 +362,7 @@ TextObject parseText(const Template& t, const Band& band, const QString& rest, i
 }
 
 struct Section {
-    enum class Kind { None, Report, Expressions, Band } kind = Kind::None;
+    enum class Kind { None, Report, Expressions, Columns, Band } kind = Kind::None;
     int bandIndex = -1;
 };
 
@@ -346,6 +388,39 @@ bool isName(const QString& s)
         if (!(c.isLetterOrNumber() || c == u'_'))
             return false;
     return true;
+}
+
+// "name = 12" (fixed, millimetres) or "name = [auto] [min=20] [share=1]" (sized by the content).
+Column parseColumn(const QString& name, const QString& value, int line)
+{
+    Column c;
+    c.name = name;
+    c.line = line;
+    const QStringList parts = tokens(value, line);
+    if (parts.size() == 1 && !parts[0].contains(u'=') && parts[0].toLower() != u"auto") {
+        c.fixed = number(parts[0], line, QStringLiteral("oszlopszélesség"));
+        if (c.fixed <= 0)
+            fail(line, QStringLiteral("az oszlop szélessége pozitív legyen"));
+        return c;
+    }
+    for (const QString& p : parts) {
+        const int eq = p.indexOf(u'=');
+        const QString key = (eq < 0 ? p : p.left(eq)).toLower();
+        const QString v = eq < 0 ? QString() : p.mid(eq + 1);
+        if (key == u"auto" && eq < 0)
+            continue;
+        if ((key == u"min" || key == u"share") && eq > 0) {
+            const double n = number(v, line, key == u"min" ? QStringLiteral("legkisebb szélesség")
+                                                           : QStringLiteral("arány"));
+            if (n < 0)
+                fail(line, QStringLiteral("a(z) „%1” nem lehet negatív").arg(key));
+            (key == u"min" ? c.min : c.share) = n;
+            continue;
+        }
+        fail(line, QStringLiteral("érthetetlen oszlopmegadás: „%1” (szélesség mm-ben, vagy auto, min=…, share=…)")
+                       .arg(p));
+    }
+    return c;
 }
 
 // Named expressions may use one another, but never in a circle; each is written into its users.
@@ -382,6 +457,8 @@ void resolveNamedExpressions(Template& t, const QHash<QString, int>& lineOf)
     for (Band& b : t.bands)
         for (TextObject& o : b.objects)
             o.expression = o.expression.substitute(lookup);
+    t.documentTitle = t.documentTitle.substitute(lookup);
+    t.author = t.author.substitute(lookup);
 }
 
 Template parse(const QByteArray& content, const QString& fileName)
@@ -397,6 +474,7 @@ Template parse(const QByteArray& content, const QString& fileName)
     QSet<BandKind> seen;
     bool reportSeen = false;
     bool expressionsSeen = false;
+    bool columnsSeen = false;
     for (int i = 0; i < rawLines.size(); ++i) {
         const int line = i + 1;
         QStringDecoder decoder(QStringDecoder::Utf8);
@@ -416,6 +494,13 @@ Template parse(const QByteArray& content, const QString& fileName)
                     fail(line, QStringLiteral("a [report] szakasz kétszer szerepel"));
                 reportSeen = true;
                 section = {Section::Kind::Report, -1};
+            } else if (name == u"columns") {
+                if (columnsSeen)
+                    fail(line, QStringLiteral("a [columns] szakasz kétszer szerepel"));
+                columnsSeen = true;
+                if (!t.bands.empty())
+                    fail(line, QStringLiteral("a [columns] szakasz a sávok előtt álljon"));
+                section = {Section::Kind::Columns, -1};
             } else if (name == u"expressions") {
                 if (expressionsSeen)
                     fail(line, QStringLiteral("az [expressions] szakasz kétszer szerepel"));
@@ -431,8 +516,8 @@ Template parse(const QByteArray& content, const QString& fileName)
                 t.bands.push_back(b);
                 section = {Section::Kind::Band, static_cast<int>(t.bands.size()) - 1};
             } else {
-                fail(line, QStringLiteral("ismeretlen szakasz: [%1] (report, expressions, title, pageheader, "
-                                          "masterdata, pagefooter, summary)")
+                fail(line, QStringLiteral("ismeretlen szakasz: [%1] (report, expressions, columns, title, "
+                                          "pageheader, masterdata, pagefooter, summary)")
                                .arg(name));
             }
             continue;
@@ -440,11 +525,13 @@ Template parse(const QByteArray& content, const QString& fileName)
         if (section.kind == Section::Kind::None)
             fail(line, QStringLiteral("a sor nem tartozik szakaszhoz; az első szakasz például [report]"));
 
-        if (section.kind == Section::Kind::Band && (text.startsWith(QStringLiteral("text ")) || text == u"text")) {
+        const bool isText = text.startsWith(QStringLiteral("text ")) || text == u"text";
+        const bool isCell = text.startsWith(QStringLiteral("cell ")) || text == u"cell";
+        if (section.kind == Section::Kind::Band && (isText || isCell)) {
             Band& band = t.bands[static_cast<size_t>(section.bandIndex)];
             if (band.height <= 0)
                 fail(line, QStringLiteral("a sáv magasságát (height = …) a szövegmezők előtt kell megadni"));
-            band.objects.push_back(parseText(t, band, text.mid(4), line));
+            band.objects.push_back(parseText(t, band, text.mid(4), line, isCell));
             continue;
         }
         const int eq = text.indexOf(u'=');
@@ -467,8 +554,22 @@ Template parse(const QByteArray& content, const QString& fileName)
                 parseFont(t, value, line);
             else if (lkey == u"uses")
                 t.uses = tokens(QString(value).replace(u',', u' '), line);
-            else
-                fail(line, QStringLiteral("ismeretlen beállítás: „%1” (title, paper, margins, font, uses)").arg(key));
+            else if (lkey == u"doctitle" || lkey == u"author") {
+                try {
+                    (lkey == u"author" ? t.author : t.documentTitle) = Expression::parse(value);
+                } catch (const ExpressionError& e) {
+                    fail(line, QStringLiteral("%1 (a kifejezés %2. karakterénél)").arg(e.message()).arg(e.column()));
+                }
+            } else
+                fail(line, QStringLiteral("ismeretlen beállítás: „%1” (title, doctitle, author, paper, margins, font, "
+                                          "uses)")
+                               .arg(key));
+        } else if (section.kind == Section::Kind::Columns) {
+            if (!isName(key))
+                fail(line, QStringLiteral("az oszlop neve betűkből, számjegyekből és _ jelből áll: „%1”").arg(key));
+            if (columnIndex(t, key) >= 0)
+                fail(line, QStringLiteral("a(z) „%1” oszlop kétszer szerepel").arg(key));
+            t.columns.push_back(parseColumn(key, value, line));
         } else if (section.kind == Section::Kind::Expressions) {
             if (!isName(key))
                 fail(line, QStringLiteral("a kifejezés neve betűkből, számjegyekből és _ jelből áll: „%1”").arg(key));
@@ -510,6 +611,14 @@ Template parse(const QByteArray& content, const QString& fileName)
     }
     if (t.printableWidth() <= 0 || t.printableHeight() <= 0)
         fail(1, QStringLiteral("a margók nem hagynak helyet a nyomtatásnak"));
+    double leastWidth = 0;
+    for (const Column& c : t.columns)
+        leastWidth += c.fixed > 0 ? c.fixed : c.min;
+    if (!t.columns.empty() && leastWidth > t.printableWidth() + 0.001)
+        fail(t.columns.back().line, QStringLiteral("az oszlopok legkisebb szélessége együtt %1 mm, több a nyomtatható "
+                                                   "szélességnél (%2 mm)")
+                                        .arg(leastWidth)
+                                        .arg(t.printableWidth()));
     double fixed = 0;
     for (BandKind k : {BandKind::Title, BandKind::PageHeader, BandKind::PageFooter})
         if (const Band* b = t.band(k))

@@ -16,6 +16,10 @@ namespace report {
 
 enum FrameLine : unsigned { FrameLeft = 1, FrameTop = 2, FrameRight = 4, FrameBottom = 8, FrameAll = 15 };
 
+// What a text does when it is wider than its box: shrink its font (down to minSize), go on in
+// further lines (its band grows with it), or end in "…" (only where a template asks for it).
+enum class Fit { Shrink, Wrap, Elide };
+
 // How a text object looks. Sizes in points, lengths in millimetres.
 struct TextStyle {
     QString family = QStringLiteral("DejaVu Sans");
@@ -25,17 +29,30 @@ struct TextStyle {
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
     unsigned frame = 0;  // FrameLine bits
     double frameWidth = 0.2;
-    bool wrap = false;
+    Fit fit = Fit::Shrink;
+    double minSize = 7;    // the smallest size a shrinking text goes down to
     double padding = 0.5;  // between the frame and the text, left and right
+    double vpadding = 0;   // between the frame and the text, above and below
 
     bool operator==(const TextStyle& o) const = default;
 };
 
 struct TextObject {
-    QRectF rect;  // millimetres, from the band's top left corner
+    QRectF rect;  // millimetres, from the band's top left corner; a cell's x and width come from its column
     TextStyle style;
     Expression expression;
-    int line = 0;  // in the template file
+    int column = -1;  // a cell: index into Template::columns
+    int line = 0;     // in the template file
+};
+
+// A column that cells of several bands share. A fixed one has its width; the others are as wide as
+// their widest text (never narrower than min), and those with a share divide what the page leaves.
+struct Column {
+    QString name;
+    double fixed = 0;  // millimetres; 0: sized by the content
+    double min = 0;
+    double share = 0;
+    int line = 0;
 };
 
 enum class BandKind { Title, PageHeader, MasterData, PageFooter, Summary };
@@ -56,6 +73,9 @@ struct Template {
     QMarginsF margins = QMarginsF(10, 10, 10, 10);
     TextStyle defaultStyle;
     QStringList uses;                        // datasets read without a band of their own
+    Expression documentTitle;                // the prepared report's title (caption, PDF); default: title
+    Expression author;                       // the PDF's author
+    std::vector<Column> columns;             // left to right from the left margin
     std::vector<Band> bands;                 // in the file's order; master data bands print in this order
     QHash<QString, Expression> expressions;  // the template's own named expressions, by lower-case name
 

@@ -218,8 +218,8 @@ void EngineTest::malformedTemplate_data()
 
     QTest::newRow("unknown attribute (file)") << QByteArray() << "7. sor: ismeretlen tulajdonság: „vastag”";
     QTest::newRow("unknown section") << QByteArray("[report]\n[fejlec]\n") << "2. sor: ismeretlen szakasz: [fejlec] "
-                                                                             "(report, expressions, title, pageheader, "
-                                                                             "masterdata, pagefooter, summary)";
+                                                                             "(report, expressions, columns, title, "
+                                                                             "pageheader, masterdata, pagefooter, summary)";
     QTest::newRow("line outside a section") << QByteArray("# megjegyzés\nheight = 5\n")
                                             << "2. sor: a sor nem tartozik szakaszhoz; az első szakasz például [report]";
     QTest::newRow("not UTF-8") << QByteArray("[report]\ntitle = F\xfcl\n") << "2. sor: a sor nem UTF-8 kódolású";
@@ -235,6 +235,17 @@ void EngineTest::malformedTemplate_data()
     QTest::newRow("expressions in a circle") << QByteArray("[expressions]\na = [b] + 1\nb = [a] + 1\n")
                                              << "2. sor: a(z) „a” kifejezés önmagára hivatkozik";
     QTest::newRow("unknown paper") << QByteArray("[report]\npaper = B7\n") << "2. sor: ismeretlen papírméret: „B7”";
+    QTest::newRow("cell of no column") << QByteArray("[columns]\nnev = 20\n[title]\nheight = 5\ncell kod 0 5 : 1\n")
+                                       << "5. sor: ismeretlen oszlop: „kod” (a [columns] szakaszban megadottak egyike)";
+    QTest::newRow("columns wider than the page") << QByteArray("[columns]\na = 100\nb = min=100 share=1\n")
+                                                 << "3. sor: az oszlopok legkisebb szélessége együtt 200 mm, több a "
+                                                    "nyomtatható szélességnél (190 mm)";
+    QTest::newRow("columns after a band") << QByteArray("[title]\nheight = 5\n[columns]\na = 10\n")
+                                          << "3. sor: a [columns] szakasz a sávok előtt álljon";
+    QTest::newRow("column width that is no number") << QByteArray("[columns]\na = széles\n")
+                                                    << "2. sor: oszlopszélesség: nem szám: „széles”";
+    QTest::newRow("unknown way to fit") << QByteArray("[title]\nheight = 5\ntext 0 0 10 5 fit=kicsi : 1\n")
+                                        << "3. sor: ismeretlen illesztés: „kicsi” (wrap, shrink, elide)";
     QTest::newRow("text without content") << QByteArray("[title]\nheight = 5\ntext 0 0 10 5\n")
                                           << "3. sor: a szövegmező tartalma hiányzik: text x y szélesség magasság "
                                              "[tulajdonságok] : kifejezés";

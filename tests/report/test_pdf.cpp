@@ -1,4 +1,5 @@
 #include "report/engine.h"
+#include "report/measure.h"
 #include "report/render.h"
 #include "report/variables.h"
 
@@ -14,7 +15,11 @@ class PdfTest : public QObject {
     Q_OBJECT
 private slots:
     void hungarianTextComesBackIntactWithFontsEmbedded();
-    void textLongerThanItsBoxEndsInEllipsis();
+    void ligaturesComeBackAsTheirLetters();
+    void wrappedAndShrunkTextsPrintAsLaidOut();
+    void textAskedToElideEndsInEllipsis();
+    void documentInformationAndPaper_data();
+    void documentInformationAndPaper();
     void unwritablePlaceIsAMessage();
     void printingSendsTheChosenPages();
 };
@@ -64,10 +69,75 @@ void PdfTest::hungarianTextComesBackIntactWithFontsEmbedded()
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595 x 842 pts \\(A4\\)"))), qPrintable(info));
 }
 
-void PdfTest::textLongerThanItsBoxEndsInEllipsis()
+void PdfTest::ligaturesComeBackAsTheirLetters()
 {
+    // DejaVu Sans has ligature glyphs for these; a PDF drawn with them searches and copies as
+    // "ﬁ", "ﬂ", "ﬃ", so "Zsófia" or "fizetés" would not be found.
+    const QString words = QStringLiteral("fi fl ffi ffl Zsófia fizetés affluent Fiumei");
     report::PreparedReport pages;
     pages.styles.push_back(report::TextStyle{});
+    report::TextStyle bold;
+    bold.bold = true;
+    bold.size = 14;
+    pages.styles.push_back(bold);
+    pages.pages.push_back(report::PreparedPage{QSizeF(210, 297), {}});
+    pages.pages[0].texts.push_back({QRectF(20, 20, 170, 6), words, 0});
+    pages.pages[0].texts.push_back({QRectF(20, 30, 170, 8), words, 1});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("betuk.pdf"));
+    report::writePdf(pages, file);
+
+    const QString text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    QCOMPARE(text.trimmed().split(u'\n', Qt::SkipEmptyParts), QStringList({words, words}));
+    QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[\\x{FB00}-\\x{FB06}]"))), qPrintable(text));
+}
+
+void PdfTest::wrappedAndShrunkTextsPrintAsLaidOut()
+{
+    // A name set in three lines of a narrow box, a code shrunk to one line: the PDF shows the lines
+    // the layout chose, every letter of them, and nothing beyond the boxes.
+    const QString name = QStringLiteral("Hajdúsági Mezőgazdasági Termelő, Értékesítő és Szolgáltató Szövetkezet");
+    const QString code = QStringLiteral("9348001234567890123400001");
+    report::variables().setText(QStringLiteral("v_felado"), name);
+    report::variables().setText(QStringLiteral("v_ful1"), code);
+    report::Report r(QStringLiteral("pdf"));
+    r.setTemplate(report::parseTemplate("[title]\nheight = 10\n"
+                                        "text 0 0 45 5 wrap : [v_felado]\n"
+                                        "text 60 0 45 5 : [v_ful1]\n",
+                                        QStringLiteral("Sorok.frf")));
+    const report::PreparedReport pages = r.prepare();
+    QVERIFY2(pages.fitProblems.empty(), qPrintable(pages.fitReport().join(u'\n')));
+    QCOMPARE(pages.pages[0].texts.size(), size_t(2));
+    const report::PreparedText& wrapped = pages.pages[0].texts[0];
+    const report::PreparedText& shrunk = pages.pages[0].texts[1];
+    QVERIFY(wrapped.lineCount() >= 3);
+    QVERIFY(shrunk.lineCount() == 1 && shrunk.size >= 7 && shrunk.size < 9);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sorok.pdf"));
+    report::writePdf(pages, file);
+    const QStringList lines =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral("-layout"),
+                                          file, QStringLiteral("-")})
+            .split(u'\n', Qt::SkipEmptyParts);
+    QStringList names;
+    for (const QString& line : lines)
+        names << line.section(QStringLiteral("  "), 0, 0).trimmed();
+    QStringList expected;
+    for (int i = 0; i < wrapped.lineCount(); ++i)
+        expected << report::metrics::line(wrapped.text, wrapped.breaks, static_cast<size_t>(i)).toString();
+    QCOMPARE(names.mid(0, expected.size()), expected);
+    QCOMPARE(expected.join(u' '), name);
+    QVERIFY2(lines.join(u'\n').contains(code), qPrintable(lines.join(u'\n')));
+}
+
+void PdfTest::textAskedToElideEndsInEllipsis()
+{
+    report::PreparedReport pages;
+    report::TextStyle elide;
+    elide.fit = report::Fit::Elide;
+    pages.styles.push_back(elide);
     pages.pages.push_back(report::PreparedPage{QSizeF(210, 297), {}});
     const QString name = QStringLiteral("Hajdúsági Mezőgazdasági Termelő és Szolgáltató Kft.");
     pages.pages[0].texts.push_back({QRectF(20, 20, 30, 5), name, 0});
@@ -87,6 +157,48 @@ void PdfTest::textLongerThanItsBoxEndsInEllipsis()
     QCOMPARE(lines[1], name);
     // The prepared text itself stays whole: find and the saved file see all of it.
     QCOMPARE(pages.pages[0].texts[0].text, name);
+}
+
+void PdfTest::documentInformationAndPaper_data()
+{
+    QTest::addColumn<QSizeF>("page");
+    QTest::addColumn<QString>("paper");
+
+    QTest::newRow("A4 portrait") << QSizeF(210, 297) << "595 x 842 pts (A4)";
+    QTest::newRow("A4 landscape") << QSizeF(297, 210) << "842 x 595 pts (A4)";
+    QTest::newRow("A5 landscape") << QSizeF(210, 148) << "595 x 420 pts (A5)";
+    QTest::newRow("own size") << QSizeF(100, 80) << "283 x 227 pts";
+}
+
+void PdfTest::documentInformationAndPaper()
+{
+    QFETCH(QSizeF, page);
+    QFETCH(QString, paper);
+    report::PreparedReport pages;
+    // Characters a PDF string would need escaped, and accents beyond Latin-1.
+    pages.title = QStringLiteral("Beszállított fülszámok (2011.03.15) \\ Őrség");
+    pages.author = QStringLiteral("Hús-Vágó Zrt. (Őriszentpéter)");
+    pages.styles.push_back(report::TextStyle{});
+    for (int i = 0; i < 2; ++i)
+        pages.pages.push_back({page, {{QRectF(10, 10, 60, 8), QStringLiteral("Oldal %1").arg(i + 1), 0}}});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("adatok.pdf"));
+    report::writePdf(pages, file);
+
+    const QString info = run(QStringLiteral("pdfinfo"), {file});
+    const auto field = [&](const QString& name, const QString& value) {
+        return info.contains(QRegularExpression(
+            QStringLiteral("^%1: +%2$").arg(name, QRegularExpression::escape(value)), QRegularExpression::MultilineOption));
+    };
+    QVERIFY2(field(QStringLiteral("Title"), pages.title), qPrintable(info));
+    QVERIFY2(field(QStringLiteral("Author"), pages.author), qPrintable(info));
+    QVERIFY2(field(QStringLiteral("Creator"), QStringLiteral("Gerundo")), qPrintable(info));
+    QVERIFY2(field(QStringLiteral("Pages"), QStringLiteral("2")), qPrintable(info));
+    QVERIFY2(field(QStringLiteral("Page size"), paper), qPrintable(info));
+    QVERIFY2(field(QStringLiteral("Page rot"), QStringLiteral("0")), qPrintable(info));
+    // The amended file still reads whole.
+    QVERIFY2(run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).contains(QStringLiteral("Oldal 2")),
+             qPrintable(info));
 }
 
 void PdfTest::unwritablePlaceIsAMessage()
