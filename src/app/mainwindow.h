@@ -74,6 +74,7 @@ private:
     // "Keresés"
     void searchEarTag();
     void showSenderEarTagRanges();
+    void showEarTagStory();
     // "Feladó", "Szállító"
     void openPartners();
     void openCarriers();
@@ -116,6 +117,7 @@ private:
     QMenu* m_searchMenu;
     QAction* m_searchEarTag;
     QAction* m_senderEarTagRanges;
+    QAction* m_earTagStory;
     QAction* m_partners;
     QAction* m_carriers;
     QMenu* m_archiveMenu;
