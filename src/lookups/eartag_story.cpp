@@ -97,7 +97,7 @@ EarTagStoryDialog::EarTagStoryDialog(Session& session, const QString& earTag, QW
     connect(m_printButton, &QPushButton::clicked, this, &EarTagStoryDialog::printStory);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    fixAndCentre(this, QSize(1000, 480));
+    fixAndCentre(this, QSize(1280, 480));
 }
 
 EarTagStoryDialog::~EarTagStoryDialog() = default;
