@@ -11,6 +11,7 @@
 #include "ui/platform.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -199,6 +200,7 @@ private slots:
     void inputRulesOfTheEarTagFields();
     void printoutReadsAsStored();
     void missingTemplateIsNamed();
+    void exportWritesThePasses();
     void openedFromTheEarTagSearch_data();
     void openedFromTheEarTagSearch();
     void listsOfferTheStoryOfTheirCurrentRow_data();
@@ -504,6 +506,29 @@ void EarTagStoryTest::missingTemplateIsNamed()
     QVERIFY2(s.doubles.lastMessage().contains(kTemplate), qPrintable(s.doubles.lastMessage()));
     // The story is still there to print once the template is back.
     QCOMPARE(passes(passesGrid(&screen)).size(), 1);
+}
+
+// Ctrl+E on the grid runs the story's statement again on its own and writes what the grid shows.
+void EarTagStoryTest::exportWritesThePasses()
+{
+    StorySite s;
+    EarTagStoryDialog screen(s.db.session());
+    show(&screen);
+    typeAndEnter(&screen, QStringLiteral("0099"));
+    const QString path = QDir(s.db.dir()).filePath(QStringLiteral("tortenet.csv"));
+    s.doubles.saveAnswers << path;
+    passesGrid(&screen)->setFocus();
+    QTest::keyClick(passesGrid(&screen), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(s.doubles.messageTexts(), QStringList{QStringLiteral("Az exportálás elkészült (2 sor):\n%1").arg(path)});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll().mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.mid(0, 3),
+             QStringList({"Sor;Beérkezés;Vásárlás;Feladó;Tenyészkód;Szállító (be);Eü. biz. be;Kiszállítás;Vevő;"
+                          "Szállító (ki);Eü. biz. ki;Haszn. kat.;Napok;Állapot;Hely",
+                          "1;2010.09.01;2010.08.31;Szabó Gazda;HU1234567;Kiss Fuvar Bt.;EÜ-N1;2010.09.05;"
+                          "Hús-Vágó Zrt.;Kiss Fuvar Bt.;EÜ-K9;vágás;4;;archivált",
+                          "2;2011.03.13;2011.03.12;Szabó Gazda;HU1234567;Kiss Fuvar Bt.;EÜ-N2;;;;;gyüjtés;2;telepen;élő"}));
 }
 
 void EarTagStoryTest::openedFromTheEarTagSearch_data()
