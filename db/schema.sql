@@ -278,6 +278,9 @@ CREATE INDEX IX_FULSZAM0_FULTOL ON FULSZAM0 (UFULTOL);
    The delivery papers count the day's ear tags of a range through these. */
 CREATE INDEX IX_BESZALL_FULSZAM_NUM ON BESZALL COMPUTED BY (LPAD(BFULSZAM, 25, '0'));
 CREATE INDEX IX_KISZALL_FULSZAM_NUM ON KISZALL COMPUTED BY (LPAD(KFULSZAM, 25, '0'));
+/* The story of one ear tag reads all four tables by its number, the archives too. */
+CREATE INDEX IX_BESZALL0_FULSZAM_NUM ON BESZALL0 COMPUTED BY (LPAD(BFULSZAM, 25, '0'));
+CREATE INDEX IX_KISZALL0_FULSZAM_NUM ON KISZALL0 COMPUTED BY (LPAD(KFULSZAM, 25, '0'));
 
 /* The delivery lists land on their newest row, or on a remembered one, by walking an index from
    there in either direction, and the engine walks an index one way only: so each list order has an

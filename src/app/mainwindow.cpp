@@ -10,6 +10,7 @@
 #include "incoming/incoming_list.h"
 #include "lookups/eartag_checks.h"
 #include "lookups/eartag_search.h"
+#include "lookups/eartag_story.h"
 #include "lookups/sender_ranges.h"
 #include "maintenance/dispatch_deletion.h"
 #include "maintenance/table_editor.h"
@@ -136,6 +137,9 @@ void MainWindow::buildMenu()
     m_searchEarTag = item(m_searchMenu, QStringLiteral("Flszm1"), QStringLiteral("Fülszám"), &W::searchEarTag);
     m_senderEarTagRanges = item(m_searchMenu, QStringLiteral("Beszlltiflszmok1"),
                                 QStringLiteral("Beszállító fülszámai"), &W::showSenderEarTagRanges);
+    // Beyond the documented menu: every pass of one ear tag, live and archived.
+    m_earTagStory = item(m_searchMenu, QStringLiteral("earTagStoryMenuItem"), QStringLiteral("Fülszám története"),
+                         &W::showEarTagStory);
 
     m_partners = barItem(QStringLiteral("Termk1"), QStringLiteral("&Feladó"), &W::openPartners);
     m_carriers = barItem(QStringLiteral("Trzsadatok1"), QStringLiteral("S&zállító"), &W::openCarriers);
@@ -305,6 +309,7 @@ void MainWindow::printAnimalsOnSite() { runScreen<OnSiteListPrintoutDialog>(this
 void MainWindow::printEarTagList() { runScreen<EarTagListPrintoutDialog>(this); }
 void MainWindow::searchEarTag() { runScreen<EarTagSearchDialog>(this, *m_session); }
 void MainWindow::showSenderEarTagRanges() { runScreen<SenderEarTagRangesDialog>(this, *m_session); }
+void MainWindow::showEarTagStory() { lookups::showEarTagStory(*m_session, this, QString()); }
 void MainWindow::archiveDispatchDay() { runWritingScreen<ArchiveDialog>(); }
 void MainWindow::withdrawArchivedDay() { runWritingScreen<ArchiveWithdrawalDialog>(); }
 void MainWindow::listDuplicateEarTags() { runScreen<DuplicateEarTagsDialog>(this, *m_session); }

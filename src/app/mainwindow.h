@@ -77,6 +77,7 @@ private:
     // "Keresés"
     void searchEarTag();
     void showSenderEarTagRanges();
+    void showEarTagStory();
     // "Feladó", "Szállító"
     void openPartners();
     void openCarriers();
@@ -119,6 +120,7 @@ private:
     QMenu* m_searchMenu;
     QAction* m_searchEarTag;
     QAction* m_senderEarTagRanges;
+    QAction* m_earTagStory;
     QAction* m_partners;
     QAction* m_carriers;
     QMenu* m_archiveMenu;

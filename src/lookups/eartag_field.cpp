@@ -11,7 +11,7 @@ namespace {
 constexpr int kEarTagLength = 25;  // the ear-tag columns' width
 }  // namespace
 
-QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label)
+QLineEdit* makeEarTagField(QWidget* parent, QLabel* label)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QStringLiteral("earTagEdit"));
@@ -19,6 +19,12 @@ QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label)
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(kEarTagLength, u'0')) + 16);
     label->setBuddy(field);
     input::digitsOnly(field);
+    return field;
+}
+
+QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label)
+{
+    QLineEdit* field = makeEarTagField(parent, label);
     input::ignoreEnter(field);
     return field;
 }

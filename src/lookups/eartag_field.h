@@ -13,4 +13,7 @@ namespace lookups {
 // it. What it holds goes to the stores as it is, bound as a parameter (statements::earTagBeginning).
 QLineEdit* makeEarTagBeginningField(QWidget* parent, QLabel* label);
 
+// The same field for a whole ear tag, where Enter is left to the screen (it searches).
+QLineEdit* makeEarTagField(QWidget* parent, QLabel* label);
+
 }  // namespace lookups

@@ -1,12 +1,14 @@
 #include "lookups/eartag_search.h"
 
 #include "lookups/eartag_field.h"
+#include "lookups/eartag_story.h"
 #include "storage/session.h"
 #include "ui/dbwidgets.h"
 #include "ui/input.h"
 #include "ui/layout.h"
 #include "ui/platform.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -85,6 +87,12 @@ EarTagSearchDialog::EarTagSearchDialog(Session& session, QWidget* parent)
                                    DBNavigator::Delete | DBNavigator::Edit | DBNavigator::Post | DBNavigator::Cancel |
                                    DBNavigator::Refresh);
 
+    QAction* story = lookups::addEarTagStoryAction(session, m_list);
+    m_storyButton = makeButton(this, QStringLiteral("earTagStoryButton"), story->text());
+    m_storyButton->setEnabled(story->isEnabled());
+    connect(story, &QAction::changed, m_storyButton, [this, story] { m_storyButton->setEnabled(story->isEnabled()); });
+    connect(m_storyButton, &QPushButton::clicked, story, &QAction::trigger);
+
     m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
 
     auto* lay = new QVBoxLayout(this);
@@ -101,6 +109,7 @@ EarTagSearchDialog::EarTagSearchDialog(Session& session, QWidget* parent)
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_navigator);
     bottom->addStretch(1);
+    bottom->addWidget(m_storyButton);
     bottom->addWidget(m_cancelButton);
     lay->addLayout(bottom);
 
@@ -108,7 +117,8 @@ EarTagSearchDialog::EarTagSearchDialog(Session& session, QWidget* parent)
     setTabOrder(m_searchButton, m_arrivals);
     setTabOrder(m_arrivals, m_departures);
     setTabOrder(m_departures, m_list);
-    setTabOrder(m_list, m_cancelButton);
+    setTabOrder(m_list, m_storyButton);
+    setTabOrder(m_storyButton, m_cancelButton);
 
     connect(m_searchButton, &QPushButton::clicked, this, &EarTagSearchDialog::search);
     connect(m_list, &DBGrid::titleClicked, this, &EarTagSearchDialog::sortByColumn);

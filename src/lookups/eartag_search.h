@@ -19,7 +19,8 @@ class Session;
 // its carrier and its sender or buyer. The grid shows every selected column, titled as the database
 // names it. It opens on every live arrival in entry order; clicking a column title lists the whole
 // live table that the radio buttons choose at that moment in the order of that column, whatever
-// the grid showed before. The screen only reads.
+// the grid showed before. "Fülszám története" (a button, and the grid's context menu) opens the story
+// of the current row's ear tag. The screen only reads.
 class EarTagSearchDialog : public QDialog {
     Q_OBJECT
 public:
@@ -53,5 +54,6 @@ private:
     QLabel* m_order;
     DBGrid* m_list;
     DBNavigator* m_navigator;
+    QPushButton* m_storyButton;
     QPushButton* m_cancelButton;
 };

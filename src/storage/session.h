@@ -7,6 +7,7 @@
 #include "storage/company.h"
 #include "storage/departures.h"
 #include "storage/ear_tag_runs.h"
+#include "storage/ear_tag_stories.h"
 #include "storage/partners.h"
 #include "storage/staging.h"
 #include "storage/tables.h"
@@ -40,6 +41,7 @@ public:
     DepartureStaging& staging() { return m_staging; }
     EarTagRuns& earTagRuns() { return m_earTagRuns; }
     Company& company() { return m_company; }
+    EarTagStories& earTagStories() { return m_earTagStories; }
 
     HandOver& handOver() { return m_handOver; }
 
@@ -54,6 +56,7 @@ private:
     DepartureStaging m_staging;
     EarTagRuns m_earTagRuns;
     Company m_company;
+    EarTagStories m_earTagStories;
     HandOver m_handOver;
     std::unique_ptr<TData> m_shared;
 };

@@ -56,6 +56,7 @@ private slots:
     void schemaNamesEveryIndex();
     void upgradeAddsTheMissingIndexesOnce();
     void refusedIndexDoesNotStopTheOthers();
+    void upgradeAddsTheArchivesNumericEarTagIndexes();
     void commandUpgradesAnExistingFile();
     void commandAddsTheOnSiteCountAndComparesIt();
 };
@@ -67,7 +68,8 @@ void SchemaUpgradeTest::schemaNamesEveryIndex()
         names << index.name;
     // Plain, unique and expression indexes alike.
     for (const char* name : {"UX_FELADO_FKOD", "IX_BESZALL_FULSZAM", "IX_BESZALL0_FKOD", "IX_FULSZAM0_FULTOL",
-                             "IX_BESZALL_FULSZAM_NUM", "IX_KISZALL_FULSZAM_NUM"})
+                             "IX_BESZALL_FULSZAM_NUM", "IX_KISZALL_FULSZAM_NUM", "IX_BESZALL0_FULSZAM_NUM",
+                             "IX_KISZALL0_FULSZAM_NUM"})
         QVERIFY2(names.contains(QString::fromLatin1(name)), name);
     // Every index a fresh database has beyond its primary keys comes from those statements.
     QTemporaryDir dir;
@@ -115,6 +117,29 @@ void SchemaUpgradeTest::refusedIndexDoesNotStopTheOthers()
     QCOMPARE(result.refused.size(), 1);
     QCOMPARE(result.refused.first().first, QStringLiteral("UX_FELADO_FKOD"));
     QVERIFY(!result.refused.first().second.isEmpty());
+}
+
+// A database from before the story of an ear tag: its archives get their numeric ear-tag indexes,
+// built over the rows they already hold.
+void SchemaUpgradeTest::upgradeAddsTheArchivesNumericEarTagIndexes()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dudoz.fdb"));
+    dbcreate::createDatabase(file, schemaWithout({"IX_BESZALL0_FULSZAM_NUM", "IX_KISZALL0_FULSZAM_NUM"}));
+    testdb::exec(file, QStringLiteral("INSERT INTO beszall0 (bfulszam) VALUES ('0099')"));
+    testdb::exec(file, QStringLiteral("INSERT INTO kiszall0 (kfulszam) VALUES ('99')"));
+    const auto result = dbcreate::upgradeDatabase(file);
+    QCOMPARE(result.created, QStringList({"IX_BESZALL0_FULSZAM_NUM", "IX_KISZALL0_FULSZAM_NUM"}));
+    QVERIFY(result.refused.isEmpty());
+    QCOMPARE(testdb::rows(file, QStringLiteral("SELECT TRIM(rdb$relation_name), "
+                                               "CAST(rdb$expression_source AS VARCHAR(100)) FROM rdb$indices "
+                                               "WHERE rdb$index_name IN ('IX_BESZALL0_FULSZAM_NUM', 'IX_KISZALL0_FULSZAM_NUM') "
+                                               "ORDER BY 1")),
+             QList<QStringList>({{"BESZALL0", "(LPAD(BFULSZAM, 25, '0'))"}, {"KISZALL0", "(LPAD(KFULSZAM, 25, '0'))"}}));
+    // The index finds the old rows by their number.
+    QCOMPARE(testdb::rows(file, QStringLiteral("SELECT bfulszam FROM beszall0 "
+                                               "WHERE LPAD(bfulszam, 25, '0') = LPAD('99', 25, '0')")),
+             QList<QStringList>({{"0099"}}));
 }
 
 void SchemaUpgradeTest::commandUpgradesAnExistingFile()
