@@ -91,6 +91,7 @@ private:
     void importPreviousVersion();
     void backUpDatabase();
     void restoreDatabase();
+    void takeStock();
 
     // Opens a screen that may change arrivals or departures; the counts are renewed after it.
     template <typename Screen>
@@ -132,6 +133,7 @@ private:
     QAction* m_importPreviousVersion;
     QAction* m_backUp;
     QAction* m_restore;
+    QAction* m_stockTake;
     DayLine* m_dayLine;
     QAction* m_quit;
 };

@@ -65,3 +65,24 @@ void Arrivals::openByEarTag(Dataset& rows)
     statements::open(rows, {QStringLiteral("SELECT bfulszam, bszkelt, bvkelt, bhkat, beubiz, bskod, bfkod, IDb"),
                             QStringLiteral("FROM beszall"), QStringLiteral("ORDER BY bfulszam")});
 }
+
+// ---------------------------------------------------------------- the animals on site
+
+QString Arrivals::onSiteCondition(const QString& earTag)
+{
+    return QStringLiteral("((SELECT COUNT(*) FROM beszall onsite_b WHERE onsite_b.bfulszam = %1) > "
+                          "(SELECT COUNT(*) FROM kiszall onsite_k WHERE onsite_k.kfulszam = %1))")
+        .arg(earTag);
+}
+
+qint64 Arrivals::countOnSite()
+{
+    // Every arrival counts one up and every departure one down; an ear tag left above zero is on
+    // site: the same rule as onSiteCondition, in one pass instead of two lookups per arrival.
+    return statements::count(m_counts, {QStringLiteral("SELECT COUNT(*) FROM ("),
+                                        QStringLiteral("SELECT tag FROM ("),
+                                        QStringLiteral("SELECT bfulszam AS tag, 1 AS n FROM beszall WHERE bfulszam <> ''"),
+                                        QStringLiteral("UNION ALL"),
+                                        QStringLiteral("SELECT kfulszam, -1 FROM kiszall WHERE kfulszam <> ''"),
+                                        QStringLiteral(") GROUP BY tag HAVING SUM(n) > 0)")});
+}

@@ -33,6 +33,17 @@ public:
     // bskod, bfkod, IDb.
     void openByEarTag(Dataset& rows);
 
+    // --- the animals on site: an ear tag is on site while the live arrivals carry it more often
+    // than the live departures (an animal that came back is on site again; one whose every arrival
+    // has its departure has left). Archived rows do not count; rows without an ear tag are no
+    // animal. One rule for every statement that asks.
+    // The rule as an SQL condition on an ear tag, an expression of the statement it goes into
+    // ("t.tfulszam", ":tag"); each side goes through the ear-tag indexes.
+    static QString onSiteCondition(const QString& earTag);
+    // How many animals (ear tags) are on site. Reads every live arrival and departure once, in one
+    // sort (about a second on a million arrivals).
+    qint64 countOnSite();
+
 private:
     Database& m_database;
     Dataset m_counts;  // left open on the last count read

@@ -13,6 +13,7 @@ Session::Session(const QString& database)
       m_staging(*m_database),
       m_earTagRuns(*m_database),
       m_company(*m_database),
+      m_stockTakes(*m_database, m_arrivals),
       m_shared(std::make_unique<TData>(*this))
 {
 }

@@ -9,6 +9,7 @@
 #include "storage/ear_tag_runs.h"
 #include "storage/partners.h"
 #include "storage/staging.h"
+#include "storage/stock_takes.h"
 #include "storage/tables.h"
 #include "storage/work_locks.h"
 
@@ -40,6 +41,7 @@ public:
     DepartureStaging& staging() { return m_staging; }
     EarTagRuns& earTagRuns() { return m_earTagRuns; }
     Company& company() { return m_company; }
+    StockTakes& stockTakes() { return m_stockTakes; }
 
     HandOver& handOver() { return m_handOver; }
 
@@ -54,6 +56,7 @@ private:
     DepartureStaging m_staging;
     EarTagRuns m_earTagRuns;
     Company m_company;
+    StockTakes m_stockTakes;
     HandOver m_handOver;
     std::unique_ptr<TData> m_shared;
 };
