@@ -83,6 +83,9 @@ StockTakeDialog::StockTakeDialog(Session& session, QWidget* parent)
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_cancelFileButton, &QPushButton::clicked, this, [this] { m_fileCancelled = true; });
     connect(m_lists, &QTabWidget::currentChanged, this, &StockTakeDialog::reopenCurrentList);
+    m_listRefresh.setSingleShot(true);
+    m_listRefresh.setInterval(0);
+    connect(&m_listRefresh, &QTimer::timeout, this, &StockTakeDialog::reopenCurrentList);
     m_otherDesks.setInterval(kOtherDesksInterval);
     connect(&m_otherDesks, &QTimer::timeout, this, &StockTakeDialog::followOtherDesks);
 
@@ -209,6 +212,7 @@ void StockTakeDialog::buildLayout()
     splitter->addWidget(recentBox);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({660, 320});
     lay->addWidget(splitter, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -423,7 +427,8 @@ void StockTakeDialog::readEarTag()
         platform::beep();
     }
     updateTitles();
-    reopenLists();
+    std::fill(std::begin(m_stale), std::end(m_stale), true);
+    m_listRefresh.start();
 }
 
 void StockTakeDialog::readFile()

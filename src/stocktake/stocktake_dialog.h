@@ -80,6 +80,9 @@ private:
     qint64 m_knownReadings = 0;  // readings of every desk the counts include
     bool m_busy = false;         // a reading, a file or a count is under way
     QTimer m_otherDesks;
+    // The list in view is read again once the answer is shown and the readings queued behind it
+    // are in: a reader's quick succession of ear tags costs one reading of the list, not one each.
+    QTimer m_listRefresh;
 
     // Declared before the grids bound to them.
     Dataset m_foundRows;

@@ -41,7 +41,7 @@ void StockTakePrintout::openLists()
 {
     StockTakes& store = m_session.stockTakes();
     store.openFound(m_found, m_take, m_today);
-    store.openMissing(m_missing, m_take, m_today);
+    store.openMissing(m_missing, m_take, m_today, StockTakes::ListReading::Whole);
     store.openUnregistered(m_unregistered, m_take);
 }
 

@@ -114,6 +114,30 @@ QStringList missingList(Use use)
     return lines;
 }
 
+// The same list read whole (printed, frozen): the animals on site worked out in one pass over the
+// arrivals and departures, as the on-site count does, instead of three lookups per arrival; each
+// ear tag's latest arrival found by its identifier.
+QStringList wholeMissingList(Use use)
+{
+    QStringList lines;
+    if (use == Use::Display)
+        lines << QStringLiteral("SELECT b.bfulszam AS RFULSZAM, b.bszkelt AS RBESZKELT,")
+              << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(" AS RNAPOK, f.fnev AS RFELADO");
+    else
+        lines << QStringLiteral("INSERT INTO leltarlista (rleltar, rlista, rfulszam, rbeszkelt, rnapok, rfelado)")
+              << QStringLiteral("SELECT CAST(:id AS INTEGER), 'H', b.bfulszam, b.bszkelt,")
+              << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(", f.fnev");
+    lines << QStringLiteral("FROM (SELECT tag, MAX(idb) AS latest FROM (")
+          << QStringLiteral("SELECT bfulszam AS tag, 1 AS n, idb FROM beszall WHERE bfulszam <> ''")
+          << QStringLiteral("UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> ''")
+          << QStringLiteral(") GROUP BY tag HAVING SUM(n) > 0) g")
+          << QStringLiteral("JOIN beszall b ON b.idb = g.latest LEFT JOIN felado f ON f.fkod = b.bfkod")
+          << QStringLiteral("WHERE NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = g.tag)");
+    if (use == Use::Display)
+        lines << QStringLiteral("ORDER BY b.bfulszam");
+    return lines;
+}
+
 QStringList unregisteredList(Use use)
 {
     const QString tag = QStringLiteral("t.tfulszam");
@@ -282,23 +306,38 @@ void StockTakes::join(qint64 id)
 
 namespace {
 
-// The reading's desk row counts it; a closing under way at another desk holds every desk row, so
-// this fails at once (nowait) and the reading is not stored past the lists it freezes.
-void countOnDesk(fb::Statement& touch, fb::Statement& add, qint64 id, qint64 readings, const QString& desk)
+// The readings are counted in this connection's desk row last, just before the commit, and only
+// while the stock-take is open. A closing holds every desk row until it commits: a reading that
+// reaches its row meanwhile fails at once (nowait) and is not stored, one that reached it before
+// makes the closing wait for its commit, and one after the closing finds the stock-take closed.
+// So no reading is stored past the lists a closing freezes. False: the stock-take is closed.
+bool countOnDesk(fb::Statement& touch, fb::Statement& isOpen, fb::Statement& add, qint64 id, qint64 readings,
+                 const QString& desk)
 {
     touch.bind(QStringLiteral("id"), fb::Value::fromInt(id));
     touch.bind(QStringLiteral("n"), fb::Value::fromInt(readings));
     touch.execute();
     if (touch.affectedRecords() > 0)
-        return;
+        return true;
+    isOpen.bind(QStringLiteral("id"), fb::Value::fromInt(id));
+    auto cursor = isOpen.openCursor();
+    std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
+    const bool open = cursor->fetchNext(row.data());
+    cursor->close();
+    if (!open)
+        return false;
+    // A connection that has not joined yet (its row is made when a screen shows the stock-take).
     add.bind(QStringLiteral("id"), fb::Value::fromInt(id));
     add.bind(QStringLiteral("n"), fb::Value::fromInt(readings));
     add.bind(QStringLiteral("desk"), fb::Value::fromText(desk, QStringLiteral("gép neve")));
     add.execute();
+    return true;
 }
 
 const QString kTouchDesk = QStringLiteral("UPDATE leltargep SET gutolso = CURRENT_TIMESTAMP, gdb = gdb + :n "
-                                          "WHERE gleltar = :id AND gkapcsolat = CURRENT_CONNECTION");
+                                          "WHERE gleltar = :id AND gkapcsolat = CURRENT_CONNECTION "
+                                          "AND EXISTS (SELECT 1 FROM leltar WHERE idl = :id AND llezarva IS NULL)");
+const QString kIsOpen = QStringLiteral("SELECT idl FROM leltar WHERE idl = :id AND llezarva IS NULL");
 const QString kAddDesk = QStringLiteral("INSERT INTO leltargep (gleltar, gkapcsolat, ggep, gutolso, gdb) "
                                         "VALUES (:id, CURRENT_CONNECTION, :desk, CURRENT_TIMESTAMP, :n)");
 // Into an open stock-take only: a closed one takes no more readings.
@@ -316,7 +355,6 @@ StockTakeClosed closedMeanwhile()
 ScanAnswer StockTakes::addReading(qint64 id, const QString& earTag)
 {
     return inOwnTransaction([&] {
-        countOnDesk(statement(kTouchDesk), statement(kAddDesk), id, 1, m_deskName);
         fb::Statement& insert = statement(kAddReading);
         insert.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         insert.bind(QStringLiteral("tag"), fb::Value::fromText(earTag, QStringLiteral("Fülszám")));
@@ -350,6 +388,8 @@ ScanAnswer StockTakes::addReading(qint64 id, const QString& earTag)
             a.passPartner = c.text(row.data(), 6);
         }
         cursor->close();
+        if (!countOnDesk(statement(kTouchDesk), statement(kIsOpen), statement(kAddDesk), id, 1, m_deskName))
+            throw closedMeanwhile();
         return a;
     });
 }
@@ -361,7 +401,6 @@ bool StockTakes::addReadings(qint64 id, const QStringList& earTags, const std::f
     struct Cancelled {};
     try {
         inOwnTransaction([&] {
-            countOnDesk(statement(kTouchDesk), statement(kAddDesk), id, earTags.size(), m_deskName);
             fb::Statement& insert = statement(kAddReading);
             insert.bind(QStringLiteral("id"), fb::Value::fromInt(id));
             insert.bind(QStringLiteral("desk"), fb::Value::fromText(m_deskName, QStringLiteral("gép neve")));
@@ -376,6 +415,9 @@ bool StockTakes::addReadings(qint64 id, const QStringList& earTags, const std::f
             }
             if (progress && !progress(done))
                 throw Cancelled{};
+            if (!countOnDesk(statement(kTouchDesk), statement(kIsOpen), statement(kAddDesk), id, earTags.size(),
+                             m_deskName))
+                throw closedMeanwhile();
         });
     } catch (const Cancelled&) {
         return false;
@@ -445,9 +487,11 @@ void StockTakes::openFound(Dataset& rows, const StockTake& take, const QDate& to
     rows.open();
 }
 
-void StockTakes::openMissing(Dataset& rows, const StockTake& take, const QDate& today)
+void StockTakes::openMissing(Dataset& rows, const StockTake& take, const QDate& today, ListReading reading)
 {
-    statements::prepare(rows, take.isOpen() ? missingList(Use::Display) : frozenList(u'H'));
+    statements::prepare(rows, !take.isOpen()                          ? frozenList(u'H')
+                              : reading == ListReading::ByScreenful ? missingList(Use::Display)
+                                                                    : wholeMissingList(Use::Display));
     rows.setParamInt(QStringLiteral("id"), take.id);
     if (take.isOpen())
         rows.setParamDate(QStringLiteral("today"), today);
@@ -492,7 +536,7 @@ void StockTakes::close(qint64 id, const QDate& today)
                 holdDesks.bind(QStringLiteral("id"), fb::Value::fromInt(id));
                 holdDesks.execute();
                 for (const QStringList& lines :
-                     {foundList(Use::Freeze), missingList(Use::Freeze), unregisteredList(Use::Freeze)}) {
+                     {foundList(Use::Freeze), wholeMissingList(Use::Freeze), unregisteredList(Use::Freeze)}) {
                     fb::Statement& freeze = statement(lines.join(u'\n'));
                     freeze.bind(QStringLiteral("id"), fb::Value::fromInt(id));
                     if (freeze.parameterNames().contains(QStringLiteral("today")))

@@ -118,8 +118,11 @@ public:
     // counted), RFELADO (its sender), RELSO (first reading, "yyyy.MM.dd hh:mm:ss"), RDB (readings),
     // RJELZES ("2× olvasva" for an ear tag read more than once).
     void openFound(Dataset& rows, const StockTake& take, const QDate& today);
-    // missing: RFULSZAM, RBESZKELT, RNAPOK, RFELADO.
-    void openMissing(Dataset& rows, const StockTake& take, const QDate& today);
+    // missing: RFULSZAM, RBESZKELT, RNAPOK, RFELADO. A grid reads it a screenful at a time; a
+    // printout reads it whole, which at a large site is quicker worked out in one pass.
+    enum class ListReading { ByScreenful, Whole };
+    void openMissing(Dataset& rows, const StockTake& take, const QDate& today,
+                     ListReading reading = ListReading::ByScreenful);
     // unregistered: RFULSZAM, RELSO, RDB, RJELZES, RMOZGAS (the last known pass, or
     // kNeverRegistered), RMDATUM (its date), RMPARTNER (its buyer or sender).
     void openUnregistered(Dataset& rows, const StockTake& take);
