@@ -83,6 +83,6 @@ qint64 Arrivals::countOnSite()
                                         QStringLiteral("SELECT tag FROM ("),
                                         QStringLiteral("SELECT bfulszam AS tag, 1 AS n FROM beszall WHERE bfulszam <> ''"),
                                         QStringLiteral("UNION ALL"),
-                                        QStringLiteral("SELECT kfulszam, -1 FROM kiszall WHERE kfulszam <> ''"),
-                                        QStringLiteral(") GROUP BY tag HAVING SUM(n) > 0)")});
+                                        QStringLiteral("SELECT kfulszam, -1 FROM kiszall WHERE kfulszam <> '') "
+                                                       "GROUP BY tag HAVING SUM(n) > 0)")});
 }

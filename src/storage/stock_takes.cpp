@@ -26,34 +26,35 @@ QString latestArrival(const QString& earTag, const QString& value)
 }
 
 // A value of the ear tag's last known pass: its latest departure, live or archived, else its latest
-// arrival (lp: the movement with lpk 2 for a departure and 1 for an arrival, lpa 1 when archived,
-// lpd its date; lpf: its buyer or sender). NULL for an ear tag no table has held.
+// arrival (lp: the movement, lpt what it was, lpd its date, a live one before an archived one of the
+// same day; lpf: its buyer or sender). NULL for an ear tag no table has held. Each text is cast to
+// its own length (a union of plain literals would pad them to the longest).
 QString lastPass(const QString& earTag, const QString& value)
 {
     return QStringLiteral("(SELECT FIRST 1 %2 FROM ("
-                          "SELECT 2 AS lpk, 0 AS lpa, kikelt AS lpd, idk AS lpi, kfkod AS lpp FROM kiszall "
-                          "WHERE kfulszam = %1 "
-                          "UNION ALL SELECT 2, 1, kikelt, idk, kfkod FROM kiszall0 WHERE kfulszam = %1 "
-                          "UNION ALL SELECT 1, 0, bszkelt, idb, bfkod FROM beszall WHERE bfulszam = %1 "
-                          "UNION ALL SELECT 1, 1, bszkelt, idb, bfkod FROM beszall0 WHERE bfulszam = %1) lp "
+                          "SELECT 2 AS lpk, 0 AS lpa, CAST('kiszállítva' AS VARCHAR(40)) AS lpt, kikelt AS lpd, "
+                          "idk AS lpi, kfkod AS lpp FROM kiszall WHERE kfulszam = %1 "
+                          "UNION ALL SELECT 2, 1, CAST('kiszállítva (archivált)' AS VARCHAR(40)), kikelt, idk, kfkod "
+                          "FROM kiszall0 WHERE kfulszam = %1 "
+                          "UNION ALL SELECT 1, 0, CAST('beszállítva' AS VARCHAR(40)), bszkelt, idb, bfkod "
+                          "FROM beszall WHERE bfulszam = %1 "
+                          "UNION ALL SELECT 1, 1, CAST('beszállítva (archivált)' AS VARCHAR(40)), bszkelt, idb, bfkod "
+                          "FROM beszall0 WHERE bfulszam = %1) lp "
                           "LEFT JOIN felado lpf ON lpf.fkod = lp.lpp "
                           "ORDER BY lp.lpk DESC, lp.lpd DESC NULLS LAST, lp.lpa, lp.lpi DESC)")
         .arg(earTag, value);
 }
 
-// Texts of their own length (a CASE of plain literals would pad them all to the longest).
-const QString kPassKind = QStringLiteral("CASE WHEN lp.lpk = 2 AND lp.lpa = 0 THEN CAST('kiszállítva' AS VARCHAR(40)) "
-                                         "WHEN lp.lpk = 2 THEN CAST('kiszállítva (archivált)' AS VARCHAR(40)) "
-                                         "WHEN lp.lpa = 1 THEN CAST('beszállítva (archivált)' AS VARCHAR(40)) "
-                                         "ELSE CAST('beszállítva' AS VARCHAR(40)) END");
-
 QString passKind(const QString& earTag)
 {
-    return QStringLiteral("COALESCE(%1, '%2')").arg(lastPass(earTag, kPassKind), kNeverRegistered);
+    return QStringLiteral("COALESCE(%1, '%2')").arg(lastPass(earTag, QStringLiteral("lp.lpt")), kNeverRegistered);
 }
 
 // Days on site up to today, the arrival day not counted (as the on-site list counts them).
-QString daysOnSite(const QString& arrival) { return QStringLiteral("CAST(CAST(:today AS DATE) - %1 AS INTEGER)").arg(arrival); }
+QString daysOnSite(const QString& arrival)
+{
+    return QStringLiteral("CAST(DATEDIFF(DAY FROM %1 TO CAST(:today AS DATE)) AS INTEGER)").arg(arrival);
+}
 
 // The mark of an ear tag read more than once: "2× olvasva".
 QString repeatMark(const QString& readings)
@@ -129,8 +130,8 @@ QStringList wholeMissingList(Use use)
               << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(", f.fnev");
     lines << QStringLiteral("FROM (SELECT tag, MAX(idb) AS latest FROM (")
           << QStringLiteral("SELECT bfulszam AS tag, 1 AS n, idb FROM beszall WHERE bfulszam <> ''")
-          << QStringLiteral("UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> ''")
-          << QStringLiteral(") GROUP BY tag HAVING SUM(n) > 0) g")
+          << QStringLiteral("UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> '') "
+                            "GROUP BY tag HAVING SUM(n) > 0) g")
           << QStringLiteral("JOIN beszall b ON b.idb = g.latest LEFT JOIN felado f ON f.fkod = b.bfkod")
           << QStringLiteral("WHERE NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = g.tag)");
     if (use == Use::Display)
