@@ -9,14 +9,6 @@
 //     longest stretch the window went without its events served (progress);
 //   - the closing (its three lists frozen), and the printout of a stock-take of 50,000 readings.
 //   stocktake_bench [LIVE] [READINGS]
-#include "benchsupport.h"
-
-#include "db/client.h"
-#include "stocktake/stocktake_dialog.h"
-#include "stocktake/stocktake_printout.h"
-#include "storage/session.h"
-#include "ui/platform.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -26,10 +18,16 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "benchsupport.h"
+#include "db/client.h"
+#include "stocktake/stocktake_dialog.h"
+#include "stocktake/stocktake_printout.h"
+#include "storage/session.h"
+#include "ui/platform.h"
 
 namespace {
 
@@ -39,9 +37,10 @@ void fill(BenchDatabase& db, int live)
 {
     db.fill(QStringLiteral("felado"), QStringLiteral("fnev"), QStringLiteral("'Gazda ' || :I"), 200);
     db.fill(QStringLiteral("szallito"), QStringLiteral("snev"), QStringLiteral("'Fuvaros ' || :I"), 20);
-    db.fill(QStringLiteral("beszall"), QStringLiteral("bfulszam, bszkelt, bfkod, bskod"),
-            QStringLiteral("%1 + :I, DATE '2024-06-01' - MOD(:I, 300), 1 + MOD(:I, 200), 1 + MOD(:I, 20)").arg(kFirstTag),
-            live);
+    db.fill(
+        QStringLiteral("beszall"), QStringLiteral("bfulszam, bszkelt, bfkod, bskod"),
+        QStringLiteral("%1 + :I, DATE '2024-06-01' - MOD(:I, 300), 1 + MOD(:I, 200), 1 + MOD(:I, 20)").arg(kFirstTag),
+        live);
     // Every ear tag whose number ends in 1..9 has left: the ones ending in 0 are on site.
     const int departed = live / 10 * 9;
     db.fill(QStringLiteral("kiszall"), QStringLiteral("kfulszam, kikelt, kfkod, kskod"),
@@ -54,10 +53,22 @@ void fill(BenchDatabase& db, int live)
             QStringLiteral("2000000000 + :I, DATE '2020-01-10' + MOD(:I, 900), 1 + MOD(:I, 200), 1"), 100000);
 }
 
-QString tagOnSite(int live, QRandomGenerator& r) { return QString::number(kFirstTag + r.bounded(live / 10) * 10); }
-QString tagDeparted(int live, QRandomGenerator& r) { return QString::number(kFirstTag + r.bounded(live / 10) * 10 + 3); }
-QString tagArchived(QRandomGenerator& r) { return QString::number(2000000000LL + r.bounded(100000)); }
-QString tagUnknown(QRandomGenerator& r) { return QString::number(9000000000LL + r.bounded(1000000)); }
+QString tagOnSite(int live, QRandomGenerator& r)
+{
+    return QString::number(kFirstTag + r.bounded(live / 10) * 10);
+}
+QString tagDeparted(int live, QRandomGenerator& r)
+{
+    return QString::number(kFirstTag + r.bounded(live / 10) * 10 + 3);
+}
+QString tagArchived(QRandomGenerator& r)
+{
+    return QString::number(2000000000LL + r.bounded(100000));
+}
+QString tagUnknown(QRandomGenerator& r)
+{
+    return QString::number(9000000000LL + r.bounded(1000000));
+}
 
 struct Figures {
     double median = 0, p95 = 0, max = 0;
@@ -78,7 +89,8 @@ void print(const char* what, const Figures& f)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int live = argc > 1 ? std::max(100, QString::fromLatin1(argv[1]).toInt()) : 1000000;
     const int fileTags = argc > 2 ? std::max(1, QString::fromLatin1(argv[2]).toInt()) : 50000;

@@ -1,12 +1,11 @@
 #include "stocktake/scan_input.h"
 
-#include "core/file_errors.h"
-
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
-
 #include <algorithm>
+
+#include "core/file_errors.h"
 
 namespace stocktake {
 
@@ -15,11 +14,14 @@ namespace {
 // What may stand between the digit groups of a printed ear tag.
 bool isSeparator(QChar c)
 {
-    return c == u' ' || c == u'\t' || c == u'-' || c == u'.' || c == u'/' || c == u':' || c == u'_'
-           || c == QChar(0x00A0);
+    return c == u' ' || c == u'\t' || c == u'-' || c == u'.' || c == u'/' || c == u':' || c == u'_' ||
+           c == QChar(0x00A0);
 }
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Country letters in front of the number: "HU", or three letters at most.
 constexpr int kMaxCountryLetters = 3;
@@ -33,9 +35,15 @@ constexpr qint64 kMaxFileTags = 1000000;
 
 constexpr qint64 kChunk = 64 * 1024;
 
-QString quoted(const QString& text) { return QStringLiteral("„%1”").arg(text); }
+QString quoted(const QString& text)
+{
+    return QStringLiteral("„%1”").arg(text);
+}
 
-QString fileNamed(const QString& path) { return quoted(QDir::toNativeSeparators(path)); }
+QString fileNamed(const QString& path)
+{
+    return quoted(QDir::toNativeSeparators(path));
+}
 
 // A control character that no text file holds: a NUL byte of a spreadsheet or a picture. Tabs,
 // line and page ends, and the DOS end-of-file mark are text.
@@ -59,22 +67,24 @@ public:
         }
         const Reading reading = readEarTag(text);
         switch (reading.kind) {
-        case Reading::Kind::Blank: ++m_file.blankLines; break;
-        case Reading::Kind::EarTag:
-            m_file.earTags << reading.earTag;
-            m_seenContent = true;
-            break;
-        case Reading::Kind::NotEarTag: {
-            // A reader's export may begin with a line naming its columns.
-            const bool hasLetter = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); });
-            if (!m_seenContent && hasLetter) {
-                m_file.headerLine = number;
+            case Reading::Kind::Blank:
+                ++m_file.blankLines;
+                break;
+            case Reading::Kind::EarTag:
+                m_file.earTags << reading.earTag;
                 m_seenContent = true;
                 break;
+            case Reading::Kind::NotEarTag: {
+                // A reader's export may begin with a line naming its columns.
+                const bool hasLetter = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); });
+                if (!m_seenContent && hasLetter) {
+                    m_file.headerLine = number;
+                    m_seenContent = true;
+                    break;
+                }
+                refuse(number, text.trimmed(), reading.reason);
+                break;
             }
-            refuse(number, text.trimmed(), reading.reason);
-            break;
-        }
         }
     }
 
@@ -259,8 +269,8 @@ std::variant<TagFile, FileRefusal> readTagFile(const QString& path, const ReadPr
         return notText(result.lines);
 
     if (result.earTags.isEmpty()) {
-        QString message = QStringLiteral("A(z) %1 fájlban nincs egy fülszám sem. Semmi sem került a leltárba.")
-                              .arg(fileNamed(path));
+        QString message =
+            QStringLiteral("A(z) %1 fájlban nincs egy fülszám sem. Semmi sem került a leltárba.").arg(fileNamed(path));
         for (qsizetype i = 0; i < result.refused.size() && i < 5; ++i)
             message += QStringLiteral("\n%1. sor: %2 (%3)")
                            .arg(result.refused[i].line)

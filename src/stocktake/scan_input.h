@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
 #include <functional>
 #include <variant>
 
@@ -44,7 +43,7 @@ struct TagFile {
     qint64 refusedCount = 0;     // every refused line
     qint64 lines = 0;
     qint64 blankLines = 0;
-    qint64 headerLine = 0;       // the line passed over as a header, 0 when there was none
+    qint64 headerLine = 0;  // the line passed over as a header, 0 when there was none
 };
 inline constexpr int kMaxRefusedKept = 1000;
 

@@ -1,15 +1,5 @@
 #include "stocktake/stocktake_dialog.h"
 
-#include "core/convert.h"
-#include "stocktake/scan_input.h"
-#include "stocktake/stocktake_picker.h"
-#include "stocktake/stocktake_printout.h"
-#include "storage/session.h"
-#include "ui/dbwidgets.h"
-#include "ui/layout.h"
-#include "ui/longjob.h"
-#include "ui/platform.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
@@ -24,14 +14,30 @@
 #include <QTime>
 #include <QVBoxLayout>
 
+#include "core/convert.h"
+#include "stocktake/scan_input.h"
+#include "stocktake/stocktake_picker.h"
+#include "stocktake/stocktake_printout.h"
+#include "storage/session.h"
+#include "ui/dbwidgets.h"
+#include "ui/layout.h"
+#include "ui/longjob.h"
+#include "ui/platform.h"
+
 namespace {
 
 enum ListTab { FoundTab = 0, MissingTab = 1, UnregisteredTab = 2 };
 
-QString quoted(const QString& text) { return QStringLiteral("„%1”").arg(text); }
+QString quoted(const QString& text)
+{
+    return QStringLiteral("„%1”").arg(text);
+}
 
 // Thousands grouped as Hungarian writes them: "50 000".
-QString number(qint64 n) { return QLocale(QLocale::Hungarian).toString(n); }
+QString number(qint64 n)
+{
+    return QLocale(QLocale::Hungarian).toString(n);
+}
 
 // What the answer line and the recent readings look like: dark text on a light ground, each far
 // above 4.5 : 1.
@@ -236,7 +242,10 @@ void StockTakeDialog::showAnswer(Tone tone, const QString& headline, const QStri
     m_answer->setText(headline);
     m_answerDetail->setText(detail);
     QPalette p = palette();
-    const Colours* c = tone == Tone::Found ? &kFound : tone == Tone::Repeated ? &kRepeated : tone == Tone::Alarm ? &kAlarm : nullptr;
+    const Colours* c = tone == Tone::Found      ? &kFound
+                       : tone == Tone::Repeated ? &kRepeated
+                       : tone == Tone::Alarm    ? &kAlarm
+                                                : nullptr;
     if (c) {
         p.setColor(QPalette::Window, QColor(QString::fromLatin1(c->ground)));
         p.setColor(QPalette::WindowText, QColor(QString::fromLatin1(c->text)));
@@ -247,8 +256,12 @@ void StockTakeDialog::showAnswer(Tone tone, const QString& headline, const QStri
 
 void StockTakeDialog::addRecent(Tone tone, const QString& text)
 {
-    auto* item = new QListWidgetItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + text);
-    const Colours* c = tone == Tone::Found ? &kFound : tone == Tone::Repeated ? &kRepeated : tone == Tone::Alarm ? &kAlarm : nullptr;
+    auto* item =
+        new QListWidgetItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + text);
+    const Colours* c = tone == Tone::Found      ? &kFound
+                       : tone == Tone::Repeated ? &kRepeated
+                       : tone == Tone::Alarm    ? &kAlarm
+                                                : nullptr;
     if (c) {
         item->setBackground(QColor(QString::fromLatin1(c->ground)));
         item->setForeground(QColor(QString::fromLatin1(c->text)));
@@ -263,8 +276,9 @@ void StockTakeDialog::updateState()
     const bool any = m_take.has_value();
     const bool open = any && m_take->isOpen();
     if (!any)
-        m_takeInfo->setText(QStringLiteral("Nincs nyitott leltár. Újat az „Új leltár” gombbal kezdhet, egy korábbit a "
-                                           "„Megnyitás…” gombbal nyithat meg."));
+        m_takeInfo->setText(
+            QStringLiteral("Nincs nyitott leltár. Újat az „Új leltár” gombbal kezdhet, egy korábbit a "
+                           "„Megnyitás…” gombbal nyithat meg."));
     else if (open)
         m_takeInfo->setText(QStringLiteral("Leltár (%1. sz.), nyitott. Kezdve: %2 (%3, %4).")
                                 .arg(m_take->id)
@@ -330,9 +344,15 @@ void StockTakeDialog::reopenCurrentList()
     const QDate today = platform::today();
     try {
         switch (tab) {
-        case FoundTab: store.openFound(m_foundRows, *m_take, today); break;
-        case MissingTab: store.openMissing(m_missingRows, *m_take, today); break;
-        default: store.openUnregistered(m_unregisteredRows, *m_take); break;
+            case FoundTab:
+                store.openFound(m_foundRows, *m_take, today);
+                break;
+            case MissingTab:
+                store.openMissing(m_missingRows, *m_take, today);
+                break;
+            default:
+                store.openUnregistered(m_unregisteredRows, *m_take);
+                break;
         }
     } catch (const std::exception& e) {
         m_stale[tab] = true;
@@ -526,8 +546,9 @@ void StockTakeDialog::readFile()
     const qint64 newUnregistered = std::max<qint64>(0, m_counts.unregistered - before.unregistered);
     const qint64 count = tags.earTags.size();
     summary = QStringLiteral("A(z) %1 fájlból %2 fülszám került a leltárba.").arg(file, number(count));
-    summary += QStringLiteral("\nÚj a leltárban: Megvan %1, Nincs nyilvántartva %2; a többi már beolvasott fülszám "
-                              "ismételt olvasása (%3).")
+    summary += QStringLiteral(
+                   "\nÚj a leltárban: Megvan %1, Nincs nyilvántartva %2; a többi már beolvasott fülszám "
+                   "ismételt olvasása (%3).")
                    .arg(number(newFound), number(newUnregistered),
                         number(std::max<qint64>(0, count - newFound - newUnregistered)));
     QStringList passed;
@@ -590,10 +611,10 @@ void StockTakeDialog::startStockTake()
 {
     if (m_busy)
         return;
-    if (m_take && m_take->isOpen()
-        && !platform::askYesNo(this, QStringLiteral("Új leltárt kezd?\nA mostani (%1. sz.) leltár nyitva marad, a "
-                                                    "„Megnyitás…” gombbal később folytatható.")
-                                         .arg(m_take->id)))
+    if (m_take && m_take->isOpen() &&
+        !platform::askYesNo(this, QStringLiteral("Új leltárt kezd?\nA mostani (%1. sz.) leltár nyitva marad, a "
+                                                 "„Megnyitás…” gombbal később folytatható.")
+                                      .arg(m_take->id)))
         return;
     StockTake take;
     try {
@@ -674,8 +695,9 @@ void StockTakeDialog::closeStockTake()
         return;
     }
     showStockTake(id);
-    showAnswer(Tone::Neutral, QStringLiteral("A leltár (%1. sz.) lezárva.").arg(id),
-               QStringLiteral("A listái a lezáráskori állapotukban maradtak meg; a nyilvántartásban semmi sem változott."));
+    showAnswer(
+        Tone::Neutral, QStringLiteral("A leltár (%1. sz.) lezárva.").arg(id),
+        QStringLiteral("A listái a lezáráskori állapotukban maradtak meg; a nyilvántartásban semmi sem változott."));
     print();
 }
 

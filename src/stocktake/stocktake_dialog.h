@@ -1,12 +1,11 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "storage/stock_takes.h"
-
 #include <QDialog>
 #include <QTimer>
-
 #include <optional>
+
+#include "core/dataset.h"
+#include "storage/stock_takes.h"
 
 class DBGrid;
 class QLabel;

@@ -1,14 +1,14 @@
 #include "stocktake/stocktake_picker.h"
 
-#include "storage/session.h"
-#include "ui/dbwidgets.h"
-#include "ui/layout.h"
-#include "ui/platform.h"
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "storage/session.h"
+#include "ui/dbwidgets.h"
+#include "ui/layout.h"
+#include "ui/platform.h"
 
 StockTakePickerDialog::StockTakePickerDialog(Session& session, QWidget* parent)
     : QDialog(parent),
@@ -26,7 +26,8 @@ StockTakePickerDialog::StockTakePickerDialog(Session& session, QWidget* parent)
                            {QStringLiteral("LLEZARTA"), QStringLiteral("Lezárta")},
                            {QStringLiteral("LLEZAROGEP"), QStringLiteral("Gépen")},
                            {QStringLiteral("LDB"), QStringLiteral("Olvasások")}});
-    QLabel* label = buddyLabel(QStringLiteral("A leltárak, a legújabb elöl. Üres „Lezárva”: nyitott, folytatható."), m_grid);
+    QLabel* label =
+        buddyLabel(QStringLiteral("A leltárak, a legújabb elöl. Üres „Lezárva”: nyitott, folytatható."), m_grid);
     m_openButton = makeButton(this, QStringLiteral("openButton"), QStringLiteral("Megnyitás"));
     m_cancelButton = makeButton(this, QStringLiteral("cancelButton"), QStringLiteral("Mégsem"));
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/dataset.h"
-
 #include <QDialog>
-
 #include <optional>
+
+#include "core/dataset.h"
 
 class DBGrid;
 class QPushButton;

@@ -51,14 +51,15 @@ void StockTakePrintout::value(const QString& name, std::optional<report::Value>&
     if (n == u"v_leltar")
         v = report::Value::integer(m_take.id);
     else if (n == u"v_allapot")
-        v = report::Value::text(m_take.isOpen() ? QStringLiteral("Nyitott leltár: a mostani állapot, a listák még változhatnak.")
-                                                : QStringLiteral("Lezárt leltár"));
+        v = report::Value::text(m_take.isOpen()
+                                    ? QStringLiteral("Nyitott leltár: a mostani állapot, a listák még változhatnak.")
+                                    : QStringLiteral("Lezárt leltár"));
     else if (n == u"v_kezdet")
         v = report::Value::text(QStringLiteral("%1 (%2, %3)").arg(m_take.started, m_take.startedBy, m_take.startedAt));
     else if (n == u"v_lezarva")
-        v = report::Value::text(m_take.isOpen() ? QStringLiteral("még nyitott")
-                                                : QStringLiteral("%1 (%2, %3)").arg(m_take.closed, m_take.closedBy,
-                                                                                    m_take.closedAt));
+        v = report::Value::text(
+            m_take.isOpen() ? QStringLiteral("még nyitott")
+                            : QStringLiteral("%1 (%2, %3)").arg(m_take.closed, m_take.closedBy, m_take.closedAt));
     else if (n == u"v_megvan")
         v = report::Value::integer(m_counts.found);
     else if (n == u"v_hianyzik")

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QDate>
+
 #include "core/dataset.h"
 #include "printing/report_feeds.h"
 #include "report/catalog.h"
 #include "report/engine.h"
 #include "storage/stock_takes.h"
-
-#include <QDate>
 
 class QWidget;
 class Session;

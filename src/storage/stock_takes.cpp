@@ -1,11 +1,11 @@
 #include "storage/stock_takes.h"
 
+#include <QSysInfo>
+#include <QThread>
+
 #include "core/database.h"
 #include "storage/arrivals.h"
 #include "storage/statements.h"
-
-#include <QSysInfo>
-#include <QThread>
 
 namespace {
 
@@ -20,8 +20,9 @@ QString timeText(const QString& column)
 // instead of walking the identifier index down to them.
 QString latestArrival(const QString& earTag, const QString& value)
 {
-    return QStringLiteral("(SELECT FIRST 1 %2 FROM beszall la LEFT JOIN felado laf ON laf.fkod = la.bfkod "
-                          "WHERE la.bfulszam = %1 ORDER BY la.idb + 0 DESC)")
+    return QStringLiteral(
+               "(SELECT FIRST 1 %2 FROM beszall la LEFT JOIN felado laf ON laf.fkod = la.bfkod "
+               "WHERE la.bfulszam = %1 ORDER BY la.idb + 0 DESC)")
         .arg(earTag, value);
 }
 
@@ -31,17 +32,18 @@ QString latestArrival(const QString& earTag, const QString& value)
 // its own length (a union of plain literals would pad them to the longest).
 QString lastPass(const QString& earTag, const QString& value)
 {
-    return QStringLiteral("(SELECT FIRST 1 %2 FROM ("
-                          "SELECT 2 AS lpk, 0 AS lpa, CAST('kiszállítva' AS VARCHAR(40)) AS lpt, kikelt AS lpd, "
-                          "idk AS lpi, kfkod AS lpp FROM kiszall WHERE kfulszam = %1 "
-                          "UNION ALL SELECT 2, 1, CAST('kiszállítva (archivált)' AS VARCHAR(40)), kikelt, idk, kfkod "
-                          "FROM kiszall0 WHERE kfulszam = %1 "
-                          "UNION ALL SELECT 1, 0, CAST('beszállítva' AS VARCHAR(40)), bszkelt, idb, bfkod "
-                          "FROM beszall WHERE bfulszam = %1 "
-                          "UNION ALL SELECT 1, 1, CAST('beszállítva (archivált)' AS VARCHAR(40)), bszkelt, idb, bfkod "
-                          "FROM beszall0 WHERE bfulszam = %1) lp "
-                          "LEFT JOIN felado lpf ON lpf.fkod = lp.lpp "
-                          "ORDER BY lp.lpk DESC, lp.lpd DESC NULLS LAST, lp.lpa, lp.lpi DESC)")
+    return QStringLiteral(
+               "(SELECT FIRST 1 %2 FROM ("
+               "SELECT 2 AS lpk, 0 AS lpa, CAST('kiszállítva' AS VARCHAR(40)) AS lpt, kikelt AS lpd, "
+               "idk AS lpi, kfkod AS lpp FROM kiszall WHERE kfulszam = %1 "
+               "UNION ALL SELECT 2, 1, CAST('kiszállítva (archivált)' AS VARCHAR(40)), kikelt, idk, kfkod "
+               "FROM kiszall0 WHERE kfulszam = %1 "
+               "UNION ALL SELECT 1, 0, CAST('beszállítva' AS VARCHAR(40)), bszkelt, idb, bfkod "
+               "FROM beszall WHERE bfulszam = %1 "
+               "UNION ALL SELECT 1, 1, CAST('beszállítva (archivált)' AS VARCHAR(40)), bszkelt, idb, bfkod "
+               "FROM beszall0 WHERE bfulszam = %1) lp "
+               "LEFT JOIN felado lpf ON lpf.fkod = lp.lpp "
+               "ORDER BY lp.lpk DESC, lp.lpd DESC NULLS LAST, lp.lpa, lp.lpi DESC)")
         .arg(earTag, value);
 }
 
@@ -62,9 +64,8 @@ QString repeatMark(const QString& readings)
     return QStringLiteral("IIF(%1 > 1, %1 || '× olvasva', '')").arg(readings);
 }
 
-const QString kStockTakeColumns =
-    QStringLiteral("idl, %1, lfelhasznalo, lgep, %2, llezarta, llezarogep")
-        .arg(timeText(QStringLiteral("lkezdet")), timeText(QStringLiteral("llezarva")));
+const QString kStockTakeColumns = QStringLiteral("idl, %1, lfelhasznalo, lgep, %2, llezarta, llezarogep")
+                                      .arg(timeText(QStringLiteral("lkezdet")), timeText(QStringLiteral("llezarva")));
 
 // The lists of an open stock-take, against the register as it is now. For the grids (display) the
 // first reading is text; for freezing into LELTARLISTA the columns are those of its INSERT.
@@ -82,7 +83,8 @@ QStringList foundList(Use use)
               << timeText(QStringLiteral("MIN(t.tido)")) + QStringLiteral(" AS RELSO, COUNT(*) AS RDB,")
               << repeatMark(QStringLiteral("COUNT(*)")) + QStringLiteral(" AS RJELZES");
     else
-        lines << QStringLiteral("INSERT INTO leltarlista (rleltar, rlista, rfulszam, rbeszkelt, rnapok, rfelado, relso, rdb)")
+        lines << QStringLiteral(
+                     "INSERT INTO leltarlista (rleltar, rlista, rfulszam, rbeszkelt, rnapok, rfelado, relso, rdb)")
               << QStringLiteral("SELECT CAST(:id AS INTEGER), 'M', t.tfulszam,") << arrival + u','
               << daysOnSite(arrival) + u',' << latestArrival(tag, QStringLiteral("laf.fnev")) + u','
               << QStringLiteral("MIN(t.tido), COUNT(*)");
@@ -107,9 +109,11 @@ QStringList missingList(Use use)
     // a screenful comes without the whole list being worked out first.
     lines << QStringLiteral("FROM beszall b LEFT JOIN felado f ON f.fkod = b.bfkod")
           << QStringLiteral("WHERE b.bfulszam > ''")
-          << QStringLiteral("AND NOT EXISTS (SELECT 1 FROM beszall nb WHERE nb.bfulszam = b.bfulszam AND nb.idb + 0 > b.idb)")
+          << QStringLiteral(
+                 "AND NOT EXISTS (SELECT 1 FROM beszall nb WHERE nb.bfulszam = b.bfulszam AND nb.idb + 0 > b.idb)")
           << QStringLiteral("AND ") + Arrivals::onSiteCondition(QStringLiteral("b.bfulszam"))
-          << QStringLiteral("AND NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = b.bfulszam)");
+          << QStringLiteral(
+                 "AND NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = b.bfulszam)");
     if (use == Use::Display)
         lines << QStringLiteral("ORDER BY b.bfulszam");
     return lines;
@@ -130,10 +134,12 @@ QStringList wholeMissingList(Use use)
               << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(", f.fnev");
     lines << QStringLiteral("FROM (SELECT tag, MAX(idb) AS latest FROM (")
           << QStringLiteral("SELECT bfulszam AS tag, 1 AS n, idb FROM beszall WHERE bfulszam <> ''")
-          << QStringLiteral("UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> '') "
-                            "GROUP BY tag HAVING SUM(n) > 0) g")
+          << QStringLiteral(
+                 "UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> '') "
+                 "GROUP BY tag HAVING SUM(n) > 0) g")
           << QStringLiteral("JOIN beszall b ON b.idb = g.latest LEFT JOIN felado f ON f.fkod = b.bfkod")
-          << QStringLiteral("WHERE NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = g.tag)");
+          << QStringLiteral(
+                 "WHERE NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = g.tag)");
     if (use == Use::Display)
         lines << QStringLiteral("ORDER BY b.bfulszam");
     return lines;
@@ -151,7 +157,8 @@ QStringList unregisteredList(Use use)
               << lastPass(tag, QStringLiteral("lp.lpd")) + QStringLiteral(" AS RMDATUM,")
               << lastPass(tag, QStringLiteral("lpf.fnev")) + QStringLiteral(" AS RMPARTNER");
     else
-        lines << QStringLiteral("INSERT INTO leltarlista (rleltar, rlista, rfulszam, relso, rdb, rmozgas, rmdatum, rmpartner)")
+        lines << QStringLiteral(
+                     "INSERT INTO leltarlista (rleltar, rlista, rfulszam, relso, rdb, rmozgas, rmdatum, rmpartner)")
               << QStringLiteral("SELECT CAST(:id AS INTEGER), 'N', t.tfulszam, MIN(t.tido), COUNT(*),")
               << passKind(tag) + u',' << lastPass(tag, QStringLiteral("lp.lpd")) + u','
               << lastPass(tag, QStringLiteral("lpf.fnev"));
@@ -192,13 +199,19 @@ constexpr int kCloseRetryMs = 100;
 }  // namespace
 
 StockTakes::StockTakes(Database& database, Arrivals& arrivals)
-    : m_database(database), m_arrivals(arrivals), m_deskName(QSysInfo::machineHostName()), m_counts(database, QStringLiteral("stockTakeCounts"))
+    : m_database(database),
+      m_arrivals(arrivals),
+      m_deskName(QSysInfo::machineHostName()),
+      m_counts(database, QStringLiteral("stockTakeCounts"))
 {
     // The store's statements and transaction live on the connection: they go before it does.
     connect(&database, &Database::disconnecting, this, &StockTakes::dropStatements);
 }
 
-StockTakes::~StockTakes() { dropStatements(); }
+StockTakes::~StockTakes()
+{
+    dropStatements();
+}
 
 void StockTakes::dropStatements()
 {
@@ -221,8 +234,13 @@ template <typename Work>
 auto StockTakes::inOwnTransaction(Work work)
 {
     m_transaction.start(m_database.connection().attachment());
-    try {
+    const auto rollBack = [this] {
         try {
+            m_transaction.rollback();
+        } catch (const fb::Error&) {
+        }
+    };
+    try {
         if constexpr (std::is_void_v<decltype(work())>) {
             work();
             m_transaction.commit();
@@ -231,18 +249,15 @@ auto StockTakes::inOwnTransaction(Work work)
             m_transaction.commit();
             return result;
         }
-        } catch (const fb::Error& e) {
-            if (e.hasCode(kTableUnknown))
-                throw fb::Error(QStringLiteral("A leltár táblái hiányoznak az adatbázisból (régebbi adatbázis). Az "
-                                               "adatbázist a \"gerundo-mkdb --upgrade\" paranccsal kell frissíteni."),
-                                e.code(), e.codes());
-            throw;
-        }
+    } catch (const fb::Error& e) {
+        rollBack();
+        if (e.hasCode(kTableUnknown))
+            throw fb::Error(QStringLiteral("A leltár táblái hiányoznak az adatbázisból (régebbi adatbázis). Az "
+                                           "adatbázist a \"gerundo-mkdb --upgrade\" paranccsal kell frissíteni."),
+                            e.code(), e.codes());
+        throw;
     } catch (...) {
-        try {
-            m_transaction.rollback();
-        } catch (const fb::Error&) {
-        }
+        rollBack();
         throw;
     }
 }
@@ -252,7 +267,8 @@ auto StockTakes::inOwnTransaction(Work work)
 std::optional<StockTake> StockTakes::readStockTake(const QString& condition, qint64 id)
 {
     return inOwnTransaction([&]() -> std::optional<StockTake> {
-        fb::Statement& read = statement(QStringLiteral("SELECT FIRST 1 %1 FROM leltar %2").arg(kStockTakeColumns, condition));
+        fb::Statement& read =
+            statement(QStringLiteral("SELECT FIRST 1 %1 FROM leltar %2").arg(kStockTakeColumns, condition));
         if (read.parameterNames().contains(QStringLiteral("id")))
             read.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         auto cursor = read.openCursor();
@@ -290,13 +306,17 @@ std::optional<StockTake> StockTakes::latestOpen()
     return readStockTake(QStringLiteral("WHERE llezarva IS NULL ORDER BY idl DESC"), 0);
 }
 
-std::optional<StockTake> StockTakes::find(qint64 id) { return readStockTake(QStringLiteral("WHERE idl = :id"), id); }
+std::optional<StockTake> StockTakes::find(qint64 id)
+{
+    return readStockTake(QStringLiteral("WHERE idl = :id"), id);
+}
 
 void StockTakes::join(qint64 id)
 {
     inOwnTransaction([&] {
-        fb::Statement& join = statement(QStringLiteral("UPDATE OR INSERT INTO leltargep (gleltar, gkapcsolat, ggep) "
-                                                       "VALUES (:id, CURRENT_CONNECTION, :desk) MATCHING (gleltar, gkapcsolat)"));
+        fb::Statement& join =
+            statement(QStringLiteral("UPDATE OR INSERT INTO leltargep (gleltar, gkapcsolat, ggep) "
+                                     "VALUES (:id, CURRENT_CONNECTION, :desk) MATCHING (gleltar, gkapcsolat)"));
         join.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         join.bind(QStringLiteral("desk"), fb::Value::fromText(m_deskName, QStringLiteral("gép neve")));
         join.execute();
@@ -335,20 +355,24 @@ bool countOnDesk(fb::Statement& touch, fb::Statement& isOpen, fb::Statement& add
     return true;
 }
 
-const QString kTouchDesk = QStringLiteral("UPDATE leltargep SET gutolso = CURRENT_TIMESTAMP, gdb = gdb + :n "
-                                          "WHERE gleltar = :id AND gkapcsolat = CURRENT_CONNECTION "
-                                          "AND EXISTS (SELECT 1 FROM leltar WHERE idl = :id AND llezarva IS NULL)");
+const QString kTouchDesk = QStringLiteral(
+    "UPDATE leltargep SET gutolso = CURRENT_TIMESTAMP, gdb = gdb + :n "
+    "WHERE gleltar = :id AND gkapcsolat = CURRENT_CONNECTION "
+    "AND EXISTS (SELECT 1 FROM leltar WHERE idl = :id AND llezarva IS NULL)");
 const QString kIsOpen = QStringLiteral("SELECT idl FROM leltar WHERE idl = :id AND llezarva IS NULL");
-const QString kAddDesk = QStringLiteral("INSERT INTO leltargep (gleltar, gkapcsolat, ggep, gutolso, gdb) "
-                                        "VALUES (:id, CURRENT_CONNECTION, :desk, CURRENT_TIMESTAMP, :n)");
+const QString kAddDesk = QStringLiteral(
+    "INSERT INTO leltargep (gleltar, gkapcsolat, ggep, gutolso, gdb) "
+    "VALUES (:id, CURRENT_CONNECTION, :desk, CURRENT_TIMESTAMP, :n)");
 // Into an open stock-take only: a closed one takes no more readings.
-const QString kAddReading = QStringLiteral("INSERT INTO leltartetel (tleltar, tfulszam, tgep) "
-                                           "SELECT idl, :tag, :desk FROM leltar WHERE idl = :id AND llezarva IS NULL");
+const QString kAddReading = QStringLiteral(
+    "INSERT INTO leltartetel (tleltar, tfulszam, tgep) "
+    "SELECT idl, :tag, :desk FROM leltar WHERE idl = :id AND llezarva IS NULL");
 
 StockTakeClosed closedMeanwhile()
 {
-    return StockTakeClosed(QStringLiteral("Ezt a leltárt közben lezárták (egy másik gépen); "
-                                          "a fülszám nem került bele."));
+    return StockTakeClosed(
+        QStringLiteral("Ezt a leltárt közben lezárták (egy másik gépen); "
+                       "a fülszám nem került bele."));
 }
 
 }  // namespace
@@ -365,13 +389,13 @@ ScanAnswer StockTakes::addReading(qint64 id, const QString& earTag)
             throw closedMeanwhile();
 
         const QString tag = QStringLiteral(":tag");
-        fb::Statement& answer = statement(
-            QStringLiteral("SELECT IIF(%1, 1, 0),"
-                           "(SELECT COUNT(*) FROM leltartetel WHERE tleltar = :id AND tfulszam = :tag),"
-                           "%2, %3, %4, %5, %6 FROM RDB$DATABASE")
-                .arg(Arrivals::onSiteCondition(tag), latestArrival(tag, QStringLiteral("la.bszkelt")),
-                     latestArrival(tag, QStringLiteral("laf.fnev")), passKind(tag), lastPass(tag, QStringLiteral("lp.lpd")),
-                     lastPass(tag, QStringLiteral("lpf.fnev"))));
+        fb::Statement& answer =
+            statement(QStringLiteral("SELECT IIF(%1, 1, 0),"
+                                     "(SELECT COUNT(*) FROM leltartetel WHERE tleltar = :id AND tfulszam = :tag),"
+                                     "%2, %3, %4, %5, %6 FROM RDB$DATABASE")
+                          .arg(Arrivals::onSiteCondition(tag), latestArrival(tag, QStringLiteral("la.bszkelt")),
+                               latestArrival(tag, QStringLiteral("laf.fnev")), passKind(tag),
+                               lastPass(tag, QStringLiteral("lp.lpd")), lastPass(tag, QStringLiteral("lpf.fnev"))));
         answer.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         answer.bind(QStringLiteral("tag"), fb::Value::fromText(earTag, QStringLiteral("Fülszám")));
         auto cursor = answer.openCursor();
@@ -429,7 +453,8 @@ bool StockTakes::addReadings(qint64 id, const QStringList& earTags, const std::f
 qint64 StockTakes::readingCount(qint64 id)
 {
     return inOwnTransaction([&] {
-        fb::Statement& sum = statement(QStringLiteral("SELECT COALESCE(SUM(gdb), 0) FROM leltargep WHERE gleltar = :id"));
+        fb::Statement& sum =
+            statement(QStringLiteral("SELECT COALESCE(SUM(gdb), 0) FROM leltargep WHERE gleltar = :id"));
         sum.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         auto cursor = sum.openCursor();
         std::vector<unsigned char> row(cursor->columns().messageLength() + 8);
@@ -447,10 +472,11 @@ StockTakeCounts StockTakes::countsOfReadings(const StockTake& take)
         return counts(take);
     StockTakeCounts c;
     c.readings = readingCount(take.id);
-    statements::prepare(m_counts, {QStringLiteral("SELECT COUNT(*) AS TAGS,"),
-                                   QStringLiteral("COALESCE(SUM(IIF(%1, 1, 0)), 0) AS FOUND")
-                                       .arg(Arrivals::onSiteCondition(QStringLiteral("g.tfulszam"))),
-                                   QStringLiteral("FROM (SELECT DISTINCT tfulszam FROM leltartetel WHERE tleltar = :id) g")});
+    statements::prepare(m_counts,
+                        {QStringLiteral("SELECT COUNT(*) AS TAGS,"),
+                         QStringLiteral("COALESCE(SUM(IIF(%1, 1, 0)), 0) AS FOUND")
+                             .arg(Arrivals::onSiteCondition(QStringLiteral("g.tfulszam"))),
+                         QStringLiteral("FROM (SELECT DISTINCT tfulszam FROM leltartetel WHERE tleltar = :id) g")});
     m_counts.setParamInt(QStringLiteral("id"), take.id);
     m_counts.open();
     c.found = m_counts.fieldInt(QStringLiteral("FOUND"));
@@ -490,7 +516,7 @@ void StockTakes::openFound(Dataset& rows, const StockTake& take, const QDate& to
 
 void StockTakes::openMissing(Dataset& rows, const StockTake& take, const QDate& today, ListReading reading)
 {
-    statements::prepare(rows, !take.isOpen()                          ? frozenList(u'H')
+    statements::prepare(rows, !take.isOpen()                        ? frozenList(u'H')
                               : reading == ListReading::ByScreenful ? missingList(Use::Display)
                                                                     : wholeMissingList(Use::Display));
     rows.setParamInt(QStringLiteral("id"), take.id);
@@ -508,12 +534,13 @@ void StockTakes::openUnregistered(Dataset& rows, const StockTake& take)
 
 void StockTakes::openStockTakeList(Dataset& rows)
 {
-    statements::open(rows, {QStringLiteral("SELECT idl AS IDL, %1 AS LKEZDET, lfelhasznalo AS LFELHASZNALO, lgep AS LGEP,")
-                                .arg(timeText(QStringLiteral("lkezdet"))),
-                            QStringLiteral("%1 AS LLEZARVA, llezarta AS LLEZARTA, llezarogep AS LLEZAROGEP,")
-                                .arg(timeText(QStringLiteral("llezarva"))),
-                            QStringLiteral("(SELECT COALESCE(SUM(gdb), 0) FROM leltargep WHERE gleltar = idl) AS LDB"),
-                            QStringLiteral("FROM leltar ORDER BY idl DESC")});
+    statements::open(rows,
+                     {QStringLiteral("SELECT idl AS IDL, %1 AS LKEZDET, lfelhasznalo AS LFELHASZNALO, lgep AS LGEP,")
+                          .arg(timeText(QStringLiteral("lkezdet"))),
+                      QStringLiteral("%1 AS LLEZARVA, llezarta AS LLEZARTA, llezarogep AS LLEZAROGEP,")
+                          .arg(timeText(QStringLiteral("llezarva"))),
+                      QStringLiteral("(SELECT COALESCE(SUM(gdb), 0) FROM leltargep WHERE gleltar = idl) AS LDB"),
+                      QStringLiteral("FROM leltar ORDER BY idl DESC")});
 }
 
 // ---------------------------------------------------------------- closing
@@ -533,7 +560,8 @@ void StockTakes::close(qint64 id, const QDate& today)
                     throw StockTakeClosed(QStringLiteral("Ezt a leltárt közben már lezárták (egy másik gépen)."));
                 // Every desk row held until the commit: a reading in flight elsewhere stops this
                 // closing (it is tried again), one after it finds the stock-take closed.
-                fb::Statement& holdDesks = statement(QStringLiteral("UPDATE leltargep SET gdb = gdb WHERE gleltar = :id"));
+                fb::Statement& holdDesks =
+                    statement(QStringLiteral("UPDATE leltargep SET gdb = gdb WHERE gleltar = :id"));
                 holdDesks.bind(QStringLiteral("id"), fb::Value::fromInt(id));
                 holdDesks.execute();
                 for (const QStringList& lines :

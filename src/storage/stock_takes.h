@@ -1,17 +1,16 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "db/client.h"
-
 #include <QDate>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+
+#include "core/dataset.h"
+#include "db/client.h"
 
 class Arrivals;
 class Database;

@@ -13,9 +13,9 @@
 //   an arrival without an ear tag                                   no animal
 //   9999  nowhere                                                   never registered
 
-#include "testdb.h"
-
 #include <QString>
+
+#include "testdb.h"
 
 namespace stocktake_fixture {
 

@@ -1,3 +1,13 @@
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
 #include "core/dbcreate.h"
 #include "db/client.h"
 #include "db/database_settings.h"
@@ -11,17 +21,6 @@
 #include "ui/dbwidgets.h"
 #include "ui/grid_export.h"
 #include "ui/platform.h"
-
-#include <QDir>
-#include <QFile>
-#include <QListWidget>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <memory>
 
 using namespace stocktake_fixture;
 
@@ -55,7 +54,10 @@ QStringList rows(DBGrid* grid)
     return out;
 }
 
-QTabWidget* tabs(QWidget* screen) { return child<QTabWidget>(screen, "listTabs"); }
+QTabWidget* tabs(QWidget* screen)
+{
+    return child<QTabWidget>(screen, "listTabs");
+}
 QStringList tabTitles(QWidget* screen)
 {
     QStringList titles;
@@ -63,7 +65,10 @@ QStringList tabTitles(QWidget* screen)
         titles << tabs(screen)->tabText(i);
     return titles;
 }
-DBGrid* grid(QWidget* screen, const char* name) { return child<DBGrid>(screen, name); }
+DBGrid* grid(QWidget* screen, const char* name)
+{
+    return child<DBGrid>(screen, name);
+}
 
 // A list's rows, the list brought into view first (as a person clicks its tab).
 QStringList listRows(QWidget* screen, int tab, const char* gridName)
@@ -81,8 +86,14 @@ void read(QWidget* screen, const QString& text)
     QTest::keyClick(field, Qt::Key_Return);
 }
 
-QString answer(QWidget* screen) { return shown(screen, "readingAnswerLabel"); }
-QString detail(QWidget* screen) { return shown(screen, "readingDetailLabel"); }
+QString answer(QWidget* screen)
+{
+    return shown(screen, "readingAnswerLabel");
+}
+QString detail(QWidget* screen)
+{
+    return shown(screen, "readingDetailLabel");
+}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -148,8 +159,8 @@ std::unique_ptr<StockTakeDialog> startNew(Session& session)
 QString pdfText(const QString& file)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), file,
-                                          QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
     if (!p.waitForFinished(60000))
         return {};
     return QString::fromUtf8(p.readAllStandardOutput());
@@ -204,8 +215,8 @@ void StockTakeTest::earTagReadings_data()
     QTest::newRow("a letter among the digits") << "31 00A4" << int(K::NotEarTag) << "„A” nem lehet a fülszámban";
     QTest::newRow("a date after the tag") << "1001;2011.03.01" << int(K::NotEarTag) << "„;” nem lehet a fülszámban";
     QTest::newRow("26 digits") << QString(26, u'7') << int(K::NotEarTag) << "több mint 25 számjegy";
-    QTest::newRow("a word before the number") << "Marha 1001" << int(K::NotEarTag)
-                                             << "a szám előtt legfeljebb 3 betű állhat";
+    QTest::newRow("a word before the number")
+        << "Marha 1001" << int(K::NotEarTag) << "a szám előtt legfeljebb 3 betű állhat";
 }
 
 void StockTakeTest::earTagReadings()
@@ -232,8 +243,11 @@ void StockTakeTest::readerFiles_data()
         << QByteArray("Fulszam\r\nHU 1001\r\n\r\n1002\r\nxyz\r\n1001\r\n") << QStringList{"1001", "1002", "1001"}
         << QStringList{"5: xyz (nincs benne számjegy)"} << qint64(1) << qint64(1);
     QTest::newRow("UTF-8 header with a byte-order mark, LF, no end of line")
-        << QByteArray("\xEF\xBB\xBF" "Fülszám;Idő\n1003\n31 00A4\n9999") << QStringList{"1003", "9999"}
-        << QStringList{"3: 31 00A4 („A” nem lehet a fülszámban)"} << qint64(1) << qint64(0);
+        << QByteArray(
+               "\xEF\xBB\xBF"
+               "Fülszám;Idő\n1003\n31 00A4\n9999")
+        << QStringList{"1003", "9999"} << QStringList{"3: 31 00A4 („A” nem lehet a fülszámban)"} << qint64(1)
+        << qint64(0);
     QTest::newRow("Windows-1250 header, lone CR")
         << QByteArray("F\xFClsz\xE1m\r1005\r\r1006\r") << QStringList{"1005", "1006"} << QStringList{} << qint64(1)
         << qint64(1);
@@ -242,9 +256,15 @@ void StockTakeTest::readerFiles_data()
     QTest::newRow("a bad first line of digits is no header")
         << QByteArray("1001;2\n1002\n") << QStringList{"1002"} << QStringList{"1: 1001;2 („;” nem lehet a fülszámban)"}
         << qint64(0) << qint64(0);
-    QTest::newRow("UTF-16 with its byte-order mark")
-        << QByteArray("\xFF\xFE" "F\0u\0l\0\n\0" "1\0" "0\0" "0\0" "4\0\r\0\n\0", 22) << QStringList{"1004"}
-        << QStringList{} << qint64(1) << qint64(0);
+    QTest::newRow("UTF-16 with its byte-order mark") << QByteArray(
+                                                            "\xFF\xFE"
+                                                            "F\0u\0l\0\n\0"
+                                                            "1\0"
+                                                            "0\0"
+                                                            "0\0"
+                                                            "4\0\r\0\n\0",
+                                                            22)
+                                                     << QStringList{"1004"} << QStringList{} << qint64(1) << qint64(0);
     QTest::newRow("a line longer than any ear tag")
         << (QByteArray("1001\n") + QByteArray(5000, '1') + "\n1002\n") << QStringList{"1001", "1002"}
         << QStringList{QStringLiteral("2: %1… (túl hosszú sor)").arg(QString(200, u'1'))} << qint64(0) << qint64(0);
@@ -301,7 +321,8 @@ void StockTakeTest::typedReadingsAreAnsweredAtOnce()
         {"1003", "1003: Nincs nyilvántartva",
          "A nyilvántartás szerint nincs telepen. Utolsó ismert mozgása: kiszállítva 2011.02.10, Vevő Bt.", 1},
         {"2001", "2001: Nincs nyilvántartva",
-         "A nyilvántartás szerint nincs telepen. Utolsó ismert mozgása: kiszállítva (archivált) 2010.05.20, Vevő Bt.", 2},
+         "A nyilvántartás szerint nincs telepen. Utolsó ismert mozgása: kiszállítva (archivált) 2010.05.20, Vevő Bt.",
+         2},
         {"3001", "3001: Nincs nyilvántartva",
          "A nyilvántartás szerint nincs telepen. Utolsó ismert mozgása: kiszállítva 2011.03.02, Vevő Bt.", 3},
         {"9999", "9999: Nincs nyilvántartva",
@@ -377,7 +398,9 @@ void StockTakeTest::fileGivesTheSameListsAndNamesItsBadLines()
     fillSite(db);
     platform::TestDoubles doubles;
     const QString path = QDir(db.dir()).filePath(QStringLiteral("olvaso.csv"));
-    writeFile(path, QByteArray("Fulszam\r\n1001\r\nHU 10 02\r\n\r\nabc\r\n1001\r\n1003\r\n2001;x\r\n2001\r\n3001\r\n9999\r\n"));
+    writeFile(
+        path,
+        QByteArray("Fulszam\r\n1001\r\nHU 10 02\r\n\r\nabc\r\n1001\r\n1003\r\n2001;x\r\n2001\r\n3001\r\n9999\r\n"));
     const auto screen = startNew(db.session());
     doubles.fileAnswers << path;
     QTest::mouseClick(button(screen.get(), "readFileButton"), Qt::LeftButton);
@@ -404,12 +427,16 @@ void StockTakeTest::unusableFileStoresNothing_data()
     QTest::addColumn<QByteArray>("content");  // empty: no file at all
     QTest::addColumn<QString>("message");     // %1: the file
 
-    QTest::newRow("no such file") << QByteArray() << "A(z) „%1” fájl nem olvasható: A rendszer nem engedi megnyitni. "
-                                                     "Semmi sem került a leltárba.";
+    QTest::newRow("no such file") << QByteArray()
+                                  << "A(z) „%1” fájl nem olvasható: A rendszer nem engedi megnyitni. "
+                                     "Semmi sem került a leltárba.";
     QTest::newRow("a spreadsheet") << QByteArray("PK\x03\x04\x14\0\0\0\x08\0", 10)
                                    << "A(z) „%1” fájl nem szövegfájl: a(z) 1. sorában vezérlőkarakter áll (például "
                                       "táblázat vagy kép). Semmi sem került a leltárba.";
-    QTest::newRow("ear tags, then a NUL") << QByteArray("1001\n1002\n10\0" "03\n", 14)
+    QTest::newRow("ear tags, then a NUL") << QByteArray(
+                                                 "1001\n1002\n10\0"
+                                                 "03\n",
+                                                 14)
                                           << "A(z) „%1” fájl nem szövegfájl: a(z) 3. sorában vezérlőkarakter áll "
                                              "(például táblázat vagy kép). Semmi sem került a leltárba.";
     QTest::newRow("empty") << QByteArray("", 0) << "A(z) „%1” fájl üres, nincs benne fülszám.";
@@ -510,8 +537,9 @@ void StockTakeTest::closingFreezesPrintsAndLeavesTheRegister()
     TestDatabase db;
     fillSite(db);
     QVERIFY(db.install(QStringLiteral(GERUNDO_TEMPLATES "/Leltar.frf")));
-    db.exec(QStringLiteral("INSERT INTO partner (pnev, pirszam, phelyseg, putca, phszam, ptel, padoszam) "
-                           "VALUES ('Gyűjtő Telep Kft', '6720', 'Szeged', 'Fő utca', '1', '62/123-456', '12345678-2-06')"));
+    db.exec(
+        QStringLiteral("INSERT INTO partner (pnev, pirszam, phelyseg, putca, phszam, ptel, padoszam) "
+                       "VALUES ('Gyűjtő Telep Kft', '6720', 'Szeged', 'Fő utca', '1', '62/123-456', '12345678-2-06')"));
     platform::TestDoubles doubles;
     const auto screen = startNew(db.session());
     for (const char* tag : {"1001", "1002", "1001", "1003", "2001", "3001", "9999"})
@@ -525,17 +553,19 @@ void StockTakeTest::closingFreezesPrintsAndLeavesTheRegister()
     QTest::mouseClick(button(screen.get(), "printButton"), Qt::LeftButton);
     QCOMPARE(doubles.reportsShown.size(), 1);
     const QString interim = doubles.reportsShown.takeFirst().pages.plainText();
-    for (const char* expected : {"Nyitott leltár: a mostani állapot, a listák még változhatnak.", "Lezárva: | még nyitott",
-                                 "Hiányzik (3)", "1. | 1004 | 2011.03.10 | 5 | Béta Bt",
-                                 "2. | 1005 | 2011.03.12 | 3 | Béta Bt", "3. | 1006 | 2011.03.14 | 1 | Alfa Kft",
-                                 "Nincs nyilvántartva (4)", "Megvan (2)"})
-        QVERIFY2(interim.contains(QString::fromUtf8(expected)), qPrintable(QString::fromUtf8(expected) + u'\n' + interim));
+    for (const char* expected :
+         {"Nyitott leltár: a mostani állapot, a listák még változhatnak.", "Lezárva: | még nyitott", "Hiányzik (3)",
+          "1. | 1004 | 2011.03.10 | 5 | Béta Bt", "2. | 1005 | 2011.03.12 | 3 | Béta Bt",
+          "3. | 1006 | 2011.03.14 | 1 | Alfa Kft", "Nincs nyilvántartva (4)", "Megvan (2)"})
+        QVERIFY2(interim.contains(QString::fromUtf8(expected)),
+                 qPrintable(QString::fromUtf8(expected) + u'\n' + interim));
 
     doubles.questionAnswers << true;
     QTest::mouseClick(button(screen.get(), "closeStockTakeButton"), Qt::LeftButton);
-    QCOMPARE(doubles.messageTexts(),
-             QStringList{QStringLiteral("Lezárja a leltárt (1. sz.)?\nUtána nem olvasható be több fülszám; a három lista "
-                                        "a mostani állapotában marad meg, és kinyomtatható.")});
+    QCOMPARE(
+        doubles.messageTexts(),
+        QStringList{QStringLiteral("Lezárja a leltárt (1. sz.)?\nUtána nem olvasható be több fülszám; a három lista "
+                                   "a mostani állapotában marad meg, és kinyomtatható.")});
     QVERIFY(!screen->stockTake()->isOpen());
     QCOMPARE(answer(screen.get()), QStringLiteral("A leltár (1. sz.) lezárva."));
     QVERIFY(!edit(screen.get(), "earTagEdit")->isEnabled());
@@ -554,8 +584,8 @@ void StockTakeTest::closingFreezesPrintsAndLeavesTheRegister()
          {"Gyűjtő Telep Kft", "Leltár (1. sz.)", "Lezárt leltár",
           "Megvan: 2     Hiányzik: 3     Nincs nyilvántartva: 4     Olvasások: 7", "Hiányzik (3)",
           "1. | 1004 | 2011.03.10 | 5 | Béta Bt", "3. | 1006 | 2011.03.14 | 1 | Alfa Kft", "Nincs nyilvántartva (4)",
-          "4. | 9999 | 1 | nem szerepelt a nyilvántartásban", "2. | 2001 | 1 | kiszállítva (archivált) | 2010.05.20 | Vevő Bt",
-          "Megvan (2)", "Oldal 1 / 1"})
+          "4. | 9999 | 1 | nem szerepelt a nyilvántartásban",
+          "2. | 2001 | 1 | kiszállítva (archivált) | 2010.05.20 | Vevő Bt", "Megvan (2)", "Oldal 1 / 1"})
         QVERIFY2(text.contains(QString::fromUtf8(expected)), qPrintable(QString::fromUtf8(expected) + u'\n' + text));
     // Hiányzik before Nincs nyilvántartva before Megvan.
     QVERIFY(text.indexOf(QStringLiteral("Hiányzik (3)")) < text.indexOf(QStringLiteral("Nincs nyilvántartva (4)")));
@@ -565,13 +595,15 @@ void StockTakeTest::closingFreezesPrintsAndLeavesTheRegister()
     const QString pdf = QDir(db.dir()).filePath(QStringLiteral("leltar.pdf"));
     report::writePdf(pages, pdf);
     const QString pdfWords = pdfText(pdf);
-    QVERIFY2(pdfWords.contains(QStringLiteral("Hiányzik (3)")) && pdfWords.contains(QStringLiteral("1004")), qPrintable(pdfWords));
+    QVERIFY2(pdfWords.contains(QStringLiteral("Hiányzik (3)")) && pdfWords.contains(QStringLiteral("1004")),
+             qPrintable(pdfWords));
 
     // Nothing of the register changed.
-    QCOMPARE(db.value(QStringLiteral("SELECT (SELECT COUNT(*) FROM beszall) || '/' || (SELECT COUNT(*) FROM kiszall) || "
-                                     "'/' || (SELECT COUNT(*) FROM beszall0) || '/' || (SELECT COUNT(*) FROM kiszall0) "
-                                     "FROM rdb$database")),
-             registerBefore);
+    QCOMPARE(
+        db.value(QStringLiteral("SELECT (SELECT COUNT(*) FROM beszall) || '/' || (SELECT COUNT(*) FROM kiszall) || "
+                                "'/' || (SELECT COUNT(*) FROM beszall0) || '/' || (SELECT COUNT(*) FROM kiszall0) "
+                                "FROM rdb$database")),
+        registerBefore);
 
     // The register moves on; the closed stock-take shows what it found.
     db.exec(QStringLiteral("INSERT INTO kiszall (kfulszam, kikelt, kfkod) VALUES ('1001', '2011-03-15', 'V')"));
@@ -601,7 +633,8 @@ void StockTakeTest::readingRefusedOnceAnotherDeskClosed()
     }
     read(screen.get(), QStringLiteral("1002"));
     QCOMPARE(answer(screen.get()), QStringLiteral("1002: NEM került a leltárba"));
-    QCOMPARE(detail(screen.get()), QStringLiteral("Ezt a leltárt közben lezárták (egy másik gépen); a fülszám nem került bele."));
+    QCOMPARE(detail(screen.get()),
+             QStringLiteral("Ezt a leltárt közben lezárták (egy másik gépen); a fülszám nem került bele."));
     QCOMPARE(doubles.beeps, 1);
     QVERIFY(doubles.messages.isEmpty());
     QVERIFY(!screen->stockTake()->isOpen());
@@ -624,8 +657,9 @@ void StockTakeTest::closingWaitsForAReadingInFlight()
     {
         fb::Transaction reading;
         reading.start(other);
-        fb::Statement join(other, reading,
-                           QStringLiteral("INSERT INTO leltargep (gleltar, gkapcsolat, ggep, gdb) VALUES (1, -1, 'masik', 1)"));
+        fb::Statement join(
+            other, reading,
+            QStringLiteral("INSERT INTO leltargep (gleltar, gkapcsolat, ggep, gdb) VALUES (1, -1, 'masik', 1)"));
         join.execute();
         reading.commit();
         reading.start(other);
@@ -664,7 +698,8 @@ void StockTakeTest::listExportsAsTheOtherGrids()
     const QString csv = QDir(db.dir()).filePath(QStringLiteral("hianyzik.csv"));
     doubles.saveAnswers << csv;
     QTest::keyClick(missing, Qt::Key_E, Qt::ControlModifier);
-    QCOMPARE(doubles.lastMessage(), QStringLiteral("Az exportálás elkészült (4 sor):\n%1").arg(QDir::toNativeSeparators(csv)));
+    QCOMPARE(doubles.lastMessage(),
+             QStringLiteral("Az exportálás elkészült (4 sor):\n%1").arg(QDir::toNativeSeparators(csv)));
     QFile f(csv);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(),
