@@ -5,6 +5,7 @@
 
 #include "core/database.h"
 #include "storage/arrivals.h"
+#include "storage/departures.h"
 #include "storage/statements.h"
 
 namespace {
@@ -15,41 +16,18 @@ QString timeText(const QString& column)
     return QStringLiteral("REPLACE(SUBSTRING(CAST(%1 AS VARCHAR(24)) FROM 1 FOR 19), '-', '.')").arg(column);
 }
 
-// A value of the ear tag's latest live arrival (la: the arrival, laf: its sender). The identifier
-// is sorted as an expression, so that the engine finds the ear tag's few rows by the ear-tag index
-// instead of walking the identifier index down to them.
+// What the arrivals and departures stores say of an ear tag, as parts of the lists' statements.
 QString latestArrival(const QString& earTag, const QString& value)
 {
-    return QStringLiteral(
-               "(SELECT FIRST 1 %2 FROM beszall la LEFT JOIN felado laf ON laf.fkod = la.bfkod "
-               "WHERE la.bfulszam = %1 ORDER BY la.idb + 0 DESC)")
-        .arg(earTag, value);
+    return Arrivals::latestArrivalValue(earTag, value);
 }
-
-// A value of the ear tag's last known pass: its latest departure, live or archived, else its latest
-// arrival (lp: the movement, lpt what it was, lpd its date, a live one before an archived one of the
-// same day; lpf: its buyer or sender). NULL for an ear tag no table has held. Each text is cast to
-// its own length (a union of plain literals would pad them to the longest).
-QString lastPass(const QString& earTag, const QString& value)
+QString lastPass(const QString& earTag, Departures::PassValue value)
 {
-    return QStringLiteral(
-               "(SELECT FIRST 1 %2 FROM ("
-               "SELECT 2 AS lpk, 0 AS lpa, CAST('kiszállítva' AS VARCHAR(40)) AS lpt, kikelt AS lpd, "
-               "idk AS lpi, kfkod AS lpp FROM kiszall WHERE kfulszam = %1 "
-               "UNION ALL SELECT 2, 1, CAST('kiszállítva (archivált)' AS VARCHAR(40)), kikelt, idk, kfkod "
-               "FROM kiszall0 WHERE kfulszam = %1 "
-               "UNION ALL SELECT 1, 0, CAST('beszállítva' AS VARCHAR(40)), bszkelt, idb, bfkod "
-               "FROM beszall WHERE bfulszam = %1 "
-               "UNION ALL SELECT 1, 1, CAST('beszállítva (archivált)' AS VARCHAR(40)), bszkelt, idb, bfkod "
-               "FROM beszall0 WHERE bfulszam = %1) lp "
-               "LEFT JOIN felado lpf ON lpf.fkod = lp.lpp "
-               "ORDER BY lp.lpk DESC, lp.lpd DESC NULLS LAST, lp.lpa, lp.lpi DESC)")
-        .arg(earTag, value);
+    return Departures::lastKnownPass(earTag, value);
 }
-
 QString passKind(const QString& earTag)
 {
-    return QStringLiteral("COALESCE(%1, '%2')").arg(lastPass(earTag, QStringLiteral("lp.lpt")), kNeverRegistered);
+    return QStringLiteral("COALESCE(%1, '%2')").arg(lastPass(earTag, Departures::PassValue::Kind), kNeverRegistered);
 }
 
 // Days on site up to today, the arrival day not counted (as the on-site list counts them).
@@ -95,7 +73,8 @@ QStringList foundList(Use use)
     return lines;
 }
 
-QStringList missingList(Use use)
+// The animals on site that no desk has read: each ear tag once, by its latest arrival.
+QStringList missingList(Use use, Arrivals::OnSiteReading reading)
 {
     QStringList lines;
     if (use == Use::Display)
@@ -105,41 +84,9 @@ QStringList missingList(Use use)
         lines << QStringLiteral("INSERT INTO leltarlista (rleltar, rlista, rfulszam, rbeszkelt, rnapok, rfelado)")
               << QStringLiteral("SELECT CAST(:id AS INTEGER), 'H', b.bfulszam, b.bszkelt,")
               << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(", f.fnev");
-    // Each ear tag once, by its latest arrival; in ear-tag order through the ear-tag index, so that
-    // a screenful comes without the whole list being worked out first.
-    lines << QStringLiteral("FROM beszall b LEFT JOIN felado f ON f.fkod = b.bfkod")
-          << QStringLiteral("WHERE b.bfulszam > ''")
-          << QStringLiteral(
-                 "AND NOT EXISTS (SELECT 1 FROM beszall nb WHERE nb.bfulszam = b.bfulszam AND nb.idb + 0 > b.idb)")
-          << QStringLiteral("AND ") + Arrivals::onSiteCondition(QStringLiteral("b.bfulszam"))
+    lines << Arrivals::latestArrivalsOnSite(reading)
           << QStringLiteral(
                  "AND NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = b.bfulszam)");
-    if (use == Use::Display)
-        lines << QStringLiteral("ORDER BY b.bfulszam");
-    return lines;
-}
-
-// The same list read whole (printed, frozen): the animals on site worked out in one pass over the
-// arrivals and departures, as the on-site count does, instead of three lookups per arrival; each
-// ear tag's latest arrival found by its identifier.
-QStringList wholeMissingList(Use use)
-{
-    QStringList lines;
-    if (use == Use::Display)
-        lines << QStringLiteral("SELECT b.bfulszam AS RFULSZAM, b.bszkelt AS RBESZKELT,")
-              << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(" AS RNAPOK, f.fnev AS RFELADO");
-    else
-        lines << QStringLiteral("INSERT INTO leltarlista (rleltar, rlista, rfulszam, rbeszkelt, rnapok, rfelado)")
-              << QStringLiteral("SELECT CAST(:id AS INTEGER), 'H', b.bfulszam, b.bszkelt,")
-              << daysOnSite(QStringLiteral("b.bszkelt")) + QStringLiteral(", f.fnev");
-    lines << QStringLiteral("FROM (SELECT tag, MAX(idb) AS latest FROM (")
-          << QStringLiteral("SELECT bfulszam AS tag, 1 AS n, idb FROM beszall WHERE bfulszam <> ''")
-          << QStringLiteral(
-                 "UNION ALL SELECT kfulszam, -1, NULL FROM kiszall WHERE kfulszam <> '') "
-                 "GROUP BY tag HAVING SUM(n) > 0) g")
-          << QStringLiteral("JOIN beszall b ON b.idb = g.latest LEFT JOIN felado f ON f.fkod = b.bfkod")
-          << QStringLiteral(
-                 "WHERE NOT EXISTS (SELECT 1 FROM leltartetel t WHERE t.tleltar = :id AND t.tfulszam = g.tag)");
     if (use == Use::Display)
         lines << QStringLiteral("ORDER BY b.bfulszam");
     return lines;
@@ -154,14 +101,14 @@ QStringList unregisteredList(Use use)
               << timeText(QStringLiteral("MIN(t.tido)")) + QStringLiteral(" AS RELSO, COUNT(*) AS RDB,")
               << repeatMark(QStringLiteral("COUNT(*)")) + QStringLiteral(" AS RJELZES,")
               << passKind(tag) + QStringLiteral(" AS RMOZGAS,")
-              << lastPass(tag, QStringLiteral("lp.lpd")) + QStringLiteral(" AS RMDATUM,")
-              << lastPass(tag, QStringLiteral("lpf.fnev")) + QStringLiteral(" AS RMPARTNER");
+              << lastPass(tag, Departures::PassValue::Date) + QStringLiteral(" AS RMDATUM,")
+              << lastPass(tag, Departures::PassValue::Partner) + QStringLiteral(" AS RMPARTNER");
     else
         lines << QStringLiteral(
                      "INSERT INTO leltarlista (rleltar, rlista, rfulszam, relso, rdb, rmozgas, rmdatum, rmpartner)")
               << QStringLiteral("SELECT CAST(:id AS INTEGER), 'N', t.tfulszam, MIN(t.tido), COUNT(*),")
-              << passKind(tag) + u',' << lastPass(tag, QStringLiteral("lp.lpd")) + u','
-              << lastPass(tag, QStringLiteral("lpf.fnev"));
+              << passKind(tag) + u',' << lastPass(tag, Departures::PassValue::Date) + u','
+              << lastPass(tag, Departures::PassValue::Partner);
     lines << QStringLiteral("FROM leltartetel t WHERE t.tleltar = :id GROUP BY t.tfulszam")
           << QStringLiteral("HAVING NOT ") + Arrivals::onSiteCondition(tag);
     if (use == Use::Display)
@@ -389,13 +336,13 @@ ScanAnswer StockTakes::addReading(qint64 id, const QString& earTag)
             throw closedMeanwhile();
 
         const QString tag = QStringLiteral(":tag");
-        fb::Statement& answer =
-            statement(QStringLiteral("SELECT IIF(%1, 1, 0),"
-                                     "(SELECT COUNT(*) FROM leltartetel WHERE tleltar = :id AND tfulszam = :tag),"
-                                     "%2, %3, %4, %5, %6 FROM RDB$DATABASE")
-                          .arg(Arrivals::onSiteCondition(tag), latestArrival(tag, QStringLiteral("la.bszkelt")),
-                               latestArrival(tag, QStringLiteral("laf.fnev")), passKind(tag),
-                               lastPass(tag, QStringLiteral("lp.lpd")), lastPass(tag, QStringLiteral("lpf.fnev"))));
+        fb::Statement& answer = statement(
+            QStringLiteral("SELECT IIF(%1, 1, 0),"
+                           "(SELECT COUNT(*) FROM leltartetel WHERE tleltar = :id AND tfulszam = :tag),"
+                           "%2, %3, %4, %5, %6 FROM RDB$DATABASE")
+                .arg(Arrivals::onSiteCondition(tag), latestArrival(tag, QStringLiteral("la.bszkelt")),
+                     latestArrival(tag, QStringLiteral("laf.fnev")), passKind(tag),
+                     lastPass(tag, Departures::PassValue::Date), lastPass(tag, Departures::PassValue::Partner)));
         answer.bind(QStringLiteral("id"), fb::Value::fromInt(id));
         answer.bind(QStringLiteral("tag"), fb::Value::fromText(earTag, QStringLiteral("Fülszám")));
         auto cursor = answer.openCursor();
@@ -516,9 +463,9 @@ void StockTakes::openFound(Dataset& rows, const StockTake& take, const QDate& to
 
 void StockTakes::openMissing(Dataset& rows, const StockTake& take, const QDate& today, ListReading reading)
 {
-    statements::prepare(rows, !take.isOpen()                        ? frozenList(u'H')
-                              : reading == ListReading::ByScreenful ? missingList(Use::Display)
-                                                                    : wholeMissingList(Use::Display));
+    const auto onSite =
+        reading == ListReading::ByScreenful ? Arrivals::OnSiteReading::ByScreenful : Arrivals::OnSiteReading::Whole;
+    statements::prepare(rows, take.isOpen() ? missingList(Use::Display, onSite) : frozenList(u'H'));
     rows.setParamInt(QStringLiteral("id"), take.id);
     if (take.isOpen())
         rows.setParamDate(QStringLiteral("today"), today);
@@ -565,7 +512,8 @@ void StockTakes::close(qint64 id, const QDate& today)
                 holdDesks.bind(QStringLiteral("id"), fb::Value::fromInt(id));
                 holdDesks.execute();
                 for (const QStringList& lines :
-                     {foundList(Use::Freeze), wholeMissingList(Use::Freeze), unregisteredList(Use::Freeze)}) {
+                     {foundList(Use::Freeze), missingList(Use::Freeze, Arrivals::OnSiteReading::Whole),
+                      unregisteredList(Use::Freeze)}) {
                     fb::Statement& freeze = statement(lines.join(u'\n'));
                     freeze.bind(QStringLiteral("id"), fb::Value::fromInt(id));
                     if (freeze.parameterNames().contains(QStringLiteral("today")))
