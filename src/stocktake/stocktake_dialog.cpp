@@ -49,6 +49,8 @@ constexpr Colours kFound{"#d9f2d0", "#0b4a0b"};
 constexpr Colours kRepeated{"#fff0c0", "#4d3800"};
 constexpr Colours kAlarm{"#ffd5d5", "#7a0000"};
 
+int g_otherDesksInterval = StockTakeDialog::kOtherDesksInterval;
+
 // Why a reading or a file could not be stored, for the person.
 QString failureText(const std::exception& e)
 {
@@ -92,7 +94,7 @@ StockTakeDialog::StockTakeDialog(Session& session, QWidget* parent)
     m_listRefresh.setSingleShot(true);
     m_listRefresh.setInterval(0);
     connect(&m_listRefresh, &QTimer::timeout, this, &StockTakeDialog::reopenCurrentList);
-    m_otherDesks.setInterval(kOtherDesksInterval);
+    m_otherDesks.setInterval(g_otherDesksInterval);
     connect(&m_otherDesks, &QTimer::timeout, this, &StockTakeDialog::followOtherDesks);
 
     // The stock-take under way, if there is one: a person coming back, or a second desk, goes on with it.
@@ -107,6 +109,11 @@ StockTakeDialog::StockTakeDialog(Session& session, QWidget* parent)
 }
 
 StockTakeDialog::~StockTakeDialog() = default;
+
+void StockTakeDialog::setOtherDesksInterval(int milliseconds)
+{
+    g_otherDesksInterval = milliseconds;
+}
 
 void StockTakeDialog::buildLayout()
 {
@@ -146,12 +153,14 @@ void StockTakeDialog::buildLayout()
     m_progress->hide();
     m_cancelFileButton->hide();
 
-    auto grid = [this](const QString& name, DataSource* source, const std::vector<GridColumn>& columns) {
+    // Screen readers announce each list by its tab's name.
+    auto grid = [this](const QString& name, const QString& spoken, DataSource* source,
+                       const std::vector<GridColumn>& columns) {
         DBGrid* g = makeListGrid(this, name, source, columns);
-        g->setAccessibleName(name);
+        g->setAccessibleName(spoken);
         return g;
     };
-    m_foundGrid = grid(QStringLiteral("foundGrid"), &m_foundSource,
+    m_foundGrid = grid(QStringLiteral("foundGrid"), QStringLiteral("Megvan"), &m_foundSource,
                        {{QStringLiteral("RFULSZAM"), QStringLiteral("Fülszám")},
                         {QStringLiteral("RBESZKELT"), QStringLiteral("Beérkezés")},
                         {QStringLiteral("RNAPOK"), QStringLiteral("Napok")},
@@ -159,19 +168,20 @@ void StockTakeDialog::buildLayout()
                         {QStringLiteral("RELSO"), QStringLiteral("Első olvasás")},
                         {QStringLiteral("RDB"), QStringLiteral("Olvasva")},
                         {QStringLiteral("RJELZES"), QStringLiteral("Jelzés")}});
-    m_missingGrid = grid(QStringLiteral("missingGrid"), &m_missingSource,
+    m_missingGrid = grid(QStringLiteral("missingGrid"), QStringLiteral("Hiányzik"), &m_missingSource,
                          {{QStringLiteral("RFULSZAM"), QStringLiteral("Fülszám")},
                           {QStringLiteral("RBESZKELT"), QStringLiteral("Beérkezés")},
                           {QStringLiteral("RNAPOK"), QStringLiteral("Napok")},
                           {QStringLiteral("RFELADO"), QStringLiteral("Feladó")}});
-    m_unregisteredGrid = grid(QStringLiteral("unregisteredGrid"), &m_unregisteredSource,
-                              {{QStringLiteral("RFULSZAM"), QStringLiteral("Fülszám")},
-                               {QStringLiteral("RMOZGAS"), QStringLiteral("Utolsó ismert mozgás")},
-                               {QStringLiteral("RMDATUM"), QStringLiteral("Dátuma")},
-                               {QStringLiteral("RMPARTNER"), QStringLiteral("Vevő / feladó")},
-                               {QStringLiteral("RELSO"), QStringLiteral("Első olvasás")},
-                               {QStringLiteral("RDB"), QStringLiteral("Olvasva")},
-                               {QStringLiteral("RJELZES"), QStringLiteral("Jelzés")}});
+    m_unregisteredGrid =
+        grid(QStringLiteral("unregisteredGrid"), QStringLiteral("Nincs nyilvántartva"), &m_unregisteredSource,
+             {{QStringLiteral("RFULSZAM"), QStringLiteral("Fülszám")},
+              {QStringLiteral("RMOZGAS"), QStringLiteral("Utolsó ismert mozgás")},
+              {QStringLiteral("RMDATUM"), QStringLiteral("Dátuma")},
+              {QStringLiteral("RMPARTNER"), QStringLiteral("Vevő / feladó")},
+              {QStringLiteral("RELSO"), QStringLiteral("Első olvasás")},
+              {QStringLiteral("RDB"), QStringLiteral("Olvasva")},
+              {QStringLiteral("RJELZES"), QStringLiteral("Jelzés")}});
     m_lists = new QTabWidget(this);
     m_lists->setObjectName(QStringLiteral("listTabs"));
     m_lists->addTab(m_foundGrid, QString());
@@ -658,8 +668,18 @@ void StockTakeDialog::followOtherDesks()
     m_busy = true;
     const auto done = qScopeGuard([this] { m_busy = false; });
     try {
-        if (m_session.stockTakes().readingCount(m_take->id) == m_knownReadings)
+        StockTakes& store = m_session.stockTakes();
+        if (store.readingCount(m_take->id) == m_knownReadings) {
+            // Closed at another desk: the screen shows it closed before anyone reads into it.
+            if (const auto now = store.find(m_take->id); now && !now->isOpen()) {
+                m_busy = false;
+                showStockTake(now->id);
+                showAnswer(Tone::Neutral, QStringLiteral("A leltárt (%1. sz.) egy másik gépen lezárták.").arg(now->id),
+                           QStringLiteral("Lezárva: %1 (%2, %3). A listák a lezáráskori állapotot mutatják.")
+                               .arg(now->closed, now->closedBy, now->closedAt));
+            }
             return;
+        }
         recount(false);
         reopenLists();
     } catch (const std::exception&) {

@@ -54,8 +54,10 @@ public:
     // "Nyomtatás".
     void print();
 
-    // How often the screen looks for readings another desk added (milliseconds).
+    // How often a screen looks for readings another desk added and for a closing there
+    // (milliseconds; 2 s unless set, for the screens made after).
     static constexpr int kOtherDesksInterval = 2000;
+    static void setOtherDesksInterval(int milliseconds);
 
 private:
     enum class Tone { Neutral, Found, Repeated, Alarm };

@@ -205,7 +205,7 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
         g_stockTake->show();
         if (!g_stockTake->stockTake())
             click(*g_stockTake, "newStockTakeButton");
-        say(QStringLiteral("stocktake %1").arg(g_stockTake ? g_stockTake->stockTake()->id : 0));
+        say(QStringLiteral("stocktake %1").arg(g_stockTake->stockTake() ? g_stockTake->stockTake()->id : 0));
     } else if (command == QLatin1String("read") && words.size() == 3 && g_stockTake) {
         auto* field = g_stockTake->findChild<QLineEdit*>(QStringLiteral("earTagEdit"));
         auto* answer = g_stockTake->findChild<QLabel*>(QStringLiteral("readingAnswerLabel"));
