@@ -25,6 +25,7 @@
 #include "printing/delivery_printout.h"
 #include "printing/eartag_list_printout.h"
 #include "printing/onsite_printout.h"
+#include "stocktake/stocktake_dialog.h"
 #include "ui/input.h"
 #include "ui/modal.h"
 #include "ui/platform.h"
@@ -171,6 +172,9 @@ void MainWindow::buildMenu()
     m_backUp = item(m_utilitiesMenu, QStringLiteral("Mentes1"), QStringLiteral("Mentés"), &W::backUpDatabase);
     m_restore =
         item(m_utilitiesMenu, QStringLiteral("Visszatoltes1"), QStringLiteral("Visszatöltés"), &W::restoreDatabase);
+    // Beyond the documented menu: the stock-take of the yard against the register.
+    separator(m_utilitiesMenu, QStringLiteral("N4"));
+    m_stockTake = item(m_utilitiesMenu, QStringLiteral("stockTakeAction"), QStringLiteral("Leltár"), &W::takeStock);
 
     m_quit = bar->addAction(QStringLiteral("&Kilépés"));
     m_quit->setObjectName(QStringLiteral("Kilps1"));
@@ -317,6 +321,7 @@ void MainWindow::deleteDepartures() { runWritingScreen<DispatchDeletionDialog>()
 void MainWindow::listDeparturesWithoutArrival() { runScreen<DeparturesWithoutArrivalDialog>(this, *m_session); }
 void MainWindow::editTables() { runWritingScreen<TableEditorDialog>(); }
 void MainWindow::importPreviousVersion() { runWritingScreen<LegacyImportDialog>(); }
+void MainWindow::takeStock() { runScreen<StockTakeDialog>(this, *m_session); }
 
 void MainWindow::backUpDatabase()
 {

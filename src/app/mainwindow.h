@@ -95,6 +95,7 @@ private:
     void importPreviousVersion();
     void backUpDatabase();
     void restoreDatabase();
+    void takeStock();
 
     // Opens a screen that may change arrivals or departures; the counts are renewed after it.
     template <typename Screen, typename... Args>
@@ -137,6 +138,7 @@ private:
     QAction* m_importPreviousVersion;
     QAction* m_backUp;
     QAction* m_restore;
+    QAction* m_stockTake;
     DayLine* m_dayLine;
     QAction* m_quit;
 };

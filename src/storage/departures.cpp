@@ -222,3 +222,27 @@ void Departures::insertStaged()
                                    QStringLiteral("FROM kiszall1"),
                                    QStringLiteral("LEFT JOIN beszall ON bfulszam = kfulszam")});
 }
+
+// ---------------------------------------------------------------- the last known pass
+
+QString Departures::lastKnownPass(const QString& earTag, PassValue value)
+{
+    // lp: every movement of the ear tag (lpk 2 a departure, 1 an arrival; lpa 1 archived, so a live
+    // one comes before an archived one of the same day), lpf its buyer or sender. Each text is cast
+    // to its own length: a union of plain literals would pad them all to the longest.
+    const QString column = value == PassValue::Kind   ? QStringLiteral("lp.lpt")
+                           : value == PassValue::Date ? QStringLiteral("lp.lpd")
+                                                      : QStringLiteral("lpf.fnev");
+    return QStringLiteral("(SELECT FIRST 1 %2 FROM ("
+                          "SELECT 2 AS lpk, 0 AS lpa, CAST('kiszállítva' AS VARCHAR(40)) AS lpt, kikelt AS lpd, "
+                          "idk AS lpi, kfkod AS lpp FROM kiszall WHERE kfulszam = %1 "
+                          "UNION ALL SELECT 2, 1, CAST('kiszállítva (archivált)' AS VARCHAR(40)), kikelt, idk, kfkod "
+                          "FROM kiszall0 WHERE kfulszam = %1 "
+                          "UNION ALL SELECT 1, 0, CAST('beszállítva' AS VARCHAR(40)), bszkelt, idb, bfkod "
+                          "FROM beszall WHERE bfulszam = %1 "
+                          "UNION ALL SELECT 1, 1, CAST('beszállítva (archivált)' AS VARCHAR(40)), bszkelt, idb, bfkod "
+                          "FROM beszall0 WHERE bfulszam = %1) lp "
+                          "LEFT JOIN felado lpf ON lpf.fkod = lp.lpp "
+                          "ORDER BY lp.lpk DESC, lp.lpd DESC NULLS LAST, lp.lpa, lp.lpi DESC)")
+        .arg(earTag, column);
+}

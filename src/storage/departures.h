@@ -130,6 +130,15 @@ public:
     // found), in the shared transaction (not committed).
     void insertStaged();
 
+    // --- the last known pass of an ear tag, as an SQL expression for another store's statement:
+    // its latest departure, live or archived, else its latest arrival (an archived one, as a live
+    // one without a departure is on site). Kind: "kiszállítva", "kiszállítva (archivált)",
+    // "beszállítva (archivált)", "beszállítva"; Date: its day; Partner: the buyer's or sender's
+    // name. NULL for an ear tag that neither the live nor the archived tables ever held. Reads
+    // the arrivals too; kept here, as a departure is what it looks for first.
+    enum class PassValue { Kind, Date, Partner };
+    static QString lastKnownPass(const QString& earTag, PassValue value);
+
 private:
     Database& m_database;
     Dataset m_counts;  // left open on the last count read

@@ -14,6 +14,7 @@ Session::Session(const QString& database)
       m_earTagRuns(*m_database),
       m_company(*m_database),
       m_earTagStories(*m_database),
+      m_stockTakes(*m_database, m_arrivals),
       m_shared(std::make_unique<TData>(*this))
 {
 }

@@ -10,6 +10,7 @@
 #include "storage/ear_tag_stories.h"
 #include "storage/partners.h"
 #include "storage/staging.h"
+#include "storage/stock_takes.h"
 #include "storage/tables.h"
 #include "storage/work_locks.h"
 
@@ -42,6 +43,7 @@ public:
     EarTagRuns& earTagRuns() { return m_earTagRuns; }
     Company& company() { return m_company; }
     EarTagStories& earTagStories() { return m_earTagStories; }
+    StockTakes& stockTakes() { return m_stockTakes; }
 
     HandOver& handOver() { return m_handOver; }
 
@@ -57,6 +59,7 @@ private:
     EarTagRuns m_earTagRuns;
     Company m_company;
     EarTagStories m_earTagStories;
+    StockTakes m_stockTakes;
     HandOver m_handOver;
     std::unique_ptr<TData> m_shared;
 };

@@ -280,4 +280,12 @@ QDate today()
     return g_doubles ? g_doubles->todayValue : QDate::currentDate();
 }
 
+void beep()
+{
+    if (g_doubles)
+        ++g_doubles->beeps;
+    else
+        QApplication::beep();
+}
+
 }  // namespace platform

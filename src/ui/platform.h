@@ -79,6 +79,8 @@ bool startProgram(const QString& fileName);
 // opens on its contents page, modally over parent (under the test doubles through showModal).
 void requestHelpContents(QWidget* parent);
 QDate today();
+// The desktop's warning sound: a person reading ear tags in the yard hears what needs a look.
+void beep();
 
 // ---- report previews
 // Reports reach the person through the report engine's own seam (report/host.h): the preview,
@@ -126,6 +128,7 @@ public:
     QStringList programsStarted;
     bool programStartSucceeds = false;
     int helpRequests = 0;
+    int beeps = 0;
     QDate todayValue = QDate(2011, 3, 15);
 
 private:

@@ -224,7 +224,7 @@ void MainWindowTest::completeMenu()
           {"Beszlltsblhinyzik1", "Beszállításból hiányzik"}, {"Beszllitott1", "Adatok"}, {"N1", "-"},
           {"Nvjegy1", "&Névjegy"}, {"Tvsegtsg1", "Távsegítség"}, {"Sg1", "Súgó"}, {"N2", "-"},
           {"Rgiblimport1", "Régiből import"}, {"N3", "-"}, {"Mentes1", "Mentés"},
-          {"Visszatoltes1", "Visszatöltés"}}},
+          {"Visszatoltes1", "Visszatöltés"}, {"N4", "-"}, {"stockTakeAction", "Leltár"}}},
         {{"Kilps1", "&Kilépés"}, {}},
     };
     const QList<QAction*> top = form.menuBar()->actions();

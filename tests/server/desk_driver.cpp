@@ -20,6 +20,13 @@
 //   close                    those screens close too
 //   deletion                 the dispatch deletion screen, its "Törlés" clicked; it stays open
 //   close-deletion           the dispatch deletion screen closes through "Mégsem"
+//   desk NAME                the name this desk stores with its stock-take readings
+//   stocktake                the "Leltár" screen opened on the open stock-take, a new one started
+//                            when there is none: "stocktake <its number>"
+//   read FIRST COUNT         COUNT ear tags from FIRST on typed into "Fülszám:", Enter after each:
+//                            "read <stored>", then "refused <answer>" for each one not stored
+//   lists                    "Frissítés": "lists <the three tab titles, ; between them>"
+//   close-stocktake          "Lezárás", the question answered Yes
 #include "core/convert.h"
 #include "core/day_counts.h"
 #include "storage/session.h"
@@ -31,14 +38,17 @@
 #include "maintenance/dispatch_deletion.h"
 #include "outgoing/takeover.h"
 #include "printing/delivery_printout.h"
+#include "stocktake/stocktake_dialog.h"
 #include "ui/platform.h"
 #include "ui/sharedwork.h"
 
 #include <QApplication>
 #include <QDate>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -49,6 +59,9 @@
 #include <vector>
 
 namespace {
+
+Session* g_session = nullptr;
+std::unique_ptr<StockTakeDialog> g_stockTake;
 
 void say(const QString& line)
 {
@@ -195,6 +208,41 @@ void run(const QStringList& words, std::vector<std::unique_ptr<GuardingScreen>>&
         deletion = std::make_unique<DispatchDeletionDialog>();
         deletion->show();
         click(*deletion, "Button1");
+    } else if (command == QLatin1String("desk") && words.size() == 2) {
+        g_session->stockTakes().setDeskName(words[1]);
+    } else if (command == QLatin1String("stocktake")) {
+        g_stockTake = std::make_unique<StockTakeDialog>(*g_session);
+        g_stockTake->show();
+        if (!g_stockTake->stockTake())
+            click(*g_stockTake, "newStockTakeButton");
+        say(QStringLiteral("stocktake %1").arg(g_stockTake->stockTake() ? g_stockTake->stockTake()->id : 0));
+    } else if (command == QLatin1String("read") && words.size() == 3 && g_stockTake) {
+        auto* field = g_stockTake->findChild<QLineEdit*>(QStringLiteral("earTagEdit"));
+        auto* answer = g_stockTake->findChild<QLabel*>(QStringLiteral("readingAnswerLabel"));
+        const qint64 first = words[1].toLongLong();
+        const int count = words[2].toInt();
+        int stored = 0;
+        QStringList refused;
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClicks(field, QString::number(first + i));
+            QTest::keyClick(field, Qt::Key_Return);
+            if (answer->text().contains(QStringLiteral("NEM került")) || !field->text().isEmpty())
+                refused << answer->text();
+            else
+                ++stored;
+        }
+        say(QStringLiteral("read %1").arg(stored));
+        for (const QString& r : refused)
+            say(QStringLiteral("refused ") + r);
+    } else if (command == QLatin1String("lists") && g_stockTake) {
+        click(*g_stockTake, "refreshButton");
+        auto* tabs = g_stockTake->findChild<QTabWidget*>(QStringLiteral("listTabs"));
+        QStringList titles;
+        for (int i = 0; i < tabs->count(); ++i)
+            titles << tabs->tabText(i);
+        say(QStringLiteral("lists ") + titles.join(u';'));
+    } else if (command == QLatin1String("close-stocktake") && g_stockTake) {
+        click(*g_stockTake, "closeStockTakeButton");
     } else if (command == QLatin1String("close-deletion")) {
         if (deletion)
             click(*deletion, "Button2");
@@ -222,6 +270,7 @@ int main(int argc, char** argv)
         say(QStringLiteral("cannot connect: ") + QString::fromUtf8(e.what()));
         return 1;
     }
+    g_session = session.get();
     say(QStringLiteral("ready"));
     std::vector<std::unique_ptr<GuardingScreen>> guarding;
     std::vector<std::unique_ptr<QDialog>> screens;
@@ -241,6 +290,7 @@ int main(int argc, char** argv)
     guarding.clear();
     screens.clear();
     deletion.reset();
+    g_stockTake.reset();
     session.reset();
     return 0;
 }

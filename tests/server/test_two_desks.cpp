@@ -230,7 +230,13 @@ public:
     // (hangs) answers "<no answer>".
     QStringList ask(const QString& command)
     {
-        m_process.write(command.toUtf8() + '\n');
+        send(command);
+        return answer();
+    }
+    // The command given, its answer read later: two desks at work at once.
+    void send(const QString& command) { m_process.write(command.toUtf8() + '\n'); }
+    QStringList answer()
+    {
         QStringList lines = readUntil(QStringLiteral("ok"));
         if (lines.value(lines.size() - 1) == QLatin1String("ok"))
             lines.removeLast();
@@ -296,6 +302,7 @@ private slots:
     void dispatchDeletionHoldsUntilItsDeletionIsCommitted();
     void aDeskThatDiesLetsItsWorkGo();
     void onSiteCountKeptByTwoDesksAtOnce();
+    void twoDesksAddToOneStockTakeAtOnce();
 
 private:
     QString query(const QString& sql) { return testdb::rows(m_database, sql).value(0).value(0); }
@@ -338,6 +345,8 @@ void TwoDesksTest::init()
     QVERIFY(m_server && m_server->running());
     testdb::exec(m_database, QStringLiteral("DELETE FROM beszall"));
     testdb::exec(m_database, QStringLiteral("DELETE FROM kiszall"));
+    for (const char* table : {"leltarlista", "leltartetel", "leltargep", "leltar"})
+        testdb::exec(m_database, QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
 }
 
 void TwoDesksTest::cleanupTestCase() { m_server.reset(); }
@@ -549,6 +558,66 @@ void TwoDesksTest::onSiteCountKeptByTwoDesksAtOnce()
         QCOMPARE(first.ask(QStringLiteral("onsite")), QStringList{QStringLiteral("onsite 4")});
         QCOMPARE(query(QStringLiteral("SELECT SUM(animals) FROM gerundo_onsite_count")), query(slowCount));
     }
+}
+
+// Two desks read ear tags into one stock-take at the same moment, partly the same ones: every
+// reading is stored, none refused, each counted once in the lists both desks see. Then one desk
+// closes it while the other is still reading: whatever the other stored is in the frozen lists,
+// and what came after the closing is refused, not lost without a word.
+void TwoDesksTest::twoDesksAddToOneStockTakeAtOnce()
+{
+    // 200 animals on site (5000..5199), 6000..6099 departed.
+    testdb::exec(m_database, QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 200) DO BEGIN "
+                                            "INSERT INTO beszall (bfulszam, bszkelt, bfkod, bskod) VALUES (5000 + :I, "
+                                            "CURRENT_DATE, '%1', '%2'); I = I + 1; END END")
+                                 .arg(m_sender, m_carrier));
+    testdb::exec(m_database, QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 100) DO BEGIN "
+                                            "INSERT INTO beszall (bfulszam, bszkelt) VALUES (6000 + :I, CURRENT_DATE); "
+                                            "INSERT INTO kiszall (kfulszam, kikelt) VALUES (6000 + :I, CURRENT_DATE); "
+                                            "I = I + 1; END END"));
+    Desk first(m_database, QStringLiteral("first"));
+    Desk second(m_database, QStringLiteral("second"));
+    QVERIFY(first.ready() && second.ready());
+    QCOMPARE(first.ask(QStringLiteral("desk elso")), QStringList{});
+    QCOMPARE(second.ask(QStringLiteral("desk masodik")), QStringList{});
+    QCOMPARE(first.ask(QStringLiteral("stocktake")), QStringList{QStringLiteral("stocktake 1")});
+    // The second desk goes on with the stock-take under way.
+    QCOMPARE(second.ask(QStringLiteral("stocktake")), QStringList{QStringLiteral("stocktake 1")});
+
+    // At once: 5000..5149 and 5050..5199, the middle hundred read at both desks.
+    first.send(QStringLiteral("read 5000 150"));
+    second.send(QStringLiteral("read 5050 150"));
+    QCOMPARE(first.answer(), QStringList{QStringLiteral("read 150")});
+    QCOMPARE(second.answer(), QStringList{QStringLiteral("read 150")});
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltartetel")), QStringLiteral("300"));
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(DISTINCT tfulszam) FROM leltartetel")), QStringLiteral("200"));
+    QCOMPARE(testdb::rows(m_database, QStringLiteral("SELECT tgep, COUNT(*) FROM leltartetel GROUP BY tgep ORDER BY tgep")),
+             QList<QStringList>({{"elso", "150"}, {"masodik", "150"}}));
+    QCOMPARE(testdb::rows(m_database, QStringLiteral("SELECT ggep, gdb FROM leltargep ORDER BY ggep")),
+             QList<QStringList>({{"elso", "150"}, {"masodik", "150"}}));
+    const QStringList lists{QStringLiteral("lists Megvan (200);Hiányzik (0);Nincs nyilvántartva (0)")};
+    QCOMPARE(first.ask(QStringLiteral("lists")), lists);
+    QCOMPARE(second.ask(QStringLiteral("lists")), lists);
+
+    // The second desk reads the departed ones while the first closes the stock-take.
+    second.send(QStringLiteral("read 6000 100"));
+    QTest::qWait(100);
+    first.send(QStringLiteral("close-stocktake"));
+    const QStringList closing = first.answer();
+    const QStringList reading = second.answer();
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltar WHERE llezarva IS NOT NULL AND llezarogep = 'elso'")),
+             QStringLiteral("1"));
+    QVERIFY2(!closing.join(u'\n').contains(QStringLiteral("nem zárható le")), qPrintable(closing.join(u'\n')));
+    // Every reading stored is in the frozen lists; every one after the closing was refused, and
+    // said so at the desk.
+    const int stored = reading.value(0).section(u' ', 1).toInt();
+    QCOMPARE(reading.size(), 1 + (100 - stored));
+    for (const QString& line : reading.mid(1))
+        QCOMPARE(line, QStringLiteral("refused %1: NEM került a leltárba").arg(line.section(u' ', 1, 1).chopped(1)));
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltartetel WHERE tfulszam >= '6000'")), QString::number(stored));
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltarlista WHERE rlista = 'N'")), QString::number(stored));
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltarlista WHERE rlista = 'M'")), QStringLiteral("200"));
+    QCOMPARE(query(QStringLiteral("SELECT COUNT(*) FROM leltarlista WHERE rlista = 'H'")), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TwoDesksTest)
